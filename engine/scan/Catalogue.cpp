@@ -1,0 +1,93 @@
+#include "engine/scan/Catalogue.h"
+
+#include <algorithm>
+
+namespace purlo {
+
+const wchar_t kRecycleBinMarker[] = L"回收站";
+
+namespace {
+
+using C = JunkCategory;
+using M = CountingMethod;
+
+const std::array<CategoryInfo, kCategoryCount> kCatalogue = {{
+    {C::SystemTemp, 1, L"SystemTemp", L"系统临时文件", L"系统临时文件", L"系统临时文件", true, 1, M::FolderTrees},
+    {C::Prefetch, 2, L"Prefetch", L"系统预读文件", L"系统预读文件", L"系统预读文件", true, 3, M::FolderTrees},
+    {C::RecycleBin, 3, L"RecycleBin", L"回收站", L"回收站", L"回收站", true, 2, M::RecycleBin},
+    {C::IeTemp, 4, L"IeTemp", L"Internet Explorer 临时文件", L"Internet Explorer 临时文件",
+     L"Internet Explorer 临时文件", true, 7, M::FolderTrees},
+    {C::IeTypedUrls, 5, L"IeTypedUrls", L"Internet Explorer 地址栏历史网址", L"Internet Explorer 地址栏历史网址",
+     L"Internet Explorer 地址栏历史网址", true, 9, M::RegistryValues},
+    {C::IeCookies, 6, L"IeCookies", L"Internet Explorer Cookies", L"Internet Explorer Cookies",
+     L"Internet Explorer Cookies", false, 8, M::FolderTrees},
+    {C::DownloadedPrograms, 7, L"DownloadedPrograms", L"已下载程序文件(Win7系统中如清理有可能造成部分程序兼容性问题)",
+     L"已下载程序文件", L"已下载程序文件", false, 4, M::FolderTrees},
+    {C::UpdateDownloads, 8, L"UpdateDownloads", L"系统自动更新补丁", L"系统自动更新补丁", L"系统自动更新补丁", false, 5,
+     M::FolderTrees},
+    {C::OfficeSetupCache, 9, L"OfficeSetupCache", L"Office 安装文件", L"Office 安装文件", L"Office 安装文件", false, 6,
+     M::FolderTrees},
+    {C::RecentDocs, 10, L"RecentDocs", L"开始菜单最近打开的文档", L"开始菜单最近打开的文档", L"开始菜单最近打开的文档",
+     false, 10, M::FolderTrees},
+    {C::RunHistory, 11, L"RunHistory", L"开始菜单\"运行\"对话框记录(重启生效)", L"开始菜单\"运行\"对话框记录(重启生效)",
+     L"开始菜单\"运行\"对话框记录(重启生效)", false, 11, M::RegistryValues},
+    {C::SearchHistory, 12, L"SearchHistory", L"Windows 搜索历史记录", L"Windows 搜索历史记录", L"Windows 搜索历史记录",
+     false, 12, M::RegistryValues},
+    {C::FirefoxHistory, 13, L"FirefoxHistory", L"火狐浏览器历史记录", L"火狐浏览器历史记录", L"火狐浏览器历史记录",
+     false, 13, M::SingleFiles},
+    {C::MaxthonHistory, 14, L"MaxthonHistory", L"遨游浏览器历史记录", L"遨游浏览器历史记录", L"遨游浏览器历史记录",
+     false, 14, M::SingleFiles},
+    {C::TheWorldHistory, 15, L"TheWorldHistory", L"世界之窗浏览记录", L"世界之窗浏览记录", L"世界之窗浏览记录", false,
+     15, M::FolderTrees},
+    {C::QqToolbarHistory, 16, L"QqToolbarHistory", L"QQ 工具栏搜索记录", L"QQ 工具栏搜索记录", L"QQ 工具栏搜索记录",
+     false, 16, M::RegistryValues},
+    {C::BaiduToolbarHistory, 17, L"BaiduToolbarHistory", L"百度工具栏搜索记录", L"百度工具栏搜索记录",
+     L"百度工具栏搜索记录", false, 17, M::RegistryValues},
+    {C::GoogleToolbarHistory, 18, L"GoogleToolbarHistory", L"Google 工具栏搜索记录", L"Google 工具栏搜索记录",
+     L"Google工具栏搜索记录", false, 18, M::FolderTrees},
+    {C::RealPlayerHistory, 19, L"RealPlayerHistory", L"RealPlayer 历史记录", L"RealPlayer 历史记录",
+     L"RealPlayer历史记录", false, 19, M::FolderTrees},
+    {C::StormPlayerHistory, 20, L"StormPlayerHistory", L"暴风影音历史记录", L"暴风影音历史记录", L"暴风影音历史记录",
+     false, 20, M::SingleFiles},
+    {C::QqPlayerHistory, 21, L"QqPlayerHistory", L"QQ 影音历史记录", L"QQ 影音历史记录", L"QQ 影音历史记录", false, 21,
+     M::ByWindowsVersion},
+    {C::KankanHistory, 22, L"KankanHistory", L"迅雷看看历史目录", L"迅雷看看历史目录", L"迅雷看看历史目录", false, 22,
+     M::FolderTrees},
+}};
+
+std::array<JunkCategory, kCategoryCount> SortedByRunOrder() {
+  std::array<JunkCategory, kCategoryCount> order{};
+  for (const CategoryInfo& info : kCatalogue) order[static_cast<size_t>(info.runOrder - 1)] = info.id;
+  return order;
+}
+
+}  // namespace
+
+const std::array<CategoryInfo, kCategoryCount>& Catalogue() { return kCatalogue; }
+
+const CategoryInfo& Info(JunkCategory category) { return kCatalogue[static_cast<size_t>(category)]; }
+
+const std::array<JunkCategory, kCategoryCount>& RunOrder() {
+  static const std::array<JunkCategory, kCategoryCount> order = SortedByRunOrder();
+  return order;
+}
+
+std::vector<JunkCategory> InRunOrder(const std::vector<JunkCategory>& selection) {
+  std::vector<JunkCategory> ordered;
+  for (JunkCategory c : RunOrder()) {
+    if (std::find(selection.begin(), selection.end(), c) != selection.end()) ordered.push_back(c);
+  }
+  return ordered;
+}
+
+bool FindCategory(const std::wstring& identifier, JunkCategory& out) {
+  for (const CategoryInfo& info : kCatalogue) {
+    if (identifier == info.identifier) {
+      out = info.id;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace purlo

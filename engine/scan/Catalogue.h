@@ -1,0 +1,65 @@
+// The 22 kinds of junk the program knows: their texts, default selection,
+// run order and counting method. Built in; nothing here is stored or edited.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace purlo {
+
+// In tree order.
+enum class JunkCategory {
+  SystemTemp,
+  Prefetch,
+  RecycleBin,
+  IeTemp,
+  IeTypedUrls,
+  IeCookies,
+  DownloadedPrograms,
+  UpdateDownloads,
+  OfficeSetupCache,
+  RecentDocs,
+  RunHistory,
+  SearchHistory,
+  FirefoxHistory,
+  MaxthonHistory,
+  TheWorldHistory,
+  QqToolbarHistory,
+  BaiduToolbarHistory,
+  GoogleToolbarHistory,
+  RealPlayerHistory,
+  StormPlayerHistory,
+  QqPlayerHistory,
+  KankanHistory,
+};
+
+constexpr int kCategoryCount = 22;
+
+enum class CountingMethod { FolderTrees, SingleFiles, RecycleBin, RegistryValues, ByWindowsVersion };
+
+struct CategoryInfo {
+  JunkCategory id;
+  int position;  // 1..22, tree order
+  const wchar_t* identifier;
+  const wchar_t* startupLabel;
+  const wchar_t* bareLabel;
+  const wchar_t* taskLabel;
+  bool recommended;
+  int runOrder;  // 1..22
+  CountingMethod method;
+};
+
+const std::array<CategoryInfo, kCategoryCount>& Catalogue();
+const CategoryInfo& Info(JunkCategory category);
+// All categories sorted by run order.
+const std::array<JunkCategory, kCategoryCount>& RunOrder();
+// Sorts a selection into run order, dropping duplicates.
+std::vector<JunkCategory> InRunOrder(const std::vector<JunkCategory>& selection);
+// Looks a category up by its identifier (exact match); false when unknown.
+bool FindCategory(const std::wstring& identifier, JunkCategory& out);
+
+// The marker root of the recycle bin; the registry categories use their task label.
+extern const wchar_t kRecycleBinMarker[];
+
+}  // namespace purlo

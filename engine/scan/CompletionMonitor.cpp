@@ -1,0 +1,93 @@
+#include "engine/scan/CompletionMonitor.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "engine/scan/LabelText.h"
+
+namespace purlo {
+
+namespace {
+
+// What one monitor works on: its own run's handles, claimed when it started,
+// so that overlapping runs never close each other's handles.
+struct MonitorJob {
+  WorkerListStore* list;
+  RunView* owner;
+  std::vector<HANDLE> handles;
+};
+
+void EndScan(RunView& view) {
+  const Totals totals = RunningTotals.Take();
+  if (totals.bytes == 0.0 && totals.items == 0) {
+    view.SetStatusText(kNothingFound);
+    view.EnableButton(Button::SweepNow, false);
+    view.SetButtonText(Button::SweepNow, L"立即清理");
+  } else {
+    view.EnableButton(Button::SweepNow, true);
+    view.SetStatusText(ScanSummary(totals.items, totals.bytes));
+    view.SetButtonText(Button::SweepNow, L"立即清理");
+  }
+  view.EnableButton(Button::StartScan, true);
+  view.SetButtonText(Button::StartScan, L"重新扫描");
+}
+
+std::wstring EndSweep(RunView& view) {
+  const Totals totals = RunningTotals.Take();
+  std::wstring summary = SweepSummary(totals.bytes);
+  view.SetStatusText(L"");
+  view.EnableButton(Button::StartScan, true);
+  view.SetButtonText(Button::StartScan, L"重新扫描");
+  return summary;
+}
+
+unsigned RunMonitor(MonitorJob& job) {
+  WaitForAll(job.handles);
+  // The run's own kind decides, even after a cancelled scan.
+  const bool endsAsScan = RunMode.load() == 1;
+  RunView& view = *job.owner;
+  std::wstring sweepSummary;
+  if (endsAsScan) {
+    EndScan(view);
+  } else {
+    sweepSummary = EndSweep(view);
+  }
+  job.list->CloseAndRemove(job.handles);
+  if (!endsAsScan) view.ShowMessage(sweepSummary, L"清除完毕", MB_OK);
+  view.RunFinished(endsAsScan);
+  return 0;
+}
+
+unsigned __stdcall MonitorEntry(void* param) {
+  std::unique_ptr<MonitorJob> job(static_cast<MonitorJob*>(param));
+  return RunMonitor(*job);
+}
+
+}  // namespace
+
+void WaitForAll(const std::vector<HANDLE>& handles) {
+  for (size_t first = 0; first < handles.size(); first += MAXIMUM_WAIT_OBJECTS) {
+    DWORD count = static_cast<DWORD>(std::min<size_t>(MAXIMUM_WAIT_OBJECTS, handles.size() - first));
+    ::WaitForMultipleObjects(count, handles.data() + first, TRUE, INFINITE);
+  }
+}
+
+unsigned __stdcall CompletionMonitor(void* workerList) {
+  auto* list = static_cast<WorkerListStore*>(workerList);
+  MonitorJob job{list, list->Owner(), list->ClaimForMonitor()};
+  return RunMonitor(job);
+}
+
+bool StartCompletionMonitor(RunView& owner, ThreadStarter starter) {
+  WorkerList->SetOwner(&owner);
+  auto* job = new MonitorJob{WorkerList, &owner, WorkerList->ClaimForMonitor()};
+  HANDLE thread = starter(MonitorEntry, job);
+  if (thread == nullptr) {
+    delete job;
+    return false;
+  }
+  ::CloseHandle(thread);
+  return true;
+}
+
+}  // namespace purlo

@@ -1,0 +1,20 @@
+// Notices the end of a run: waits for its workers, writes the summary, resets
+// the totals, relabels the buttons and closes the handles.
+#pragma once
+
+#include "engine/scan/RunState.h"
+#include "engine/scan/Threads.h"
+
+namespace purlo {
+
+// Thread entry; the argument is the WorkerList.
+unsigned __stdcall CompletionMonitor(void* workerList);
+
+// Stores the owner and starts the monitor for the handles appended since the
+// last one. False when the thread could not be created.
+bool StartCompletionMonitor(RunView& owner, ThreadStarter starter = StartThread);
+
+// Waits for every handle, in batches the platform accepts.
+void WaitForAll(const std::vector<HANDLE>& handles);
+
+}  // namespace purlo

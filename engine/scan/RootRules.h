@@ -1,0 +1,38 @@
+// Builds a category's roots at the start of a run, from what the machine reports.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/scan/Catalogue.h"
+#include "engine/scan/SystemLookups.h"
+
+namespace purlo {
+
+enum class RootsOutcome {
+  Ready,           // roots built (possibly none)
+  Skipped,         // MaxthonHistory / TheWorldHistory without their key: no task at all
+  TempPathFailed,  // GetTempPathW failed: the run must not start
+};
+
+struct Roots {
+  RootsOutcome outcome = RootsOutcome::Ready;
+  std::vector<std::wstring> paths;
+  DWORD error = 0;  // with TempPathFailed
+};
+
+// windowsMajor is 5, 6 or 0 (any other version). A look-up that fails leaves
+// its root out rather than building a path on an empty piece.
+Roots BuildRoots(JunkCategory category, int windowsMajor, SystemLookups& lookups);
+
+// The registry key (under HKEY_CURRENT_USER) of a registry-values category;
+// nullptr when the category has none on this version.
+const wchar_t* HistoryKey(JunkCategory category, int windowsMajor);
+
+// The Firefox rule: the first profile folder whose NAME contains "default",
+// else the last one listed; empty when there is none.
+std::wstring ChooseFirefoxProfile(const std::vector<std::wstring>& profileFolders);
+
+}  // namespace purlo

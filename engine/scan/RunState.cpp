@@ -1,0 +1,100 @@
+#include "engine/scan/RunState.h"
+
+namespace purlo {
+
+RunningTotalsStore RunningTotals;
+std::atomic<uint8_t> RunMode{1};
+std::atomic<uint8_t> StopRequested{0};
+int WindowsMajorVersion = 0;
+WorkerListStore* WorkerList = nullptr;
+
+void RunningTotalsStore::Add(uint64_t items, double bytes) {
+  win::Lock hold(TotalsLock);
+  totals_.items += items;
+  totals_.bytes += bytes;
+}
+
+Totals RunningTotalsStore::Read() {
+  win::Lock hold(TotalsLock);
+  return totals_;
+}
+
+Totals RunningTotalsStore::Take() {
+  win::Lock hold(TotalsLock);
+  Totals taken = totals_;
+  totals_ = Totals{};
+  return taken;
+}
+
+int MajorVersionFromGetVersion() {
+  DWORD major = LOBYTE(LOWORD(::GetVersion()));
+  return (major == 5 || major == 6) ? static_cast<int>(major) : 0;
+}
+
+void WorkerListStore::Append(HANDLE thread) {
+  win::Lock hold(lock_);
+  handles_.push_back(thread);
+  unclaimed_.push_back(thread);
+}
+
+std::vector<HANDLE> WorkerListStore::ClaimForMonitor() {
+  win::Lock hold(lock_);
+  std::vector<HANDLE> claimed;
+  claimed.swap(unclaimed_);
+  return claimed;
+}
+
+std::vector<HANDLE> WorkerListStore::Snapshot() {
+  win::Lock hold(lock_);
+  return handles_;
+}
+
+void WorkerListStore::CloseAndRemove(const std::vector<HANDLE>& handles) {
+  {
+    win::Lock hold(lock_);
+    for (HANDLE h : handles) {
+      for (auto it = handles_.begin(); it != handles_.end(); ++it) {
+        if (*it == h) {
+          handles_.erase(it);
+          break;
+        }
+      }
+    }
+  }
+  for (HANDLE h : handles) ::CloseHandle(h);
+}
+
+// Suspending and resuming do not block, but they are done on a copy anyway so
+// that the lock only ever guards the vector.
+void WorkerListStore::SuspendAll() {
+  for (HANDLE h : Snapshot()) ::SuspendThread(h);
+}
+
+void WorkerListStore::ResumeAll(int times) {
+  for (HANDLE h : Snapshot()) {
+    for (int i = 0; i < times; ++i) ::ResumeThread(h);
+  }
+}
+
+size_t WorkerListStore::Size() {
+  win::Lock hold(lock_);
+  return handles_.size();
+}
+
+void WorkerListStore::SetOwner(RunView* owner) {
+  win::Lock hold(lock_);
+  owner_ = owner;
+}
+
+RunView* WorkerListStore::Owner() {
+  win::Lock hold(lock_);
+  return owner_;
+}
+
+bool InitRunState() {
+  if (!RunningTotals.Ready()) return false;
+  if (WorkerList == nullptr) WorkerList = new WorkerListStore();
+  return true;
+}
+
+}  // namespace purlo

@@ -1,0 +1,88 @@
+// The state every run shares: the task record, the running totals with their
+// lock, the list of running workers, and the run flags.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/scan/Catalogue.h"
+#include "engine/scan/RunView.h"
+#include "win/Handles.h"
+
+namespace purlo {
+
+// Handed to one worker thread, scan or sweep; the worker owns and frees it.
+struct ScanTask {
+  std::vector<std::wstring> roots;
+  RunView* owner = nullptr;
+  std::wstring label;
+  JunkCategory item = JunkCategory::SystemTemp;
+};
+
+struct Totals {
+  uint64_t items = 0;
+  double bytes = 0.0;
+};
+
+// The sums all workers of a run add to. TotalsLock is held only for the few
+// instructions of one update, never across a call that can block.
+class RunningTotalsStore {
+ public:
+  bool Ready() const { return TotalsLock.Ready(); }
+  void Add(uint64_t items, double bytes);
+  Totals Read();
+  // Returns what was there and leaves zero.
+  Totals Take();
+
+ private:
+  win::CriticalSection TotalsLock{0x80000400};
+  Totals totals_;
+};
+
+extern RunningTotalsStore RunningTotals;
+
+// 1 while the current (or last) run is a scan, 0 for a sweep.
+extern std::atomic<uint8_t> RunMode;
+// 1 asks scan walkers to stop. An atomic byte: writing it never waits for a
+// worker, suspended or not.
+extern std::atomic<uint8_t> StopRequested;
+// 5 or 6, otherwise 0.
+extern int WindowsMajorVersion;
+
+int MajorVersionFromGetVersion();
+
+// The handles of the workers that are running, with the view that owns the run.
+class WorkerListStore {
+ public:
+  void Append(HANDLE thread);
+  std::vector<HANDLE> Snapshot();
+  // The handles appended since the last claim: the run a new monitor watches.
+  // They stay listed (pause and cancel reach them) until the monitor closes them.
+  std::vector<HANDLE> ClaimForMonitor();
+  // Removes these handles from the list and closes them.
+  void CloseAndRemove(const std::vector<HANDLE>& handles);
+  void SuspendAll();
+  void ResumeAll(int times);
+  size_t Size();
+
+  void SetOwner(RunView* owner);
+  RunView* Owner();
+
+ private:
+  win::CriticalSection lock_{0x80000400};
+  std::vector<HANDLE> handles_;
+  std::vector<HANDLE> unclaimed_;
+  RunView* owner_ = nullptr;
+};
+
+extern WorkerListStore* WorkerList;
+
+// Creates the shared state in the order the dialog does: the lock first, the
+// list only when the lock exists. False when the lock could not be created.
+bool InitRunState();
+
+}  // namespace purlo

@@ -1,0 +1,49 @@
+// The window operations the engines need from whatever shows a run: the main
+// dialog, the console front end, or a recording fake in tests. Workers and the
+// monitor call these from their own threads; an implementation that owns
+// windows must carry them out on its UI thread.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/scan/Catalogue.h"
+
+namespace purlo {
+
+enum class Button { StartScan = 1004, SweepNow = 1005 };
+
+// What one worker measured or removed, besides its label.
+struct CategoryResult {
+  JunkCategory category = JunkCategory::SystemTemp;
+  std::wstring label;  // the text written into the item
+  uint64_t items = 0;
+  uint64_t bytes = 0;
+  std::vector<std::wstring> failedPaths;  // sweep only: what could not be deleted
+};
+
+class RunView {
+ public:
+  virtual ~RunView() = default;
+
+  virtual void SetItemLabel(JunkCategory item, const std::wstring& text) = 0;
+  virtual void SetStatusText(const std::wstring& text) = 0;
+  virtual void SetButtonText(Button button, const std::wstring& text) = 0;
+  virtual void EnableButton(Button button, bool enable) = 0;
+  // MessageBoxW semantics: returns the button pressed.
+  virtual int ShowMessage(const std::wstring& text, const std::wstring& caption, UINT type) = 0;
+
+  // The file a scan walker has just measured. Called once per file from every
+  // walker, so it must be cheap: the dialog shows the latest one on a timer.
+  virtual void ShowScanningPath(const std::wstring& path) = 0;
+
+  // A worker's figures, just before it writes its label.
+  virtual void CategoryFinished(const CategoryResult& result) {}
+  // The monitor's last act for a run.
+  virtual void RunFinished(bool endedAsScan) {}
+};
+
+}  // namespace purlo

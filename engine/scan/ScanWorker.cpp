@@ -1,0 +1,105 @@
+#include "engine/scan/ScanWorker.h"
+
+#include <shellapi.h>
+
+#include <memory>
+
+#include "engine/scan/FileTreeWalker.h"
+#include "engine/scan/LabelText.h"
+#include "engine/scan/Paths.h"
+#include "engine/scan/WorkerMethod.h"
+#include "win/Handles.h"
+
+namespace purlo {
+
+Measured MeasureOneFile(const std::wstring& path) {
+  if (!IsBelowDriveRoot(path)) return {};
+  win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size;
+  if (!file || !::GetFileSizeEx(file.Get(), &size)) return {};
+  return {1, static_cast<uint64_t>(size.QuadPart)};
+}
+
+Measured MeasureRecycleBin() {
+  SHQUERYRBINFO info = {};
+  info.cbSize = sizeof(info);  // 20 on 32-bit Windows, 24 on x64
+  if (FAILED(::SHQueryRecycleBinW(nullptr, &info))) return {};
+  return {static_cast<uint64_t>(info.i64NumItems), static_cast<uint64_t>(info.i64Size)};
+}
+
+uint64_t CountRegistryValues(const wchar_t* key) {
+  if (key == nullptr) return 0;
+  win::UniqueRegKey k;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, k.Put()) != ERROR_SUCCESS) return 0;
+  DWORD values = 0;
+  if (::RegQueryInfoKeyW(k.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS) {
+    return 0;
+  }
+  return values;
+}
+
+namespace {
+
+Measured ScanFolderTrees(const ScanTask& task) {
+  Measured total;
+  FileTreeWalker walker(std::wstring(), task.owner);
+  for (const std::wstring& root : DistinctFolderRoots(task.roots)) {
+    WalkResult walked = walker.ScanFolder(root);
+    total.items += static_cast<uint64_t>(walked.files);
+    total.bytes += walked.bytes;
+    walker.Reset();
+  }
+  RunningTotals.Add(total.items, static_cast<double>(total.bytes));
+  return total;
+}
+
+Measured ScanEveryFile(const ScanTask& task) {
+  Measured total;
+  for (const std::wstring& root : task.roots) {
+    Measured one = MeasureOneFile(root);
+    RunningTotals.Add(one.items, static_cast<double>(one.bytes));
+    total.items += one.items;
+    total.bytes += one.bytes;
+  }
+  return total;
+}
+
+}  // namespace
+
+unsigned __stdcall ScanWorker(void* param) {
+  std::unique_ptr<ScanTask> task(static_cast<ScanTask*>(param));
+  const MethodChoice choice = ChooseMethod(*task, WindowsMajorVersion);
+  CategoryResult result;
+  result.category = task->item;
+  Measured measured;
+  bool registry = false;
+  switch (choice.method) {
+    case Method::RecycleBin:
+      measured = MeasureRecycleBin();
+      RunningTotals.Add(measured.items, static_cast<double>(measured.bytes));
+      break;
+    case Method::RegistryValues:
+      registry = true;
+      measured.items = CountRegistryValues(choice.key);
+      RunningTotals.Add(measured.items, 0.0);
+      break;
+    case Method::OneFile:
+      if (!task->roots.empty()) measured = MeasureOneFile(task->roots[0]);
+      RunningTotals.Add(measured.items, static_cast<double>(measured.bytes));
+      break;
+    case Method::EveryFile: measured = ScanEveryFile(*task); break;
+    case Method::FolderTrees: measured = ScanFolderTrees(*task); break;
+    case Method::Nothing: RunningTotals.Add(0, 0.0); break;
+  }
+  result.items = measured.items;
+  result.bytes = measured.bytes;
+  result.label = registry ? RegistryLabel(task->label, measured.items, false)
+                          : FileLabel(task->label, measured.items, static_cast<double>(measured.bytes), false);
+  task->owner->CategoryFinished(result);
+  task->owner->SetItemLabel(task->item, result.label);
+  return 0;
+}
+
+}  // namespace purlo

@@ -1,0 +1,45 @@
+// What the root rules ask of the machine. The real implementation asks Windows;
+// tests answer with fixed values so every rule can be checked on any machine.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace purlo {
+
+enum class RegRead { Ok, KeyMissing, ValueMissing };
+
+class SystemLookups {
+ public:
+  virtual ~SystemLookups() = default;
+  // GetTempPathW into 512 characters; false (with the error code) on failure.
+  virtual bool TempPath(std::wstring& out, DWORD& error) = 0;
+  // SHGetSpecialFolderPathW; false when the folder is unknown or empty.
+  virtual bool SpecialFolder(int csidl, std::wstring& out) = 0;
+  // Expands one variable such as "%APPDATA%"; false when it does not expand.
+  virtual bool ExpandVariable(const std::wstring& variable, std::wstring& out) = 0;
+  // GetDriveTypeW of "X:".
+  virtual UINT DriveType(const std::wstring& drive) = 0;
+  // Names of the sub-folders of a folder, in listing order, without "." and "..".
+  virtual std::vector<std::wstring> Subfolders(const std::wstring& folderWithBackslash) = 0;
+  // A string value read through a 255-byte buffer; a value too long for it is missing.
+  virtual RegRead ReadString(HKEY root, const wchar_t* key, const wchar_t* value, std::wstring& out) = 0;
+};
+
+class WindowsLookups final : public SystemLookups {
+ public:
+  bool TempPath(std::wstring& out, DWORD& error) override;
+  bool SpecialFolder(int csidl, std::wstring& out) override;
+  bool ExpandVariable(const std::wstring& variable, std::wstring& out) override;
+  UINT DriveType(const std::wstring& drive) override;
+  std::vector<std::wstring> Subfolders(const std::wstring& folderWithBackslash) override;
+  RegRead ReadString(HKEY root, const wchar_t* key, const wchar_t* value, std::wstring& out) override;
+};
+
+// Reads a REG_SZ value into a buffer of bufferBytes; the text is always
+// terminated, and a value that does not fit (with its terminator) is missing.
+RegRead ReadBoundedString(HKEY key, const wchar_t* value, size_t bufferBytes, std::wstring& out);
+
+}  // namespace purlo

@@ -1,0 +1,14 @@
+// Starting the engine's threads, with a seam for tests that make creation fail.
+#pragma once
+
+#include <windows.h>
+
+namespace purlo {
+
+using ThreadEntry = unsigned(__stdcall*)(void*);
+// Returns the new thread's handle, or nullptr when it could not be created.
+using ThreadStarter = HANDLE (*)(ThreadEntry entry, void* argument);
+
+HANDLE StartThread(ThreadEntry entry, void* argument);
+
+}  // namespace purlo

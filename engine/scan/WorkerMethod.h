@@ -1,0 +1,25 @@
+// How a worker, scan or sweep, treats its task: chosen from the first root and
+// the label, in a fixed order of tests.
+#pragma once
+
+#include "engine/scan/RunState.h"
+
+namespace purlo {
+
+enum class Method {
+  RecycleBin,
+  RegistryValues,  // `key`; none (nullptr) on a version without one
+  OneFile,         // roots[0]
+  EveryFile,       // every root as one file
+  FolderTrees,     // every root as a folder tree
+  Nothing,         // QqPlayerHistory on a version other than 5 or 6
+};
+
+struct MethodChoice {
+  Method method;
+  const wchar_t* key = nullptr;
+};
+
+MethodChoice ChooseMethod(const ScanTask& task, int windowsMajor);
+
+}  // namespace purlo

@@ -1,0 +1,61 @@
+# Shared set-up for the project's scripts: packages, build, sandbox.
+# Sourced, not run. Every step is idempotent and quick when already done.
+set -euo pipefail
+
+PURLO_TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+PURLO_BUILD=${PURLO_BUILD:-$PURLO_TOP/build}
+
+log() { printf '== %s\n' "$*" >&2; }
+
+need_packages() {
+  local missing=()
+  local p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  log "installing: ${missing[*]}"
+  if [ -z "${PURLO_APT_UPDATED:-}" ]; then
+    apt-get update -qq >/dev/null
+    PURLO_APT_UPDATED=1
+  fi
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+install_toolchain() {
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+    PURLO_APT_UPDATED=
+  fi
+  need_packages cmake ninja-build googletest mingw-w64 \
+    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
+    wine wine64 wine32:i386 xvfb xauth fonts-wqy-microhei
+}
+
+# The shipped build is 32-bit. Some kernels here refuse 32-bit Linux binaries,
+# and Wine's 32-bit loader is one, so tests then run on the x86_64 build of the
+# same sources.
+test_arch() {
+  if [ -z "${PURLO_TEST_ARCH:-}" ]; then
+    if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+      PURLO_TEST_ARCH=i686
+    else
+      PURLO_TEST_ARCH=x86_64
+    fi
+  fi
+  echo "$PURLO_TEST_ARCH"
+}
+
+# configure_and_build ARCH WITH_TESTS [targets...]
+configure_and_build() {
+  local arch=$1 tests=$2; shift 2
+  local dir=$PURLO_BUILD/$arch
+  if [ ! -f "$dir/build.ninja" ] || ! grep -q "PURLO_TESTS:BOOL=$tests" "$dir/CMakeCache.txt" 2>/dev/null; then
+    cmake -S "$PURLO_TOP" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$PURLO_TOP/cmake/mingw-$arch.cmake" \
+      -DPURLO_TESTS=$tests >/dev/null
+  fi
+  cmake --build "$dir" -- "$@" >&2
+}
+
+sandbox_dir() { echo "$PURLO_BUILD/$1/sandbox"; }

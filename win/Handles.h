@@ -1,0 +1,112 @@
+// One owner per kind of Win32 handle: non-copyable, movable, closed exactly once.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace win {
+
+template <typename Traits>
+class UniqueHandle {
+ public:
+  using Type = typename Traits::Type;
+
+  UniqueHandle() = default;
+  explicit UniqueHandle(Type h) : h_(h) {}
+  ~UniqueHandle() { Close(); }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  UniqueHandle(UniqueHandle&& other) noexcept : h_(other.Release()) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    if (this != &other) Reset(other.Release());
+    return *this;
+  }
+
+  Type Get() const { return h_; }
+  bool Valid() const { return h_ != Traits::Invalid(); }
+  explicit operator bool() const { return Valid(); }
+
+  // Gives up ownership without closing.
+  Type Release() { return std::exchange(h_, Traits::Invalid()); }
+  void Reset(Type h = Traits::Invalid()) {
+    Close();
+    h_ = h;
+  }
+  // For APIs that return the handle through an out-parameter.
+  Type* Put() {
+    Reset();
+    return &h_;
+  }
+
+ private:
+  void Close() {
+    if (Valid()) Traits::Close(h_);
+    h_ = Traits::Invalid();
+  }
+  Type h_ = Traits::Invalid();
+};
+
+struct FileTraits {  // CreateFileW
+  using Type = HANDLE;
+  static Type Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Type h) { ::CloseHandle(h); }
+};
+struct FindTraits {  // FindFirstFileW
+  using Type = HANDLE;
+  static Type Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Type h) { ::FindClose(h); }
+};
+struct KernelTraits {  // threads, events, processes
+  using Type = HANDLE;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { ::CloseHandle(h); }
+};
+struct RegKeyTraits {
+  using Type = HKEY;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { ::RegCloseKey(h); }
+};
+struct GdiObjectTraits {
+  using Type = HGDIOBJ;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { ::DeleteObject(h); }
+};
+
+using UniqueFile = UniqueHandle<FileTraits>;
+using UniqueFind = UniqueHandle<FindTraits>;
+using UniqueKernel = UniqueHandle<KernelTraits>;
+using UniqueThread = UniqueKernel;
+using UniqueEvent = UniqueKernel;
+using UniqueRegKey = UniqueHandle<RegKeyTraits>;
+using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+
+// A critical section that knows whether its creation worked.
+class CriticalSection {
+ public:
+  explicit CriticalSection(DWORD spinCount = 0x80000400);
+  ~CriticalSection();
+  CriticalSection(const CriticalSection&) = delete;
+  CriticalSection& operator=(const CriticalSection&) = delete;
+
+  bool Ready() const { return ready_; }
+  void Enter() { ::EnterCriticalSection(&cs_); }
+  void Leave() { ::LeaveCriticalSection(&cs_); }
+
+ private:
+  CRITICAL_SECTION cs_;
+  bool ready_ = false;
+};
+
+class Lock {
+ public:
+  explicit Lock(CriticalSection& cs) : cs_(cs) { cs_.Enter(); }
+  ~Lock() { cs_.Leave(); }
+  Lock(const Lock&) = delete;
+  Lock& operator=(const Lock&) = delete;
+
+ private:
+  CriticalSection& cs_;
+};
+
+}  // namespace win
