@@ -28,7 +28,7 @@ class SystemLookups {
   virtual RegRead ReadString(HKEY root, const wchar_t* key, const wchar_t* value, std::wstring& out) = 0;
 };
 
-class WindowsLookups final : public SystemLookups {
+class WindowsLookups : public SystemLookups {
  public:
   bool TempPath(std::wstring& out, DWORD& error) override;
   bool SpecialFolder(int csidl, std::wstring& out) override;

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the whole test suite under Wine.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+install_toolchain
+arch=$(test_arch)
+[ "$arch" = i686 ] || log "this kernel cannot run 32-bit Linux programs (Wine's 32-bit loader): testing the x86_64 build"
+configure_and_build "$arch" ON
+# The other build of the same sources must keep compiling (the 32-bit one ships).
+for other in i686 x86_64; do
+  [ "$other" = "$arch" ] || configure_and_build "$other" OFF
+done
+
+cd "$PURLO_BUILD/$arch"
+status=0
+ctest -j2 --timeout 300 --output-on-failure "$@" || status=$?
+for prefix in win7 winxp; do PURLO_PREFIX=$prefix "$PURLO_TOP/scripts/wine-sandbox" --stop || true; done
+exit $status

@@ -1,0 +1,131 @@
+// purlo-cli scan, end to end, on seeded locations of the sandbox prefix.
+#include <gtest/gtest.h>
+
+#include "engine/scan/RunState.h"
+#include "tests/e2e/Seeds.h"
+#include "tests/support/CliRun.h"
+#include "tests/support/Fixtures.h"
+
+using namespace testing_support;
+
+namespace {
+
+int Version() { return purlo::MajorVersionFromGetVersion(); }
+
+class ScanCli : public ::testing::TestWithParam<CategoryCase> {};
+
+std::string Name(const ::testing::TestParamInfo<CategoryCase>& info) { return Narrow(info.param.id); }
+
+void ExpectScanOf(const CategoryCase& c, int version) {
+  const Expected expected = c.seed(version);
+  CliOutput out = RunCli(L"scan --json " + std::wstring(c.id));
+  ASSERT_EQ(out.exitCode, 0) << out.err;
+  JsonRun run = ParseRun(out.out);
+  ASSERT_TRUE(run.parsed) << out.out;
+  EXPECT_EQ(run.run, L"scan");
+  ASSERT_EQ(run.categories.size(), 1u) << out.out;
+  const JsonCategory& got = run.categories[0];
+  EXPECT_EQ(got.id, c.id);
+  EXPECT_EQ(got.label, expected.label) << out.out;
+  EXPECT_EQ(got.items, expected.items);
+  EXPECT_EQ(got.bytes, expected.bytes);
+}
+
+}  // namespace
+
+// The default prefix reports Windows 6.1; the second prefix reports 5.2.
+class Win7 : public ScanCli {};
+class Xp : public ScanCli {};
+
+TEST_P(Win7, EachCategoryMeasuresWhatWasSeeded) {
+  ASSERT_EQ(Version(), 6);
+  ExpectScanOf(GetParam(), 6);
+}
+
+TEST_P(Xp, EachCategoryMeasuresWhatWasSeeded) {
+  ASSERT_EQ(Version(), 5) << "this case must run in the Windows XP prefix";
+  ExpectScanOf(GetParam(), 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scan, Win7, ::testing::ValuesIn(AllCases()), Name);
+INSTANTIATE_TEST_SUITE_P(Scan, Xp, ::testing::ValuesIn(AllCases()), Name);
+
+TEST(ScanCliRun, AllCategoriesAtOnceAddUpInTheSummary) {
+  const int version = Version();
+  ClearAllLocations(version);
+  uint64_t items = 0, bytes = 0;
+  for (const CategoryCase& c : AllCases()) {
+    Expected e = c.seed(version);
+    items += e.items;
+    bytes += e.bytes;
+  }
+  CliOutput out = RunCli(L"scan --all --json");
+  ASSERT_EQ(out.exitCode, 0) << out.err;
+  JsonRun run = ParseRun(out.out);
+  ASSERT_TRUE(run.parsed) << out.out;
+  ASSERT_EQ(run.categories.size(), 22u);
+  for (size_t i = 0; i < AllCases().size(); ++i) EXPECT_EQ(run.categories[i].id, AllCases()[i].id);  // tree order
+  uint64_t sumItems = 0, sumBytes = 0;
+  for (const JsonCategory& c : run.categories) {
+    sumItems += c.items;
+    sumBytes += c.bytes;
+  }
+  EXPECT_EQ(sumItems, items);
+  EXPECT_EQ(sumBytes, bytes);
+  ASSERT_EQ(version, 6);
+  EXPECT_EQ(items, 53u);
+  EXPECT_EQ(bytes, 2122608u);
+  EXPECT_EQ(run.summary, L"扫描已经完成，共发现垃圾文件53个,2.024MB。建议您立即清理。");
+}
+
+TEST(ScanCliRun, MissingBrowserKeysSkipTheirCategories) {
+  DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\Maxthon2");
+  DeleteKeyTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TheWorld.exe");
+  CliOutput out = RunCli(L"scan --json MaxthonHistory TheWorldHistory BaiduToolbarHistory");
+  ASSERT_EQ(out.exitCode, 0) << out.err;
+  JsonRun run = ParseRun(out.out);
+  ASSERT_TRUE(run.parsed) << out.out;
+  ASSERT_EQ(run.categories.size(), 1u);
+  EXPECT_EQ(run.categories[0].id, L"BaiduToolbarHistory");
+}
+
+TEST(ScanCliRun, NothingFoundSaysSo) {
+  DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\baidu\\BaiduToolbar\\History");
+  CliOutput out = RunCli(L"scan BaiduToolbarHistory");
+  ASSERT_EQ(out.exitCode, 0) << out.err;
+  EXPECT_EQ(out.out, "百度工具栏搜索记录(0项)\n扫描已经完成，没有发现需要清理的文件。\n");
+}
+
+TEST(ScanCliRun, UsageErrorsExitWith2) {
+  CliOutput unknown = RunCli(L"scan SystemTemp NoSuchThing");
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_NE(unknown.err.find("unknown category: NoSuchThing"), std::string::npos) << unknown.err;
+  EXPECT_TRUE(unknown.out.empty());
+  EXPECT_EQ(RunCli(L"scan --all SystemTemp").exitCode, 2);
+  EXPECT_EQ(RunCli(L"frobnicate").exitCode, 2);
+  EXPECT_EQ(RunCli(L"").exitCode, 2);
+}
+
+TEST(ScanCliRun, ListShowsTheTreeWithTheRecommendedFive) {
+  CliOutput out = RunCli(L"list");
+  ASSERT_EQ(out.exitCode, 0);
+  std::wstring text = Wide(out.out);
+  EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'), 22);
+  EXPECT_EQ(text.rfind(L"1\tSystemTemp\t系统临时文件\trecommended\n", 0), 0u);
+  EXPECT_NE(text.find(L"\n7\tDownloadedPrograms\t已下载程序文件(Win7系统中如清理有可能造成部分程序兼容性问题)\t-\n"),
+            std::wstring::npos);
+  size_t recommended = 0;
+  for (size_t at = text.find(L"\trecommended\n"); at != std::wstring::npos; at = text.find(L"\trecommended\n", at + 1)) {
+    ++recommended;
+  }
+  EXPECT_EQ(recommended, 5u);
+}
+
+TEST(ScanCliRun, DefaultSelectionIsTheRecommendedFive) {
+  CliOutput out = RunCli(L"scan --json");
+  ASSERT_EQ(out.exitCode, 0) << out.err;
+  JsonRun run = ParseRun(out.out);
+  ASSERT_TRUE(run.parsed);
+  ASSERT_EQ(run.categories.size(), 5u);
+  EXPECT_EQ(run.categories[4].id, L"IeTypedUrls");
+}

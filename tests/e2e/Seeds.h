@@ -1,0 +1,37 @@
+// Known junk laid into the prefix's real locations, one category at a time,
+// for the end-to-end runs of purlo-cli. Each seed first clears what it seeds.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+struct Expected {
+  std::wstring label;
+  uint64_t items;
+  uint64_t bytes;
+};
+
+struct CategoryCase {
+  const wchar_t* id;
+  // Lays the junk for Windows major version 5 or 6 and returns what a scan must report.
+  Expected (*seed)(int version);
+  // Locations that must hold nothing of the seed after a sweep (and that a
+  // sweep keeps: folders stay, registry keys stay).
+  std::vector<std::wstring> (*roots)(int version);
+};
+
+const std::vector<CategoryCase>& AllCases();
+
+// Names a case by its identifier in test listings.
+void PrintTo(const CategoryCase& c, std::ostream* os);
+
+// Clears every location of every case: a clean slate for a run over all of them.
+void ClearAllLocations(int version);
+
+std::wstring Text(const wchar_t* s);
+
+}  // namespace testing_support

@@ -1,0 +1,172 @@
+#include "tests/support/CliRun.h"
+
+#include <windows.h>
+
+#include "tests/support/Fixtures.h"
+#include "win/Handles.h"
+#include "win/Text.h"
+
+namespace testing_support {
+
+std::wstring Wide(const std::string& utf8) { return win::FromUtf8(utf8); }
+std::string Narrow(const std::wstring& text) { return win::ToUtf8(text); }
+
+namespace {
+
+win::UniqueFile InheritableOutput(const std::wstring& path) {
+  SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+  return win::UniqueFile(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+}  // namespace
+
+CliOutput RunCli(const std::wstring& arguments) {
+  CliOutput result;
+  const std::wstring folder = L"C:\\purlo-tests\\cli-output";
+  MakeFolders(folder);
+  const std::wstring outPath = folder + L"\\out.txt";
+  const std::wstring errPath = folder + L"\\err.txt";
+  {
+    win::UniqueFile out = InheritableOutput(outPath);
+    win::UniqueFile err = InheritableOutput(errPath);
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = nullptr;
+    si.hStdOutput = out.Get();
+    si.hStdError = err.Get();
+    PROCESS_INFORMATION pi = {};
+    std::wstring commandLine = L"C:\\purlo\\purlo-cli.exe " + arguments;
+    if (!::CreateProcessW(L"C:\\purlo\\purlo-cli.exe", &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                          L"C:\\purlo", &si, &pi)) {
+      result.err = "purlo-cli.exe could not be started";
+      return result;
+    }
+    win::UniqueKernel process(pi.hProcess);
+    win::UniqueKernel thread(pi.hThread);
+    ::WaitForSingleObject(process.Get(), 120000);
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.Get(), &code);
+    result.exitCode = static_cast<int>(code);
+  }
+  result.out = ReadAll(outPath);
+  result.err = ReadAll(errPath);
+  return result;
+}
+
+const JsonCategory* JsonRun::Find(const std::wstring& id) const {
+  for (const JsonCategory& c : categories) {
+    if (c.id == id) return &c;
+  }
+  return nullptr;
+}
+
+namespace {
+
+struct Parser {
+  const std::wstring& s;
+  size_t i = 0;
+  bool ok = true;
+
+  void Space() {
+    while (i < s.size() && (s[i] == L' ' || s[i] == L'\n' || s[i] == L'\r' || s[i] == L'\t')) ++i;
+  }
+  bool Take(wchar_t c) {
+    Space();
+    if (i < s.size() && s[i] == c) {
+      ++i;
+      return true;
+    }
+    return false;
+  }
+  void Expect(wchar_t c) {
+    if (!Take(c)) ok = false;
+  }
+  std::wstring String() {
+    std::wstring out;
+    Expect(L'"');
+    while (ok && i < s.size() && s[i] != L'"') {
+      wchar_t c = s[i++];
+      if (c == L'\\' && i < s.size()) {
+        wchar_t e = s[i++];
+        switch (e) {
+          case L'n': out += L'\n'; break;
+          case L'r': out += L'\r'; break;
+          case L't': out += L'\t'; break;
+          case L'u': out += static_cast<wchar_t>(std::stoi(s.substr(i, 4), nullptr, 16)); i += 4; break;
+          default: out += e;
+        }
+      } else {
+        out += c;
+      }
+    }
+    Expect(L'"');
+    return out;
+  }
+  uint64_t Number() {
+    Space();
+    uint64_t v = 0;
+    size_t start = i;
+    while (i < s.size() && s[i] >= L'0' && s[i] <= L'9') v = v * 10 + static_cast<uint64_t>(s[i++] - L'0');
+    if (i == start) ok = false;
+    return v;
+  }
+  std::vector<std::wstring> Strings() {
+    std::vector<std::wstring> out;
+    Expect(L'[');
+    if (Take(L']')) return out;
+    do out.push_back(String());
+    while (ok && Take(L','));
+    Expect(L']');
+    return out;
+  }
+  JsonCategory Category() {
+    JsonCategory c;
+    Expect(L'{');
+    do {
+      std::wstring key = String();
+      Expect(L':');
+      if (key == L"id") c.id = String();
+      else if (key == L"label") c.label = String();
+      else if (key == L"items") c.items = Number();
+      else if (key == L"bytes") c.bytes = Number();
+      else if (key == L"failed") c.failed = Strings();
+      else ok = false;
+    } while (ok && Take(L','));
+    Expect(L'}');
+    return c;
+  }
+};
+
+}  // namespace
+
+JsonRun ParseRun(const std::string& utf8) {
+  const std::wstring text = Wide(utf8);
+  Parser p{text};
+  JsonRun run;
+  p.Expect(L'{');
+  do {
+    std::wstring key = p.String();
+    p.Expect(L':');
+    if (key == L"run") {
+      run.run = p.String();
+    } else if (key == L"summary") {
+      run.summary = p.String();
+    } else if (key == L"categories") {
+      p.Expect(L'[');
+      if (!p.Take(L']')) {
+        do run.categories.push_back(p.Category());
+        while (p.ok && p.Take(L','));
+        p.Expect(L']');
+      }
+    } else {
+      p.ok = false;
+    }
+  } while (p.ok && p.Take(L','));
+  p.Expect(L'}');
+  run.parsed = p.ok;
+  return run;
+}
+
+}  // namespace testing_support

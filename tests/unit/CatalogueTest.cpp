@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "engine/scan/Catalogue.h"
+
+using namespace purlo;
+
+TEST(Catalogue, TwentyTwoCategoriesInTreeOrderWithDistinctRunOrders) {
+  std::set<int> runOrders;
+  int position = 1;
+  for (const CategoryInfo& info : Catalogue()) {
+    EXPECT_EQ(info.position, position);
+    EXPECT_EQ(static_cast<int>(info.id), position - 1);
+    runOrders.insert(info.runOrder);
+    ++position;
+  }
+  EXPECT_EQ(runOrders.size(), 22u);
+  EXPECT_EQ(*runOrders.begin(), 1);
+  EXPECT_EQ(*runOrders.rbegin(), 22);
+}
+
+TEST(Catalogue, RunOrderStartsWithTempThenRecycleBinThenPrefetch) {
+  const auto& order = RunOrder();
+  EXPECT_EQ(order[0], JunkCategory::SystemTemp);
+  EXPECT_EQ(order[1], JunkCategory::RecycleBin);
+  EXPECT_EQ(order[2], JunkCategory::Prefetch);
+  EXPECT_EQ(order[3], JunkCategory::DownloadedPrograms);
+  EXPECT_EQ(order[6], JunkCategory::IeTemp);
+  EXPECT_EQ(order[7], JunkCategory::IeCookies);
+  EXPECT_EQ(order[8], JunkCategory::IeTypedUrls);
+  EXPECT_EQ(order[21], JunkCategory::KankanHistory);
+  std::vector<JunkCategory> picked = InRunOrder(
+      {JunkCategory::IeTypedUrls, JunkCategory::Prefetch, JunkCategory::SystemTemp, JunkCategory::Prefetch});
+  EXPECT_EQ(picked, (std::vector<JunkCategory>{JunkCategory::SystemTemp, JunkCategory::Prefetch,
+                                               JunkCategory::IeTypedUrls}));
+}
+
+TEST(Catalogue, ExactlyTheFirstFiveAreRecommended) {
+  for (const CategoryInfo& info : Catalogue()) EXPECT_EQ(info.recommended, info.position <= 5) << info.position;
+}
+
+TEST(Catalogue, LabelsThatDifferFromTheStartupLabel) {
+  const CategoryInfo& downloaded = Info(JunkCategory::DownloadedPrograms);
+  EXPECT_STREQ(downloaded.startupLabel, L"已下载程序文件(Win7系统中如清理有可能造成部分程序兼容性问题)");
+  EXPECT_STREQ(downloaded.bareLabel, L"已下载程序文件");
+  EXPECT_STREQ(Info(JunkCategory::GoogleToolbarHistory).startupLabel, L"Google 工具栏搜索记录");
+  EXPECT_STREQ(Info(JunkCategory::GoogleToolbarHistory).taskLabel, L"Google工具栏搜索记录");
+  EXPECT_STREQ(Info(JunkCategory::RealPlayerHistory).taskLabel, L"RealPlayer历史记录");
+  EXPECT_STREQ(Info(JunkCategory::RunHistory).taskLabel, L"开始菜单\"运行\"对话框记录(重启生效)");
+  int differing = 0;
+  for (const CategoryInfo& info : Catalogue()) {
+    differing += std::wstring(info.startupLabel) != info.bareLabel;
+    if (info.id != JunkCategory::GoogleToolbarHistory && info.id != JunkCategory::RealPlayerHistory &&
+        info.id != JunkCategory::DownloadedPrograms) {
+      EXPECT_STREQ(info.taskLabel, info.startupLabel);
+    }
+  }
+  EXPECT_EQ(differing, 1);
+}
+
+TEST(Catalogue, IdentifiersAreFoundExactly) {
+  JunkCategory found;
+  ASSERT_TRUE(FindCategory(L"KankanHistory", found));
+  EXPECT_EQ(found, JunkCategory::KankanHistory);
+  EXPECT_FALSE(FindCategory(L"kankanhistory", found));
+  EXPECT_FALSE(FindCategory(L"", found));
+}

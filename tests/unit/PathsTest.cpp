@@ -1,0 +1,39 @@
+#include <gtest/gtest.h>
+
+#include "engine/scan/Paths.h"
+#include "tests/support/Fixtures.h"
+
+using namespace purlo;
+using testing_support::TestFolder;
+
+TEST(Paths, OnlyPathsBelowADriveOrShareRootAreWalkable) {
+  EXPECT_TRUE(IsBelowDriveRoot(L"C:\\Temp"));
+  EXPECT_TRUE(IsBelowDriveRoot(L"C:\\Temp\\"));
+  EXPECT_TRUE(IsBelowDriveRoot(L"\\\\server\\share\\junk"));
+  EXPECT_FALSE(IsBelowDriveRoot(L""));
+  EXPECT_FALSE(IsBelowDriveRoot(L"C:"));
+  EXPECT_FALSE(IsBelowDriveRoot(L"C:\\"));
+  EXPECT_FALSE(IsBelowDriveRoot(L"C:\\\\"));
+  EXPECT_FALSE(IsBelowDriveRoot(L"C:Temp"));
+  EXPECT_FALSE(IsBelowDriveRoot(L"\\data"));
+  EXPECT_FALSE(IsBelowDriveRoot(L"Temp\\x"));
+  EXPECT_FALSE(IsBelowDriveRoot(L"\\\\server\\share"));
+  EXPECT_FALSE(IsBelowDriveRoot(L"\\\\server\\share\\"));
+  EXPECT_FALSE(IsBelowDriveRoot(L"\\\\?\\C:\\Temp"));
+}
+
+TEST(Paths, RepeatedAndNestedRootsAreWalkedOnce) {
+  TestFolder folder(L"paths-nested");
+  testing_support::MakeFolders(folder / L"LongFolderName\\inner");
+  const std::wstring a = folder / L"LongFolderName";
+  std::vector<std::wstring> roots = {a + L"\\", folder / L"longfoldername", a + L"\\inner", folder / L"LongFolderNameX",
+                                     folder / L"other"};
+  EXPECT_EQ(DistinctFolderRoots(roots), (std::vector<std::wstring>{a + L"\\", folder / L"LongFolderNameX",
+                                                                    folder / L"other"}));
+  // A short (8.3) spelling of the same folder is the same folder.
+  wchar_t shortName[MAX_PATH];
+  DWORD n = ::GetShortPathNameW(a.c_str(), shortName, MAX_PATH);
+  ASSERT_GT(n, 0u);
+  ASSERT_NE(std::wstring(shortName), a);
+  EXPECT_EQ(DistinctFolderRoots({a, shortName}), std::vector<std::wstring>{a});
+}

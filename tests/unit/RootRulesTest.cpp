@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <map>
+
+#include "engine/scan/RootRules.h"
+
+using namespace purlo;
+
+namespace {
+
+// Fixed answers, as a machine would give them.
+struct FakeLookups : SystemLookups {
+  bool tempOk = true;
+  std::wstring temp = L"C:\\DOCUME~1\\me\\LOCALS~1\\Temp\\";
+  DWORD tempError = 5;
+  std::map<int, std::wstring> folders = {{CSIDL_WINDOWS, L"C:\\WINDOWS"},
+                                         {CSIDL_INTERNET_CACHE, L"C:\\me\\Temporary Internet Files"},
+                                         {CSIDL_COOKIES, L"C:\\me\\Cookies"},
+                                         {CSIDL_APPDATA, L"C:\\me\\Application Data"},
+                                         {CSIDL_COMMON_APPDATA, L"C:\\All Users\\Application Data"}};
+  std::map<std::wstring, std::wstring> variables = {{L"%APPDATA%", L"C:\\me\\AppData\\Roaming"},
+                                                    {L"%USERPROFILE%", L"C:\\me"}};
+  std::map<std::wstring, UINT> drives;
+  std::vector<std::wstring> profiles;
+  std::wstring listedFolder;
+  std::map<std::wstring, std::pair<RegRead, std::wstring>> registry;
+
+  bool TempPath(std::wstring& out, DWORD& error) override {
+    if (!tempOk) error = tempError;
+    out = temp;
+    return tempOk;
+  }
+  bool SpecialFolder(int csidl, std::wstring& out) override {
+    auto it = folders.find(csidl);
+    if (it == folders.end()) return false;
+    out = it->second;
+    return true;
+  }
+  bool ExpandVariable(const std::wstring& variable, std::wstring& out) override {
+    auto it = variables.find(variable);
+    if (it == variables.end()) return false;
+    out = it->second;
+    return true;
+  }
+  UINT DriveType(const std::wstring& drive) override {
+    auto it = drives.find(drive);
+    return it == drives.end() ? DRIVE_NO_ROOT_DIR : it->second;
+  }
+  std::vector<std::wstring> Subfolders(const std::wstring& folder) override {
+    listedFolder = folder;
+    return profiles;
+  }
+  RegRead ReadString(HKEY root, const wchar_t* key, const wchar_t* value, std::wstring& out) override {
+    auto it = registry.find(std::wstring(key) + L"|" + value);
+    if (it == registry.end()) return RegRead::KeyMissing;
+    out = it->second.second;
+    return it->second.first;
+  }
+};
+
+const wchar_t kMaxthon[] = L"Software\\Maxthon2|Folder";
+const wchar_t kTheWorld[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TheWorld.exe|Path";
+const wchar_t kStorm[] = L"Software\\storm|exepath";
+
+using Paths = std::vector<std::wstring>;
+
+Paths RootsOf(JunkCategory c, FakeLookups& f, int version = 5) { return BuildRoots(c, version, f).paths; }
+
+}  // namespace
+
+TEST(RootRules, SystemFoldersAndTheirTails) {
+  FakeLookups f;
+  EXPECT_EQ(RootsOf(JunkCategory::SystemTemp, f),
+            (Paths{L"C:\\DOCUME~1\\me\\LOCALS~1\\Temp\\", L"C:\\WINDOWS\\Temp"}));
+  EXPECT_EQ(RootsOf(JunkCategory::Prefetch, f), Paths{L"C:\\WINDOWS\\Prefetch"});
+  EXPECT_EQ(RootsOf(JunkCategory::IeTemp, f), Paths{L"C:\\me\\Temporary Internet Files"});
+  EXPECT_EQ(RootsOf(JunkCategory::IeCookies, f), Paths{L"C:\\me\\Cookies"});
+  EXPECT_EQ(RootsOf(JunkCategory::DownloadedPrograms, f), Paths{L"C:\\WINDOWS\\Downloaded Program Files"});
+  EXPECT_EQ(RootsOf(JunkCategory::UpdateDownloads, f), Paths{L"C:\\WINDOWS\\SoftwareDistribution\\Download"});
+  EXPECT_EQ(RootsOf(JunkCategory::RecentDocs, f), Paths{L"C:\\me\\Recent"});
+  EXPECT_EQ(RootsOf(JunkCategory::GoogleToolbarHistory, f),
+            Paths{L"C:\\me\\Application Data\\Google\\Local Search History"});
+  EXPECT_EQ(RootsOf(JunkCategory::RealPlayerHistory, f), Paths{L"C:\\me\\AppData\\Roaming\\Real\\RealPlayer\\History"});
+}
+
+TEST(RootRules, MarkersForRecycleBinAndRegistryCategories) {
+  FakeLookups f;
+  EXPECT_EQ(RootsOf(JunkCategory::RecycleBin, f), Paths{L"回收站"});
+  EXPECT_EQ(RootsOf(JunkCategory::IeTypedUrls, f), Paths{L"Internet Explorer 地址栏历史网址"});
+  EXPECT_EQ(RootsOf(JunkCategory::RunHistory, f), Paths{L"开始菜单\"运行\"对话框记录(重启生效)"});
+  EXPECT_EQ(RootsOf(JunkCategory::SearchHistory, f), Paths{L"Windows 搜索历史记录"});
+  EXPECT_EQ(RootsOf(JunkCategory::QqToolbarHistory, f, 0), Paths{L"QQ 工具栏搜索记录"});
+  EXPECT_EQ(RootsOf(JunkCategory::BaiduToolbarHistory, f), Paths{L"百度工具栏搜索记录"});
+}
+
+TEST(RootRules, VersionDependentRoots) {
+  FakeLookups f;
+  EXPECT_EQ(RootsOf(JunkCategory::QqPlayerHistory, f, 5),
+            Paths{L"C:\\me\\Application Data\\Tencent\\QQPlayer\\default.qpl"});
+  EXPECT_EQ(RootsOf(JunkCategory::QqPlayerHistory, f, 6),
+            (Paths{L"C:\\me\\AppData\\Roaming\\Tencent\\QQPlayer", L"C:\\me\\AppData\\Roaming\\Tencent\\QQPlayer\\QPUpdate",
+                   L"C:\\me\\AppData\\Roaming\\Tencent\\QQPlayer\\QPLyric"}));
+  EXPECT_TRUE(RootsOf(JunkCategory::QqPlayerHistory, f, 0).empty());
+  EXPECT_EQ(RootsOf(JunkCategory::KankanHistory, f, 5),
+            Paths{L"C:\\All Users\\Application Data\\Thunder Network\\XMP\\Playlists"});
+  EXPECT_EQ(RootsOf(JunkCategory::KankanHistory, f, 6),
+            Paths{L"C:\\me\\AppData\\Roaming\\Microsoft\\Windows\\Cookies\\Low\\Thunder Network\\KanKan\\Cookie"});
+  EXPECT_TRUE(RootsOf(JunkCategory::KankanHistory, f, 0).empty());
+  EXPECT_STREQ(HistoryKey(JunkCategory::QqToolbarHistory, 5), L"Software\\Tencent\\QQToolbar\\History");
+  EXPECT_STREQ(HistoryKey(JunkCategory::QqToolbarHistory, 6), L"Software\\AppDataLow\\Tencent\\QQToolbar\\History");
+  EXPECT_EQ(HistoryKey(JunkCategory::QqToolbarHistory, 0), nullptr);
+}
+
+TEST(RootRules, TempPathFailureStopsTheRun) {
+  FakeLookups f;
+  f.tempOk = false;
+  Roots roots = BuildRoots(JunkCategory::SystemTemp, 6, f);
+  EXPECT_EQ(roots.outcome, RootsOutcome::TempPathFailed);
+  EXPECT_EQ(roots.error, 5u);
+}
+
+TEST(RootRules, FailedLookupsLeaveTheirRootOut) {
+  FakeLookups f;
+  f.folders.clear();
+  f.variables.clear();
+  EXPECT_EQ(RootsOf(JunkCategory::SystemTemp, f), Paths{L"C:\\DOCUME~1\\me\\LOCALS~1\\Temp\\"});
+  for (JunkCategory c : {JunkCategory::Prefetch, JunkCategory::IeTemp, JunkCategory::IeCookies,
+                         JunkCategory::DownloadedPrograms, JunkCategory::UpdateDownloads, JunkCategory::RecentDocs,
+                         JunkCategory::GoogleToolbarHistory, JunkCategory::RealPlayerHistory,
+                         JunkCategory::FirefoxHistory}) {
+    Roots roots = BuildRoots(c, 6, f);
+    EXPECT_EQ(roots.outcome, RootsOutcome::Ready);
+    EXPECT_TRUE(roots.paths.empty()) << static_cast<int>(c) << ": " << roots.paths.size();
+  }
+  EXPECT_TRUE(RootsOf(JunkCategory::QqPlayerHistory, f, 6).empty());
+  EXPECT_TRUE(RootsOf(JunkCategory::KankanHistory, f, 5).empty());
+  EXPECT_TRUE(RootsOf(JunkCategory::StormPlayerHistory, f).empty());
+}
+
+TEST(RootRules, RootsThatWouldNameADriveRootOrARelativePathAreLeftOut) {
+  FakeLookups f;
+  f.folders[CSIDL_INTERNET_CACHE] = L"C:\\";
+  f.folders[CSIDL_COOKIES] = L"Cookies";
+  f.temp = L"Temp\\";
+  EXPECT_TRUE(RootsOf(JunkCategory::IeTemp, f).empty());
+  EXPECT_TRUE(RootsOf(JunkCategory::IeCookies, f).empty());
+  EXPECT_EQ(RootsOf(JunkCategory::SystemTemp, f), Paths{L"C:\\WINDOWS\\Temp"});
+}
+
+TEST(RootRules, OfficeCachesOnFixedDrivesFromCToZ) {
+  FakeLookups f;
+  EXPECT_TRUE(RootsOf(JunkCategory::OfficeSetupCache, f).empty());
+  f.drives = {{L"A:", DRIVE_FIXED}, {L"B:", DRIVE_FIXED}, {L"C:", DRIVE_FIXED}, {L"D:", DRIVE_CDROM},
+              {L"E:", DRIVE_REMOVABLE}, {L"F:", DRIVE_REMOTE}, {L"G:", DRIVE_RAMDISK}, {L"H:", DRIVE_FIXED},
+              {L"Z:", DRIVE_FIXED}};
+  EXPECT_EQ(RootsOf(JunkCategory::OfficeSetupCache, f),
+            (Paths{L"C:\\MSOCache", L"H:\\MSOCache", L"Z:\\MSOCache"}));
+}
+
+TEST(RootRules, FirefoxProfileChosenByFolderNameOnly) {
+  FakeLookups f;
+  // The profile path itself contains "default": it must not decide.
+  f.variables[L"%APPDATA%"] = L"C:\\Users\\default\\AppData\\Roaming";
+  f.profiles = {L"abc.work", L"xyz.play"};
+  EXPECT_EQ(RootsOf(JunkCategory::FirefoxHistory, f),
+            Paths{L"C:\\Users\\default\\AppData\\Roaming\\Mozilla\\Firefox\\Profiles\\xyz.play\\places.sqlite"});
+  EXPECT_EQ(f.listedFolder, L"C:\\Users\\default\\AppData\\Roaming\\Mozilla\\Firefox\\Profiles\\");
+  f.profiles = {L"abc.work", L"q1.default", L"q2.default-release"};
+  EXPECT_EQ(RootsOf(JunkCategory::FirefoxHistory, f),
+            Paths{L"C:\\Users\\default\\AppData\\Roaming\\Mozilla\\Firefox\\Profiles\\q1.default\\places.sqlite"});
+  f.profiles = {L"x.Default"};  // the search is case-sensitive: last listed wins
+  EXPECT_EQ(ChooseFirefoxProfile(f.profiles), L"x.Default");
+  f.profiles.clear();
+  EXPECT_TRUE(RootsOf(JunkCategory::FirefoxHistory, f).empty());
+}
+
+TEST(RootRules, MaxthonHistoryFileWithOneBackslash) {
+  FakeLookups f;
+  EXPECT_EQ(BuildRoots(JunkCategory::MaxthonHistory, 5, f).outcome, RootsOutcome::Skipped);
+  f.registry[kMaxthon] = {RegRead::Ok, L"D:\\Maxthon2\\"};
+  EXPECT_EQ(RootsOf(JunkCategory::MaxthonHistory, f), Paths{L"D:\\Maxthon2\\SharedAccount\\Data\\history2.dat"});
+  f.registry[kMaxthon] = {RegRead::Ok, L"D:\\Maxthon2"};
+  EXPECT_EQ(RootsOf(JunkCategory::MaxthonHistory, f), Paths{L"D:\\Maxthon2\\SharedAccount\\Data\\history2.dat"});
+  // Key present, value empty or missing: a task with no root, never "\SharedAccount...".
+  f.registry[kMaxthon] = {RegRead::Ok, L""};
+  Roots empty = BuildRoots(JunkCategory::MaxthonHistory, 5, f);
+  EXPECT_EQ(empty.outcome, RootsOutcome::Ready);
+  EXPECT_TRUE(empty.paths.empty());
+  f.registry[kMaxthon] = {RegRead::ValueMissing, L""};
+  EXPECT_TRUE(RootsOf(JunkCategory::MaxthonHistory, f).empty());
+}
+
+TEST(RootRules, TheWorldDataFolder) {
+  FakeLookups f;
+  EXPECT_EQ(BuildRoots(JunkCategory::TheWorldHistory, 6, f).outcome, RootsOutcome::Skipped);
+  f.registry[kTheWorld] = {RegRead::Ok, L"C:\\Program Files\\TheWorld"};
+  EXPECT_EQ(RootsOf(JunkCategory::TheWorldHistory, f), Paths{L"C:\\Program Files\\TheWorld\\data"});
+  f.registry[kTheWorld] = {RegRead::ValueMissing, L""};
+  Roots roots = BuildRoots(JunkCategory::TheWorldHistory, 6, f);
+  EXPECT_EQ(roots.outcome, RootsOutcome::Ready);
+  EXPECT_TRUE(roots.paths.empty());  // never "\data" at the root of the current drive
+}
+
+TEST(RootRules, StormPlaylistCutAtTheLastBackslash) {
+  FakeLookups f;
+  const Paths common = {L"C:\\All Users\\Application Data\\Storm\\playlist.smpl",
+                        L"C:\\All Users\\Application Data\\Storm\\config.xml"};
+  EXPECT_EQ(RootsOf(JunkCategory::StormPlayerHistory, f), common);
+  f.registry[kStorm] = {RegRead::Ok, L"C:\\Program Files\\Storm\\Storm.exe"};
+  Paths expected = {L"C:\\Program Files\\Storm\\playlist.smpl"};
+  expected.insert(expected.end(), common.begin(), common.end());
+  EXPECT_EQ(RootsOf(JunkCategory::StormPlayerHistory, f), expected);
+  // No backslash to cut at: the text is relative and is left out.
+  f.registry[kStorm] = {RegRead::Ok, L"Storm.exe"};
+  EXPECT_EQ(RootsOf(JunkCategory::StormPlayerHistory, f), common);
+}

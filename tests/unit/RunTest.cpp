@@ -1,0 +1,196 @@
+// A run from start to summary: controller, workers, totals and monitor, with a
+// recording view in place of the dialog.
+#include <gtest/gtest.h>
+#include <process.h>
+
+#include "engine/scan/CompletionMonitor.h"
+#include "engine/scan/LabelText.h"
+#include "engine/scan/ScanController.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/RecordingView.h"
+
+using namespace purlo;
+using namespace testing_support;
+
+namespace {
+
+struct Run : ::testing::Test {
+  void SetUp() override {
+    ASSERT_TRUE(InitRunState());
+    RunningTotals.Take();
+    RunMode = 1;
+    StopRequested = 0;
+    WindowsMajorVersion = MajorVersionFromGetVersion();
+  }
+};
+
+unsigned __stdcall AddManyTimes(void*) {
+  for (int i = 0; i < 10000; ++i) RunningTotals.Add(1, 3.0);
+  return 0;
+}
+
+unsigned __stdcall Quick(void*) { return 0; }
+
+// Lookups in which every registry key is missing and nothing else is asked.
+struct NoKeys : WindowsLookups {
+  RegRead ReadString(HKEY, const wchar_t*, const wchar_t*, std::wstring&) override { return RegRead::KeyMissing; }
+};
+
+struct FailingTemp : WindowsLookups {
+  bool TempPath(std::wstring&, DWORD& error) override {
+    error = 5;
+    return false;
+  }
+};
+
+int g_started = 0;
+int g_failAt = 0;
+HANDLE FailOnNth(ThreadEntry entry, void* argument) {
+  if (++g_started == g_failAt) return nullptr;
+  return StartThread(entry, argument);
+}
+
+}  // namespace
+
+TEST_F(Run, TwentyTwoWorkersAddExactTotals) {
+  std::vector<HANDLE> threads;
+  for (int i = 0; i < 22; ++i) threads.push_back(StartThread(AddManyTimes, nullptr));
+  WaitForAll(threads);
+  for (HANDLE h : threads) ::CloseHandle(h);
+  Totals totals = RunningTotals.Take();
+  EXPECT_EQ(totals.items, 220000u);
+  EXPECT_EQ(totals.bytes, 660000.0);
+  EXPECT_EQ(RunningTotals.Read().items, 0u);
+}
+
+TEST_F(Run, MonitorWithAnEmptyListReportsAtOnce) {
+  RecordingView view;
+  NoKeys lookups;
+  ASSERT_EQ(StartScan(view, {JunkCategory::MaxthonHistory}, lookups), StartResult::Started);
+  ASSERT_TRUE(view.WaitForRunEnd(5000));
+  EXPECT_TRUE(view.Results().empty());
+  EXPECT_EQ(view.Label(JunkCategory::MaxthonHistory), L"遨游浏览器历史记录");  // bare, untouched
+  EXPECT_EQ(view.Status(), kNothingFound);
+  EXPECT_FALSE(view.ButtonEnabled(Button::SweepNow));
+  EXPECT_EQ(view.ButtonText(Button::SweepNow), L"立即清理");
+  EXPECT_EQ(view.ButtonText(Button::StartScan), L"重新扫描");
+  EXPECT_EQ(WorkerList->Size(), 0u);
+}
+
+TEST_F(Run, ScanOfRegistryEntriesOnlyEndsWithTheSummary) {
+  DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU");
+  for (const wchar_t* name : {L"a", L"b", L"c", L"d", L"e", L"f", L"MRUList"}) {
+    SetString(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU", name, L"cmd");
+  }
+  RecordingView view;
+  WindowsLookups lookups;
+  ASSERT_EQ(StartScan(view, {JunkCategory::RunHistory}, lookups), StartResult::Started);
+  ASSERT_TRUE(view.WaitForRunEnd());
+  EXPECT_EQ(view.Label(JunkCategory::RunHistory), L"开始菜单\"运行\"对话框记录(重启生效)(7项)");
+  EXPECT_EQ(view.Status(), L"扫描已经完成，共发现垃圾文件7个,0.000B。建议您立即清理。");
+  EXPECT_TRUE(view.ButtonEnabled(Button::SweepNow));
+  EXPECT_EQ(RunningTotals.Read().items, 0u);  // reset for the next run
+  DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU");
+}
+
+TEST_F(Run, StartResetsLabelsAndTurnsTheButtons) {
+  struct Watching : RecordingView {
+    std::wstring sweepTextAtFirstLabel;
+    void CategoryFinished(const CategoryResult& r) override {
+      if (sweepTextAtFirstLabel.empty()) sweepTextAtFirstLabel = ButtonText(Button::SweepNow);
+      RecordingView::CategoryFinished(r);
+    }
+  } view;
+  view.SetItemLabel(JunkCategory::Prefetch, L"系统预读文件(9个文件,9.000B)");
+  WindowsLookups lookups;
+  ASSERT_EQ(StartScan(view, {JunkCategory::DownloadedPrograms}, lookups), StartResult::Started);
+  ASSERT_TRUE(view.WaitForRunEnd());
+  EXPECT_EQ(view.Label(JunkCategory::Prefetch), L"系统预读文件");
+  EXPECT_EQ(view.Label(JunkCategory::SystemTemp), L"系统临时文件");
+  EXPECT_EQ(view.sweepTextAtFirstLabel, L"取消扫描");
+  EXPECT_EQ(view.Label(JunkCategory::DownloadedPrograms).rfind(L"已下载程序文件(", 0), 0u);
+}
+
+TEST_F(Run, TempPathFailureStartsNothing) {
+  RecordingView view;
+  FailingTemp lookups;
+  EXPECT_EQ(StartScan(view, {JunkCategory::SystemTemp, JunkCategory::RunHistory}, lookups),
+            StartResult::TempPathFailed);
+  ASSERT_EQ(view.Messages().size(), 1u);
+  EXPECT_EQ(view.Messages()[0].text, L"GetTempPath failed with error 5.\n");
+  EXPECT_FALSE(view.WaitForRunEnd(300));
+  EXPECT_TRUE(view.Results().empty());
+  EXPECT_EQ(WorkerList->Size(), 0u);
+}
+
+TEST_F(Run, ThreadFailureStopsTheStartAndTheNextMonitorClosesEarlierWorkers) {
+  RecordingView view;
+  WindowsLookups lookups;
+  g_started = 0;
+  g_failAt = 4;
+  const std::vector<JunkCategory> five = {JunkCategory::Prefetch, JunkCategory::DownloadedPrograms,
+                                          JunkCategory::UpdateDownloads, JunkCategory::OfficeSetupCache,
+                                          JunkCategory::IeTemp};
+  EXPECT_EQ(StartScan(view, five, lookups, FailOnNth), StartResult::ThreadFailed);
+  ASSERT_EQ(view.Messages().size(), 1u);
+  EXPECT_EQ(view.Messages()[0].text, L"扫描失败请重试!");
+  EXPECT_EQ(view.ButtonText(Button::StartScan), L"暂停");
+  EXPECT_FALSE(view.WaitForRunEnd(500));
+  EXPECT_EQ(view.Results().size(), 3u);  // the first three ran to their end
+  EXPECT_EQ(WorkerList->Size(), 3u);
+  // The next run's monitor waits for and closes the three left behind.
+  RecordingView next;
+  ASSERT_EQ(StartScan(next, {JunkCategory::Prefetch}, lookups), StartResult::Started);
+  ASSERT_TRUE(next.WaitForRunEnd());
+  EXPECT_EQ(WorkerList->Size(), 0u);
+}
+
+TEST_F(Run, MonitorWaitsForMoreThan64Workers) {
+  RecordingView view;
+  for (int i = 0; i < 150; ++i) WorkerList->Append(StartThread(Quick, nullptr));
+  ASSERT_TRUE(StartCompletionMonitor(view));
+  ASSERT_TRUE(view.WaitForRunEnd());
+  EXPECT_EQ(WorkerList->Size(), 0u);
+}
+
+TEST_F(Run, RunModeAloneDecidesTheEnd) {
+  // A cancelled scan left StopRequested up; the sweep that follows still ends as a sweep.
+  StopRequested = 1;
+  RunMode = 0;
+  RunningTotals.Add(2, 2048.0);
+  RecordingView view;
+  ASSERT_TRUE(StartCompletionMonitor(view));
+  ASSERT_TRUE(view.WaitForRunEnd());
+  EXPECT_FALSE(view.LastEndedAsScan());
+  ASSERT_EQ(view.Messages().size(), 1u);
+  EXPECT_EQ(view.Messages()[0].caption, L"清除完毕");
+  EXPECT_EQ(view.Messages()[0].text, L"已经成功清理选中的文件，为您节省了2.000KB的磁盘空间。");
+  EXPECT_EQ(view.Status(), L"");
+  EXPECT_EQ(view.ButtonText(Button::StartScan), L"重新扫描");
+  EXPECT_EQ(RunningTotals.Read().bytes, 0.0);
+}
+
+TEST_F(Run, CancelledWalkersStopAndTheScanReportsWhatWasCounted) {
+  TestFolder f(L"run-cancel");
+  const std::wstring root = TempPath();
+  // The flag is raised before the run: every walker stops after its first file.
+  for (int i = 0; i < 20; ++i) WriteFile(f / (L"tree\\f" + std::to_wstring(i)), 10);
+  struct Stopping : RecordingView {
+    void ShowScanningPath(const std::wstring& path) override {
+      RecordingView::ShowScanningPath(path);
+      StopRequested = 1;
+    }
+  } view;
+  struct OnlyOurFolder : WindowsLookups {
+    std::wstring folder;
+    bool SpecialFolder(int, std::wstring& out) override {
+      out = folder;
+      return true;
+    }
+  } lookups;
+  lookups.folder = f / L"tree";
+  ASSERT_EQ(StartScan(view, {JunkCategory::IeTemp}, lookups), StartResult::Started);
+  ASSERT_TRUE(view.WaitForRunEnd());
+  EXPECT_EQ(view.Label(JunkCategory::IeTemp), L"Internet Explorer 临时文件(1个文件,10.000B)");
+  EXPECT_EQ(view.Status(), L"扫描已经完成，共发现垃圾文件1个,10.000B。建议您立即清理。");
+}

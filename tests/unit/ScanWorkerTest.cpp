@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include "engine/scan/RootRules.h"
+#include "engine/scan/ScanWorker.h"
+#include "engine/scan/SystemLookups.h"
+#include "engine/scan/WorkerMethod.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/RecordingView.h"
+#include "win/Handles.h"
+
+using namespace purlo;
+using namespace testing_support;
+
+namespace {
+
+const wchar_t kTestKey[] = L"Software\\PurloTests\\History";
+
+ScanTask TaskFor(JunkCategory c, std::vector<std::wstring> roots) {
+  return ScanTask{std::move(roots), nullptr, Info(c).taskLabel, c};
+}
+
+// Runs one worker on this thread and returns what it reported.
+CategoryResult RunScanWorker(JunkCategory c, std::vector<std::wstring> roots, RecordingView& view) {
+  auto* task = new ScanTask{std::move(roots), &view, Info(c).taskLabel, c};
+  ScanWorker(task);
+  std::vector<CategoryResult> results = view.Results();
+  return results.empty() ? CategoryResult{} : results.back();
+}
+
+}  // namespace
+
+TEST(WorkerMethod, ChosenFromTheFirstRootAndTheLabel) {
+  EXPECT_EQ(ChooseMethod(TaskFor(JunkCategory::RecycleBin, {L"回收站"}), 6).method, Method::RecycleBin);
+  MethodChoice typed = ChooseMethod(TaskFor(JunkCategory::IeTypedUrls, {L"Internet Explorer 地址栏历史网址"}), 6);
+  EXPECT_EQ(typed.method, Method::RegistryValues);
+  EXPECT_STREQ(typed.key, L"Software\\Microsoft\\Internet Explorer\\TypedURLs");
+  EXPECT_EQ(ChooseMethod(TaskFor(JunkCategory::QqToolbarHistory, {L"QQ 工具栏搜索记录"}), 0).key, nullptr);
+  EXPECT_EQ(ChooseMethod(TaskFor(JunkCategory::MaxthonHistory, {}), 6).method, Method::OneFile);
+  EXPECT_EQ(ChooseMethod(TaskFor(JunkCategory::FirefoxHistory, {L"C:\\x"}), 6).method, Method::OneFile);
+  EXPECT_EQ(ChooseMethod(TaskFor(JunkCategory::StormPlayerHistory, {}), 6).method, Method::EveryFile);
+  EXPECT_EQ(ChooseMethod(TaskFor(JunkCategory::QqPlayerHistory, {L"C:\\x"}), 5).method, Method::OneFile);
+  EXPECT_EQ(ChooseMethod(TaskFor(JunkCategory::QqPlayerHistory, {L"C:\\x"}), 6).method, Method::FolderTrees);
+  EXPECT_EQ(ChooseMethod(TaskFor(JunkCategory::QqPlayerHistory, {}), 0).method, Method::Nothing);
+  // An empty root list fails every test on the first root.
+  EXPECT_EQ(ChooseMethod(TaskFor(JunkCategory::OfficeSetupCache, {}), 6).method, Method::FolderTrees);
+}
+
+TEST(ScanWorker, RegistryValuesDirectlyInTheKey) {
+  DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\PurloTests");
+  EXPECT_EQ(CountRegistryValues(kTestKey), 0u);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kTestKey));  // looking never creates it
+  SetString(HKEY_CURRENT_USER, kTestKey, L"url1", L"http://a/");
+  SetString(HKEY_CURRENT_USER, kTestKey, L"url2", L"http://b/");
+  SetString(HKEY_CURRENT_USER, kTestKey, L"", L"default holds data");
+  SetString(HKEY_CURRENT_USER, std::wstring(kTestKey) + L"\\Sub", L"nested", L"not counted");
+  EXPECT_EQ(CountRegistryValues(kTestKey), 3u);
+  EXPECT_EQ(CountRegistryValues(nullptr), 0u);
+  DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\PurloTests");
+}
+
+TEST(ScanWorker, RegistryStringsAreBoundedAndTerminated) {
+  DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\PurloTests");
+  SetString(HKEY_CURRENT_USER, L"Software\\PurloTests", L"fits", std::wstring(126, L'a'));
+  SetString(HKEY_CURRENT_USER, L"Software\\PurloTests", L"toolong", std::wstring(127, L'b'));
+  SetString(HKEY_CURRENT_USER, L"Software\\PurloTests", L"huge", std::wstring(2000, L'c'));
+  WindowsLookups lookups;
+  std::wstring text = L"stale";
+  EXPECT_EQ(lookups.ReadString(HKEY_CURRENT_USER, L"Software\\PurloTests", L"fits", text), RegRead::Ok);
+  EXPECT_EQ(text, std::wstring(126, L'a'));
+  EXPECT_EQ(lookups.ReadString(HKEY_CURRENT_USER, L"Software\\PurloTests", L"toolong", text), RegRead::ValueMissing);
+  EXPECT_TRUE(text.empty());
+  EXPECT_EQ(lookups.ReadString(HKEY_CURRENT_USER, L"Software\\PurloTests", L"huge", text), RegRead::ValueMissing);
+  EXPECT_EQ(lookups.ReadString(HKEY_CURRENT_USER, L"Software\\PurloTests", L"absent", text), RegRead::ValueMissing);
+  EXPECT_EQ(lookups.ReadString(HKEY_CURRENT_USER, L"Software\\PurloTests\\Nope", L"x", text), RegRead::KeyMissing);
+  DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\PurloTests");
+}
+
+TEST(ScanWorker, SingleFilesOpenableForReading) {
+  TestFolder f(L"worker-single");
+  WriteFile(f / L"a", 400);
+  WriteSparseFile(f / L"big", 5ull << 30);
+  EXPECT_EQ(MeasureOneFile(f / L"a").items, 1u);
+  EXPECT_EQ(MeasureOneFile(f / L"a").bytes, 400u);
+  EXPECT_EQ(MeasureOneFile(f / L"big").bytes, 5ull << 30);
+  EXPECT_EQ(MeasureOneFile(f / L"missing").items, 0u);
+  EXPECT_EQ(MeasureOneFile(L"").items, 0u);
+  EXPECT_EQ(MeasureOneFile(L"a").items, 0u);  // relative: never opened
+  win::UniqueFile hold(::CreateFileW((f / L"a").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  EXPECT_EQ(MeasureOneFile(f / L"a").items, 0u);
+}
+
+TEST(ScanWorker, StormFilesEachCountedWithTheirSize) {
+  TestFolder f(L"worker-storm");
+  WriteFile(f / L"playlist.smpl", 400);
+  WriteFile(f / L"Storm\\playlist.smpl", 300);
+  WriteFile(f / L"Storm\\config.xml", 2000);
+  RecordingView view;
+  CategoryResult r = RunScanWorker(JunkCategory::StormPlayerHistory,
+                                   {f / L"playlist.smpl", f / L"Storm\\playlist.smpl", f / L"Storm\\config.xml"}, view);
+  EXPECT_EQ(view.Label(JunkCategory::StormPlayerHistory), L"暴风影音历史记录(3个文件,2.637KB)");
+  EXPECT_EQ(r.items, 3u);
+  RunningTotals.Take();
+}
+
+TEST(ScanWorker, FolderCategoryWithoutRootsMeasuresNothing) {
+  RecordingView view;
+  RunningTotals.Take();
+  RunScanWorker(JunkCategory::OfficeSetupCache, {}, view);
+  EXPECT_EQ(view.Label(JunkCategory::OfficeSetupCache), L"Office 安装文件(0个文件,0.000B)");
+  RunScanWorker(JunkCategory::GoogleToolbarHistory, {L"C:\\purlo-tests\\nothing-here"}, view);
+  EXPECT_EQ(view.Label(JunkCategory::GoogleToolbarHistory), L"Google工具栏搜索记录(0个文件,0.000B)");
+  EXPECT_EQ(RunningTotals.Take().items, 0u);
+}
+
+TEST(ScanWorker, NestedRootsOfOneTaskAreCountedOnce) {
+  TestFolder f(L"worker-nested");
+  WriteFile(f / L"QQPlayer\\a", 100);
+  WriteFile(f / L"QQPlayer\\QPUpdate\\b", 200);
+  WriteFile(f / L"QQPlayer\\QPLyric\\c", 300);
+  RecordingView view;
+  RunningTotals.Take();
+  WindowsMajorVersion = 6;
+  CategoryResult r = RunScanWorker(
+      JunkCategory::QqPlayerHistory,
+      {f / L"QQPlayer", f / L"QQPlayer\\QPUpdate", f / L"QQPlayer\\QPLyric"}, view);
+  WindowsMajorVersion = 0;
+  EXPECT_EQ(r.items, 3u);
+  EXPECT_EQ(r.bytes, 600u);
+  EXPECT_EQ(view.Label(JunkCategory::QqPlayerHistory), L"QQ 影音历史记录(3个文件,600.000B)");
+  Totals totals = RunningTotals.Take();
+  EXPECT_EQ(totals.items, 3u);
+  EXPECT_EQ(totals.bytes, 600.0);
+}
+
+TEST(ScanWorker, RecycleBinAsTheShellReportsIt) {
+  TestFolder f(L"worker-bin");
+  EmptyRecycleBin();
+  RecordingView view;
+  RunningTotals.Take();
+  RunScanWorker(JunkCategory::RecycleBin, {L"回收站"}, view);
+  EXPECT_EQ(view.Label(JunkCategory::RecycleBin), L"回收站(0个文件,0.000B)");
+  WriteFile(f / L"one", 512);
+  WriteFile(f / L"two", 512);
+  WriteFile(f / L"three", 512);
+  Recycle({f / L"one", f / L"two", f / L"three"});
+  RunScanWorker(JunkCategory::RecycleBin, {L"回收站"}, view);
+  EXPECT_EQ(view.Label(JunkCategory::RecycleBin), L"回收站(3个文件,1.500KB)");
+  Totals totals = RunningTotals.Take();
+  EXPECT_EQ(totals.items, 3u);
+  EXPECT_EQ(totals.bytes, 1536.0);
+  EmptyRecycleBin();
+}
