@@ -9,6 +9,7 @@
 #include "engine/scan/Catalogue.h"
 #include "engine/scan/RunState.h"
 #include "engine/scan/ScanController.h"
+#include "engine/sweep/SweepController.h"
 
 namespace {
 
@@ -16,7 +17,8 @@ using purlo::JunkCategory;
 
 const wchar_t kUsage[] =
     L"usage: purlo-cli list\n"
-    L"       purlo-cli scan [--all | --recommended | IDENTIFIER...] [--json]\n";
+    L"       purlo-cli scan [--all | --recommended | IDENTIFIER...] [--json]\n"
+    L"       purlo-cli sweep [--all | --recommended | IDENTIFIER...] --yes [--json]\n";
 
 int UsageError(const std::wstring& why) {
   cli::Err(L"purlo-cli: " + why + L"\n" + kUsage);
@@ -33,6 +35,7 @@ void PrintList() {
 struct Options {
   std::vector<JunkCategory> selection;
   bool json = false;
+  bool yes = false;
 };
 
 // Returns 0, or the usage error's exit code.
@@ -47,6 +50,8 @@ int ParseSelection(int argc, wchar_t** argv, Options& options) {
       recommended = true;
     } else if (arg == L"--json") {
       options.json = true;
+    } else if (arg == L"--yes") {
+      options.yes = true;
     } else if (!arg.empty() && arg[0] == L'-') {
       return UsageError(L"unknown option: " + arg);
     } else {
@@ -66,17 +71,21 @@ int ParseSelection(int argc, wchar_t** argv, Options& options) {
   return 0;
 }
 
-int Scan(const Options& options) {
+// Runs a scan or a sweep through the engine exactly as the dialog does, and
+// waits for its completion monitor.
+int Run(const Options& options, bool sweep) {
   if (!purlo::InitRunState()) {
-    cli::Err(L"扫描失败请重试!\n");
+    cli::Err(sweep ? L"清理失败请重试!\n" : L"扫描失败请重试!\n");
     return 1;
   }
   purlo::WindowsMajorVersion = purlo::MajorVersionFromGetVersion();
   cli::CliView view(options.json);
   purlo::WindowsLookups lookups;
-  if (purlo::StartScan(view, options.selection, lookups) != purlo::StartResult::Started) return 1;
+  purlo::StartResult started = sweep ? purlo::StartSweep(view, options.selection, lookups)
+                                     : purlo::StartScan(view, options.selection, lookups);
+  if (started != purlo::StartResult::Started) return 1;
   view.WaitForRunEnd();
-  view.PrintEnd(false);
+  view.PrintEnd(sweep);
   return 0;
 }
 
@@ -91,9 +100,16 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   Options options;
-  if (command == L"scan") {
+  if (command == L"scan" || command == L"sweep") {
+    const bool sweep = command == L"sweep";
     int rc = ParseSelection(argc, argv, options);
-    return rc != 0 ? rc : Scan(options);
+    if (rc != 0) return rc;
+    if (options.yes && !sweep) return UsageError(L"--yes belongs to sweep");
+    if (sweep && !options.yes) {
+      return UsageError(L"sweep deletes files, registry values and the recycle bin for real; "
+                        L"add --yes to go ahead (nothing was deleted)");
+    }
+    return Run(options, sweep);
   }
   if (command == L"--help" || command == L"-h" || command == L"help") {
     cli::Out(kUsage);

@@ -30,14 +30,20 @@ class FileTreeWalker {
 
   void Reset();
 
-  // Sweep side.
+  // Sweep side. SweepFolder deletes every file below `path` that it can,
+  // clearing read-only, hidden and system first, and removes the sub-folders
+  // left empty; `path` itself is removed only when it is not the root. Counts
+  // what was deleted with its full size; lists the files that could not be.
+  // Never enters or deletes a reparse point, never deletes a file whose real
+  // location is not where the walk found its name (a link), and walks nothing
+  // for empty, relative and drive-root paths.
   void SetRoot(std::wstring path);
   WalkResult SweepFolder(std::wstring path);
 
  private:
   // Both return true when the walk must unwind.
   bool ScanLevel(std::wstring& folder);
-  void SweepLevel(std::wstring& folder, const std::wstring& comparableRoot);
+  void SweepLevel(std::wstring& folder, std::wstring& real);
   bool CountFile(const std::wstring& path);
   WalkResult Result() const;
 

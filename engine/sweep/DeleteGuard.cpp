@@ -1,0 +1,145 @@
+#include "engine/sweep/DeleteGuard.h"
+
+#include "engine/scan/Paths.h"
+#include "win/Handles.h"
+#include "win/Text.h"
+
+namespace purlo {
+
+namespace {
+
+// Looked up at run time: Windows XP has neither.
+using GetFinalPathFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+using SetFileInfoFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+
+struct Kernel32Calls {
+  GetFinalPathFn getFinalPath = nullptr;
+  SetFileInfoFn setFileInfo = nullptr;
+  Kernel32Calls() {
+    HMODULE k = ::GetModuleHandleW(L"kernel32.dll");
+    getFinalPath = reinterpret_cast<GetFinalPathFn>(
+        reinterpret_cast<void*>(::GetProcAddress(k, "GetFinalPathNameByHandleW")));
+    setFileInfo = reinterpret_cast<SetFileInfoFn>(
+        reinterpret_cast<void*>(::GetProcAddress(k, "SetFileInformationByHandle")));
+  }
+};
+
+const Kernel32Calls& Calls() {
+  static const Kernel32Calls calls;
+  return calls;
+}
+
+// FILE_INFO_BY_HANDLE_CLASS values and records, spelled out: the headers hide
+// them when building for Windows XP.
+constexpr int kFileBasicInfo = 0;
+constexpr int kFileDispositionInfo = 4;
+struct BasicInfo {
+  LARGE_INTEGER creationTime, lastAccessTime, lastWriteTime, changeTime;  // 0: unchanged
+  DWORD fileAttributes;
+};
+struct DispositionInfo {
+  BOOLEAN deleteFile;
+};
+
+constexpr DWORD kClearedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+std::wstring WithoutLongPrefix(std::wstring path) {
+  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + path.substr(8);
+  if (path.compare(0, 4, L"\\\\?\\") == 0) return path.substr(4);
+  return path;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+  return a.size() == b.size() && win::ToUpper(a) == win::ToUpper(b);
+}
+
+bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+// Deletes through the handle when the system can; otherwise by name after
+// closing it. False when the file is still there.
+bool DeleteOpenFile(win::UniqueFile& file, const std::wstring& path, bool clearAttributes, DWORD attributes) {
+  const bool clear = clearAttributes && (attributes & kClearedAttributes) != 0;
+  if (Calls().setFileInfo != nullptr) {
+    if (clear) {
+      BasicInfo basic = {};
+      basic.fileAttributes = FILE_ATTRIBUTE_NORMAL;
+      Calls().setFileInfo(file.Get(), kFileBasicInfo, &basic, sizeof basic);
+    }
+    DispositionInfo disposition = {TRUE};
+    return Calls().setFileInfo(file.Get(), kFileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+  }
+  file.Reset();
+  if (clear) ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return ::DeleteFileW(path.c_str()) != FALSE;
+}
+
+}  // namespace
+
+bool CanTellRealPaths() { return Calls().getFinalPath != nullptr; }
+
+bool RealPathOf(HANDLE handle, std::wstring& out) {
+  if (Calls().getFinalPath == nullptr) return false;
+  wchar_t buffer[1024];
+  DWORD n = Calls().getFinalPath(handle, buffer, 1024, 0 /* FILE_NAME_NORMALIZED | VOLUME_NAME_DOS */);
+  if (n == 0 || n >= 1024) return false;
+  out = WithoutLongPrefix(std::wstring(buffer, n));
+  return true;
+}
+
+std::wstring RealFolderPath(const std::wstring& folder) {
+  win::UniqueFile handle(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  std::wstring real;
+  if (!handle || !RealPathOf(handle.Get(), real)) return std::wstring();
+  return WithoutTrailingBackslash(real);
+}
+
+FileDeletion DeleteCheckedFile(const std::wstring& path, const std::wstring& expectedRealPath, bool clearAttributes) {
+  FileDeletion result;
+  win::UniqueFile file(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file) {
+    result.outcome = IsMissing(::GetLastError()) ? DeleteOutcome::Missing : DeleteOutcome::Failed;
+    return result;
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(file.Get(), &info)) {
+    result.outcome = DeleteOutcome::Failed;
+    return result;
+  }
+  if ((info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    result.outcome = DeleteOutcome::Elsewhere;
+    return result;
+  }
+  if (!expectedRealPath.empty()) {
+    std::wstring real;
+    if (!RealPathOf(file.Get(), real) || !SamePath(real, expectedRealPath)) {
+      result.outcome = DeleteOutcome::Elsewhere;
+      return result;
+    }
+  }
+  const uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  if (!DeleteOpenFile(file, path, clearAttributes, info.dwFileAttributes)) {
+    result.outcome = DeleteOutcome::Failed;
+    return result;
+  }
+  result.outcome = DeleteOutcome::Deleted;
+  result.bytes = size;
+  return result;
+}
+
+FileDeletion DeleteSingleFile(const std::wstring& path, bool clearAttributes) {
+  if (!IsBelowDriveRoot(path) || path.back() == L'\\') return {};
+  const size_t cut = path.rfind(L'\\');
+  std::wstring expected;
+  if (CanTellRealPaths()) {
+    const std::wstring folder = RealFolderPath(path.substr(0, cut));
+    if (folder.empty()) return {};  // no such folder: nothing to delete
+    expected = folder + path.substr(cut);
+  }
+  return DeleteCheckedFile(path, expected, clearAttributes);
+}
+
+}  // namespace purlo

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace purlo {
+
+// Removes every value stored directly in HKEY_CURRENT_USER\keyPath and returns
+// how many were removed. The key and its subkeys stay; a missing key (or one
+// that cannot be opened for writing) is never created and gives 0.
+uint32_t RemoveHistoryValues(std::wstring keyPath);
+
+}  // namespace purlo

@@ -1,0 +1,21 @@
+// Starting a sweep: one worker per ticked category in run order, then one
+// completion monitor. Never waits for a worker.
+#pragma once
+
+#include <vector>
+
+#include "engine/scan/Catalogue.h"
+#include "engine/scan/RunView.h"
+#include "engine/scan/ScanController.h"
+#include "engine/scan/SystemLookups.h"
+#include "engine/scan/Threads.h"
+
+namespace purlo {
+
+StartResult StartSweep(RunView& view, const std::vector<JunkCategory>& ticked, SystemLookups& lookups,
+                       ThreadStarter starter = StartThread);
+
+// The message shown when a category's sweep worker cannot be started.
+const wchar_t* SweepFailureText(JunkCategory category);
+
+}  // namespace purlo

@@ -1,0 +1,103 @@
+#include "engine/sweep/SweepWorker.h"
+
+#include <shellapi.h>
+
+#include <memory>
+
+#include "engine/scan/FileTreeWalker.h"
+#include "engine/scan/LabelText.h"
+#include "engine/scan/Paths.h"
+#include "engine/scan/ScanWorker.h"
+#include "engine/scan/WorkerMethod.h"
+#include "engine/sweep/DeleteGuard.h"
+#include "engine/sweep/RegistryHistory.h"
+
+namespace purlo {
+
+namespace {
+
+// One single file: 1 and its size only when it was deleted. Its attributes are
+// left as they are, so a read-only history file stays.
+void SweepOneFile(const std::wstring& path, CategoryResult& result) {
+  FileDeletion deletion = DeleteSingleFile(path, false);
+  if (deletion.outcome == DeleteOutcome::Deleted) {
+    result.items += 1;
+    result.bytes += deletion.bytes;
+  } else if (deletion.outcome == DeleteOutcome::Failed) {
+    result.failedPaths.push_back(path);
+  }
+}
+
+void SweepEveryFile(const ScanTask& task, CategoryResult& result) {
+  for (const std::wstring& root : task.roots) {
+    CategoryResult one;
+    SweepOneFile(root, one);
+    RunningTotals.Add(one.items, static_cast<double>(one.bytes));
+    result.items += one.items;
+    result.bytes += one.bytes;
+    result.failedPaths.insert(result.failedPaths.end(), one.failedPaths.begin(), one.failedPaths.end());
+  }
+}
+
+void SweepFolderTrees(const ScanTask& task, CategoryResult& result) {
+  FileTreeWalker walker;
+  for (const std::wstring& root : DistinctFolderRoots(task.roots)) {
+    walker.SetRoot(root);
+    WalkResult walked = walker.SweepFolder(root);
+    walker.Reset();
+    result.items += static_cast<uint64_t>(walked.files);
+    result.bytes += walked.bytes;
+    result.failedPaths.insert(result.failedPaths.end(), walked.failedPaths.begin(), walked.failedPaths.end());
+  }
+  RunningTotals.Add(result.items, static_cast<double>(result.bytes));
+}
+
+// The figures are what the shell reported before emptying.
+void SweepRecycleBin(CategoryResult& result) {
+  Measured before = MeasureRecycleBin();
+  ::SHEmptyRecycleBinW(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+  result.items = before.items;
+  result.bytes = before.bytes;
+  RunningTotals.Add(result.items, static_cast<double>(result.bytes));
+}
+
+}  // namespace
+
+unsigned __stdcall SweepWorker(void* param) {
+  std::unique_ptr<ScanTask> task(static_cast<ScanTask*>(param));
+  const MethodChoice choice = ChooseMethod(*task, WindowsMajorVersion);
+  CategoryResult result;
+  result.category = task->item;
+  bool registry = false;
+  bool enablesSweepNow = true;
+  switch (choice.method) {
+    case Method::RecycleBin: SweepRecycleBin(result); break;
+    case Method::RegistryValues:
+      registry = true;
+      if (choice.key != nullptr) result.items = RemoveHistoryValues(choice.key);
+      RunningTotals.Add(result.items, 0.0);
+      break;
+    case Method::OneFile:
+      enablesSweepNow = false;
+      if (!task->roots.empty()) SweepOneFile(task->roots[0], result);
+      RunningTotals.Add(result.items, static_cast<double>(result.bytes));
+      break;
+    case Method::EveryFile:
+      enablesSweepNow = false;
+      SweepEveryFile(*task, result);
+      break;
+    case Method::FolderTrees: SweepFolderTrees(*task, result); break;
+    case Method::Nothing:
+      enablesSweepNow = false;
+      RunningTotals.Add(0, 0.0);
+      break;
+  }
+  result.label = registry ? RegistryLabel(task->label, result.items, true)
+                          : FileLabel(task->label, result.items, static_cast<double>(result.bytes), true);
+  task->owner->CategoryFinished(result);
+  task->owner->SetItemLabel(task->item, result.label);
+  if (enablesSweepNow) task->owner->EnableButton(Button::SweepNow, true);
+  return 0;
+}
+
+}  // namespace purlo
