@@ -13,15 +13,20 @@ for prefix in win7 winxp; do
   # Each case gets its own set: a root holding links to canaries outside it.
   links=$drive_c/links
   rm -rf "$links"
+  # (the sweep through purlo-cli names its root "data", as TheWorldHistory does)
   for case in scan sweep sweepcli; do
     c=$links/$case
-    mkdir -p "$c/root/sub" "$c/outside/canarydir"
+    root=$c/root
+    [ "$case" = sweepcli ] && root=$c/data
+    mkdir -p "$root/sub" "$c/outside/canarydir" "$c/outside/emptydir"
     printf 'canary file, 24 bytes..\n' >"$c/outside/canary.txt"
     printf 'canary in a folder, 31 bytes..\n' >"$c/outside/canarydir/inner.txt"
-    printf 'junk, 10b\n' >"$c/root/junk.txt"
-    printf 'sub junk, 14b\n' >"$c/root/sub/junk2.txt"
-    ln -s ../outside/canary.txt "$c/root/filelink.txt"
-    ln -s ../outside/canarydir "$c/root/dirlink"
-    ln -s "$c/outside/canarydir" "$c/root/sub/abslink"
+    printf 'junk, 10b\n' >"$root/junk.txt"
+    printf 'sub junk, 14b\n' >"$root/sub/junk2.txt"
+    ln -s ../outside/canary.txt "$root/filelink.txt"
+    ln -s ../outside/canarydir "$root/dirlink"
+    ln -s ../../outside/emptydir "$root/sub/emptylink"
+    ln -s "$c/outside/canarydir" "$root/sub/abslink"
+    ln -s junk.txt "$root/insidelink.txt"
   done
 done

@@ -132,12 +132,21 @@ FileDeletion DeleteCheckedFile(const std::wstring& path, const std::wstring& exp
 
 FileDeletion DeleteSingleFile(const std::wstring& path, bool clearAttributes) {
   if (!IsBelowDriveRoot(path) || path.back() == L'\\') return {};
-  const size_t cut = path.rfind(L'\\');
+  // The name as the folder lists it: the long name, and the link's own name
+  // for a link, whose real location then differs.
+  WIN32_FIND_DATAW entry;
+  {
+    win::UniqueFind found(::FindFirstFileW(path.c_str(), &entry));
+    if (!found) return {};
+  }
+  if (entry.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) {
+    return {DeleteOutcome::Elsewhere, 0};
+  }
   std::wstring expected;
   if (CanTellRealPaths()) {
-    const std::wstring folder = RealFolderPath(path.substr(0, cut));
-    if (folder.empty()) return {};  // no such folder: nothing to delete
-    expected = folder + path.substr(cut);
+    const std::wstring folder = RealFolderPath(path.substr(0, path.rfind(L'\\')));
+    if (folder.empty()) return {};
+    expected = folder + L"\\" + entry.cFileName;
   }
   return DeleteCheckedFile(path, expected, clearAttributes);
 }

@@ -40,7 +40,9 @@ struct FileDeletion {
 FileDeletion DeleteCheckedFile(const std::wstring& path, const std::wstring& expectedRealPath, bool clearAttributes);
 
 // A single file named by a root: its expected real location is its folder's
-// real location plus its name.
+// real location plus its listed name. The folder may be reached through a
+// junction (the root names the file, wherever its folder really is); the file
+// itself must not be a link.
 FileDeletion DeleteSingleFile(const std::wstring& path, bool clearAttributes);
 
 }  // namespace purlo
