@@ -125,7 +125,7 @@ Expected MaxthonHistory(int) {
   Lay(L"C:\\Maxthon2", {{L"SharedAccount\\Data\\history2.dat", 4096}, {L"SharedAccount\\Data\\other.dat", 7}});
   return {L"遨游浏览器历史记录(1个文件,4.000KB)", 1, 4096};
 }
-std::vector<std::wstring> MaxthonRoots(int) { return {L"C:\\Maxthon2\\SharedAccount\\Data"}; }
+std::vector<std::wstring> MaxthonRoots(int) { return {}; }
 
 Expected TheWorldHistory(int) {
   DeleteKeyTree(HKEY_LOCAL_MACHINE, kTheWorld);

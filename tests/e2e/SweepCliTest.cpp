@@ -1,0 +1,191 @@
+// purlo-cli sweep, end to end: real deletion on seeded locations of the
+// sandbox prefix, and everything outside the roots left as it was.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "engine/scan/Catalogue.h"
+#include "engine/scan/RunState.h"
+#include "tests/e2e/Seeds.h"
+#include "tests/support/CliRun.h"
+#include "tests/support/Fixtures.h"
+#include "win/Handles.h"
+
+using namespace testing_support;
+
+namespace {
+
+int Version() { return purlo::MajorVersionFromGetVersion(); }
+
+// "label(3个文件,...)" as a scan writes it becomes "label(清理3个文件,...)".
+std::wstring SweepLabel(const wchar_t* id, const std::wstring& scanLabel) {
+  purlo::JunkCategory category;
+  if (!purlo::FindCategory(id, category)) return L"?";
+  const std::wstring task = purlo::Info(category).taskLabel;
+  return task + L"(清理" + scanLabel.substr(task.size() + 1);
+}
+
+std::wstring Parent(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\', path.size() - 2)); }
+
+// A file beside each root, outside it: a sweep must leave it.
+std::wstring SentinelFor(const std::wstring& root) {
+  std::wstring trimmed = root.back() == L'\\' ? root.substr(0, root.size() - 1) : root;
+  return Parent(trimmed) + L"\\purlo-sentinel-" + trimmed.substr(trimmed.rfind(L'\\') + 1) + L".txt";
+}
+
+bool IsEmptyFolder(const std::wstring& path) {
+  WIN32_FIND_DATAW entry;
+  std::wstring pattern = path + (path.back() == L'\\' ? L"*" : L"\\*");
+  win::UniqueFind listing(::FindFirstFileW(pattern.c_str(), &entry));
+  if (!listing) return false;
+  do {
+    if (wcscmp(entry.cFileName, L".") != 0 && wcscmp(entry.cFileName, L"..") != 0) return false;
+  } while (::FindNextFileW(listing.Get(), &entry));
+  return true;
+}
+
+uint64_t RecycleBinItems() {
+  SHQUERYRBINFO info = {};
+  info.cbSize = sizeof(info);
+  return SUCCEEDED(::SHQueryRecycleBinW(nullptr, &info)) ? static_cast<uint64_t>(info.i64NumItems) : ~0ull;
+}
+
+void SweepEverythingAndCheck(int version) {
+  ClearAllLocations(version);
+  std::vector<Expected> expected;
+  std::vector<std::wstring> sentinels;
+  for (const CategoryCase& c : AllCases()) {
+    expected.push_back(c.seed(version));
+    for (const std::wstring& root : c.roots(version)) {
+      sentinels.push_back(SentinelFor(root));
+      WriteFile(sentinels.back(), 9);
+    }
+  }
+  CliOutput out = RunCli(L"sweep --all --yes --json");
+  ASSERT_EQ(out.exitCode, 0) << out.err;
+  JsonRun run = ParseRun(out.out);
+  ASSERT_TRUE(run.parsed) << out.out;
+  EXPECT_EQ(run.run, L"sweep");
+  ASSERT_EQ(run.categories.size(), AllCases().size());
+  uint64_t bytes = 0;
+  for (size_t i = 0; i < AllCases().size(); ++i) {
+    const CategoryCase& c = AllCases()[i];
+    const JsonCategory& got = run.categories[i];
+    EXPECT_EQ(got.id, c.id);
+    EXPECT_EQ(got.label, SweepLabel(c.id, expected[i].label));
+    EXPECT_EQ(got.items, expected[i].items) << Narrow(c.id);
+    EXPECT_EQ(got.bytes, expected[i].bytes) << Narrow(c.id);
+    EXPECT_TRUE(got.failed.empty()) << Narrow(c.id) << ": " << Narrow(got.failed.empty() ? L"" : got.failed[0]);
+    bytes += got.bytes;
+    for (const std::wstring& root : c.roots(version)) {
+      EXPECT_TRUE(IsEmptyFolder(root)) << Narrow(c.id) << " left something in " << Narrow(root);
+    }
+  }
+  for (const std::wstring& sentinel : sentinels) EXPECT_EQ(FileSize(sentinel), 9u) << Narrow(sentinel);
+  EXPECT_EQ(RecycleBinItems(), 0u);
+  // History keys: values gone, keys and their subkeys kept.
+  for (const wchar_t* key : {L"Software\\Microsoft\\Internet Explorer\\TypedURLs",
+                             L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU",
+                             L"Software\\Microsoft\\Search Assistant\\ACMru\\5603",
+                             L"Software\\baidu\\BaiduToolbar\\History",
+                             version == 5 ? L"Software\\Tencent\\QQToolbar\\History"
+                                          : L"Software\\AppDataLow\\Tencent\\QQToolbar\\History"}) {
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, key)) << Narrow(key);
+    EXPECT_EQ(ValueCount(HKEY_CURRENT_USER, key), 0u) << Narrow(key);
+    EXPECT_EQ(ValueCount(HKEY_CURRENT_USER, std::wstring(key) + L"\\Keep"), 1u) << Narrow(key);
+  }
+  // Single files: only the named one goes.
+  const std::wstring appData = Expand(L"%APPDATA%");
+  EXPECT_TRUE(Exists(appData + L"\\Mozilla\\Firefox\\Profiles\\aaaa.work\\places.sqlite"));
+  EXPECT_FALSE(Exists(appData + L"\\Mozilla\\Firefox\\Profiles\\bbbb.default\\places.sqlite"));
+  EXPECT_TRUE(Exists(L"C:\\Maxthon2\\SharedAccount\\Data\\other.dat"));
+  EXPECT_FALSE(Exists(L"C:\\Maxthon2\\SharedAccount\\Data\\history2.dat"));
+  EXPECT_TRUE(Exists(L"C:\\Storm\\Storm.exe"));
+  EXPECT_TRUE(Exists(L"C:\\TheWorld"));
+  if (version == 5) {
+    EXPECT_TRUE(Exists(SpecialFolder(CSIDL_APPDATA) + L"\\Tencent\\QQPlayer\\other.qpl"));
+  }
+  char summary[160];
+  snprintf(summary, sizeof summary, "已经成功清理选中的文件，为您节省了%0.3fMB的磁盘空间。", bytes / 1048576.0);
+  EXPECT_GE(bytes, 1048576u);
+  EXPECT_EQ(Narrow(run.summary), summary);
+  for (const std::wstring& sentinel : sentinels) ::DeleteFileW(sentinel.c_str());
+}
+
+}  // namespace
+
+TEST(SweepCli, EveryCategoryDeletesItsJunkAndNothingElse) {
+  ASSERT_EQ(Version(), 6);
+  SweepEverythingAndCheck(6);
+}
+
+TEST(SweepCliXp, EveryCategoryDeletesItsJunkAndNothingElse) {
+  ASSERT_EQ(Version(), 5) << "this case must run in the Windows XP prefix";
+  SweepEverythingAndCheck(5);
+}
+
+TEST(SweepCli, SweepAfterScanReportsWhatTheScanFound) {
+  const int version = Version();
+  ClearAllLocations(version);
+  for (const CategoryCase& c : AllCases()) c.seed(version);
+  JsonRun scan = ParseRun(RunCli(L"scan --all --json").out);
+  JsonRun sweep = ParseRun(RunCli(L"sweep --all --yes --json").out);
+  ASSERT_TRUE(scan.parsed);
+  ASSERT_TRUE(sweep.parsed);
+  ASSERT_EQ(scan.categories.size(), sweep.categories.size());
+  for (size_t i = 0; i < scan.categories.size(); ++i) {
+    EXPECT_EQ(sweep.categories[i].items, scan.categories[i].items) << Narrow(scan.categories[i].id);
+    EXPECT_EQ(sweep.categories[i].bytes, scan.categories[i].bytes) << Narrow(scan.categories[i].id);
+  }
+}
+
+TEST(SweepCli, WithoutYesNothingIsDeleted) {
+  const CategoryCase& temp = AllCases()[0];
+  temp.seed(Version());
+  CliOutput out = RunCli(L"sweep SystemTemp");
+  EXPECT_EQ(out.exitCode, 2);
+  EXPECT_NE(out.err.find("--yes"), std::string::npos) << out.err;
+  EXPECT_TRUE(out.out.empty());
+  EXPECT_EQ(FileSize(TempPath() + L"sub\\b.tmp"), 200u);
+}
+
+TEST(SweepCli, PrintsEachLabelThenTheSummary) {
+  AllCases()[1].seed(Version());  // Prefetch: 2 files, 1536 bytes
+  CliOutput out = RunCli(L"sweep Prefetch --yes");
+  ASSERT_EQ(out.exitCode, 0) << out.err;
+  EXPECT_EQ(out.out, "系统预读文件(清理2个文件,1.500KB)\n已经成功清理选中的文件，为您节省了1.500KB的磁盘空间。\n");
+}
+
+TEST(SweepCli, LockedFilesAreListedAsFailed) {
+  const std::wstring prefetch = SpecialFolder(CSIDL_WINDOWS) + L"\\Prefetch";
+  AllCases()[1].seed(Version());
+  win::UniqueFile hold(::CreateFileW((prefetch + L"\\B.pf").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(hold.Valid());
+  JsonRun run = ParseRun(RunCli(L"sweep Prefetch --yes --json").out);
+  ASSERT_TRUE(run.parsed);
+  ASSERT_EQ(run.categories.size(), 1u);
+  EXPECT_EQ(run.categories[0].label, L"系统预读文件(清理1个文件,1.000KB)");
+  EXPECT_EQ(run.categories[0].failed, std::vector<std::wstring>{prefetch + L"\\B.pf"});
+  EXPECT_TRUE(Exists(prefetch + L"\\B.pf"));
+}
+
+// C:\links\sweepcli\data holds junk and links to canaries outside it; TheWorld's
+// install path points there, so its root is that folder.
+TEST(SweepCli, LinksInARootLeaveTheirTargetsAlone) {
+  const std::wstring c = L"C:\\links\\sweepcli";
+  ASSERT_TRUE(Exists(c + L"\\data\\junk.txt")) << "link fixtures missing: run through ctest";
+  const wchar_t* key = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TheWorld.exe";
+  DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
+  SetString(HKEY_LOCAL_MACHINE, key, L"Path", c);
+  JsonRun run = ParseRun(RunCli(L"sweep TheWorldHistory --yes --json").out);
+  DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
+  ASSERT_TRUE(run.parsed);
+  ASSERT_EQ(run.categories.size(), 1u);
+  EXPECT_EQ(run.categories[0].label, L"世界之窗浏览记录(清理2个文件,24.000B)");
+  EXPECT_EQ(ReadAll(c + L"\\outside\\canary.txt"), "canary file, 24 bytes..\n");
+  EXPECT_EQ(ReadAll(c + L"\\outside\\canarydir\\inner.txt"), "canary in a folder, 31 bytes..\n");
+  EXPECT_TRUE(Exists(c + L"\\outside\\emptydir"));
+  EXPECT_TRUE(Exists(c + L"\\data"));
+}
