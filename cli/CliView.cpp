@@ -18,7 +18,7 @@ int CliView::ShowMessage(const std::wstring& text, const std::wstring& caption, 
   if (caption == L"清除完毕") {
     sweepSummary_ = text;  // the sweep's closing message: printed at the end
   } else {
-    Err(text.back() == L'\n' ? text : text + L"\n");
+    Err(!text.empty() && text.back() == L'\n' ? text : text + L"\n");
   }
   return IDOK;
 }

@@ -26,13 +26,29 @@ size_t RootLength(const std::wstring& path) {
 
 }  // namespace
 
+// "." and ".." (Windows also drops trailing dots and spaces, so ". ." is one
+// too): a path holding one could climb back to the drive root.
+bool IsDotComponent(const std::wstring& path, size_t begin, size_t end) {
+  if (begin == end) return false;
+  for (size_t i = begin; i < end; ++i) {
+    if (path[i] != L'.' && path[i] != L' ') return false;
+  }
+  return true;
+}
+
 bool IsBelowDriveRoot(const std::wstring& path) {
   size_t root = RootLength(path);
   if (root == std::wstring::npos) return false;
-  for (size_t i = root; i < path.size(); ++i) {
-    if (!IsSeparator(path[i])) return true;
+  bool named = false;
+  size_t begin = root;
+  for (size_t i = root; i <= path.size(); ++i) {
+    if (i == path.size() || IsSeparator(path[i])) {
+      if (IsDotComponent(path, begin, i)) return false;
+      named = named || i > begin;
+      begin = i + 1;
+    }
   }
-  return false;
+  return named;
 }
 
 std::wstring WithoutTrailingBackslash(std::wstring path) {

@@ -7,7 +7,8 @@
 namespace purlo {
 
 // "X:\name..." or "\\server\share\name...": a path that names something below
-// a drive or share root. Empty, relative and drive-root paths are not.
+// a drive or share root. Empty, relative and drive-root paths are not, nor
+// paths with "." or ".." components (they could climb back to the root).
 bool IsBelowDriveRoot(const std::wstring& path);
 
 // Removes one trailing backslash, if there is one.

@@ -21,6 +21,8 @@ Measured MeasureOneFile(const std::wstring& path) {
   return {1, static_cast<uint64_t>(size.QuadPart)};
 }
 
+static_assert(sizeof(SHQUERYRBINFO) == (sizeof(void*) == 8 ? 24 : 20), "the shell checks the record's size");
+
 Measured MeasureRecycleBin() {
   SHQUERYRBINFO info = {};
   info.cbSize = sizeof(info);  // 20 on 32-bit Windows, 24 on x64

@@ -20,6 +20,13 @@ TEST(Paths, OnlyPathsBelowADriveOrShareRootAreWalkable) {
   EXPECT_FALSE(IsBelowDriveRoot(L"\\\\server\\share"));
   EXPECT_FALSE(IsBelowDriveRoot(L"\\\\server\\share\\"));
   EXPECT_FALSE(IsBelowDriveRoot(L"\\\\?\\C:\\Temp"));
+  EXPECT_FALSE(IsBelowDriveRoot(L"C:\\Windows\\.."));
+  EXPECT_FALSE(IsBelowDriveRoot(L"C:\\Windows\\..\\"));
+  EXPECT_FALSE(IsBelowDriveRoot(L"C:\\."));
+  EXPECT_FALSE(IsBelowDriveRoot(L"C:\\Windows\\. .\\Temp"));
+  EXPECT_FALSE(IsBelowDriveRoot(L"C:/Windows/../Temp"));
+  EXPECT_TRUE(IsBelowDriveRoot(L"C:\\Windows\\.hidden"));
+  EXPECT_TRUE(IsBelowDriveRoot(L"C:\\a..b"));
 }
 
 TEST(Paths, RepeatedAndNestedRootsAreWalkedOnce) {

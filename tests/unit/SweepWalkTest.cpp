@@ -130,7 +130,8 @@ TEST(SweepWalk, RefusedRootsTouchNothing) {
   WriteFile(f / L"keep", 3);
   // The current folder is a place with files in it: a relative root must not reach it.
   ASSERT_TRUE(::SetCurrentDirectoryW(f.Path().c_str()));
-  for (const wchar_t* root : {L"", L".", L"keep", L"\\", L"C:", L"C:\\", L"C:.", L"\\purlo-tests"}) {
+  for (const wchar_t* root : {L"", L".", L"keep", L"\\", L"C:", L"C:\\", L"C:.", L"\\purlo-tests", L"C:\\purlo-tests\\..",
+                              L"C:\\purlo-tests\\sweep-refused\\..\\.."}) {
     WalkResult r = Sweep(root);
     EXPECT_EQ(r.files, 0);
     EXPECT_TRUE(r.failedPaths.empty());
