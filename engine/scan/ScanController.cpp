@@ -18,14 +18,8 @@ std::wstring TempPathFailureText(DWORD error) {
   return win::FromUtf8(text);
 }
 
-StartResult StartScan(RunView& view, const std::vector<JunkCategory>& ticked, SystemLookups& lookups,
-                      ThreadStarter starter) {
-  RunMode = 1;
-  for (const CategoryInfo& info : Catalogue()) view.SetItemLabel(info.id, info.bareLabel);
-  view.SetButtonText(Button::SweepNow, L"取消扫描");
-  view.EnableButton(Button::SweepNow, true);
-  view.SetButtonText(Button::StartScan, L"暂停");
-
+StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked, SystemLookups& lookups,
+                         ThreadStarter starter, const WorkerKind& kind) {
   for (JunkCategory category : InRunOrder(ticked)) {
     Roots roots = BuildRoots(category, WindowsMajorVersion, lookups);
     if (roots.outcome == RootsOutcome::TempPathFailed) {
@@ -34,20 +28,38 @@ StartResult StartScan(RunView& view, const std::vector<JunkCategory>& ticked, Sy
     }
     if (roots.outcome == RootsOutcome::Skipped) continue;
     auto* task = new ScanTask{std::move(roots.paths), &view, Info(category).taskLabel, category};
-    StopRequested = 0;
-    HANDLE worker = starter(ScanWorker, task);
+    if (kind.beforeEach != nullptr) kind.beforeEach();
+    HANDLE worker = starter(kind.entry, task);
     if (worker == nullptr) {
       delete task;
-      view.ShowMessage(L"扫描失败请重试!", kAppTitle, MB_OK);
+      view.ShowMessage(kind.failureText(category), kAppTitle, MB_OK);
       return StartResult::ThreadFailed;
     }
     WorkerList->Append(worker);
+    if (kind.afterEach != nullptr) kind.afterEach(view);
   }
   if (!StartCompletionMonitor(view, starter)) {
-    view.ShowMessage(L"扫描失败请重试!", kAppTitle, MB_OK);
+    view.ShowMessage(kind.failureText(JunkCategory::SystemTemp), kAppTitle, MB_OK);
     return StartResult::ThreadFailed;
   }
   return StartResult::Started;
+}
+
+namespace {
+
+const wchar_t* ScanFailureText(JunkCategory) { return L"扫描失败请重试!"; }
+void LetWalkersRun() { StopRequested = 0; }
+
+}  // namespace
+
+StartResult StartScan(RunView& view, const std::vector<JunkCategory>& ticked, SystemLookups& lookups,
+                      ThreadStarter starter) {
+  RunMode = 1;
+  for (const CategoryInfo& info : Catalogue()) view.SetItemLabel(info.id, info.bareLabel);
+  view.SetButtonText(Button::SweepNow, L"取消扫描");
+  view.EnableButton(Button::SweepNow, true);
+  view.SetButtonText(Button::StartScan, L"暂停");
+  return StartWorkers(view, ticked, lookups, starter, WorkerKind{ScanWorker, ScanFailureText, LetWalkersRun, nullptr});
 }
 
 }  // namespace purlo

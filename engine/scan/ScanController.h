@@ -23,6 +23,21 @@ extern const wchar_t kAppTitle[];
 StartResult StartScan(RunView& view, const std::vector<JunkCategory>& ticked, SystemLookups& lookups,
                       ThreadStarter starter = StartThread);
 
+// What differs between starting scan workers and sweep workers.
+struct WorkerKind {
+  ThreadEntry entry;
+  const wchar_t* (*failureText)(JunkCategory category);
+  void (*beforeEach)();            // may be nullptr
+  void (*afterEach)(RunView& view);  // may be nullptr
+};
+
+// Builds each ticked category's roots in run order and starts one worker per
+// category (MaxthonHistory and TheWorldHistory without their keys get none),
+// then the completion monitor. On a failure the message is shown and nothing
+// further is started; workers already started run on.
+StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked, SystemLookups& lookups,
+                         ThreadStarter starter, const WorkerKind& kind);
+
 // The text shown when GetTempPathW fails.
 std::wstring TempPathFailureText(DWORD error);
 

@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "engine/scan/FileTreeWalker.h"
-#include "engine/scan/LabelText.h"
 #include "engine/scan/Paths.h"
 #include "engine/scan/WorkerMethod.h"
 #include "win/Handles.h"
@@ -73,17 +72,13 @@ Measured ScanEveryFile(const ScanTask& task) {
 unsigned __stdcall ScanWorker(void* param) {
   std::unique_ptr<ScanTask> task(static_cast<ScanTask*>(param));
   const MethodChoice choice = ChooseMethod(*task, WindowsMajorVersion);
-  CategoryResult result;
-  result.category = task->item;
   Measured measured;
-  bool registry = false;
   switch (choice.method) {
     case Method::RecycleBin:
       measured = MeasureRecycleBin();
       RunningTotals.Add(measured.items, static_cast<double>(measured.bytes));
       break;
     case Method::RegistryValues:
-      registry = true;
       measured.items = CountRegistryValues(choice.key);
       RunningTotals.Add(measured.items, 0.0);
       break;
@@ -95,12 +90,10 @@ unsigned __stdcall ScanWorker(void* param) {
     case Method::FolderTrees: measured = ScanFolderTrees(*task); break;
     case Method::Nothing: RunningTotals.Add(0, 0.0); break;
   }
+  CategoryResult result;
   result.items = measured.items;
   result.bytes = measured.bytes;
-  result.label = registry ? RegistryLabel(task->label, measured.items, false)
-                          : FileLabel(task->label, measured.items, static_cast<double>(measured.bytes), false);
-  task->owner->CategoryFinished(result);
-  task->owner->SetItemLabel(task->item, result.label);
+  WriteResult(*task, result, choice.method == Method::RegistryValues, false);
   return 0;
 }
 

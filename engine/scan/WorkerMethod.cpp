@@ -1,5 +1,6 @@
 #include "engine/scan/WorkerMethod.h"
 
+#include "engine/scan/LabelText.h"
 #include "engine/scan/RootRules.h"
 
 namespace purlo {
@@ -28,6 +29,14 @@ MethodChoice ChooseMethod(const ScanTask& task, int windowsMajor) {
     return {Method::Nothing};
   }
   return {Method::FolderTrees};
+}
+
+void WriteResult(const ScanTask& task, CategoryResult& result, bool registry, bool sweep) {
+  result.category = task.item;
+  result.label = registry ? RegistryLabel(task.label, result.items, sweep)
+                          : FileLabel(task.label, result.items, static_cast<double>(result.bytes), sweep);
+  task.owner->CategoryFinished(result);
+  task.owner->SetItemLabel(task.item, result.label);
 }
 
 }  // namespace purlo

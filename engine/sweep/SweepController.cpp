@@ -1,8 +1,5 @@
 #include "engine/sweep/SweepController.h"
 
-#include "engine/scan/CompletionMonitor.h"
-#include "engine/scan/RootRules.h"
-#include "engine/scan/RunState.h"
 #include "engine/sweep/SweepWorker.h"
 
 namespace purlo {
@@ -22,31 +19,16 @@ const wchar_t* SweepFailureText(JunkCategory category) {
   }
 }
 
+namespace {
+
+void DisableSweepNow(RunView& view) { view.EnableButton(Button::SweepNow, false); }
+
+}  // namespace
+
 StartResult StartSweep(RunView& view, const std::vector<JunkCategory>& ticked, SystemLookups& lookups,
                        ThreadStarter starter) {
   RunMode = 0;
-  for (JunkCategory category : InRunOrder(ticked)) {
-    Roots roots = BuildRoots(category, WindowsMajorVersion, lookups);
-    if (roots.outcome == RootsOutcome::TempPathFailed) {
-      view.ShowMessage(TempPathFailureText(roots.error), kAppTitle, MB_OK);
-      return StartResult::TempPathFailed;
-    }
-    if (roots.outcome == RootsOutcome::Skipped) continue;
-    auto* task = new ScanTask{std::move(roots.paths), &view, Info(category).taskLabel, category};
-    HANDLE worker = starter(SweepWorker, task);
-    if (worker == nullptr) {
-      delete task;
-      view.ShowMessage(SweepFailureText(category), kAppTitle, MB_OK);
-      return StartResult::ThreadFailed;
-    }
-    WorkerList->Append(worker);
-    view.EnableButton(Button::SweepNow, false);
-  }
-  if (!StartCompletionMonitor(view, starter)) {
-    view.ShowMessage(L"清理失败请重试!", kAppTitle, MB_OK);
-    return StartResult::ThreadFailed;
-  }
-  return StartResult::Started;
+  return StartWorkers(view, ticked, lookups, starter, WorkerKind{SweepWorker, SweepFailureText, nullptr, DisableSweepNow});
 }
 
 }  // namespace purlo

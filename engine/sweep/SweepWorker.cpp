@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "engine/scan/FileTreeWalker.h"
-#include "engine/scan/LabelText.h"
 #include "engine/scan/Paths.h"
 #include "engine/scan/ScanWorker.h"
 #include "engine/scan/WorkerMethod.h"
@@ -67,13 +66,10 @@ unsigned __stdcall SweepWorker(void* param) {
   std::unique_ptr<ScanTask> task(static_cast<ScanTask*>(param));
   const MethodChoice choice = ChooseMethod(*task, WindowsMajorVersion);
   CategoryResult result;
-  result.category = task->item;
-  bool registry = false;
   bool enablesSweepNow = true;
   switch (choice.method) {
     case Method::RecycleBin: SweepRecycleBin(result); break;
     case Method::RegistryValues:
-      registry = true;
       if (choice.key != nullptr) result.items = RemoveHistoryValues(choice.key);
       RunningTotals.Add(result.items, 0.0);
       break;
@@ -92,10 +88,7 @@ unsigned __stdcall SweepWorker(void* param) {
       RunningTotals.Add(0, 0.0);
       break;
   }
-  result.label = registry ? RegistryLabel(task->label, result.items, true)
-                          : FileLabel(task->label, result.items, static_cast<double>(result.bytes), true);
-  task->owner->CategoryFinished(result);
-  task->owner->SetItemLabel(task->item, result.label);
+  WriteResult(*task, result, choice.method == Method::RegistryValues, true);
   if (enablesSweepNow) task->owner->EnableButton(Button::SweepNow, true);
   return 0;
 }
