@@ -11,4 +11,7 @@ export PURLO_SANDBOX=$PURLO_BUILD/demo PURLO_PREFIX=demo
 sandbox=$PURLO_TOP/scripts/wine-sandbox
 bash "$PURLO_TOP/scripts/seed-demo.sh"
 [ $# -gt 0 ] || set -- scan --all
-"$sandbox" "$PURLO_BUILD/$arch/bin/purlo-cli.exe" "$@"
+status=0
+"$sandbox" "$PURLO_BUILD/$arch/bin/purlo-cli.exe" "$@" || status=$?
+"$sandbox" --stop
+exit $status

@@ -189,3 +189,34 @@ TEST(SweepCli, LinksInARootLeaveTheirTargetsAlone) {
   EXPECT_TRUE(Exists(c + L"\\outside\\emptydir"));
   EXPECT_TRUE(Exists(c + L"\\data"));
 }
+
+// Empty registry values must not turn into paths at the root of the current
+// drive ("\data", "\SharedAccount\...", "\playlist.smpl").
+TEST(SweepCli, EmptyRegistryValuesNameNothing) {
+  const wchar_t* theWorld = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TheWorld.exe";
+  DeleteKeyTree(HKEY_LOCAL_MACHINE, theWorld);
+  DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\Maxthon2");
+  DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\storm");
+  SetString(HKEY_LOCAL_MACHINE, theWorld, L"Path", L"");
+  SetString(HKEY_CURRENT_USER, L"Software\\Maxthon2", L"Folder", L"");
+  SetString(HKEY_CURRENT_USER, L"Software\\storm", L"exepath", L"");
+  WriteFile(L"C:\\data\\canary.txt", 5);
+  WriteFile(L"C:\\SharedAccount\\Data\\history2.dat", 6);
+  WriteFile(L"C:\\playlist.smpl", 7);
+  WriteFile(L"C:\\purlo\\playlist.smpl", 8);  // the current folder of the run
+  JsonRun run = ParseRun(RunCli(L"sweep --yes --json TheWorldHistory MaxthonHistory StormPlayerHistory").out);
+  ASSERT_TRUE(run.parsed);
+  ASSERT_EQ(run.categories.size(), 3u);
+  for (const JsonCategory& c : run.categories) EXPECT_EQ(c.items, 0u) << Narrow(c.id);
+  EXPECT_EQ(FileSize(L"C:\\data\\canary.txt"), 5u);
+  EXPECT_EQ(FileSize(L"C:\\SharedAccount\\Data\\history2.dat"), 6u);
+  EXPECT_EQ(FileSize(L"C:\\playlist.smpl"), 7u);
+  EXPECT_EQ(FileSize(L"C:\\purlo\\playlist.smpl"), 8u);
+  RemoveTree(L"C:\\data");
+  RemoveTree(L"C:\\SharedAccount");
+  ::DeleteFileW(L"C:\\playlist.smpl");
+  ::DeleteFileW(L"C:\\purlo\\playlist.smpl");
+  DeleteKeyTree(HKEY_LOCAL_MACHINE, theWorld);
+  DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\Maxthon2");
+  DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\storm");
+}
