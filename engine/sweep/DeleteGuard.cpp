@@ -95,8 +95,13 @@ std::wstring RealFolderPath(const std::wstring& folder) {
   return WithoutTrailingBackslash(real);
 }
 
-FileDeletion DeleteCheckedFile(const std::wstring& path, const std::wstring& expectedRealPath, bool clearAttributes) {
+FileDeletion DeleteCheckedFile(const std::wstring& path, DWORD listedAttributes, const std::wstring& expectedRealPath,
+                               bool clearAttributes) {
   FileDeletion result;
+  if ((listedAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    result.outcome = DeleteOutcome::Elsewhere;
+    return result;
+  }
   win::UniqueFile file(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                      FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -104,13 +109,9 @@ FileDeletion DeleteCheckedFile(const std::wstring& path, const std::wstring& exp
     result.outcome = IsMissing(::GetLastError()) ? DeleteOutcome::Missing : DeleteOutcome::Failed;
     return result;
   }
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!::GetFileInformationByHandle(file.Get(), &info)) {
+  LARGE_INTEGER size;
+  if (!::GetFileSizeEx(file.Get(), &size)) {
     result.outcome = DeleteOutcome::Failed;
-    return result;
-  }
-  if ((info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
-    result.outcome = DeleteOutcome::Elsewhere;
     return result;
   }
   if (!expectedRealPath.empty()) {
@@ -120,13 +121,12 @@ FileDeletion DeleteCheckedFile(const std::wstring& path, const std::wstring& exp
       return result;
     }
   }
-  const uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-  if (!DeleteOpenFile(file, path, clearAttributes, info.dwFileAttributes)) {
+  if (!DeleteOpenFile(file, path, clearAttributes, listedAttributes)) {
     result.outcome = DeleteOutcome::Failed;
     return result;
   }
   result.outcome = DeleteOutcome::Deleted;
-  result.bytes = size;
+  result.bytes = static_cast<uint64_t>(size.QuadPart);
   return result;
 }
 
@@ -139,16 +139,13 @@ FileDeletion DeleteSingleFile(const std::wstring& path, bool clearAttributes) {
     win::UniqueFind found(::FindFirstFileW(path.c_str(), &entry));
     if (!found) return {};
   }
-  if (entry.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) {
-    return {DeleteOutcome::Elsewhere, 0};
-  }
   std::wstring expected;
   if (CanTellRealPaths()) {
     const std::wstring folder = RealFolderPath(path.substr(0, path.rfind(L'\\')));
     if (folder.empty()) return {};
     expected = folder + L"\\" + entry.cFileName;
   }
-  return DeleteCheckedFile(path, expected, clearAttributes);
+  return DeleteCheckedFile(path, entry.dwFileAttributes, expected, clearAttributes);
 }
 
 }  // namespace purlo

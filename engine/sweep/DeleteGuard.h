@@ -33,11 +33,12 @@ struct FileDeletion {
   uint64_t bytes = 0;  // the file's full size, when it was deleted
 };
 
-// Deletes `path` when its real location equals `expectedRealPath` (compared
-// without regard to case); an empty expectation skips that check, for systems
-// that cannot tell. With clearAttributes, read-only, hidden and system are
-// cleared first.
-FileDeletion DeleteCheckedFile(const std::wstring& path, const std::wstring& expectedRealPath, bool clearAttributes);
+// Deletes `path`, listed with `listedAttributes`, when it is a plain file whose
+// real location equals `expectedRealPath` (compared without regard to case);
+// an empty expectation skips that check, for systems that cannot tell. With
+// clearAttributes, read-only, hidden and system are cleared first.
+FileDeletion DeleteCheckedFile(const std::wstring& path, DWORD listedAttributes, const std::wstring& expectedRealPath,
+                               bool clearAttributes);
 
 // A single file named by a root: its expected real location is its folder's
 // real location plus its listed name. The folder may be reached through a

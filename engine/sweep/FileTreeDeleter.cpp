@@ -54,7 +54,7 @@ void FileTreeWalker::SweepLevel(std::wstring& folder, std::wstring& real) {
       SweepLevel(folder, real);
       ::RemoveDirectoryW(folder.c_str());  // stays when something in it stayed
     } else {
-      FileDeletion deletion = DeleteCheckedFile(folder, realLength > 0 ? real : std::wstring(), true);
+      FileDeletion deletion = DeleteCheckedFile(folder, entry.dwFileAttributes, realLength > 0 ? real : std::wstring(), true);
       if (deletion.outcome == DeleteOutcome::Deleted) {
         ++fileCount_;
         byteTotal_ += deletion.bytes;
