@@ -12,6 +12,9 @@ for other in i686 x86_64; do
 done
 
 cd "$PURLO_BUILD/$arch"
+# Both prefixes and their servers first (a new prefix takes a while), side by side.
+for prefix in win7 winxp; do PURLO_PREFIX=$prefix "$PURLO_TOP/scripts/wine-sandbox" --init & done
+wait
 status=0
 ctest -j2 --timeout 300 --output-on-failure "$@" || status=$?
 for prefix in win7 winxp; do PURLO_PREFIX=$prefix "$PURLO_TOP/scripts/wine-sandbox" --stop || true; done
