@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Benchmark: purlo-cli scan and sweep over generated trees, against bare loops
+# doing only the work every scan or sweep must do, plus peak working sets.
+# Runs in its own sandbox (build/bench); deletes only the trees it generates.
+#   bash scripts/benchmark.sh [FILES]     (default 100000)
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+files=${1:-100000}
+install_toolchain
+arch=$(test_arch)
+configure_and_build "$arch" ON purlo-cli purlo_bench
+bin=$PURLO_BUILD/$arch/bin
+export PURLO_SANDBOX=$PURLO_BUILD/bench PURLO_PREFIX=win7
+sandbox=$PURLO_TOP/scripts/wine-sandbox
+drive_c=$("$sandbox" --drive-c)
+mkdir -p "$drive_c/purlo"
+cp -f "$bin/purlo-cli.exe" "$drive_c/purlo/"
+
+bench() { "$sandbox" "$bin/purlo_bench.exe" "$@" | tr -d '\r'; }
+root_win=$(bench where)
+root=$drive_c/${root_win#C:\\}
+root=${root//\\//}
+
+# N files of 0-8 KiB in 100 folders, two levels deep, written from the Linux side.
+generate() {
+  rm -rf "$root"
+  mkdir -p "$root"
+  perl -e '
+    my ($root, $n) = @ARGV;
+    for my $i (0 .. $n - 1) {
+      my $d = sprintf("%s/d%02d/e%d", $root, $i % 20, ($i / 20) % 5);
+      mkdir "$root/" . sprintf("d%02d", $i % 20); mkdir $d;
+      open(my $f, ">", "$d/f$i.tmp") or die; print $f "x" x (($i * 37) % 8193); close $f;
+    }' "$root" "$1"
+}
+field() { sed -n "s/.*\b$1 \([0-9.]*\).*/\1/p"; }
+median() { sort -g | sed -n 2p; }   # of three
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+rate() { awk -v n="$1" -v s="$2" 'BEGIN { printf "%.0f", n / s }'; }
+label() { grep -a -m1 'Internet Explorer' "$drive_c/purlo/bench-output.txt" | tr -d '\r'; }
+
+echo "== purlo benchmark: $files files, $(nproc) cores, $arch build under $(wine --version 2>/dev/null || echo Wine)"
+
+generate "$files"
+bench bare-scan "$root_win" >/dev/null   # warm the cache
+bench cli scan IeTemp >/dev/null
+cli=() bare=()
+for run in 1 2 3; do
+  bare+=("$(bench bare-scan "$root_win" | field seconds)")
+  cli+=("$(bench cli scan IeTemp | field seconds)")
+done
+scan_label=$(label)
+scan_cli=$(printf '%s\n' "${cli[@]}" | median)
+scan_bare=$(printf '%s\n' "${bare[@]}" | median)
+
+cli=() bare=()
+for run in 1 2 3; do
+  generate "$files"
+  bench bare-scan "$root_win" >/dev/null
+  bare+=("$(bench bare-sweep "$root_win" | field seconds)")
+  generate "$files"
+  bench bare-scan "$root_win" >/dev/null
+  cli+=("$(bench cli sweep IeTemp --yes | field seconds)")
+done
+sweep_label=$(label)
+sweep_cli=$(printf '%s\n' "${cli[@]}" | median)
+sweep_bare=$(printf '%s\n' "${bare[@]}" | median)
+
+generate "$files"
+guard=$(bench guard "$root_win")
+
+memory() {  # memory N: peak working set of scan and sweep over N files
+  generate "$1"
+  local scan sweep
+  scan=$(bench cli scan IeTemp | field peak_kib)
+  sweep=$(bench cli sweep IeTemp --yes | field peak_kib)
+  echo "$scan $sweep"
+}
+read -r scan10 sweep10 < <(memory $((files / 10)))
+read -r scan100 sweep100 < <(memory "$files")
+rm -rf "$root"
+"$sandbox" --stop
+
+printf '\n%-34s %10s %10s %12s\n' "median of 3" "seconds" "files/s" "vs bare"
+printf '%-34s %10s %10s %12s\n' "scan: bare loop" "$scan_bare" "$(rate "$files" "$scan_bare")" ""
+printf '%-34s %10s %10s %12s\n' "scan: purlo-cli scan IeTemp" "$scan_cli" "$(rate "$files" "$scan_cli")" "$(ratio "$scan_cli" "$scan_bare")x"
+printf '%-34s %10s %10s %12s\n' "sweep: bare loop" "$sweep_bare" "$(rate "$files" "$sweep_bare")" ""
+printf '%-34s %10s %10s %12s\n' "sweep: purlo-cli sweep IeTemp" "$sweep_cli" "$(rate "$files" "$sweep_cli")" "$(ratio "$sweep_cli" "$sweep_bare")x"
+echo
+echo "scan label:  $scan_label"
+echo "sweep label: $sweep_label"
+echo "guard, per file (microseconds): $guard"
+echo
+printf '%-34s %12s %12s\n' "peak working set (KiB)" "$((files / 10)) files" "$files files"
+printf '%-34s %12s %12s\n' "purlo-cli scan" "$scan10" "$scan100"
+printf '%-34s %12s %12s\n' "purlo-cli sweep" "$sweep10" "$sweep100"
