@@ -50,28 +50,28 @@ std::vector<HANDLE> WorkerListStore::Snapshot() {
 }
 
 void WorkerListStore::CloseAndRemove(const std::vector<HANDLE>& handles) {
-  {
-    win::Lock hold(lock_);
-    for (HANDLE h : handles) {
-      for (auto it = handles_.begin(); it != handles_.end(); ++it) {
-        if (*it == h) {
-          handles_.erase(it);
-          break;
-        }
+  win::Lock hold(lock_);
+  for (HANDLE h : handles) {
+    for (auto it = handles_.begin(); it != handles_.end(); ++it) {
+      if (*it == h) {
+        handles_.erase(it);
+        break;
       }
     }
+    ::CloseHandle(h);
   }
-  for (HANDLE h : handles) ::CloseHandle(h);
 }
 
-// Suspending and resuming do not block, but they are done on a copy anyway so
-// that the lock only ever guards the vector.
+// Under the lock, so that no handle is closed (and its value reused) while it
+// is being suspended or resumed; neither call waits for the thread.
 void WorkerListStore::SuspendAll() {
-  for (HANDLE h : Snapshot()) ::SuspendThread(h);
+  win::Lock hold(lock_);
+  for (HANDLE h : handles_) ::SuspendThread(h);
 }
 
 void WorkerListStore::ResumeAll(int times) {
-  for (HANDLE h : Snapshot()) {
+  win::Lock hold(lock_);
+  for (HANDLE h : handles_) {
     for (int i = 0; i < times; ++i) ::ResumeThread(h);
   }
 }
