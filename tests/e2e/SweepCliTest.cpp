@@ -200,6 +200,7 @@ TEST(SweepCli, EmptyRegistryValuesNameNothing) {
   SetString(HKEY_LOCAL_MACHINE, theWorld, L"Path", L"");
   SetString(HKEY_CURRENT_USER, L"Software\\Maxthon2", L"Folder", L"");
   SetString(HKEY_CURRENT_USER, L"Software\\storm", L"exepath", L"");
+  EmptyFolder(SpecialFolder(CSIDL_COMMON_APPDATA) + L"\\Storm");  // Storm's other two roots: nothing there
   WriteFile(L"C:\\data\\canary.txt", 5);
   WriteFile(L"C:\\SharedAccount\\Data\\history2.dat", 6);
   WriteFile(L"C:\\playlist.smpl", 7);
