@@ -20,6 +20,11 @@ bench() { "$sandbox" "$bin/purlo_bench.exe" "$@" | tr -d '\r'; }
 root_win=$(bench where)
 root=$drive_c/${root_win#C:\\}
 root=${root//\\//}
+# The generated tree is deleted and re-made: make sure it is the sandbox's cache folder.
+case "$root" in
+  "$drive_c"/users/*/INetCache) ;;
+  *) echo "benchmark: unexpected IeTemp folder '$root_win'" >&2; exit 1 ;;
+esac
 
 # N files of 0-8 KiB in 100 folders, two levels deep, written from the Linux side.
 generate() {
@@ -39,7 +44,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 rate() { awk -v n="$1" -v s="$2" 'BEGIN { printf "%.0f", n / s }'; }
 label() { grep -a -m1 'Internet Explorer' "$drive_c/purlo/bench-output.txt" | tr -d '\r'; }
 
-echo "== purlo benchmark: $files files, $(nproc) cores, $arch build under $(wine --version 2>/dev/null || echo Wine)"
+echo "== purlo benchmark: $files files, $(nproc) cores, $arch build under $(/usr/lib/wine/wine64 --version 2>/dev/null)"
 
 generate "$files"
 bench bare-scan "$root_win" >/dev/null   # warm the cache
@@ -80,6 +85,10 @@ read -r scan10 sweep10 < <(memory $((files / 10)))
 read -r scan100 sweep100 < <(memory "$files")
 rm -rf "$root"
 "$sandbox" --stop
+
+# Figures only count when every file was measured and every file deleted.
+case "$scan_label" in *"(${files}个文件,"*) ;; *) echo "benchmark: the scan did not count $files files" >&2; exit 1 ;; esac
+case "$sweep_label" in *"(清理${files}个文件,"*) ;; *) echo "benchmark: the sweep did not delete $files files" >&2; exit 1 ;; esac
 
 printf '\n%-34s %10s %10s %12s\n' "median of 3" "seconds" "files/s" "vs bare"
 printf '%-34s %10s %10s %12s\n' "scan: bare loop" "$scan_bare" "$(rate "$files" "$scan_bare")" ""
