@@ -7,6 +7,7 @@
 #include "cli/CliView.h"
 #include "cli/Console.h"
 #include "engine/scan/Catalogue.h"
+#include "engine/scan/CompletionMonitor.h"
 #include "engine/scan/RunState.h"
 #include "engine/scan/ScanController.h"
 #include "engine/sweep/SweepController.h"
@@ -83,8 +84,13 @@ int Run(const Options& options, bool sweep) {
   purlo::WindowsLookups lookups;
   purlo::StartResult started = sweep ? purlo::StartSweep(view, options.selection, lookups)
                                      : purlo::StartScan(view, options.selection, lookups);
-  if (started != purlo::StartResult::Started) return 1;
+  if (started != purlo::StartResult::Started) {
+    // Workers started before the failure run on; let them end before the process does.
+    purlo::WaitForAll(purlo::WorkerList->Snapshot());
+    return 1;
+  }
   view.WaitForRunEnd();
+  purlo::WorkerList->WaitForMonitors();
   view.PrintEnd(sweep);
   return 0;
 }

@@ -86,7 +86,7 @@ bool StartCompletionMonitor(RunView& owner, ThreadStarter starter) {
     delete job;
     return false;
   }
-  ::CloseHandle(thread);
+  WorkerList->AddMonitor(thread);
   return true;
 }
 

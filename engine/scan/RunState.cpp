@@ -91,6 +91,23 @@ RunView* WorkerListStore::Owner() {
   return owner_;
 }
 
+void WorkerListStore::AddMonitor(HANDLE monitor) {
+  win::Lock hold(lock_);
+  monitors_.push_back(monitor);
+}
+
+void WorkerListStore::WaitForMonitors() {
+  std::vector<HANDLE> monitors;
+  {
+    win::Lock hold(lock_);
+    monitors.swap(monitors_);
+  }
+  for (HANDLE h : monitors) {
+    ::WaitForSingleObject(h, INFINITE);
+    ::CloseHandle(h);
+  }
+}
+
 bool InitRunState() {
   if (!RunningTotals.Ready()) return false;
   if (WorkerList == nullptr) WorkerList = new WorkerListStore();

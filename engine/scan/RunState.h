@@ -72,10 +72,18 @@ class WorkerListStore {
   void SetOwner(RunView* owner);
   RunView* Owner();
 
+  // Monitors are not workers (pause must not reach them), but whoever ends
+  // the process must let them finish first: a thread still unwinding while
+  // the runtime tears down at exit can crash the process.
+  void AddMonitor(HANDLE monitor);
+  // Waits for every monitor started so far and closes their handles.
+  void WaitForMonitors();
+
  private:
   win::CriticalSection lock_{0x80000400};
   std::vector<HANDLE> handles_;
   std::vector<HANDLE> unclaimed_;
+  std::vector<HANDLE> monitors_;
   RunView* owner_ = nullptr;
 };
 

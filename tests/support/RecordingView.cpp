@@ -1,5 +1,7 @@
 #include "tests/support/RecordingView.h"
 
+#include "engine/scan/RunState.h"
+
 namespace testing_support {
 
 using purlo::Button;
@@ -53,7 +55,10 @@ void RecordingView::RunFinished(bool endedAsScan) {
 }
 
 bool RecordingView::WaitForRunEnd(DWORD milliseconds) {
-  return ::WaitForSingleObject(finished_.Get(), milliseconds) == WAIT_OBJECT_0;
+  if (::WaitForSingleObject(finished_.Get(), milliseconds) != WAIT_OBJECT_0) return false;
+  // The monitor's last act was telling us; let its thread end before the test does.
+  if (purlo::WorkerList != nullptr) purlo::WorkerList->WaitForMonitors();
+  return true;
 }
 
 std::wstring RecordingView::Label(JunkCategory item) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "engine/scan/CompletionMonitor.h"
 #include "engine/scan/LabelText.h"
 #include "engine/scan/RunState.h"
 #include "engine/sweep/RegistryHistory.h"
@@ -207,6 +208,7 @@ TEST_F(SweepRun, FailingFourthWorkerShowsItsTextAndNoSummary) {
   EXPECT_EQ(view.Label(JunkCategory::UpdateDownloads), L"");
   // Leave no handles behind for the next test's monitor.
   std::vector<HANDLE> left = WorkerList->ClaimForMonitor();
+  WaitForAll(left);
   WorkerList->CloseAndRemove(left);
 }
 
