@@ -67,11 +67,6 @@ struct RegKeyTraits {
   static Type Invalid() { return nullptr; }
   static void Close(Type h) { ::RegCloseKey(h); }
 };
-struct GdiObjectTraits {
-  using Type = HGDIOBJ;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type h) { ::DeleteObject(h); }
-};
 
 using UniqueFile = UniqueHandle<FileTraits>;
 using UniqueFind = UniqueHandle<FindTraits>;
@@ -79,7 +74,6 @@ using UniqueKernel = UniqueHandle<KernelTraits>;
 using UniqueThread = UniqueKernel;
 using UniqueEvent = UniqueKernel;
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
-using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 
 // A critical section that knows whether its creation worked.
 class CriticalSection {

@@ -195,8 +195,6 @@ std::vector<std::wstring> KankanRoots(int version) { return {Kankan(version)}; }
 
 }  // namespace
 
-std::wstring Text(const wchar_t* s) { return s; }
-
 void PrintTo(const CategoryCase& c, std::ostream* os) { *os << std::string(c.id, c.id + wcslen(c.id)); }
 
 const std::vector<CategoryCase>& AllCases() {

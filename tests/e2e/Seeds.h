@@ -32,6 +32,4 @@ void PrintTo(const CategoryCase& c, std::ostream* os);
 // Clears every location of every case: a clean slate for a run over all of them.
 void ClearAllLocations(int version);
 
-std::wstring Text(const wchar_t* s);
-
 }  // namespace testing_support
