@@ -57,36 +57,44 @@ uint64_t OpenForSize(const std::wstring& path) {
   return static_cast<uint64_t>(size.QuadPart);
 }
 
-int BareScan(const std::wstring& root) {
+// Walks the tree once with the given per-file and per-folder work, and prints
+// the time with what onFile counted.
+template <typename OnFile, typename OnFolderDone>
+int TimedWalk(const std::wstring& root, OnFile onFile, OnFolderDone onFolderDone) {
   uint64_t files = 0, bytes = 0;
-  auto onFile = [&](const std::wstring& path, DWORD) {
-    bytes += OpenForSize(path);
-    ++files;
+  auto count = [&](const std::wstring& path, DWORD attributes) {
+    uint64_t size = 0;
+    if (onFile(path, attributes, size)) {
+      ++files;
+      bytes += size;
+    }
   };
-  auto nothing = [](const std::wstring&) {};
   double start = Now();
-  Walk(root, onFile, nothing);
+  Walk(root, count, onFolderDone);
   std::printf("seconds %.3f files %llu bytes %llu\n", Now() - start, static_cast<unsigned long long>(files),
               static_cast<unsigned long long>(bytes));
   return 0;
 }
 
+int BareScan(const std::wstring& root) {
+  return TimedWalk(
+      root,
+      [](const std::wstring& path, DWORD, uint64_t& size) {
+        size = OpenForSize(path);
+        return true;
+      },
+      [](const std::wstring&) {});
+}
+
 int BareSweep(const std::wstring& root) {
-  uint64_t files = 0, bytes = 0;
-  auto onFile = [&](const std::wstring& path, DWORD) {
-    uint64_t size = OpenForSize(path);
-    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (::DeleteFileW(path.c_str())) {
-      ++files;
-      bytes += size;
-    }
-  };
-  auto removeFolder = [](const std::wstring& path) { ::RemoveDirectoryW(path.c_str()); };
-  double start = Now();
-  Walk(root, onFile, removeFolder);
-  std::printf("seconds %.3f files %llu bytes %llu\n", Now() - start, static_cast<unsigned long long>(files),
-              static_cast<unsigned long long>(bytes));
-  return 0;
+  return TimedWalk(
+      root,
+      [](const std::wstring& path, DWORD, uint64_t& size) {
+        size = OpenForSize(path);
+        ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return ::DeleteFileW(path.c_str()) != FALSE;
+      },
+      [](const std::wstring& path) { ::RemoveDirectoryW(path.c_str()); });
 }
 
 // The sweep's open (no guard) against the same plus the real-path check.
