@@ -16,10 +16,21 @@ need_packages() {
   [ ${#missing[@]} -eq 0 ] && return 0
   log "installing: ${missing[*]}"
   if [ -z "${PURLO_APT_UPDATED:-}" ]; then
-    apt-get update -qq >/dev/null
+    apt-get update -qq -o DPkg::Lock::Timeout=600 >/dev/null
     PURLO_APT_UPDATED=1
   fi
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq -o DPkg::Lock::Timeout=600 \
+    --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Wine converts Unix file names and command-line arguments through the locale
+# in LANG; without a real zh_CN.UTF-8 it falls back to ASCII and every
+# non-ASCII name is mangled, silently.
+ensure_locale() {
+  need_packages locales
+  locale -a 2>/dev/null | grep -qix 'zh_CN\.utf-\?8' && return 0
+  log "generating the zh_CN.UTF-8 locale"
+  localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
 }
 
 install_toolchain() {
@@ -30,6 +41,7 @@ install_toolchain() {
   need_packages cmake ninja-build googletest mingw-w64 \
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
     wine wine64 wine32:i386 xvfb xauth fonts-wqy-microhei
+  ensure_locale
 }
 
 # The shipped build is 32-bit. Some kernels here refuse 32-bit Linux binaries,

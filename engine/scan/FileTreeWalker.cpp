@@ -15,6 +15,8 @@ bool IsDotEntry(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
+bool ScanMustStop() { return StopRequested.load() == 1 || ShutdownRequested.load() == 1; }
+
 }  // namespace
 
 FileTreeWalker::FileTreeWalker(std::wstring root, RunView* progress) : root_(std::move(root)), progress_(progress) {}
@@ -54,16 +56,17 @@ bool FileTreeWalker::ScanLevel(std::wstring& folder) {
   folder.resize(length);
   if (!listing) return false;
   do {
+    RunGate.Pass();
     // A reparse point leads outside the tree: never enter or count it.
     if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || IsDotEntry(entry.cFileName)) continue;
     folder += L'\\';
     folder += entry.cFileName;
     bool unwind = false;
     if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      unwind = ScanLevel(folder) || StopRequested.load() == 1;
+      unwind = ScanLevel(folder) || ScanMustStop();
     } else if (CountFile(folder)) {
       if (progress_ != nullptr) progress_->ShowScanningPath(folder);
-      unwind = StopRequested.load() == 1;
+      unwind = ScanMustStop();
     }
     folder.resize(length);
     if (unwind) return true;

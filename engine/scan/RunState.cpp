@@ -5,6 +5,8 @@ namespace purlo {
 RunningTotalsStore RunningTotals;
 std::atomic<uint8_t> RunMode{1};
 std::atomic<uint8_t> StopRequested{0};
+std::atomic<uint8_t> ShutdownRequested{0};
+RunGateStore RunGate;
 int WindowsMajorVersion = 0;
 WorkerListStore* WorkerList = nullptr;
 
@@ -24,6 +26,19 @@ Totals RunningTotalsStore::Take() {
   Totals taken = totals_;
   totals_ = Totals{};
   return taken;
+}
+
+RunGateStore::RunGateStore() : open_(::CreateEventW(nullptr, TRUE, TRUE, nullptr)) {}
+
+void RunGateStore::Open() { ::SetEvent(open_.Get()); }
+
+void RunGateStore::Close() { ::ResetEvent(open_.Get()); }
+
+bool RunGateStore::IsOpen() const { return ::WaitForSingleObject(open_.Get(), 0) == WAIT_OBJECT_0; }
+
+// Without an event (creation failed) there is no pause: the gate stays open.
+void RunGateStore::Pass() const {
+  if (open_) ::WaitForSingleObject(open_.Get(), INFINITE);
 }
 
 int MajorVersionFromGetVersion() {

@@ -50,8 +50,29 @@ extern std::atomic<uint8_t> RunMode;
 // 1 asks scan walkers to stop. An atomic byte: writing it never waits for a
 // worker, suspended or not.
 extern std::atomic<uint8_t> StopRequested;
+// 1 asks every walk, scan and sweep alike, to stop at its next file: the
+// program is closing or the console was interrupted. Never cleared.
+extern std::atomic<uint8_t> ShutdownRequested;
 // 5 or 6, otherwise 0.
 extern int WindowsMajorVersion;
+
+// Pause without suspending threads: a suspended thread may hold the heap
+// lock. Every walker passes the gate before each file and each folder; while
+// it is closed they wait there, holding nothing.
+class RunGateStore {
+ public:
+  RunGateStore();
+  void Open();
+  void Close();
+  bool IsOpen() const;
+  // Returns at once while open; otherwise waits until it opens.
+  void Pass() const;
+
+ private:
+  win::UniqueEvent open_;
+};
+
+extern RunGateStore RunGate;
 
 int MajorVersionFromGetVersion();
 

@@ -3,6 +3,7 @@
 
 #include "engine/scan/FileTreeWalker.h"
 #include "engine/scan/Paths.h"
+#include "engine/scan/RunState.h"
 #include "engine/sweep/DeleteGuard.h"
 #include "win/Handles.h"
 
@@ -42,6 +43,9 @@ void FileTreeWalker::SweepLevel(std::wstring& folder, std::wstring& real) {
   folder.resize(length);
   if (!listing) return;
   do {
+    RunGate.Pass();
+    // A closing program stops between files, never inside one.
+    if (ShutdownRequested.load() == 1) return;
     // A junction or link leads outside the tree: never enter, delete or remove it.
     if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || IsDotEntry(entry.cFileName)) continue;
     folder += L'\\';
