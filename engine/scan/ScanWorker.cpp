@@ -6,6 +6,7 @@
 
 #include "engine/scan/FileTreeWalker.h"
 #include "engine/scan/Paths.h"
+#include "engine/scan/RegistryKeys.h"
 #include "engine/scan/WorkerMethod.h"
 #include "win/Handles.h"
 
@@ -31,8 +32,9 @@ Measured MeasureRecycleBin() {
 
 uint64_t CountRegistryValues(const wchar_t* key) {
   if (key == nullptr) return 0;
-  win::UniqueRegKey k;
-  if (::RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, k.Put()) != ERROR_SUCCESS) return 0;
+  // A link counts nothing: its values are not this category's history.
+  win::UniqueRegKey k = OpenKeyWithoutLinks(HKEY_CURRENT_USER, key, KEY_READ);
+  if (!k) return 0;
   DWORD values = 0;
   if (::RegQueryInfoKeyW(k.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
                          nullptr, nullptr) != ERROR_SUCCESS) {

@@ -4,13 +4,15 @@
 
 #include <vector>
 
+#include "engine/scan/RegistryKeys.h"
 #include "win/Handles.h"
 
 namespace purlo {
 
 uint32_t RemoveHistoryValues(std::wstring keyPath) {
-  win::UniqueRegKey key;
-  if (::RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_ALL_ACCESS, key.Put()) != ERROR_SUCCESS) return 0;
+  // Never through a link: it could lead to any key the program may write.
+  win::UniqueRegKey key = OpenKeyWithoutLinks(HKEY_CURRENT_USER, keyPath, KEY_ALL_ACCESS);
+  if (!key) return 0;
   DWORD values = 0;
   if (::RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
                          nullptr, nullptr) != ERROR_SUCCESS) {

@@ -7,7 +7,8 @@ namespace purlo {
 
 // Removes every value stored directly in HKEY_CURRENT_USER\keyPath and returns
 // how many were removed. The key and its subkeys stay; a missing key (or one
-// that cannot be opened for writing) is never created and gives 0.
+// that cannot be opened for writing) is never created and gives 0, and so
+// does a key that is a registry link or lies below one.
 uint32_t RemoveHistoryValues(std::wstring keyPath);
 
 }  // namespace purlo
