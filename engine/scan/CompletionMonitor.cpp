@@ -15,6 +15,7 @@ struct MonitorJob {
   WorkerListStore* list;
   RunView* owner;
   std::vector<HANDLE> handles;
+  WorkerListStore::MonitorToken token = 0;
 };
 
 void EndScan(RunView& view) {
@@ -59,8 +60,17 @@ unsigned RunMonitor(MonitorJob& job) {
 }
 
 unsigned __stdcall MonitorEntry(void* param) {
-  std::unique_ptr<MonitorJob> job(static_cast<MonitorJob*>(param));
-  return RunMonitor(*job);
+  WorkerListStore* list = nullptr;
+  WorkerListStore::MonitorToken token = 0;
+  {
+    std::unique_ptr<MonitorJob> job(static_cast<MonitorJob*>(param));
+    RunMonitor(*job);
+    list = job->list;
+    token = job->token;
+  }
+  // Last: after this the thread touches nothing of the program's.
+  list->MonitorEnded(token);
+  return 0;
 }
 
 }  // namespace
@@ -80,13 +90,18 @@ unsigned __stdcall CompletionMonitor(void* workerList) {
 
 bool StartCompletionMonitor(RunView& owner, ThreadStarter starter) {
   WorkerList->SetOwner(&owner);
-  auto* job = new MonitorJob{WorkerList, &owner, WorkerList->ClaimForMonitor()};
+  const std::vector<HANDLE> claimed = WorkerList->ClaimForMonitor();
+  const WorkerListStore::MonitorToken token = WorkerList->ReserveMonitor();
+  auto* job = new MonitorJob{WorkerList, &owner, claimed, token};
   HANDLE thread = starter(MonitorEntry, job);
   if (thread == nullptr) {
     delete job;
+    WorkerList->ForgetMonitor(token);
+    // The next run's monitor waits for these workers and closes their handles.
+    WorkerList->ReturnClaimed(claimed);
     return false;
   }
-  WorkerList->AddMonitor(thread);
+  WorkerList->AttachMonitor(token, thread);
   return true;
 }
 

@@ -106,21 +106,83 @@ RunView* WorkerListStore::Owner() {
   return owner_;
 }
 
-void WorkerListStore::AddMonitor(HANDLE monitor) {
+void WorkerListStore::ReturnClaimed(const std::vector<HANDLE>& handles) {
   win::Lock hold(lock_);
-  monitors_.push_back(monitor);
+  unclaimed_.insert(unclaimed_.begin(), handles.begin(), handles.end());
+}
+
+WorkerListStore::MonitorToken WorkerListStore::ReserveMonitor() {
+  win::Lock hold(lock_);
+  const MonitorToken token = nextToken_++;
+  monitors_.push_back(MonitorSlot{token, nullptr, false});
+  return token;
+}
+
+void WorkerListStore::AttachMonitor(MonitorToken token, HANDLE monitor) {
+  win::Lock hold(lock_);
+  for (auto it = monitors_.begin(); it != monitors_.end(); ++it) {
+    if (it->token != token) continue;
+    if (it->ended) {
+      monitors_.erase(it);
+      ::CloseHandle(monitor);
+    } else {
+      it->thread = monitor;
+    }
+    return;
+  }
+  // Its slot was taken by WaitForMonitors before the handle arrived.
+  ::CloseHandle(monitor);
+}
+
+void WorkerListStore::ForgetMonitor(MonitorToken token) {
+  win::Lock hold(lock_);
+  for (auto it = monitors_.begin(); it != monitors_.end(); ++it) {
+    if (it->token == token) {
+      monitors_.erase(it);
+      return;
+    }
+  }
+}
+
+void WorkerListStore::MonitorEnded(MonitorToken token) {
+  win::Lock hold(lock_);
+  for (auto it = monitors_.begin(); it != monitors_.end(); ++it) {
+    if (it->token != token) continue;
+    if (it->thread != nullptr) {
+      ::CloseHandle(it->thread);
+      monitors_.erase(it);
+    } else {
+      it->ended = true;  // AttachMonitor closes the handle
+    }
+    return;
+  }
 }
 
 void WorkerListStore::WaitForMonitors() {
   std::vector<HANDLE> monitors;
   {
     win::Lock hold(lock_);
-    monitors.swap(monitors_);
+    std::vector<MonitorSlot> pending;
+    for (const MonitorSlot& slot : monitors_) {
+      if (slot.thread != nullptr) {
+        monitors.push_back(slot.thread);
+      } else if (!slot.ended) {
+        pending.push_back(slot);
+      }
+    }
+    monitors_.swap(pending);
   }
   for (HANDLE h : monitors) {
     ::WaitForSingleObject(h, INFINITE);
     ::CloseHandle(h);
   }
+}
+
+size_t WorkerListStore::MonitorHandles() {
+  win::Lock hold(lock_);
+  size_t open = 0;
+  for (const MonitorSlot& slot : monitors_) open += slot.thread != nullptr;
+  return open;
 }
 
 bool InitRunState() {

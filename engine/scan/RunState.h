@@ -93,18 +93,40 @@ class WorkerListStore {
   void SetOwner(RunView* owner);
   RunView* Owner();
 
+  // Gives back handles claimed by a monitor that could not be started, so
+  // that the next monitor waits for them and closes them.
+  void ReturnClaimed(const std::vector<HANDLE>& handles);
+
   // Monitors are not workers (pause must not reach them), but whoever ends
   // the process must let them finish first: a thread still unwinding while
-  // the runtime tears down at exit can crash the process.
-  void AddMonitor(HANDLE monitor);
-  // Waits for every monitor started so far and closes their handles.
+  // the runtime tears down at exit can crash the process. A monitor's handle
+  // is closed when its run ends (a dialog lives long and runs many times):
+  // by the monitor itself, or by WaitForMonitors when that took it first.
+  using MonitorToken = unsigned;
+  MonitorToken ReserveMonitor();
+  // The new monitor's thread; closed at once when that monitor has already ended.
+  void AttachMonitor(MonitorToken token, HANDLE monitor);
+  // Its thread could not be created.
+  void ForgetMonitor(MonitorToken token);
+  // A monitor's last act.
+  void MonitorEnded(MonitorToken token);
+  // Waits for every monitor whose handle is still held and closes those handles.
   void WaitForMonitors();
+  // Monitor handles still open.
+  size_t MonitorHandles();
 
  private:
+  struct MonitorSlot {
+    MonitorToken token;
+    HANDLE thread;  // nullptr until attached
+    bool ended;
+  };
+
   win::CriticalSection lock_{0x80000400};
   std::vector<HANDLE> handles_;
   std::vector<HANDLE> unclaimed_;
-  std::vector<HANDLE> monitors_;
+  std::vector<MonitorSlot> monitors_;
+  MonitorToken nextToken_ = 1;
   RunView* owner_ = nullptr;
 };
 

@@ -1,0 +1,84 @@
+// The engine's own handles: every monitor's thread handle closed when its run
+// ends, and the workers of a monitor that could not start left to the next.
+#include <gtest/gtest.h>
+
+#include "engine/scan/CompletionMonitor.h"
+#include "engine/scan/RunState.h"
+#include "engine/scan/ScanController.h"
+#include "tests/support/RecordingView.h"
+
+using namespace purlo;
+using namespace testing_support;
+
+namespace {
+
+// Tells the test when the monitor reported, without waiting for its thread
+// the way a console run does: as the dialog, which never waits.
+struct DialogLikeView : RecordingView {
+  win::UniqueEvent reported{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+  void RunFinished(bool endedAsScan) override {
+    RecordingView::RunFinished(endedAsScan);
+    ::SetEvent(reported.Get());
+  }
+};
+
+bool OpenMonitorHandlesReach(size_t count, DWORD milliseconds) {
+  for (DWORD waited = 0; waited < milliseconds; waited += 10) {
+    if (WorkerList->MonitorHandles() == count) return true;
+    ::Sleep(10);
+  }
+  return WorkerList->MonitorHandles() == count;
+}
+
+struct Handles : ::testing::Test {
+  void SetUp() override {
+    ASSERT_TRUE(InitRunState());
+    WorkerList->WaitForMonitors();
+    RunningTotals.Take();
+    WindowsMajorVersion = MajorVersionFromGetVersion();
+  }
+};
+
+int g_started = 0;
+HANDLE FailSecond(ThreadEntry entry, void* argument) {
+  return ++g_started == 2 ? nullptr : StartThread(entry, argument);
+}
+
+}  // namespace
+
+TEST_F(Handles, EachMonitorClosesItsThreadHandleWhenItsRunEnds) {
+  WindowsLookups lookups;
+  for (int run = 0; run < 12; ++run) {
+    DialogLikeView view;
+    ASSERT_EQ(StartScan(view, {JunkCategory::IeTypedUrls}, lookups), StartResult::Started);
+    ASSERT_EQ(::WaitForSingleObject(view.reported.Get(), 20000), WAIT_OBJECT_0);
+    // Nobody waits for the monitor; its handle must not stay behind anyway.
+    ASSERT_TRUE(OpenMonitorHandlesReach(0, 5000)) << "run " << run << ": " << WorkerList->MonitorHandles();
+  }
+  EXPECT_EQ(WorkerList->Size(), 0u);
+}
+
+TEST_F(Handles, AConsoleRunStillWaitsForItsMonitor) {
+  WindowsLookups lookups;
+  RecordingView view;
+  ASSERT_EQ(StartScan(view, {JunkCategory::IeTypedUrls, JunkCategory::RunHistory}, lookups), StartResult::Started);
+  ASSERT_TRUE(view.WaitForRunEnd());
+  EXPECT_EQ(WorkerList->MonitorHandles(), 0u);
+  EXPECT_EQ(WorkerList->Size(), 0u);
+}
+
+TEST_F(Handles, WorkersOfAMonitorThatCouldNotStartAreClosedByTheNext) {
+  WindowsLookups lookups;
+  RecordingView view;
+  g_started = 0;  // the worker is the first thread, the monitor the second
+  EXPECT_EQ(StartScan(view, {JunkCategory::IeTypedUrls}, lookups, FailSecond), StartResult::ThreadFailed);
+  ASSERT_EQ(view.Messages().size(), 1u);
+  EXPECT_EQ(view.Messages()[0].text, L"扫描失败请重试!");
+  EXPECT_EQ(WorkerList->Size(), 1u);
+  EXPECT_EQ(WorkerList->MonitorHandles(), 0u);
+
+  RecordingView next;
+  ASSERT_EQ(StartScan(next, {JunkCategory::RunHistory}, lookups), StartResult::Started);
+  ASSERT_TRUE(next.WaitForRunEnd());
+  EXPECT_EQ(WorkerList->Size(), 0u) << "the first run's worker handle was never closed";
+}
