@@ -51,12 +51,15 @@ void SweepFolderTrees(const ScanTask& task, CategoryResult& result) {
   RunningTotals.Add(result.items, static_cast<double>(result.bytes));
 }
 
-// The figures are what the shell reported before emptying.
+// What went: the shell's figures before emptying less what it still holds
+// afterwards. Emptying can report success and leave items behind (Wine keeps
+// trashed folders), and those were not freed.
 void SweepRecycleBin(CategoryResult& result) {
-  Measured before = MeasureRecycleBin();
+  const Measured before = MeasureRecycleBin();
   ::SHEmptyRecycleBinW(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
-  result.items = before.items;
-  result.bytes = before.bytes;
+  const Measured after = MeasureRecycleBin();
+  result.items = before.items > after.items ? before.items - after.items : 0;
+  result.bytes = before.bytes > after.bytes ? before.bytes - after.bytes : 0;
   RunningTotals.Add(result.items, static_cast<double>(result.bytes));
 }
 
