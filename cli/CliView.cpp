@@ -28,6 +28,14 @@ void CliView::ShowScanningPath(const std::wstring& path) {
   lastPath_ = path;
 }
 
+void CliView::RootRefused(purlo::JunkCategory category, const std::wstring& root, purlo::RootRefusal why) {
+  const wchar_t* reason = why == purlo::RootRefusal::SystemFolder ? L"a system folder or a folder above one"
+                                                                  : L"not a folder below a drive or share root";
+  win::Lock hold(lock_);
+  Err(L"purlo-cli: " + std::wstring(purlo::Info(category).identifier) + L": root refused (" + reason + L"): " + root +
+      L"\n");
+}
+
 void CliView::CategoryFinished(const purlo::CategoryResult& result) {
   win::Lock hold(lock_);
   results_[result.category] = result;

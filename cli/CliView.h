@@ -20,6 +20,8 @@ class CliView final : public purlo::RunView {
   void EnableButton(purlo::Button button, bool enable) override {}
   int ShowMessage(const std::wstring& text, const std::wstring& caption, UINT type) override;
   void ShowScanningPath(const std::wstring& path) override;
+  // One line on stderr per root left out.
+  void RootRefused(purlo::JunkCategory category, const std::wstring& root, purlo::RootRefusal why) override;
   void CategoryFinished(const purlo::CategoryResult& result) override;
   void RunFinished(bool endedAsScan) override;
 

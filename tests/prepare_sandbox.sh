@@ -29,4 +29,29 @@ for prefix in win7 winxp; do
     ln -s "$c/outside/canarydir" "$root/sub/abslink"
     ln -s junk.txt "$root/insidelink.txt"
   done
+
+  # The system's own folders, each reached through a link named "data" (the
+  # name TheWorldHistory appends), and a plain folder with links to it and
+  # above it for the comparisons of real locations.
+  p=$links/protected
+  mkdir -p "$p/system"
+  ln -s system "$p/viasystem"
+  ln -s .. "$p/uplinks"
+  profile=$(cd "$drive_c/users" && ls -d */ | tr -d / | grep -vx Public | head -n 1)
+  while read -r name target; do
+    mkdir -p "$p/$name"
+    ln -s "../../../$target" "$p/$name/data"
+  done <<EOF_LINKS
+windows windows
+system32 windows/system32
+programfiles Program Files
+programfilesx86 Program Files (x86)
+programdata ProgramData
+users users
+profile users/$profile
+documents users/$profile/Documents
+desktop users/$profile/Desktop
+roaming users/$profile/AppData/Roaming
+local users/$profile/AppData/Local
+EOF_LINKS
 done

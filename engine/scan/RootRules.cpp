@@ -2,8 +2,6 @@
 
 #include <shlobj.h>
 
-#include <algorithm>
-
 #include "engine/scan/Paths.h"
 
 namespace purlo {
@@ -75,7 +73,25 @@ void StormFiles(SystemLookups& lookups, std::vector<std::wstring>& paths) {
   add.AddUnder(CSIDL_COMMON_APPDATA, L"\\Storm\\config.xml");
 }
 
+template <typename Test>
+void MoveRefused(Roots& roots, RootRefusal why, Test refuses) {
+  std::vector<std::wstring> kept;
+  for (std::wstring& path : roots.paths) {
+    if (refuses(path)) {
+      roots.refused.push_back(RefusedRoot{std::move(path), why});
+    } else {
+      kept.push_back(std::move(path));
+    }
+  }
+  roots.paths.swap(kept);
+}
+
 }  // namespace
+
+bool HasFileRoots(JunkCategory category) {
+  const CountingMethod method = Info(category).method;
+  return method != CountingMethod::RecycleBin && method != CountingMethod::RegistryValues;
+}
 
 std::wstring ChooseFirefoxProfile(const std::vector<std::wstring>& profileFolders) {
   for (const std::wstring& name : profileFolders) {
@@ -155,11 +171,16 @@ Roots BuildRoots(JunkCategory category, int windowsMajor, SystemLookups& lookups
   }
   // A root built on a relative piece (a registry value without a drive) would
   // resolve against the current folder: never walk or delete there.
-  if (Info(category).method != CountingMethod::RecycleBin && Info(category).method != CountingMethod::RegistryValues) {
-    paths.erase(std::remove_if(paths.begin(), paths.end(), [](const std::wstring& p) { return !IsBelowDriveRoot(p); }),
-                paths.end());
+  if (HasFileRoots(category)) {
+    MoveRefused(roots, RootRefusal::NotBelowADriveRoot, [](const std::wstring& p) { return !IsBelowDriveRoot(p); });
   }
   return roots;
+}
+
+void RefuseProtectedRoots(JunkCategory category, Roots& roots, const ProtectedFolders& protectedFolders) {
+  if (!HasFileRoots(category)) return;
+  MoveRefused(roots, RootRefusal::SystemFolder,
+              [&protectedFolders](const std::wstring& p) { return protectedFolders.Refuses(p); });
 }
 
 }  // namespace purlo

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "engine/scan/Catalogue.h"
+#include "engine/scan/ProtectedFolders.h"
+#include "engine/scan/RunView.h"
 #include "engine/scan/SystemLookups.h"
 
 namespace purlo {
@@ -17,15 +19,28 @@ enum class RootsOutcome {
   TempPathFailed,  // GetTempPathW failed: the run must not start
 };
 
+struct RefusedRoot {
+  std::wstring path;
+  RootRefusal why;
+};
+
 struct Roots {
   RootsOutcome outcome = RootsOutcome::Ready;
   std::vector<std::wstring> paths;
+  std::vector<RefusedRoot> refused;  // left out of paths
   DWORD error = 0;  // with TempPathFailed
 };
 
 // windowsMajor is 5, 6 or 0 (any other version). A look-up that fails leaves
 // its root out rather than building a path on an empty piece.
 Roots BuildRoots(JunkCategory category, int windowsMajor, SystemLookups& lookups);
+
+// True for categories whose roots name files and folders (not markers).
+bool HasFileRoots(JunkCategory category);
+
+// Moves every root that is a protected folder, or lies above one, from
+// roots.paths to roots.refused.
+void RefuseProtectedRoots(JunkCategory category, Roots& roots, const ProtectedFolders& protectedFolders);
 
 // The registry key (under HKEY_CURRENT_USER) of a registry-values category;
 // nullptr when the category has none on this version.

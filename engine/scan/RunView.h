@@ -16,6 +16,12 @@ namespace purlo {
 
 enum class Button { StartScan = 1004, SweepNow = 1005 };
 
+// Why a root was left out of its category's task.
+enum class RootRefusal {
+  NotBelowADriveRoot,  // empty, relative, a drive root, or with "." / ".." in it
+  SystemFolder,        // one of the system's own folders, or a folder above one
+};
+
 // What one worker measured or removed, besides its label.
 struct CategoryResult {
   JunkCategory category = JunkCategory::SystemTemp;
@@ -40,6 +46,8 @@ class RunView {
   // walker, so it must be cheap: the dialog shows the latest one on a timer.
   virtual void ShowScanningPath(const std::wstring& path) = 0;
 
+  // A root the start left out: nothing below it is measured or swept.
+  virtual void RootRefused(JunkCategory category, const std::wstring& root, RootRefusal why) {}
   // A worker's figures, just before it writes its label.
   virtual void CategoryFinished(const CategoryResult& result) {}
   // The monitor's last act for a run.

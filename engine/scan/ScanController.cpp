@@ -18,15 +18,32 @@ std::wstring TempPathFailureText(DWORD error) {
   return win::FromUtf8(text);
 }
 
+namespace {
+
+bool AnyFileRoots(const std::vector<JunkCategory>& categories) {
+  for (JunkCategory category : categories) {
+    if (HasFileRoots(category)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked, SystemLookups& lookups,
                          ThreadStarter starter, const WorkerKind& kind) {
-  for (JunkCategory category : InRunOrder(ticked)) {
+  const std::vector<JunkCategory> categories = InRunOrder(ticked);
+  // Looked up once per start, as the machine stands now.
+  const ProtectedFolders protectedFolders =
+      AnyFileRoots(categories) ? ProtectedFolders(lookups.SystemFolders()) : ProtectedFolders();
+  for (JunkCategory category : categories) {
     Roots roots = BuildRoots(category, WindowsMajorVersion, lookups);
     if (roots.outcome == RootsOutcome::TempPathFailed) {
       view.ShowMessage(TempPathFailureText(roots.error), kAppTitle, MB_OK);
       return StartResult::TempPathFailed;
     }
     if (roots.outcome == RootsOutcome::Skipped) continue;
+    RefuseProtectedRoots(category, roots, protectedFolders);
+    for (const RefusedRoot& refused : roots.refused) view.RootRefused(category, refused.path, refused.why);
     auto* task = new ScanTask{std::move(roots.paths), &view, Info(category).taskLabel, category};
     if (kind.beforeEach != nullptr) kind.beforeEach();
     HANDLE worker = starter(kind.entry, task);

@@ -1,6 +1,7 @@
 #include "engine/scan/SystemLookups.h"
 
 #include <shlobj.h>
+#include <userenv.h>
 
 #include "win/Handles.h"
 
@@ -70,6 +71,95 @@ RegRead ReadBoundedString(HKEY key, const wchar_t* value, size_t bufferBytes, st
   if (len >= chars) return RegRead::ValueMissing;
   out.assign(buffer.data(), len);
   return RegRead::Ok;
+}
+
+}  // namespace purlo
+
+namespace purlo {
+
+namespace {
+
+using FolderCall = UINT(WINAPI*)(LPWSTR, UINT);
+
+void AddFromCall(std::vector<std::wstring>& folders, FolderCall call) {
+  wchar_t buffer[MAX_PATH + 1];
+  UINT n = call(buffer, MAX_PATH + 1);
+  if (n > 0 && n <= MAX_PATH) folders.emplace_back(buffer, n);
+}
+
+void AddIfSet(std::vector<std::wstring>& folders, const std::wstring& folder) {
+  if (!folder.empty()) folders.push_back(folder);
+}
+
+std::wstring ParentOf(const std::wstring& path) {
+  std::wstring trimmed = path;
+  while (!trimmed.empty() && (trimmed.back() == L'\\' || trimmed.back() == L'/')) trimmed.pop_back();
+  size_t cut = trimmed.find_last_of(L"\\/");
+  return cut == std::wstring::npos ? std::wstring() : trimmed.substr(0, cut);
+}
+
+std::wstring ProfileOfThisUser() {
+  HANDLE raw = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return {};
+  win::UniqueKernel token(raw);
+  wchar_t buffer[MAX_PATH + 1];
+  DWORD size = MAX_PATH + 1;
+  return ::GetUserProfileDirectoryW(token.Get(), buffer, &size) ? std::wstring(buffer) : std::wstring();
+}
+
+std::wstring ProfilesFolder() {
+  wchar_t buffer[MAX_PATH + 1];
+  DWORD size = MAX_PATH + 1;
+  return ::GetProfilesDirectoryW(buffer, &size) ? std::wstring(buffer) : std::wstring();
+}
+
+// The machine's own record of Program Files, in the 64-bit view too (a 32-bit
+// program is told only of the x86 folder).
+void ProgramFilesFromRegistry(std::vector<std::wstring>& folders) {
+  for (REGSAM view : {static_cast<REGSAM>(KEY_WOW64_64KEY), static_cast<REGSAM>(KEY_WOW64_32KEY)}) {
+    win::UniqueRegKey key;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0, KEY_READ | view,
+                        key.Put()) != ERROR_SUCCESS) {
+      continue;
+    }
+    for (const wchar_t* value : {L"ProgramFilesDir", L"ProgramFilesDir (x86)", L"ProgramW6432Dir"}) {
+      std::wstring folder;
+      if (ReadBoundedString(key.Get(), value, 1024, folder) == RegRead::Ok) AddIfSet(folders, folder);
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<std::wstring> WindowsLookups::SystemFolders() {
+  std::vector<std::wstring> folders;
+  // Straight from the system, never through the overridable look-ups above.
+  for (int csidl : {CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_SYSTEMX86, CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86,
+                    CSIDL_COMMON_APPDATA, CSIDL_PROFILE, CSIDL_PERSONAL, CSIDL_DESKTOPDIRECTORY, CSIDL_APPDATA,
+                    CSIDL_LOCAL_APPDATA}) {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    if (::SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE)) AddIfSet(folders, buffer);
+  }
+  AddFromCall(folders, ::GetWindowsDirectoryW);
+  AddFromCall(folders, ::GetSystemWindowsDirectoryW);
+  AddFromCall(folders, ::GetSystemDirectoryW);
+  AddFromCall(folders, ::GetSystemWow64DirectoryW);
+  ProgramFilesFromRegistry(folders);
+  const std::wstring profile = ProfileOfThisUser();
+  AddIfSet(folders, profile);
+  AddIfSet(folders, ParentOf(profile));
+  AddIfSet(folders, ProfilesFolder());
+  // What the environment says, too: a variable may have been pointed elsewhere,
+  // and a folder it names is protected all the same.
+  for (const wchar_t* variable : {L"%SystemRoot%", L"%windir%", L"%ProgramFiles%", L"%ProgramFiles(x86)%",
+                                  L"%ProgramW6432%", L"%ProgramData%", L"%ALLUSERSPROFILE%", L"%USERPROFILE%",
+                                  L"%APPDATA%", L"%LOCALAPPDATA%"}) {
+    std::wstring folder;
+    if (WindowsLookups::ExpandVariable(variable, folder)) folders.push_back(folder);
+  }
+  std::wstring userProfile;
+  if (WindowsLookups::ExpandVariable(L"%USERPROFILE%", userProfile)) AddIfSet(folders, ParentOf(userProfile));
+  return folders;
 }
 
 }  // namespace purlo

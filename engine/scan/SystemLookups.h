@@ -26,6 +26,11 @@ class SystemLookups {
   virtual std::vector<std::wstring> Subfolders(const std::wstring& folderWithBackslash) = 0;
   // A string value read through a 255-byte buffer; a value too long for it is missing.
   virtual RegRead ReadString(HKEY root, const wchar_t* key, const wchar_t* value, std::wstring& out) = 0;
+  // The system's own folders that no root may be or lie above: the Windows
+  // folder, System32, both Program Files folders, ProgramData, the users
+  // folder, the user's profile, Documents, Desktop and both AppData roots,
+  // each as every source names it.
+  virtual std::vector<std::wstring> SystemFolders() = 0;
 };
 
 class WindowsLookups : public SystemLookups {
@@ -36,6 +41,7 @@ class WindowsLookups : public SystemLookups {
   UINT DriveType(const std::wstring& drive) override;
   std::vector<std::wstring> Subfolders(const std::wstring& folderWithBackslash) override;
   RegRead ReadString(HKEY root, const wchar_t* key, const wchar_t* value, std::wstring& out) override;
+  std::vector<std::wstring> SystemFolders() override;
 };
 
 // Reads a REG_SZ value into a buffer of bufferBytes; the text is always

@@ -21,7 +21,9 @@ win::UniqueFile InheritableOutput(const std::wstring& path) {
 
 }  // namespace
 
-CliOutput RunCli(const std::wstring& arguments) {
+CliOutput RunCli(const std::wstring& arguments) { return RunCli(arguments, nullptr); }
+
+CliOutput RunCli(const std::wstring& arguments, void* environment) {
   CliOutput result;
   const std::wstring folder = L"C:\\purlo-tests\\cli-output";
   MakeFolders(folder);
@@ -38,7 +40,8 @@ CliOutput RunCli(const std::wstring& arguments) {
     si.hStdError = err.Get();
     PROCESS_INFORMATION pi = {};
     std::wstring commandLine = L"C:\\purlo\\purlo-cli.exe " + arguments;
-    if (!::CreateProcessW(L"C:\\purlo\\purlo-cli.exe", &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+    const DWORD flags = environment != nullptr ? CREATE_UNICODE_ENVIRONMENT : 0;
+    if (!::CreateProcessW(L"C:\\purlo\\purlo-cli.exe", &commandLine[0], nullptr, nullptr, TRUE, flags, environment,
                           L"C:\\purlo", &si, &pi)) {
       result.err = "purlo-cli.exe could not be started";
       return result;

@@ -16,6 +16,8 @@ struct CliOutput {
 };
 
 CliOutput RunCli(const std::wstring& arguments);
+// The same with the given environment block (wide, as CREATE_UNICODE_ENVIRONMENT takes it).
+CliOutput RunCli(const std::wstring& arguments, void* environment);
 
 struct JsonCategory {
   std::wstring id, label;

@@ -57,6 +57,8 @@ struct FakeLookups : SystemLookups {
     out = it->second.second;
     return it->second.first;
   }
+  std::vector<std::wstring> systemFolders;
+  std::vector<std::wstring> SystemFolders() override { return systemFolders; }
 };
 
 const wchar_t kMaxthon[] = L"Software\\Maxthon2|Folder";

@@ -1,0 +1,338 @@
+// purlo-cli where a run must not reach: history keys made registry links,
+// temporary-files folders and TheWorld's folder pointed at the system's own
+// folders, and a recycle bin that keeps part of what it held.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <userenv.h>
+
+#include "engine/scan/LabelText.h"
+#include "engine/scan/RunState.h"
+#include "tests/support/CliRun.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/Safety.h"
+#include "win/Handles.h"
+
+using namespace testing_support;
+
+namespace {
+
+const wchar_t kRefusedSystem[] = L": root refused (a system folder or a folder above one): ";
+const wchar_t kRefusedNotBelow[] = L": root refused (not a folder below a drive or share root): ";
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t begin = 0;
+  while (begin < text.size()) {
+    size_t end = text.find('\n', begin);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(begin, end - begin));
+    begin = end + 1;
+  }
+  return lines;
+}
+
+// ---------------------------------------------------------------- registry links
+
+const wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::wstring kTargets = L"Software\\PurloTests\\LinkTargets";
+
+struct HistoryKeyCase {
+  const wchar_t* id;
+  std::wstring key;
+};
+
+std::vector<HistoryKeyCase> HistoryKeys() {
+  const int version = purlo::MajorVersionFromGetVersion();
+  return {{L"IeTypedUrls", L"Software\\Microsoft\\Internet Explorer\\TypedURLs"},
+          {L"RunHistory", L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU"},
+          {L"SearchHistory", L"Software\\Microsoft\\Search Assistant\\ACMru\\5603"},
+          {L"QqToolbarHistory", version == 5 ? L"Software\\Tencent\\QQToolbar\\History"
+                                             : L"Software\\AppDataLow\\Tencent\\QQToolbar\\History"},
+          {L"BaiduToolbarHistory", L"Software\\baidu\\BaiduToolbar\\History"}};
+}
+
+// The machine's Run key as the kernel names it: the 64-bit view.
+void SetRunCanary(bool present) {
+  win::UniqueRegKey run;
+  ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr,
+                              run.Put(), nullptr),
+            ERROR_SUCCESS);
+  const wchar_t value[] = L"C:\\canary.exe";
+  if (present) {
+    ::RegSetValueExW(run.Get(), L"PurloCanary", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof value);
+  } else {
+    ::RegDeleteValueW(run.Get(), L"PurloCanary");
+  }
+}
+
+bool RunCanaryPresent() {
+  win::UniqueRegKey run;
+  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_READ | KEY_WOW64_64KEY, run.Put()) != ERROR_SUCCESS) {
+    return false;
+  }
+  return ::RegQueryValueExW(run.Get(), L"PurloCanary", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+// ---------------------------------------------------------------- protected folders
+
+struct SystemFolder {
+  std::wstring name;
+  std::wstring path;
+};
+
+std::wstring ShortName(const std::wstring& path) {
+  wchar_t buffer[MAX_PATH];
+  DWORD n = ::GetShortPathNameW(path.c_str(), buffer, MAX_PATH);
+  return (n > 0 && n < MAX_PATH) ? std::wstring(buffer, n) : path;
+}
+
+std::vector<SystemFolder> SystemFolders() {
+  wchar_t profiles[MAX_PATH];
+  DWORD size = MAX_PATH;
+  ::GetProfilesDirectoryW(profiles, &size);
+  std::wstring programFiles = Expand(L"%ProgramW6432%");
+  if (programFiles.find(L'%') != std::wstring::npos) programFiles = SpecialFolder(CSIDL_PROGRAM_FILES);
+  return {{L"windows", SpecialFolder(CSIDL_WINDOWS)},
+          {L"system32", SpecialFolder(CSIDL_SYSTEM)},
+          {L"programfiles", programFiles},
+          {L"programfilesx86", SpecialFolder(CSIDL_PROGRAM_FILESX86)},
+          {L"programdata", SpecialFolder(CSIDL_COMMON_APPDATA)},
+          {L"users", profiles},
+          {L"profile", SpecialFolder(CSIDL_PROFILE)},
+          {L"documents", SpecialFolder(CSIDL_PERSONAL)},
+          {L"desktop", SpecialFolder(CSIDL_DESKTOPDIRECTORY)},
+          {L"roaming", SpecialFolder(CSIDL_APPDATA)},
+          {L"local", SpecialFolder(CSIDL_LOCAL_APPDATA)}};
+}
+
+// A canary file and a canary folder in every system folder: a sweep that
+// reached one would take them.
+struct Canaries {
+  std::vector<std::wstring> files;
+  Canaries() {
+    for (const SystemFolder& folder : SystemFolders()) {
+      files.push_back(folder.path + L"\\purlo-canary.txt");
+      files.push_back(folder.path + L"\\purlo-canary\\inner.txt");
+    }
+    for (const std::wstring& f : files) WriteFile(f, 11);
+  }
+  ~Canaries() {
+    for (const std::wstring& f : files) ::DeleteFileW(f.c_str());
+    for (const SystemFolder& folder : SystemFolders()) ::RemoveDirectoryW((folder.path + L"\\purlo-canary").c_str());
+  }
+  void ExpectAllThere() const {
+    for (const std::wstring& f : files) EXPECT_EQ(FileSize(f), 11u) << Narrow(f);
+  }
+};
+
+// What GetTempPathW makes of a TMP value, in this process.
+std::wstring TempPathFor(const std::wstring& tmp) {
+  wchar_t saved[1024] = {};
+  DWORD had = ::GetEnvironmentVariableW(L"TMP", saved, 1024);
+  ::SetEnvironmentVariableW(L"TMP", tmp.c_str());
+  std::wstring path = TempPath();
+  ::SetEnvironmentVariableW(L"TMP", had ? saved : nullptr);
+  return path;
+}
+
+const std::wstring kWindowsTemp = SpecialFolder(CSIDL_WINDOWS) + L"\\Temp";
+
+// The second SystemTemp root: two files the sweep may take.
+void SeedWindowsTemp() {
+  EmptyFolder(kWindowsTemp);
+  WriteFile(kWindowsTemp + L"\\purlo-a.tmp", 100);
+  WriteFile(kWindowsTemp + L"\\purlo-sub\\b.tmp", 200);
+}
+
+struct ProtectedFolders : ::testing::Test {
+  void SetUp() override { ASSERT_EQ(purlo::MajorVersionFromGetVersion(), 6); }
+};
+
+// ---------------------------------------------------------------- recycle bin
+
+struct BinFigures {
+  uint64_t items = 0, bytes = 0;
+};
+
+BinFigures QueryBin() {
+  SHQUERYRBINFO info = {};
+  info.cbSize = sizeof(info);
+  EXPECT_TRUE(SUCCEEDED(::SHQueryRecycleBinW(nullptr, &info)));
+  return {static_cast<uint64_t>(info.i64NumItems), static_cast<uint64_t>(info.i64Size)};
+}
+
+}  // namespace
+
+struct RegistryLinksCli : ::testing::Test {
+  void SetUp() override { DeleteKeyTree(HKEY_CURRENT_USER, kTargets); }
+  void TearDown() override {
+    SetRunCanary(false);
+    DeleteKeyTree(HKEY_CURRENT_USER, kTargets);
+  }
+};
+
+TEST_F(RegistryLinksCli, HistoryKeysThatAreLinksAreNeitherCountedNorTouched) {
+  const std::vector<HistoryKeyCase> cases = HistoryKeys();
+  SetRunCanary(true);
+  std::vector<std::unique_ptr<RegistryLink>> links;
+  std::wstring ids;
+  for (size_t i = 0; i < cases.size(); ++i) {
+    // The first leads to the machine's Run key, the others to a key of the user holding one value.
+    std::wstring target = KernelKeyName(HKEY_LOCAL_MACHINE, kRunKey);
+    if (i > 0) {
+      const std::wstring key = kTargets + L"\\" + cases[i].id;
+      SetString(HKEY_CURRENT_USER, key, L"canary", L"must stay");
+      target = KernelKeyName(HKEY_CURRENT_USER, key);
+    }
+    links.push_back(std::make_unique<RegistryLink>(HKEY_CURRENT_USER, cases[i].key, target));
+    ASSERT_TRUE(links.back()->Made()) << Narrow(cases[i].key);
+    ASSERT_GE(ValueCount(HKEY_CURRENT_USER, cases[i].key), 1u) << "the link does not lead anywhere";
+    ids += std::wstring(L" ") + cases[i].id;
+  }
+
+  CliOutput scan = RunCli(L"scan --json" + ids);
+  ASSERT_EQ(scan.exitCode, 0) << scan.err;
+  JsonRun scanned = ParseRun(scan.out);
+  ASSERT_TRUE(scanned.parsed) << scan.out;
+  CliOutput sweep = RunCli(L"sweep --yes --json" + ids);
+  ASSERT_EQ(sweep.exitCode, 0) << sweep.err;
+  JsonRun swept = ParseRun(sweep.out);
+  ASSERT_TRUE(swept.parsed) << sweep.out;
+
+  for (size_t i = 0; i < cases.size(); ++i) {
+    purlo::JunkCategory category;
+    ASSERT_TRUE(purlo::FindCategory(cases[i].id, category));
+    const std::wstring task = purlo::Info(category).taskLabel;
+    const JsonCategory* s = scanned.Find(cases[i].id);
+    const JsonCategory* w = swept.Find(cases[i].id);
+    ASSERT_NE(s, nullptr);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(s->label, task + L"(0项)");
+    EXPECT_EQ(w->label, task + L"(清理0项)");
+    EXPECT_EQ(w->items, 0u);
+    EXPECT_TRUE(IsLinkKey(HKEY_CURRENT_USER, cases[i].key)) << Narrow(cases[i].key);
+    if (i > 0) EXPECT_EQ(ValueCount(HKEY_CURRENT_USER, kTargets + L"\\" + cases[i].id), 1u) << Narrow(cases[i].id);
+  }
+  EXPECT_TRUE(RunCanaryPresent());
+  EXPECT_EQ(Narrow(swept.summary), "已经成功清理选中的文件，为您节省了0.000B的磁盘空间。");
+
+}
+
+// TEMP and TMP of the user's environment set to each system folder in turn
+// (and to a folder above them, and to the drive root). The scan goes first:
+// only when it shows the root refused and nothing but Windows\Temp counted
+// does the sweep run, so a fault cannot empty the prefix's own folders.
+TEST_F(ProtectedFolders, TemporaryFilesFolderSetToASystemFolderIsRefused) {
+  Canaries canaries;
+  std::vector<std::pair<std::wstring, std::wstring>> temps;  // name, TEMP value
+  for (const SystemFolder& folder : SystemFolders()) temps.push_back({folder.name, folder.path});
+  // Other spellings of the same folders.
+  temps.push_back({L"windows, other case and a trailing backslash", L"c:\\WINDOWS\\"});
+  temps.push_back({L"program files, short name", ShortName(SystemFolders()[2].path)});
+  temps.push_back({L"documents, short name", ShortName(SpecialFolder(CSIDL_PERSONAL))});
+  temps.push_back({L"drive root", L"C:\\"});
+
+  for (const auto& temp : temps) {
+    SCOPED_TRACE(Narrow(temp.first + L": " + temp.second));
+    UserEnvironmentValue tempValue(L"TEMP", temp.second);
+    UserEnvironmentValue tmpValue(L"TMP", temp.second);
+    std::vector<wchar_t> environment = UserEnvironmentBlock();
+    ASSERT_EQ(BlockValue(environment, L"TMP"), temp.second) << "the user's environment does not reach new processes";
+    const std::wstring root = TempPathFor(temp.second);
+    const bool driveRoot = temp.second == L"C:\\";
+    const std::string refusal = Narrow(L"purlo-cli: SystemTemp" +
+                                       std::wstring(driveRoot ? kRefusedNotBelow : kRefusedSystem) + root);
+    SeedWindowsTemp();
+
+    CliOutput scan = RunCli(L"scan SystemTemp --json", environment.data());
+    ASSERT_EQ(scan.exitCode, 0) << scan.err;
+    ASSERT_EQ(Lines(scan.err), std::vector<std::string>{refusal});
+    JsonRun scanned = ParseRun(scan.out);
+    ASSERT_TRUE(scanned.parsed) << scan.out;
+    ASSERT_EQ(scanned.categories.size(), 1u);
+    ASSERT_EQ(scanned.categories[0].label, L"系统临时文件(2个文件,300.000B)");
+
+    CliOutput sweep = RunCli(L"sweep SystemTemp --yes --json", environment.data());
+    ASSERT_EQ(sweep.exitCode, 0) << sweep.err;
+    EXPECT_EQ(Lines(sweep.err), std::vector<std::string>{refusal});
+    JsonRun swept = ParseRun(sweep.out);
+    ASSERT_TRUE(swept.parsed) << sweep.out;
+    ASSERT_EQ(swept.categories.size(), 1u);
+    EXPECT_EQ(swept.categories[0].label, L"系统临时文件(清理2个文件,300.000B)");
+    EXPECT_FALSE(Exists(kWindowsTemp + L"\\purlo-a.tmp"));
+    canaries.ExpectAllThere();
+  }
+  EXPECT_TRUE(Exists(SpecialFolder(CSIDL_SYSTEM) + L"\\kernel32.dll"));
+}
+
+// TheWorld's Path names a folder whose "data" is a link to a system folder
+// (made from the Linux side by the sandbox preparation): the root's real
+// location is compared, not only its name.
+TEST_F(ProtectedFolders, TheWorldDataFolderLeadingToASystemFolderIsRefused) {
+  ASSERT_TRUE(Exists(L"C:\\links\\protected\\windows\\data")) << "link fixtures missing: run through ctest";
+  Canaries canaries;
+  const wchar_t* key = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TheWorld.exe";
+  for (const SystemFolder& folder : SystemFolders()) {
+    SCOPED_TRACE(Narrow(folder.name + L" " + folder.path));
+    const std::wstring path = L"C:\\links\\protected\\" + folder.name;
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
+    SetString(HKEY_LOCAL_MACHINE, key, L"Path", path);
+    const std::string refusal = Narrow(L"purlo-cli: TheWorldHistory" + std::wstring(kRefusedSystem) + path + L"\\data");
+
+    CliOutput scan = RunCli(L"scan TheWorldHistory --json");
+    ASSERT_EQ(scan.exitCode, 0) << scan.err;
+    ASSERT_EQ(Lines(scan.err), std::vector<std::string>{refusal});
+    JsonRun scanned = ParseRun(scan.out);
+    ASSERT_TRUE(scanned.parsed) << scan.out;
+    ASSERT_EQ(scanned.categories.size(), 1u);
+    ASSERT_EQ(scanned.categories[0].label, L"世界之窗浏览记录(0个文件,0.000B)");
+
+    CliOutput sweep = RunCli(L"sweep TheWorldHistory --yes --json");
+    ASSERT_EQ(sweep.exitCode, 0) << sweep.err;
+    EXPECT_EQ(Lines(sweep.err), std::vector<std::string>{refusal});
+    JsonRun swept = ParseRun(sweep.out);
+    ASSERT_TRUE(swept.parsed) << sweep.out;
+    ASSERT_EQ(swept.categories.size(), 1u);
+    EXPECT_EQ(swept.categories[0].label, L"世界之窗浏览记录(清理0个文件,0.000B)");
+    canaries.ExpectAllThere();
+  }
+  DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
+  EXPECT_TRUE(Exists(SpecialFolder(CSIDL_SYSTEM) + L"\\kernel32.dll"));
+}
+
+// A folder in the bin stays when it is emptied (Wine keeps trashed folders):
+// the label claims only what went.
+TEST(RecycleBinCli, ReportsWhatWentNotWhatItHeld) {
+  const std::wstring f = L"C:\\purlo-tests\\bin-honest";
+  RemoveTree(f);
+  WriteFile(f + L"\\kept-folder\\inner.txt", 700);
+  WriteFile(f + L"\\loose.txt", 300);
+  Recycle({f + L"\\kept-folder", f + L"\\loose.txt"});
+  const BinFigures before = QueryBin();
+  ASSERT_GE(before.items, 2u);
+
+  CliOutput out = RunCli(L"sweep RecycleBin --yes --json");
+  const BinFigures after = QueryBin();
+  ASSERT_EQ(out.exitCode, 0) << out.err;
+  JsonRun run = ParseRun(out.out);
+  ASSERT_TRUE(run.parsed) << out.out;
+  ASSERT_EQ(run.categories.size(), 1u);
+  const JsonCategory& bin = run.categories[0];
+  ASSERT_GE(after.items, 1u) << "nothing stayed in the bin: this case needs a bin that keeps something";
+  EXPECT_EQ(bin.items, before.items - after.items);
+  EXPECT_EQ(bin.bytes, before.bytes - after.bytes);
+  EXPECT_LT(bin.items, before.items);
+  EXPECT_EQ(bin.label, purlo::FileLabel(L"回收站", bin.items, static_cast<double>(bin.bytes), true));
+  EXPECT_EQ(run.summary, purlo::SweepSummary(static_cast<double>(bin.bytes)));
+
+  // What stayed is a folder in the sandbox's trash, reached through the
+  // Documents link into the sandbox's HOME; the next tests need an empty bin.
+  const std::wstring trash = SpecialFolder(CSIDL_PERSONAL) + L"\\.local\\share\\Trash";
+  RemoveTree(trash + L"\\files\\kept-folder");
+  ::DeleteFileW((trash + L"\\info\\kept-folder.trashinfo").c_str());
+  EXPECT_FALSE(Exists(trash + L"\\files\\kept-folder"));
+  EXPECT_EQ(QueryBin().items, 0u);
+  RemoveTree(f);
+}
