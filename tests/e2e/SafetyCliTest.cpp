@@ -173,7 +173,7 @@ struct RegistryLinksCli : ::testing::Test {
   }
 };
 
-TEST_F(RegistryLinksCli, HistoryKeysThatAreLinksAreNeitherCountedNorTouched) {
+void ExpectLinkedHistoryKeysLeftAlone() {
   const std::vector<HistoryKeyCase> cases = HistoryKeys();
   SetRunCanary(true);
   std::vector<std::unique_ptr<RegistryLink>> links;
@@ -217,23 +217,29 @@ TEST_F(RegistryLinksCli, HistoryKeysThatAreLinksAreNeitherCountedNorTouched) {
   }
   EXPECT_TRUE(RunCanaryPresent());
   EXPECT_EQ(Narrow(swept.summary), "已经成功清理选中的文件，为您节省了0.000B的磁盘空间。");
+}
 
+TEST_F(RegistryLinksCli, HistoryKeysThatAreLinksAreNeitherCountedNorTouched) {
+  ASSERT_EQ(purlo::MajorVersionFromGetVersion(), 6);
+  ExpectLinkedHistoryKeysLeftAlone();
+}
+
+// Windows XP has its own toolbar key.
+struct RegistryLinksCliXp : RegistryLinksCli {};
+
+TEST_F(RegistryLinksCliXp, HistoryKeysThatAreLinksAreNeitherCountedNorTouched) {
+  ASSERT_EQ(purlo::MajorVersionFromGetVersion(), 5) << "this case must run in the Windows XP prefix";
+  ExpectLinkedHistoryKeysLeftAlone();
 }
 
 // TEMP and TMP of the user's environment set to each system folder in turn
 // (and to a folder above them, and to the drive root). The scan goes first:
 // only when it shows the root refused and nothing but Windows\Temp counted
 // does the sweep run, so a fault cannot empty the prefix's own folders.
-TEST_F(ProtectedFolders, TemporaryFilesFolderSetToASystemFolderIsRefused) {
-  Canaries canaries;
-  std::vector<std::pair<std::wstring, std::wstring>> temps;  // name, TEMP value
-  for (const SystemFolder& folder : SystemFolders()) temps.push_back({folder.name, folder.path});
-  // Other spellings of the same folders.
-  temps.push_back({L"windows, other case and a trailing backslash", L"c:\\WINDOWS\\"});
-  temps.push_back({L"program files, short name", ShortName(SystemFolders()[2].path)});
-  temps.push_back({L"documents, short name", ShortName(SpecialFolder(CSIDL_PERSONAL))});
-  temps.push_back({L"drive root", L"C:\\"});
+using TempCases = std::vector<std::pair<std::wstring, std::wstring>>;  // name, TEMP value
 
+void ExpectTempRootsRefused(const TempCases& temps) {
+  Canaries canaries;
   for (const auto& temp : temps) {
     SCOPED_TRACE(Narrow(temp.first + L": " + temp.second));
     UserEnvironmentValue tempValue(L"TEMP", temp.second);
@@ -265,6 +271,24 @@ TEST_F(ProtectedFolders, TemporaryFilesFolderSetToASystemFolderIsRefused) {
     canaries.ExpectAllThere();
   }
   EXPECT_TRUE(Exists(SpecialFolder(CSIDL_SYSTEM) + L"\\kernel32.dll"));
+}
+
+TEST_F(ProtectedFolders, TemporaryFilesFolderSetToASystemFolderIsRefused) {
+  TempCases temps;
+  for (const SystemFolder& folder : SystemFolders()) temps.push_back({folder.name, folder.path});
+  // Other spellings of the same folders.
+  temps.push_back({L"windows, other case and a trailing backslash", L"c:\\WINDOWS\\"});
+  temps.push_back({L"program files, short name", ShortName(SystemFolders()[2].path)});
+  temps.push_back({L"documents, short name", ShortName(SpecialFolder(CSIDL_PERSONAL))});
+  temps.push_back({L"drive root", L"C:\\"});
+  ExpectTempRootsRefused(temps);
+}
+
+TEST(ProtectedFoldersXp, TemporaryFilesFolderSetToASystemFolderIsRefused) {
+  ASSERT_EQ(purlo::MajorVersionFromGetVersion(), 5) << "this case must run in the Windows XP prefix";
+  ExpectTempRootsRefused({{L"windows", SpecialFolder(CSIDL_WINDOWS)},
+                          {L"profile", SpecialFolder(CSIDL_PROFILE)},
+                          {L"local", SpecialFolder(CSIDL_LOCAL_APPDATA)}});
 }
 
 // TheWorld's Path names a folder whose "data" is a link to a system folder
