@@ -291,6 +291,45 @@ TEST(ProtectedFoldersXp, TemporaryFilesFolderSetToASystemFolderIsRefused) {
                           {L"local", SpecialFolder(CSIDL_LOCAL_APPDATA)}});
 }
 
+// The user's shell-folder values make the cache the Windows folder and the
+// cookies the users folder.
+TEST_F(ProtectedFolders, ShellFoldersPointedAtSystemFoldersAreRefused) {
+  Canaries canaries;
+  const std::wstring windows = SpecialFolder(CSIDL_WINDOWS);
+  const std::wstring users = SystemFolders()[5].path;
+  std::vector<std::unique_ptr<ScopedStringValue>> values;
+  for (const wchar_t* key : {L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                             L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"}) {
+    values.push_back(std::make_unique<ScopedStringValue>(HKEY_CURRENT_USER, key, L"Cache", windows));
+    values.push_back(std::make_unique<ScopedStringValue>(HKEY_CURRENT_USER, key, L"Cookies", users));
+  }
+  ASSERT_EQ(SpecialFolder(CSIDL_INTERNET_CACHE), windows) << "the shell does not read the values";
+  ASSERT_EQ(SpecialFolder(CSIDL_COOKIES), users);
+  const std::vector<std::string> refusals = {
+      Narrow(L"purlo-cli: IeTemp" + std::wstring(kRefusedSystem) + windows),
+      Narrow(L"purlo-cli: IeCookies" + std::wstring(kRefusedSystem) + users)};
+
+  CliOutput scan = RunCli(L"scan IeTemp IeCookies --json");
+  ASSERT_EQ(scan.exitCode, 0) << scan.err;
+  ASSERT_EQ(Lines(scan.err), refusals);
+  JsonRun scanned = ParseRun(scan.out);
+  ASSERT_TRUE(scanned.parsed) << scan.out;
+  ASSERT_EQ(scanned.categories.size(), 2u);
+  ASSERT_EQ(scanned.categories[0].items + scanned.categories[1].items, 0u);
+
+  CliOutput sweep = RunCli(L"sweep IeTemp IeCookies --yes --json");
+  ASSERT_EQ(sweep.exitCode, 0) << sweep.err;
+  EXPECT_EQ(Lines(sweep.err), refusals);
+  JsonRun swept = ParseRun(sweep.out);
+  ASSERT_TRUE(swept.parsed) << sweep.out;
+  ASSERT_EQ(swept.categories.size(), 2u);
+  EXPECT_EQ(swept.categories[0].label, L"Internet Explorer 临时文件(清理0个文件,0.000B)");
+  EXPECT_EQ(swept.categories[1].label, L"Internet Explorer Cookies(清理0个文件,0.000B)");
+  canaries.ExpectAllThere();
+  values.clear();
+  EXPECT_NE(SpecialFolder(CSIDL_INTERNET_CACHE), windows);
+}
+
 // TheWorld's Path names a folder whose "data" is a link to a system folder
 // (made from the Linux side by the sandbox preparation): the root's real
 // location is compared, not only its name.

@@ -80,28 +80,29 @@ RegistryLink::RegistryLink(HKEY root, const std::wstring& key, const std::wstrin
 
 RegistryLink::~RegistryLink() { DeleteLinkItself(root_, key_); }
 
-UserEnvironmentValue::UserEnvironmentValue(const std::wstring& name, const std::wstring& value) : name_(name) {
-  win::UniqueRegKey key;
-  if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Environment", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(),
-                        nullptr) != ERROR_SUCCESS) {
+ScopedStringValue::ScopedStringValue(HKEY root, const std::wstring& key, const std::wstring& name,
+                                     const std::wstring& value)
+    : root_(root), key_(key), name_(name) {
+  win::UniqueRegKey k;
+  if (::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.Put(), nullptr) != ERROR_SUCCESS) {
     return;
   }
   DWORD size = 0;
-  if (::RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
+  if (::RegQueryValueExW(k.Get(), name.c_str(), nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
     data_.resize(size);
-    existed_ = ::RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type_, data_.data(), &size) == ERROR_SUCCESS;
+    existed_ = ::RegQueryValueExW(k.Get(), name.c_str(), nullptr, &type_, data_.data(), &size) == ERROR_SUCCESS;
   }
-  ::RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+  ::RegSetValueExW(k.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
-UserEnvironmentValue::~UserEnvironmentValue() {
-  win::UniqueRegKey key;
-  if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Environment", 0, KEY_ALL_ACCESS, key.Put()) != ERROR_SUCCESS) return;
+ScopedStringValue::~ScopedStringValue() {
+  win::UniqueRegKey k;
+  if (::RegOpenKeyExW(root_, key_.c_str(), 0, KEY_ALL_ACCESS, k.Put()) != ERROR_SUCCESS) return;
   if (existed_) {
-    ::RegSetValueExW(key.Get(), name_.c_str(), 0, type_, data_.data(), static_cast<DWORD>(data_.size()));
+    ::RegSetValueExW(k.Get(), name_.c_str(), 0, type_, data_.data(), static_cast<DWORD>(data_.size()));
   } else {
-    ::RegDeleteValueW(key.Get(), name_.c_str());
+    ::RegDeleteValueW(k.Get(), name_.c_str());
   }
 }
 

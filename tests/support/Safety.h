@@ -37,20 +37,27 @@ bool IsLinkKey(HKEY root, const std::wstring& key);
 // Removes root\key: a link without following it, anything else with its subtree.
 void RemoveKeyOrLink(HKEY root, const std::wstring& key);
 
-// Sets one value of HKEY_CURRENT_USER\Environment and restores what was there
-// (or its absence) at the end.
-class UserEnvironmentValue {
+// Sets one string value and restores what was there (or its absence) at the end.
+class ScopedStringValue {
  public:
-  UserEnvironmentValue(const std::wstring& name, const std::wstring& value);
-  ~UserEnvironmentValue();
-  UserEnvironmentValue(const UserEnvironmentValue&) = delete;
-  UserEnvironmentValue& operator=(const UserEnvironmentValue&) = delete;
+  ScopedStringValue(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value);
+  ~ScopedStringValue();
+  ScopedStringValue(const ScopedStringValue&) = delete;
+  ScopedStringValue& operator=(const ScopedStringValue&) = delete;
 
  private:
-  std::wstring name_;
+  HKEY root_;
+  std::wstring key_, name_;
   bool existed_ = false;
   DWORD type_ = REG_NONE;
   std::vector<BYTE> data_;
+};
+
+// One value of HKEY_CURRENT_USER\Environment, for the processes started after it.
+class UserEnvironmentValue : public ScopedStringValue {
+ public:
+  UserEnvironmentValue(const std::wstring& name, const std::wstring& value)
+      : ScopedStringValue(HKEY_CURRENT_USER, L"Environment", name, value) {}
 };
 
 // The environment a new logon of this user would get, built by the system from
