@@ -33,7 +33,8 @@ struct WorkerKind {
 
 // Builds each ticked category's roots in run order and starts one worker per
 // category (MaxthonHistory and TheWorldHistory without their keys get none),
-// then the completion monitor. On a failure the message is shown and nothing
+// then the completion monitor. Roots that are not below a drive root, or that
+// are or lie above a system folder, are left out and told to the view. On a failure the message is shown and nothing
 // further is started; workers already started run on.
 StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked, SystemLookups& lookups,
                          ThreadStarter starter, const WorkerKind& kind);

@@ -73,10 +73,6 @@ RegRead ReadBoundedString(HKEY key, const wchar_t* value, size_t bufferBytes, st
   return RegRead::Ok;
 }
 
-}  // namespace purlo
-
-namespace purlo {
-
 namespace {
 
 using FolderCall = UINT(WINAPI*)(LPWSTR, UINT);
@@ -143,7 +139,11 @@ std::vector<std::wstring> WindowsLookups::SystemFolders() {
   AddFromCall(folders, ::GetWindowsDirectoryW);
   AddFromCall(folders, ::GetSystemWindowsDirectoryW);
   AddFromCall(folders, ::GetSystemDirectoryW);
-  AddFromCall(folders, ::GetSystemWow64DirectoryW);
+  // Looked up at run time: not every Windows release exports it.
+  if (auto wow64 = reinterpret_cast<FolderCall>(reinterpret_cast<void*>(
+          ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetSystemWow64DirectoryW")))) {
+    AddFromCall(folders, wow64);
+  }
   ProgramFilesFromRegistry(folders);
   const std::wstring profile = ProfileOfThisUser();
   AddIfSet(folders, profile);
