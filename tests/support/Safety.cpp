@@ -65,10 +65,19 @@ void RemoveKeyOrLink(HKEY root, const std::wstring& key) {
 RegistryLink::RegistryLink(HKEY root, const std::wstring& key, const std::wstring& kernelTarget)
     : root_(root), key_(key) {
   RemoveKeyOrLink(root, key);
+  // The parents first, as ordinary keys: created along with a volatile link
+  // they would be volatile too, and no lasting key could be made below them.
+  const size_t cut = key.rfind(L'\\');
+  win::UniqueRegKey parent;
+  if (::RegCreateKeyExW(root, key.substr(0, cut).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, parent.Put(), nullptr) != ERROR_SUCCESS) {
+    return;
+  }
   win::UniqueRegKey link;
   DWORD disposition = 0;
-  if (::RegCreateKeyExW(root, key.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
-                        KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, link.Put(), &disposition) != ERROR_SUCCESS) {
+  if (::RegCreateKeyExW(parent.Get(), key.substr(cut + 1).c_str(), 0, nullptr,
+                        REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE, KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr,
+                        link.Put(), &disposition) != ERROR_SUCCESS) {
     return;
   }
   // The target's name without a terminator, as the kernel wants it.
