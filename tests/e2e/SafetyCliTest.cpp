@@ -173,7 +173,7 @@ struct RegistryLinksCli : ::testing::Test {
   }
 };
 
-void ExpectLinkedHistoryKeysLeftAlone() {
+static void ExpectLinkedHistoryKeysLeftAlone() {
   const std::vector<HistoryKeyCase> cases = HistoryKeys();
   SetRunCanary(true);
   std::vector<std::unique_ptr<RegistryLink>> links;
@@ -213,7 +213,9 @@ void ExpectLinkedHistoryKeysLeftAlone() {
     EXPECT_EQ(w->label, task + L"(清理0项)");
     EXPECT_EQ(w->items, 0u);
     EXPECT_TRUE(IsLinkKey(HKEY_CURRENT_USER, cases[i].key)) << Narrow(cases[i].key);
-    if (i > 0) EXPECT_EQ(ValueCount(HKEY_CURRENT_USER, kTargets + L"\\" + cases[i].id), 1u) << Narrow(cases[i].id);
+    if (i > 0) {
+      EXPECT_EQ(ValueCount(HKEY_CURRENT_USER, kTargets + L"\\" + cases[i].id), 1u) << Narrow(cases[i].id);
+    }
   }
   EXPECT_TRUE(RunCanaryPresent());
   EXPECT_EQ(Narrow(swept.summary), "已经成功清理选中的文件，为您节省了0.000B的磁盘空间。");
@@ -238,7 +240,7 @@ TEST_F(RegistryLinksCliXp, HistoryKeysThatAreLinksAreNeitherCountedNorTouched) {
 // does the sweep run, so a fault cannot empty the prefix's own folders.
 using TempCases = std::vector<std::pair<std::wstring, std::wstring>>;  // name, TEMP value
 
-void ExpectTempRootsRefused(const TempCases& temps) {
+static void ExpectTempRootsRefused(const TempCases& temps) {
   Canaries canaries;
   for (const auto& temp : temps) {
     SCOPED_TRACE(Narrow(temp.first + L": " + temp.second));
