@@ -122,8 +122,13 @@ struct Canaries {
     for (const std::wstring& f : files) ::DeleteFileW(f.c_str());
     for (const SystemFolder& folder : SystemFolders()) ::RemoveDirectoryW((folder.path + L"\\purlo-canary").c_str());
   }
-  void ExpectAllThere() const {
-    for (const std::wstring& f : files) EXPECT_EQ(FileSize(f), 11u) << Narrow(f);
+  // Lists the canaries that are gone; empty when all are there.
+  std::string Missing() const {
+    std::string missing;
+    for (const std::wstring& f : files) {
+      if (FileSize(f) != 11u) missing += Narrow(f) + " ";
+    }
+    return missing;
   }
 };
 
@@ -268,9 +273,10 @@ static void ExpectTempRootsRefused(const TempCases& temps) {
     JsonRun swept = ParseRun(sweep.out);
     ASSERT_TRUE(swept.parsed) << sweep.out;
     ASSERT_EQ(swept.categories.size(), 1u);
-    EXPECT_EQ(swept.categories[0].label, L"系统临时文件(清理2个文件,300.000B)");
+    ASSERT_EQ(swept.categories[0].label, L"系统临时文件(清理2个文件,300.000B)");
     EXPECT_FALSE(Exists(kWindowsTemp + L"\\purlo-a.tmp"));
-    canaries.ExpectAllThere();
+    // A breach stops the run of cases at once.
+    ASSERT_EQ(canaries.Missing(), "");
   }
   EXPECT_TRUE(Exists(SpecialFolder(CSIDL_SYSTEM) + L"\\kernel32.dll"));
 }
@@ -327,7 +333,7 @@ TEST_F(ProtectedFolders, ShellFoldersPointedAtSystemFoldersAreRefused) {
   ASSERT_EQ(swept.categories.size(), 2u);
   EXPECT_EQ(swept.categories[0].label, L"Internet Explorer 临时文件(清理0个文件,0.000B)");
   EXPECT_EQ(swept.categories[1].label, L"Internet Explorer Cookies(清理0个文件,0.000B)");
-  canaries.ExpectAllThere();
+  EXPECT_EQ(canaries.Missing(), "");
   values.clear();
   EXPECT_NE(SpecialFolder(CSIDL_INTERNET_CACHE), windows);
 }
@@ -360,8 +366,9 @@ TEST_F(ProtectedFolders, TheWorldDataFolderLeadingToASystemFolderIsRefused) {
     JsonRun swept = ParseRun(sweep.out);
     ASSERT_TRUE(swept.parsed) << sweep.out;
     ASSERT_EQ(swept.categories.size(), 1u);
-    EXPECT_EQ(swept.categories[0].label, L"世界之窗浏览记录(清理0个文件,0.000B)");
-    canaries.ExpectAllThere();
+    ASSERT_EQ(swept.categories[0].label, L"世界之窗浏览记录(清理0个文件,0.000B)");
+    // A breach stops the run of cases at once.
+    ASSERT_EQ(canaries.Missing(), "");
   }
   DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
   EXPECT_TRUE(Exists(SpecialFolder(CSIDL_SYSTEM) + L"\\kernel32.dll"));
