@@ -29,6 +29,35 @@ const wchar_t kLongUncPrefix[] = L"\\\\?\\UNC\\";
 // Looked up at run time: Windows XP does not have it.
 using GetFinalPathFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
 
+// NtQueryObject with ObjectNameInformation (1): the object's name.
+using QueryObjectFn = LONG(NTAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+
+QueryObjectFn QueryObjectCall() {
+  static const QueryObjectFn call = reinterpret_cast<QueryObjectFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryObject")));
+  return call;
+}
+
+// Wine's GetFinalPathNameByHandleW fails past MAX_PATH; its object names read
+// "\??\C:\..." (or "\??\unix\..."), the same place in the NT form. Windows
+// names a file "\Device\..." here, which is never taken.
+bool RealPathFromObjectName(HANDLE handle, std::wstring& out) {
+  QueryObjectFn call = QueryObjectCall();
+  if (call == nullptr) return false;
+  struct Name {
+    USHORT length, maximumLength;
+    wchar_t* buffer;
+  };
+  std::vector<unsigned char> buffer(sizeof(Name) + 65536 * sizeof(wchar_t));
+  ULONG needed = 0;
+  if (call(handle, 1, buffer.data(), static_cast<ULONG>(buffer.size()), &needed) != 0) return false;
+  const Name* name = reinterpret_cast<const Name*>(buffer.data());
+  std::wstring text(name->buffer, name->length / sizeof(wchar_t));
+  if (text.compare(0, 4, L"\\?" L"?\\") != 0) return false;  // split: no trigraph
+  out = kLongPrefix + text.substr(4);
+  return true;
+}
+
 GetFinalPathFn FinalPathCall() {
   static const GetFinalPathFn call = reinterpret_cast<GetFinalPathFn>(reinterpret_cast<void*>(
       ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW")));
@@ -129,7 +158,7 @@ bool RealPathOf(HANDLE handle, std::wstring& out) {
     // 0: FILE_NAME_NORMALIZED | VOLUME_NAME_DOS. A result at least as large as
     // the buffer is the size it needs, terminator included.
     DWORD n = call(handle, &buffer[0], static_cast<DWORD>(buffer.size()), 0);
-    if (n == 0) return false;
+    if (n == 0) return RealPathFromObjectName(handle, out);
     if (n < buffer.size()) {
       buffer.resize(n);
       out.swap(buffer);

@@ -39,8 +39,25 @@ struct DispositionInfo {
 
 constexpr DWORD kClearedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-  return a.size() == b.size() && win::ToUpper(a) == win::ToUpper(b);
+// Each name without its trailing dots and spaces.
+std::wstring WithoutTrailingDots(const std::wstring& path) {
+  std::wstring out;
+  out.reserve(path.size());
+  for (wchar_t c : path) {
+    if (c == L'\\') {
+      while (!out.empty() && (out.back() == L'.' || out.back() == L' ')) out.pop_back();
+    }
+    out += c;
+  }
+  while (!out.empty() && (out.back() == L'.' || out.back() == L' ')) out.pop_back();
+  return out;
+}
+
+// Wine reports a real location without the trailing dots and spaces of its
+// names ("junk." as "junk"); a name that differs only there is the same file.
+bool SamePath(const std::wstring& real, const std::wstring& expected) {
+  if (real.size() == expected.size() && win::ToUpper(real) == win::ToUpper(expected)) return true;
+  return win::ToUpper(WithoutTrailingDots(real)) == win::ToUpper(WithoutTrailingDots(expected));
 }
 
 bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
