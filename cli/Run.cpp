@@ -41,7 +41,11 @@ HANDLE RecordingStarter(purlo::ThreadEntry entry, void* argument) {
 
 }  // namespace
 
-void StopOnConsoleInterrupt() { ::SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
+void StopOnConsoleInterrupt() {
+  // A process started as the head of a new group ignores Ctrl+C until it asks for it.
+  ::SetConsoleCtrlHandler(nullptr, FALSE);
+  ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
 
 bool WasInterrupted() { return interrupted.load(); }
 
