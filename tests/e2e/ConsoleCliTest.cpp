@@ -1,6 +1,10 @@
-// purlo-cli on a console: Ctrl+C stops a sweep between files.
+// purlo-cli on a console: Ctrl+C stops a sweep between files, and the
+// progress line is drawn in place and erased.
 #include <gtest/gtest.h>
 #include <windows.h>
+
+#include <algorithm>
+#include <vector>
 
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
@@ -92,5 +96,84 @@ TEST(ConsoleCli, CtrlCStopsTheSweepBetweenFilesAndReportsWhatWasDone) {
   EXPECT_EQ(swept.items + left, static_cast<uint64_t>(kFolders * kFilesPerFolder));
   EXPECT_EQ(swept.bytes + leftBytes, allBytes);
   EXPECT_NE(run.summary.find(L"已经成功清理"), std::wstring::npos) << text;
+  DeleteKeyTree(HKEY_LOCAL_MACHINE, kTheWorld);
+}
+
+namespace {
+
+std::vector<std::wstring> ScreenLines(HANDLE screen) {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  std::vector<std::wstring> lines;
+  if (!::GetConsoleScreenBufferInfo(screen, &info)) return lines;
+  for (SHORT y = 0; y <= info.dwCursorPosition.Y && y < info.dwSize.Y; ++y) {
+    std::wstring line(info.dwSize.X, L' ');
+    DWORD read = 0;
+    ::ReadConsoleOutputCharacterW(screen, &line[0], info.dwSize.X, COORD{0, y}, &read);
+    line.resize(read);
+    while (!line.empty() && line.back() == L' ') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+bool AnyLineStartsWith(const std::vector<std::wstring>& lines, const std::wstring& prefix) {
+  for (const std::wstring& line : lines) {
+    if (line.compare(0, prefix.size(), prefix) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+TEST(ConsoleCli, TheProgressLineUpdatesInPlaceAndIsErasedAtTheEnd) {
+  TestFolder base(L"progress");
+  const std::wstring root = base / L"data";
+  for (int d = 0; d < 20; ++d) {
+    for (int f = 0; f < 100; ++f) WriteFile(FileName(root, d, f), 1);
+  }
+  DeleteKeyTree(HKEY_LOCAL_MACHINE, kTheWorld);
+  SetString(HKEY_LOCAL_MACHINE, kTheWorld, L"Path", base.Path());
+  ::FreeConsole();
+  ASSERT_TRUE(::AllocConsole()) << ::GetLastError();
+  HANDLE console = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  ASSERT_TRUE(console != nullptr && console != INVALID_HANDLE_VALUE);
+  HANDLE inheritable = nullptr;
+  ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), console, ::GetCurrentProcess(), &inheritable, 0, TRUE,
+                                DUPLICATE_SAME_ACCESS));
+  win::UniqueFile screen(inheritable);
+  // Wine's console keeps a screen only where it has a display (CTest runs this under Xvfb).
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  ASSERT_TRUE(::GetConsoleScreenBufferInfo(screen.Get(), &info)) << "no console screen: run under Xvfb";
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = screen.Get();
+  si.hStdError = screen.Get();
+  PROCESS_INFORMATION pi = {};
+  std::wstring commandLine = L"C:\\purlo\\purlo-cli.exe scan TheWorldHistory";
+  ASSERT_TRUE(::CreateProcessW(L"C:\\purlo\\purlo-cli.exe", &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                               L"C:\\purlo", &si, &pi));
+  win::UniqueKernel process(pi.hProcess);
+  win::UniqueKernel thread(pi.hThread);
+  // While it runs, the line shows the files being counted; each sample holds one at most.
+  int samplesWithPath = 0;
+  size_t mostPathLines = 0;
+  while (::WaitForSingleObject(process.Get(), 20) == WAIT_TIMEOUT) {
+    size_t pathLines = 0;
+    for (const std::wstring& line : ScreenLines(screen.Get())) pathLines += line.compare(0, root.size(), root) == 0;
+    if (pathLines > 0) ++samplesWithPath;
+    mostPathLines = std::max(mostPathLines, pathLines);
+  }
+  DWORD code = 0;
+  ::GetExitCodeProcess(process.Get(), &code);
+  const std::vector<std::wstring> lines = ScreenLines(screen.Get());
+  screen.Reset();
+  ::FreeConsole();
+  EXPECT_EQ(code, 0u);
+  EXPECT_GT(samplesWithPath, 0) << "no progress line was seen";
+  EXPECT_EQ(mostPathLines, 1u);
+  EXPECT_FALSE(AnyLineStartsWith(lines, root)) << "the progress line stayed";
+  EXPECT_TRUE(AnyLineStartsWith(lines, L"世界之窗浏览记录(2000个文件,1.953KB)"));
+  EXPECT_TRUE(AnyLineStartsWith(lines, L"扫描已经完成"));
   DeleteKeyTree(HKEY_LOCAL_MACHINE, kTheWorld);
 }
