@@ -24,9 +24,21 @@ HANDLE Std(DWORD stdHandle) {
   return h == INVALID_HANDLE_VALUE ? nullptr : h;
 }
 
+// Asked once per handle: under Wine each GetConsoleMode is a trip to the
+// server, too dear for one line per file. Under the output lock.
 bool ConsoleHandle(HANDLE h) {
+  static HANDLE known[2] = {nullptr, nullptr};
+  static bool console[2] = {false, false};
+  for (int i = 0; i < 2; ++i) {
+    if (h != nullptr && known[i] == h) return console[i];
+  }
   DWORD mode = 0;
-  return h != nullptr && ::GetConsoleMode(h, &mode);
+  const bool is = h != nullptr && ::GetConsoleMode(h, &mode);
+  static int next = 0;
+  known[next] = h;
+  console[next] = is;
+  next = 1 - next;
+  return is;
 }
 
 void WriteConsoleText(HANDLE h, const std::wstring& text) {
@@ -97,7 +109,10 @@ void FlushOut() {
   FlushLocked();
 }
 
-bool IsConsole(DWORD stdHandle) { return ConsoleHandle(Std(stdHandle)); }
+bool IsConsole(DWORD stdHandle) {
+  win::Lock hold(OutputLock());
+  return ConsoleHandle(Std(stdHandle));
+}
 
 void ShowProgress(const std::wstring& text) {
   win::Lock hold(OutputLock());

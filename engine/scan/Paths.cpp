@@ -153,18 +153,26 @@ bool CanTellRealPaths() { return FinalPathCall() != nullptr; }
 bool RealPathOf(HANDLE handle, std::wstring& out) {
   GetFinalPathFn call = FinalPathCall();
   if (call == nullptr) return false;
-  std::wstring buffer(512, L'\0');
+  // Once per deleted file: the common case needs no allocation of its own.
+  wchar_t local[1024];
+  // 0: FILE_NAME_NORMALIZED | VOLUME_NAME_DOS. A result at least as large as
+  // the buffer is the size it needs, terminator included.
+  DWORD n = call(handle, local, 1024, 0);
+  if (n == 0) return RealPathFromObjectName(handle, out);
+  if (n < 1024) {
+    out.assign(local, n);
+    return true;
+  }
+  std::wstring buffer;
   for (;;) {
-    // 0: FILE_NAME_NORMALIZED | VOLUME_NAME_DOS. A result at least as large as
-    // the buffer is the size it needs, terminator included.
-    DWORD n = call(handle, &buffer[0], static_cast<DWORD>(buffer.size()), 0);
+    buffer.assign(n + 1, L'\0');
+    n = call(handle, &buffer[0], static_cast<DWORD>(buffer.size()), 0);
     if (n == 0) return RealPathFromObjectName(handle, out);
     if (n < buffer.size()) {
       buffer.resize(n);
       out.swap(buffer);
       return true;
     }
-    buffer.assign(n + 1, L'\0');
   }
 }
 
