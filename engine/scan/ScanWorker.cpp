@@ -6,8 +6,8 @@
 
 #include "engine/scan/FileTreeWalker.h"
 #include "engine/scan/Paths.h"
-#include "engine/scan/WorkerMethod.h"
 #include "engine/scan/RunView.h"
+#include "engine/scan/WorkerMethod.h"
 #include "win/Handles.h"
 
 namespace purlo {
