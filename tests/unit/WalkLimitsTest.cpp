@@ -2,6 +2,7 @@
 // MAX_PATH, roots of one task walked once and never removed, real locations
 // on a drive, and a worker that dies never passing for a clean result.
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <process.h>
 
 #include "cli/Run.h"
@@ -49,8 +50,20 @@ struct WalkJob {
   Walked* out;
 };
 
-unsigned __stdcall WalkOnThread(void* param) {
-  WalkJob* job = static_cast<WalkJob*>(param);
+constexpr size_t kStackLeft = 160 * 1024;
+
+// The walk itself, with no more than kStackLeft of the thread's stack left to it.
+void WalkWithStackLeft(WalkJob* job) {
+  MEMORY_BASIC_INFORMATION region;
+  ::VirtualQuery(&region, &region, sizeof region);
+  const char* base = static_cast<const char*>(region.AllocationBase);
+  const char* here = reinterpret_cast<const char*>(&region);
+  const size_t free = static_cast<size_t>(here - base);
+  if (free > kStackLeft + 16 * 1024) {
+    // Probed page by page as it is taken, as any large frame is.
+    volatile char* taken = static_cast<volatile char*>(_alloca(free - kStackLeft));
+    taken[0] = 0;
+  }
   FileTreeWalker walker;
   if (job->sweep) {
     walker.SetRoot(job->root);
@@ -59,16 +72,20 @@ unsigned __stdcall WalkOnThread(void* param) {
     job->out->result = walker.ScanFolder(job->root);
   }
   job->out->done = true;
+}
+
+unsigned __stdcall WalkOnThread(void* param) {
+  WalkWithStackLeft(static_cast<WalkJob*>(param));
   return 0;
 }
 
-// Runs the walk on a thread whose whole stack is 128 KiB: a walk that took a
-// stack frame per level would overflow it long before 300 levels.
+// Runs the walk on a thread with 160 KiB of stack left (Wine gives no thread
+// less than 1 MiB): a walk that took a stack frame per level would overflow
+// it before 300 levels.
 Walked WalkWithSmallStack(const std::wstring& root, bool sweep) {
   Walked walked;
   WalkJob job{root, sweep, &walked};
-  win::UniqueThread thread(reinterpret_cast<HANDLE>(
-      _beginthreadex(nullptr, 128 * 1024, WalkOnThread, &job, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr)));
+  win::UniqueThread thread(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, WalkOnThread, &job, 0, nullptr)));
   EXPECT_TRUE(thread.Valid());
   if (thread) ::WaitForSingleObject(thread.Get(), 120000);
   return walked;
