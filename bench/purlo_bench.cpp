@@ -6,6 +6,8 @@
 //   purlo_bench bare-sweep ROOT       list + open for size + reset attributes +
 //                                     delete, emptied sub-folders removed
 //   purlo_bench guard ROOT            the sweep guard's own cost per file
+//   purlo_bench long-form ROOT        per file: the scan's and the sweep's opens
+//                                     by the ordinary path and by the "\\?\" form
 //   purlo_bench cli ARGS...           C:\purlo\purlo-cli.exe ARGS: time, peak working set
 #include <windows.h>
 #include <psapi.h>
@@ -15,6 +17,7 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/scan/Paths.h"
 #include "engine/sweep/DeleteGuard.h"
 #include "win/Handles.h"
 #include "win/Text.h"
@@ -126,6 +129,45 @@ int Guard(const std::wstring& root) {
   return 0;
 }
 
+// Each file opened both ways, one right after the other, so that the load of
+// a shared machine weighs on both alike.
+int LongForm(const std::wstring& root) {
+  struct Open {
+    const char* name;
+    bool longForm;
+    DWORD access, share, flags;
+    double seconds;
+  };
+  const DWORD all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  const DWORD guardAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
+  Open opens[] = {
+      {"scan_ordinary_read_us", false, GENERIC_READ, FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL, 0},
+      {"scan_long_attributes_us", true, FILE_READ_ATTRIBUTES, all, FILE_FLAG_OPEN_REPARSE_POINT, 0},
+      {"sweep_ordinary_us", false, guardAccess, all, FILE_FLAG_OPEN_REPARSE_POINT, 0},
+      {"sweep_long_us", true, guardAccess, all, FILE_FLAG_OPEN_REPARSE_POINT, 0},
+  };
+  uint64_t files = 0;
+  auto onFile = [&](const std::wstring& path, DWORD) {
+    const std::wstring longPath = purlo::LongForm(path);
+    for (Open& o : opens) {
+      double start = Now();
+      win::UniqueFile f(::CreateFileW((o.longForm ? longPath : path).c_str(), o.access, o.share, nullptr, OPEN_EXISTING,
+                                      o.flags, nullptr));
+      LARGE_INTEGER size;
+      ::GetFileSizeEx(f.Get(), &size);
+      f.Reset();
+      o.seconds += Now() - start;
+    }
+    ++files;
+  };
+  auto nothing = [](const std::wstring&) {};
+  Walk(root, onFile, nothing);
+  std::printf("files %llu", static_cast<unsigned long long>(files));
+  for (const Open& o : opens) std::printf(" %s %.1f", o.name, 1e6 * o.seconds / files);
+  std::printf("\n");
+  return 0;
+}
+
 int RunCli(int argc, wchar_t** argv) {
   std::wstring commandLine = L"C:\\purlo\\purlo-cli.exe";
   for (int i = 2; i < argc; ++i) commandLine += std::wstring(L" ") + argv[i];
@@ -174,11 +216,12 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (mode == L"cli") return RunCli(argc, argv);
   if (argc < 3) {
-    std::fprintf(stderr, "usage: purlo_bench where | bare-scan ROOT | bare-sweep ROOT | guard ROOT | cli ARGS...\n");
+    std::fprintf(stderr, "usage: purlo_bench where | bare-scan ROOT | bare-sweep ROOT | guard ROOT | long-form ROOT | cli ARGS...\n");
     return 2;
   }
   if (mode == L"bare-scan") return BareScan(argv[2]);
   if (mode == L"bare-sweep") return BareSweep(argv[2]);
   if (mode == L"guard") return Guard(argv[2]);
+  if (mode == L"long-form") return LongForm(argv[2]);
   return 2;
 }

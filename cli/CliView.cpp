@@ -1,12 +1,20 @@
 #include "cli/CliView.h"
 
+#include <process.h>
+
 #include "cli/Console.h"
 #include "cli/Json.h"
 #include "win/Text.h"
 
 namespace cli {
 
-CliView::CliView(bool json) : json_(json), finished_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+CliView::CliView(bool json, bool files)
+    : json_(json), files_(files), finished_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+CliView::~CliView() {
+  ::SetEvent(finished_.Get());
+  if (progress_) ::WaitForSingleObject(progress_.Get(), INFINITE);
+}
 
 void CliView::SetStatusText(const std::wstring& text) {
   win::Lock hold(lock_);
@@ -26,6 +34,20 @@ int CliView::ShowMessage(const std::wstring& text, const std::wstring& caption, 
 void CliView::ShowScanningPath(const std::wstring& path) {
   win::Lock hold(lock_);
   lastPath_ = path;
+  ++pathVersion_;
+}
+
+void CliView::ShowSweepingPath(const std::wstring& path) { ShowScanningPath(path); }
+
+// Streamed as counted: one line each, or kept for the document.
+void CliView::FileCounted(purlo::JunkCategory category, const std::wstring& path, uint64_t bytes) {
+  if (!files_) return;
+  if (json_) {
+    win::Lock hold(lock_);
+    counted_[category].push_back(CountedFile{path, bytes});
+    return;
+  }
+  OutBuffered(std::wstring(purlo::Info(category).identifier) + L"\t" + win::Decimal(bytes) + L"\t" + path + L"\n");
 }
 
 void CliView::RootRefused(purlo::JunkCategory category, const std::wstring& root, purlo::RootRefusal why) {
@@ -50,7 +72,59 @@ void CliView::RunFinished(bool endedAsScan) {
   ::SetEvent(finished_.Get());
 }
 
-void CliView::WaitForRunEnd() { ::WaitForSingleObject(finished_.Get(), INFINITE); }
+void CliView::StartProgress() {
+  if (!IsConsole(STD_ERROR_HANDLE)) return;
+  progress_.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, ProgressEntry, this, 0, nullptr)));
+}
+
+unsigned __stdcall CliView::ProgressEntry(void* self) {
+  static_cast<CliView*>(self)->ProgressLoop();
+  return 0;
+}
+
+void CliView::ProgressLoop() {
+  uint64_t shown = 0;
+  while (::WaitForSingleObject(finished_.Get(), 100) == WAIT_TIMEOUT) {
+    std::wstring path;
+    {
+      win::Lock hold(lock_);
+      if (pathVersion_ == shown) continue;
+      shown = pathVersion_;
+      path = lastPath_;
+    }
+    ShowProgress(path);
+  }
+  ClearProgress();
+}
+
+void CliView::WaitForRunEnd() {
+  ::WaitForSingleObject(finished_.Get(), INFINITE);
+  if (progress_) ::WaitForSingleObject(progress_.Get(), INFINITE);
+  progress_.Reset();
+  FlushOut();
+}
+
+std::vector<purlo::JunkCategory> CliView::Unreported(const std::vector<purlo::JunkCategory>& started) {
+  win::Lock hold(lock_);
+  std::vector<purlo::JunkCategory> missing;
+  for (purlo::JunkCategory category : started) {
+    if (results_.count(category) == 0) missing.push_back(category);
+  }
+  return missing;
+}
+
+namespace {
+
+std::wstring JsonList(const std::vector<std::wstring>& paths) {
+  std::wstring list = L"[";
+  for (size_t i = 0; i < paths.size(); ++i) {
+    if (i > 0) list += L",";
+    list += JsonString(paths[i]);
+  }
+  return list + L"]";
+}
+
+}  // namespace
 
 void CliView::PrintEnd(bool sweep) {
   win::Lock hold(lock_);
@@ -70,10 +144,15 @@ void CliView::PrintEnd(bool sweep) {
     doc += L"{\"id\":" + JsonString(purlo::Info(r.category).identifier) + L",\"label\":" + JsonString(r.label) +
            L",\"items\":" + win::Decimal(r.items) + L",\"bytes\":" + win::Decimal(r.bytes);
     if (sweep) {
-      doc += L",\"failed\":[";
-      for (size_t i = 0; i < r.failedPaths.size(); ++i) {
+      doc += L",\"failed\":" + JsonList(r.failedPaths);
+      doc += L",\"skipped\":" + JsonList(r.skippedPaths);
+    }
+    if (files_ && !sweep) {
+      doc += L",\"files\":[";
+      const std::vector<CountedFile>& files = counted_[r.category];
+      for (size_t i = 0; i < files.size(); ++i) {
         if (i > 0) doc += L",";
-        doc += JsonString(r.failedPaths[i]);
+        doc += L"{\"path\":" + JsonString(files[i].path) + L",\"bytes\":" + win::Decimal(files[i].bytes) + L"}";
       }
       doc += L"]";
     }

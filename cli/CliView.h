@@ -1,18 +1,26 @@
 // Shows a run on the console: each label as its worker writes it, then the
-// summary; or, with --json, one document at the end.
+// summary; or, with --json, one document at the end. With files, every file
+// a scan counts too.
 #pragma once
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "engine/scan/RunView.h"
 #include "win/Handles.h"
 
 namespace cli {
 
+struct CountedFile {
+  std::wstring path;
+  uint64_t bytes;
+};
+
 class CliView final : public purlo::RunView {
  public:
-  explicit CliView(bool json);
+  CliView(bool json, bool files);
+  ~CliView() override;
 
   void SetItemLabel(purlo::JunkCategory item, const std::wstring& text) override {}
   void SetStatusText(const std::wstring& text) override;
@@ -20,23 +28,37 @@ class CliView final : public purlo::RunView {
   void EnableButton(purlo::Button button, bool enable) override {}
   int ShowMessage(const std::wstring& text, const std::wstring& caption, UINT type) override;
   void ShowScanningPath(const std::wstring& path) override;
+  void ShowSweepingPath(const std::wstring& path) override;
+  void FileCounted(purlo::JunkCategory category, const std::wstring& path, uint64_t bytes) override;
   // One line on stderr per root left out.
   void RootRefused(purlo::JunkCategory category, const std::wstring& root, purlo::RootRefusal why) override;
   void CategoryFinished(const purlo::CategoryResult& result) override;
   void RunFinished(bool endedAsScan) override;
 
+  // Shows the latest path on the console's progress line every 100 ms until
+  // the run ends; nothing when standard error is not a console.
+  void StartProgress();
   void WaitForRunEnd();
   // Prints the closing text, or the whole JSON document.
   void PrintEnd(bool sweep);
+  // Which of these categories never reported a result.
+  std::vector<purlo::JunkCategory> Unreported(const std::vector<purlo::JunkCategory>& started);
 
  private:
+  static unsigned __stdcall ProgressEntry(void* self);
+  void ProgressLoop();
+
   bool json_;
+  bool files_;
   win::CriticalSection lock_;
   win::UniqueEvent finished_;
+  win::UniqueThread progress_;
   std::map<purlo::JunkCategory, purlo::CategoryResult> results_;  // tree order
+  std::map<purlo::JunkCategory, std::vector<CountedFile>> counted_;  // with --json --files
   std::wstring status_;
   std::wstring sweepSummary_;
   std::wstring lastPath_;
+  uint64_t pathVersion_ = 0;
   bool endedAsScan_ = true;
 };
 

@@ -4,13 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/CliView.h"
+
 #include "cli/Console.h"
+#include "cli/Run.h"
 #include "engine/scan/Catalogue.h"
-#include "engine/scan/CompletionMonitor.h"
-#include "engine/scan/RunState.h"
-#include "engine/scan/ScanController.h"
-#include "engine/sweep/SweepController.h"
 
 namespace {
 
@@ -18,12 +15,12 @@ using purlo::JunkCategory;
 
 const wchar_t kUsage[] =
     L"usage: purlo-cli list\n"
-    L"       purlo-cli scan [--all | --recommended | IDENTIFIER...] [--json]\n"
+    L"       purlo-cli scan [--all | --recommended | IDENTIFIER...] [--files] [--json]\n"
     L"       purlo-cli sweep [--all | --recommended | IDENTIFIER...] --yes [--json]\n";
 
 int UsageError(const std::wstring& why) {
   cli::Err(L"purlo-cli: " + why + L"\n" + kUsage);
-  return 2;
+  return cli::kExitUsage;
 }
 
 void PrintList() {
@@ -33,9 +30,7 @@ void PrintList() {
   }
 }
 
-struct Options {
-  std::vector<JunkCategory> selection;
-  bool json = false;
+struct Options : cli::RunOptions {
   bool yes = false;
 };
 
@@ -51,6 +46,8 @@ int ParseSelection(int argc, wchar_t** argv, Options& options) {
       recommended = true;
     } else if (arg == L"--json") {
       options.json = true;
+    } else if (arg == L"--files") {
+      options.files = true;
     } else if (arg == L"--yes") {
       options.yes = true;
     } else if (!arg.empty() && arg[0] == L'-') {
@@ -72,29 +69,6 @@ int ParseSelection(int argc, wchar_t** argv, Options& options) {
   return 0;
 }
 
-// Runs a scan or a sweep through the engine exactly as the dialog does, and
-// waits for its completion monitor.
-int Run(const Options& options, bool sweep) {
-  if (!purlo::InitRunState()) {
-    cli::Err(sweep ? L"清理失败请重试!\n" : L"扫描失败请重试!\n");
-    return 1;
-  }
-  purlo::WindowsMajorVersion = purlo::MajorVersionFromGetVersion();
-  cli::CliView view(options.json);
-  purlo::WindowsLookups lookups;
-  purlo::StartResult started = sweep ? purlo::StartSweep(view, options.selection, lookups)
-                                     : purlo::StartScan(view, options.selection, lookups);
-  if (started != purlo::StartResult::Started) {
-    // Workers started before the failure run on; let them end before the process does.
-    purlo::WaitForAll(purlo::WorkerList->Snapshot());
-    return 1;
-  }
-  view.WaitForRunEnd();
-  purlo::WorkerList->WaitForMonitors();
-  view.PrintEnd(sweep);
-  return 0;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -111,11 +85,14 @@ int wmain(int argc, wchar_t** argv) {
     int rc = ParseSelection(argc, argv, options);
     if (rc != 0) return rc;
     if (options.yes && !sweep) return UsageError(L"--yes belongs to sweep");
+    if (options.files && sweep) return UsageError(L"--files belongs to scan");
     if (sweep && !options.yes) {
       return UsageError(L"sweep deletes files, registry values and the recycle bin for real; "
                         L"add --yes to go ahead (nothing was deleted)");
     }
-    return Run(options, sweep);
+    options.sweep = sweep;
+    cli::StopOnConsoleInterrupt();
+    return cli::RunCommand(options);
   }
   if (command == L"--help" || command == L"-h" || command == L"help") {
     cli::Out(kUsage);

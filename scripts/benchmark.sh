@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Benchmark: purlo-cli scan and sweep over generated trees, against bare loops
-# doing only the work every scan or sweep must do, plus peak working sets.
+# doing only the work every scan or sweep must do; scan --files into a file
+# against plain scan; peak working sets.
 # Runs in its own sandbox (build/bench); deletes only the trees it generates.
 #   bash scripts/benchmark.sh [FILES]     (default 100000)
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -49,14 +50,22 @@ echo "== purlo benchmark: $files files, $(nproc) cores, $arch build under $(/usr
 generate "$files"
 bench bare-scan "$root_win" >/dev/null   # warm the cache
 bench cli scan IeTemp >/dev/null
-cli=() bare=()
+cli=() bare=() listed=() pairs=()
 for run in 1 2 3; do
   bare+=("$(bench bare-scan "$root_win" | field seconds)")
   cli+=("$(bench cli scan IeTemp | field seconds)")
+  listed+=("$(bench cli scan IeTemp --files | field seconds)")
+  # Side by side in one run: on a shared machine the ratio of a pair drifts less than either time.
+  pairs+=("$(ratio "${listed[-1]}" "${cli[-1]}")")
 done
+# One line per file, then the label and the summary.
+listed_lines=$(grep -ac $'^IeTemp\t' "$drive_c/purlo/bench-output.txt" || true)
+bench cli scan IeTemp >/dev/null
 scan_label=$(label)
 scan_cli=$(printf '%s\n' "${cli[@]}" | median)
 scan_bare=$(printf '%s\n' "${bare[@]}" | median)
+scan_listed=$(printf '%s\n' "${listed[@]}" | median)
+listed_ratio=$(printf '%s\n' "${pairs[@]}" | median)
 
 cli=() bare=()
 for run in 1 2 3; do
@@ -73,33 +82,39 @@ sweep_bare=$(printf '%s\n' "${bare[@]}" | median)
 
 generate "$files"
 guard=$(bench guard "$root_win")
+long_form=$(bench long-form "$root_win")
 
-memory() {  # memory N: peak working set of scan and sweep over N files
+memory() {  # memory N: peak working set of scan, scan --files and sweep over N files
   generate "$1"
-  local scan sweep
+  local scan listed sweep
   scan=$(bench cli scan IeTemp | field peak_kib)
+  listed=$(bench cli scan IeTemp --files | field peak_kib)
   sweep=$(bench cli sweep IeTemp --yes | field peak_kib)
-  echo "$scan $sweep"
+  echo "$scan $listed $sweep"
 }
-read -r scan10 sweep10 < <(memory $((files / 10)))
-read -r scan100 sweep100 < <(memory "$files")
+read -r scan10 listed10 sweep10 < <(memory $((files / 10)))
+read -r scan100 listed100 sweep100 < <(memory "$files")
 rm -rf "$root"
 "$sandbox" --stop
 
 # Figures only count when every file was measured and every file deleted.
 case "$scan_label" in *"(${files}个文件,"*) ;; *) echo "benchmark: the scan did not count $files files" >&2; exit 1 ;; esac
+[ "$listed_lines" = "$files" ] || { echo "benchmark: scan --files listed $listed_lines files, not $files" >&2; exit 1; }
 case "$sweep_label" in *"(清理${files}个文件,"*) ;; *) echo "benchmark: the sweep did not delete $files files" >&2; exit 1 ;; esac
 
 printf '\n%-34s %10s %10s %12s\n' "median of 3" "seconds" "files/s" "vs bare"
 printf '%-34s %10s %10s %12s\n' "scan: bare loop" "$scan_bare" "$(rate "$files" "$scan_bare")" ""
 printf '%-34s %10s %10s %12s\n' "scan: purlo-cli scan IeTemp" "$scan_cli" "$(rate "$files" "$scan_cli")" "$(ratio "$scan_cli" "$scan_bare")x"
+printf '%-34s %10s %10s %12s\n' "scan --files into a file" "$scan_listed" "$(rate "$files" "$scan_listed")" "${listed_ratio}x scan"
 printf '%-34s %10s %10s %12s\n' "sweep: bare loop" "$sweep_bare" "$(rate "$files" "$sweep_bare")" ""
 printf '%-34s %10s %10s %12s\n' "sweep: purlo-cli sweep IeTemp" "$sweep_cli" "$(rate "$files" "$sweep_cli")" "$(ratio "$sweep_cli" "$sweep_bare")x"
 echo
 echo "scan label:  $scan_label"
 echo "sweep label: $sweep_label"
 echo "guard, per file (microseconds): $guard"
+echo "opens, per file (microseconds): $long_form"
 echo
 printf '%-34s %12s %12s\n' "peak working set (KiB)" "$((files / 10)) files" "$files files"
 printf '%-34s %12s %12s\n' "purlo-cli scan" "$scan10" "$scan100"
+printf '%-34s %12s %12s\n' "purlo-cli scan --files" "$listed10" "$listed100"
 printf '%-34s %12s %12s\n' "purlo-cli sweep" "$sweep10" "$sweep100"

@@ -55,3 +55,75 @@ roaming users/$profile/AppData/Roaming
 local users/$profile/AppData/Local
 EOF_LINKS
 done
+
+# Names as a user's files carry them, made on the Linux side (Wine lists what
+# the Unix names become): each case is a TheWorldHistory root ("data"). Only
+# the Windows 7 prefix runs these tests.
+long_name=$(printf 'L%.0s' {1..251}).txt   # 255 characters, the component limit
+deep=$(printf '/deep_folder_name_%d' {1..14})
+for prefix in win7; do
+  drive_c=$(PURLO_PREFIX=$prefix "$sandbox" --drive-c)
+  home=$(dirname "$(dirname "$drive_c")")/home
+  names=$drive_c/names
+  rm -rf "$names" "$home/purlo-outside"
+  for case in scan sweep invariant; do
+    d=$names/$case/data
+    mkdir -p "$d/sub" "$d/d." "$d$deep"
+    printf '%011d' 0 >"$d/中文.tmp"
+    printf '%013d' 0 >"$d/😀outside-the-BMP.log"
+    printf '%017d' 0 >"$d/with space.txt"
+    printf '%019d' 0 >"$d/.leading"
+    printf '%023d' 0 >"$d/sub/no_extension"
+    printf '%029d' 0 >"$d/$long_name"
+    printf '%031d' 0 >"$d/sub/长名字$(printf '字%.0s' {1..80})"
+    printf '%037d' 0 >"$d$deep/at-the-bottom.bin"
+    printf '%041d' 0 >"$d/junk."
+    printf '%043d' 0 >"$d/sp "
+    printf '%047d' 0 >"$d/d./inside"
+    printf '%053d' 0 >"$d/plain.txt"
+  done
+  # Device names as file names, only where a sweep runs after the scan proved them files.
+  for case in sweep invariant; do
+    d=$names/$case/data
+    mkdir -p "$d/devices"
+    printf '%059d' 0 >"$d/devices/nul"
+    printf '%061d' 0 >"$d/devices/aux.txt"
+    printf '%067d' 0 >"$d/devices/con"
+    printf '%071d' 0 >"$d/devices/com1.log"
+    printf '%073d' 0 >"$d/devices/lpt1"
+  done
+  # The invariant case also holds links: one to a file outside, one to a folder outside.
+  inv=$names/invariant
+  mkdir -p "$inv/outside/dir"
+  printf 'outside canary\n' >"$inv/outside/canary.txt"
+  printf 'outside dir canary\n' >"$inv/outside/dir/inner.txt"
+  ln -s ../outside/canary.txt "$inv/data/filelink.txt"
+  ln -s ../outside/dir "$inv/data/dirlink"
+
+  # Entry names holding a backslash: joined to their folder they climb out of it.
+  sep=$names/separators
+  mkdir -p "$sep/data/..\\victim/emptydir" "$sep/data/..\\..\\loop" "$sep/victim/emptydir" "$sep/data/ok"
+  printf 'victim canary\n' >"$sep/victim/canary.txt"
+  printf 'inside\n' >"$sep/data/..\\victim/inside.txt"
+  printf 'also inside\n' >"$sep/data/a\\b.txt"
+  printf '%07d' 0 >"$sep/data/ok/fine.txt"
+
+  # A tree 401 folders deep (Wine's cost per call grows with the depth, so
+  # deeper costs the suite minutes).
+  tree=$names/deeptree/data
+  half=$tree$(printf '/a%.0s' {1..200})
+  mkdir -p "$half/mid$(printf '/a%.0s' {1..200})"
+  printf '%05d' 0 >"$half/half.bin"
+  printf '%03d' 0 >"$half/mid$(printf '/a%.0s' {1..200})/bottom.bin"
+
+  # Roots whose real location is off every drive (the sandbox's HOME), and a
+  # root that is a link to a folder on the drive (as Windows 7's Recent is).
+  mkdir -p "$home/purlo-outside/sub"
+  printf 'home canary\n' >"$home/purlo-outside/canary.txt"
+  printf 'home canary 2\n' >"$home/purlo-outside/sub/canary2.txt"
+  mkdir -p "$names/offdrive" "$names/ondrive/real/sub"
+  ln -s "$home/purlo-outside" "$names/offdrive/data"
+  printf '%09d' 0 >"$names/ondrive/real/a.txt"
+  printf '%011d' 0 >"$names/ondrive/real/sub/b.txt"
+  ln -s real "$names/ondrive/data"
+done

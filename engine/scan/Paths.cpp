@@ -1,7 +1,6 @@
 #include "engine/scan/Paths.h"
 
-#include <windows.h>
-
+#include "win/Handles.h"
 #include "win/Text.h"
 
 namespace purlo {
@@ -22,6 +21,67 @@ size_t RootLength(const std::wstring& path) {
     return share + 1;
   }
   return std::wstring::npos;
+}
+
+const wchar_t kLongPrefix[] = L"\\\\?\\";
+const wchar_t kLongUncPrefix[] = L"\\\\?\\UNC\\";
+
+// Looked up at run time: Windows XP does not have it.
+using GetFinalPathFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+
+// NtQueryObject with ObjectNameInformation (1): the object's name.
+using QueryObjectFn = LONG(NTAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+
+QueryObjectFn QueryObjectCall() {
+  static const QueryObjectFn call = reinterpret_cast<QueryObjectFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryObject")));
+  return call;
+}
+
+// Wine's GetFinalPathNameByHandleW fails past MAX_PATH; its object names read
+// "\??\C:\..." (or "\??\unix\..."), the same place in the NT form. Windows
+// names a file "\Device\..." here, which is never taken.
+bool RealPathFromObjectName(HANDLE handle, std::wstring& out) {
+  QueryObjectFn call = QueryObjectCall();
+  if (call == nullptr) return false;
+  struct Name {
+    USHORT length, maximumLength;
+    wchar_t* buffer;
+  };
+  std::vector<unsigned char> buffer(sizeof(Name) + 65536 * sizeof(wchar_t));
+  ULONG needed = 0;
+  if (call(handle, 1, buffer.data(), static_cast<ULONG>(buffer.size()), &needed) != 0) return false;
+  const Name* name = reinterpret_cast<const Name*>(buffer.data());
+  std::wstring text(name->buffer, name->length / sizeof(wchar_t));
+  if (text.compare(0, 4, L"\\?" L"?\\") != 0) return false;  // split: no trigraph
+  out = kLongPrefix + text.substr(4);
+  return true;
+}
+
+GetFinalPathFn FinalPathCall() {
+  static const GetFinalPathFn call = reinterpret_cast<GetFinalPathFn>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW")));
+  return call;
+}
+
+std::wstring WithoutTrailingBackslashes(std::wstring text) {
+  while (text.size() > 1 && text.back() == L'\\') text.pop_back();
+  return text;
+}
+
+// Long names of an existing path (any form), in long form; the path itself
+// (long form) when it does not exist.
+std::wstring LongNames(const std::wstring& longPath) {
+  std::wstring buffer(512, L'\0');
+  for (;;) {
+    DWORD n = ::GetLongPathNameW(longPath.c_str(), &buffer[0], static_cast<DWORD>(buffer.size()));
+    if (n == 0) return longPath;
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      return buffer;
+    }
+    buffer.resize(n + 1);
+  }
 }
 
 }  // namespace
@@ -56,38 +116,147 @@ std::wstring WithoutTrailingBackslash(std::wstring path) {
   return path;
 }
 
-std::wstring ComparableFolder(const std::wstring& path) {
+std::wstring LongForm(const std::wstring& path) {
   std::wstring text = path;
-  wchar_t buffer[1024];
-  DWORD n = ::GetLongPathNameW(path.c_str(), buffer, 1024);
-  if (n > 0 && n < 1024) text.assign(buffer, n);
   for (wchar_t& c : text) {
     if (c == L'/') c = L'\\';
   }
-  while (text.size() > 1 && text.back() == L'\\') text.pop_back();
+  // Repeated separators mean nothing to the ordinary form; in the long form
+  // they would be empty names.
+  std::wstring squeezed;
+  squeezed.reserve(text.size() + 8);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (i > 1 && text[i] == L'\\' && squeezed.back() == L'\\') continue;
+    squeezed += text[i];
+  }
+  if (squeezed.compare(0, 2, L"\\\\") == 0) return kLongUncPrefix + squeezed.substr(2);
+  return kLongPrefix + squeezed;
+}
+
+std::wstring OrdinaryForm(const std::wstring& path) {
+  if (path.compare(0, 8, kLongUncPrefix) == 0) return L"\\\\" + path.substr(8);
+  if (path.compare(0, 4, kLongPrefix) == 0) return path.substr(4);
+  return path;
+}
+
+bool IsWalkableName(const wchar_t* name) {
+  if (name[0] == L'\0') return false;
+  if (name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'))) return false;
+  for (const wchar_t* c = name; *c != L'\0'; ++c) {
+    if (*c == L'\\' || *c == L'/' || *c == L':') return false;
+  }
+  return true;
+}
+
+bool CanTellRealPaths() { return FinalPathCall() != nullptr; }
+
+bool RealPathOf(HANDLE handle, std::wstring& out) {
+  GetFinalPathFn call = FinalPathCall();
+  if (call == nullptr) return false;
+  // Once per deleted file: the common case needs no allocation of its own.
+  wchar_t local[1024];
+  // 0: FILE_NAME_NORMALIZED | VOLUME_NAME_DOS. A result at least as large as
+  // the buffer is the size it needs, terminator included.
+  DWORD n = call(handle, local, 1024, 0);
+  if (n == 0) return RealPathFromObjectName(handle, out);
+  if (n < 1024) {
+    out.assign(local, n);
+    return true;
+  }
+  std::wstring buffer;
+  for (;;) {
+    buffer.assign(n + 1, L'\0');
+    n = call(handle, &buffer[0], static_cast<DWORD>(buffer.size()), 0);
+    if (n == 0) return RealPathFromObjectName(handle, out);
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      out.swap(buffer);
+      return true;
+    }
+  }
+}
+
+std::wstring RealFolderPath(const std::wstring& folder) {
+  win::UniqueFile handle(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  std::wstring real;
+  if (!handle || !RealPathOf(handle.Get(), real)) return std::wstring();
+  return WithoutTrailingBackslashes(real);
+}
+
+bool IsOnDriveOrShare(const std::wstring& realPath) {
+  const std::wstring& p = realPath;
+  if (p.size() >= 7 && p.compare(0, 4, kLongPrefix) == 0 && iswalpha(p[4]) && p[5] == L':' && p[6] == L'\\') {
+    return true;
+  }
+  if (p.compare(0, 8, kLongUncPrefix) == 0) {
+    // "\\?\UNC\server\share": both names present.
+    size_t server = p.find(L'\\', 8);
+    return server != std::wstring::npos && server > 8 && server + 1 < p.size() && p[server + 1] != L'\\';
+  }
+  return false;
+}
+
+std::wstring RootInLongForm(const std::wstring& root) {
+  if (!IsBelowDriveRoot(root)) return std::wstring();
+  // A root is read as the system reads an ordinary path (trailing dots and
+  // spaces dropped, "nul" the device): that is what the setting meant.
+  std::wstring full(512, L'\0');
+  for (;;) {
+    DWORD n = ::GetFullPathNameW(root.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+    if (n == 0) return std::wstring();
+    if (n < full.size()) {
+      full.resize(n);
+      break;
+    }
+    full.assign(n + 1, L'\0');
+  }
+  if (!IsBelowDriveRoot(full)) return std::wstring();
+  return WithoutTrailingBackslashes(LongForm(full));
+}
+
+bool PrepareWalk(const std::wstring& root, std::wstring& longPath, std::wstring& real) {
+  real.clear();
+  longPath = RootInLongForm(root);
+  if (longPath.empty()) return false;
+  if (!CanTellRealPaths()) return true;
+  real = RealFolderPath(longPath);
+  return !real.empty() && IsOnDriveOrShare(real);
+}
+
+std::wstring ComparableFolder(const std::wstring& path) {
+  const std::wstring longPath = RootInLongForm(path);
+  if (longPath.empty()) return std::wstring();
+  std::wstring text;
+  if (CanTellRealPaths()) text = RealFolderPath(longPath);
+  if (text.empty()) text = WithoutTrailingBackslashes(LongNames(longPath));
   return win::ToUpper(text);
 }
 
 bool IsSameOrInside(const std::wstring& inner, const std::wstring& outer) {
-  if (inner.size() < outer.size() || inner.compare(0, outer.size(), outer) != 0) return false;
+  if (outer.empty() || inner.size() < outer.size() || inner.compare(0, outer.size(), outer) != 0) return false;
   return inner.size() == outer.size() || inner[outer.size()] == L'\\';
 }
 
+std::vector<std::wstring> ComparableFolders(const std::vector<std::wstring>& roots) {
+  std::vector<std::wstring> forms;
+  forms.reserve(roots.size());
+  for (const std::wstring& root : roots) forms.push_back(ComparableFolder(root));
+  return forms;
+}
+
 std::vector<std::wstring> DistinctFolderRoots(const std::vector<std::wstring>& roots) {
+  const std::vector<std::wstring> forms = ComparableFolders(roots);
   std::vector<std::wstring> kept;
-  std::vector<std::wstring> keptComparable;
-  for (const std::wstring& root : roots) {
-    std::wstring comparable = ComparableFolder(root);
+  for (size_t i = 0; i < roots.size(); ++i) {
     bool covered = false;
-    for (const std::wstring& earlier : keptComparable) {
-      if (IsSameOrInside(comparable, earlier)) {
-        covered = true;
-        break;
-      }
+    for (size_t j = 0; j < roots.size() && !covered; ++j) {
+      if (j == i || !IsSameOrInside(forms[i], forms[j])) continue;
+      // The same folder twice is walked for its first mention.
+      covered = forms[i].size() != forms[j].size() || j < i;
     }
-    if (covered) continue;
-    kept.push_back(root);
-    keptComparable.push_back(comparable);
+    if (!covered) kept.push_back(roots[i]);
   }
   return kept;
 }

@@ -1,5 +1,8 @@
-// Rules on path texts that keep every walk inside the folder it was given.
+// Rules on path texts that keep every walk inside the folder it was given,
+// and the long "\\?\" form every walk uses on the file system.
 #pragma once
+
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -14,15 +17,57 @@ bool IsBelowDriveRoot(const std::wstring& path);
 // Removes one trailing backslash, if there is one.
 std::wstring WithoutTrailingBackslash(std::wstring path);
 
-// A form of an existing or missing path for comparing folders: long names,
-// no trailing backslash, upper case.
+// The "\\?\" form of a path IsBelowDriveRoot accepts ("\\?\UNC\..." for a
+// share), forward slashes turned into backslashes. In this form the system
+// takes every name as it is: past 260 characters, names ending in a dot or a
+// space, and names such as "nul" or "com1.log" that are otherwise devices.
+std::wstring LongForm(const std::wstring& path);
+// The ordinary form of a long-form path, for labels, lists and the status line.
+std::wstring OrdinaryForm(const std::wstring& path);
+
+// A name a folder listing may hold that a walk can enter or delete: not "."
+// or "..", and without "\", "/" or ":" (names made on another system can
+// carry them, and joined to a path they would lead elsewhere).
+bool IsWalkableName(const wchar_t* name);
+
+// A root as the system reads an ordinary path, in long form without a
+// trailing backslash; empty when IsBelowDriveRoot refuses it or what it reads
+// as (a device such as "C:\x\nul").
+std::wstring RootInLongForm(const std::wstring& root);
+
+// Whether RealPathOf can answer on this system (not before Windows Vista).
+bool CanTellRealPaths();
+// The real location of an open file or folder, in long form; false when the
+// system cannot tell.
+bool RealPathOf(HANDLE handle, std::wstring& out);
+// The real location of a folder (any form), in long form without a trailing
+// backslash; empty when it cannot be opened or told.
+std::wstring RealFolderPath(const std::wstring& folder);
+// A real location (long form) on a drive letter or a network share. Not:
+// "\\?\unix\..." (Wine's way of naming what lies outside every drive),
+// "\\?\GLOBALROOT\...", volume GUID paths, device paths.
+bool IsOnDriveOrShare(const std::wstring& realPath);
+
+// Where a walk of `root` may go: its long form, and its real location (long
+// form) that every entry's real location must extend. False when the root
+// must not be walked: not below a drive root, missing, or really somewhere
+// other than a drive or share. `real` stays empty where the system cannot tell.
+bool PrepareWalk(const std::wstring& root, std::wstring& longPath, std::wstring& real);
+
+// A form of an existing or missing folder for comparing folders: its real
+// location where it exists and the system can tell, otherwise its long
+// names; long form, no trailing backslash, upper case.
 std::wstring ComparableFolder(const std::wstring& path);
 
 // True when `inner` (comparable form) is `outer` (comparable form) or lies below it.
 bool IsSameOrInside(const std::wstring& inner, const std::wstring& outer);
 
-// The roots of one task that are neither equal to nor inside an earlier root,
-// so that every file is walked once.
+// The roots of one task that are neither equal to an earlier root nor inside
+// any other root, earlier or later, so that every file is walked once, as
+// part of the outermost root.
 std::vector<std::wstring> DistinctFolderRoots(const std::vector<std::wstring>& roots);
+
+// The comparable forms of every root of a task: folders no walk may remove.
+std::vector<std::wstring> ComparableFolders(const std::vector<std::wstring>& roots);
 
 }  // namespace purlo

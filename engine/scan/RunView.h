@@ -28,7 +28,8 @@ struct CategoryResult {
   std::wstring label;  // the text written into the item
   uint64_t items = 0;
   uint64_t bytes = 0;
-  std::vector<std::wstring> failedPaths;  // sweep only: what could not be deleted
+  std::vector<std::wstring> failedPaths;   // sweep only: what could not be deleted
+  std::vector<std::wstring> skippedPaths;  // sweep only: left alone, really elsewhere (links)
 };
 
 class RunView {
@@ -45,6 +46,12 @@ class RunView {
   // The file a scan walker has just measured. Called once per file from every
   // walker, so it must be cheap: the dialog shows the latest one on a timer.
   virtual void ShowScanningPath(const std::wstring& path) = 0;
+
+  // Each file a scan has counted, with its size, as it is counted; from every
+  // worker's thread.
+  virtual void FileCounted(JunkCategory category, const std::wstring& path, uint64_t bytes) {}
+  // The file a sweep walker is about to work on.
+  virtual void ShowSweepingPath(const std::wstring& path) {}
 
   // A root the start left out: nothing below it is measured or swept.
   virtual void RootRefused(JunkCategory category, const std::wstring& root, RootRefusal why) {}

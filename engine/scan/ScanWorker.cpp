@@ -7,17 +7,40 @@
 #include "engine/scan/FileTreeWalker.h"
 #include "engine/scan/Paths.h"
 #include "engine/scan/RegistryKeys.h"
+#include "engine/scan/RunView.h"
 #include "engine/scan/WorkerMethod.h"
 #include "win/Handles.h"
 
 namespace purlo {
 
 Measured MeasureOneFile(const std::wstring& path) {
-  if (!IsBelowDriveRoot(path)) return {};
-  win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (path.empty() || path.back() == L'\\') return {};
+  const std::wstring file = RootInLongForm(path);
+  if (file.empty()) return {};
+  // As the sweep sees it: a plain file, in a folder that really lies on a
+  // drive or share; counted whenever the sweep would delete it or report it.
+  WIN32_FIND_DATAW entry;
+  {
+    win::UniqueFind found(::FindFirstFileW(file.c_str(), &entry));
+    if (!found) return {};
+  }
+  if ((entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) return {};
+  if (CanTellRealPaths()) {
+    const std::wstring folder = RealFolderPath(file.substr(0, file.rfind(L'\\')));
+    if (folder.empty() || !IsOnDriveOrShare(folder)) return {};
+  }
+  win::UniqueFile opened(::CreateFileW(file.c_str(), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   LARGE_INTEGER size;
-  if (!file || !::GetFileSizeEx(file.Get(), &size)) return {};
+  size.LowPart = entry.nFileSizeLow;
+  size.HighPart = static_cast<LONG>(entry.nFileSizeHigh);
+  if (!opened) {
+    DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {};
+  } else {
+    ::GetFileSizeEx(opened.Get(), &size);
+  }
   return {1, static_cast<uint64_t>(size.QuadPart)};
 }
 
@@ -45,9 +68,15 @@ uint64_t CountRegistryValues(const wchar_t* key) {
 
 namespace {
 
+Measured ScanOneFile(const ScanTask& task, const std::wstring& path) {
+  Measured one = MeasureOneFile(path);
+  if (one.items > 0) task.owner->FileCounted(task.item, path, one.bytes);
+  return one;
+}
+
 Measured ScanFolderTrees(const ScanTask& task) {
   Measured total;
-  FileTreeWalker walker(std::wstring(), task.owner);
+  FileTreeWalker walker(std::wstring(), task.owner, task.item);
   for (const std::wstring& root : DistinctFolderRoots(task.roots)) {
     WalkResult walked = walker.ScanFolder(root);
     total.items += static_cast<uint64_t>(walked.files);
@@ -61,7 +90,7 @@ Measured ScanFolderTrees(const ScanTask& task) {
 Measured ScanEveryFile(const ScanTask& task) {
   Measured total;
   for (const std::wstring& root : task.roots) {
-    Measured one = MeasureOneFile(root);
+    Measured one = ScanOneFile(task, root);
     RunningTotals.Add(one.items, static_cast<double>(one.bytes));
     total.items += one.items;
     total.bytes += one.bytes;
@@ -85,7 +114,7 @@ unsigned __stdcall ScanWorker(void* param) {
       RunningTotals.Add(measured.items, 0.0);
       break;
     case Method::OneFile:
-      if (!task->roots.empty()) measured = MeasureOneFile(task->roots[0]);
+      if (!task->roots.empty()) measured = ScanOneFile(*task, task->roots[0]);
       RunningTotals.Add(measured.items, static_cast<double>(measured.bytes));
       break;
     case Method::EveryFile: measured = ScanEveryFile(*task); break;

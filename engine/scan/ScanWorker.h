@@ -17,7 +17,9 @@ struct Measured {
   uint64_t bytes = 0;
 };
 
-// One file opened for reading with read sharing: 1 and its full size, or
+// One file as the sweep would find it: 1 and its full size when it is a plain
+// file (not a folder, not a reparse point) in a folder that really lies on a
+// drive or share, whether or not another program holds it open; otherwise
 // nothing. Paths that are not below a drive root are never opened.
 Measured MeasureOneFile(const std::wstring& path);
 Measured MeasureRecycleBin();

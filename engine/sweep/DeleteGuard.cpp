@@ -8,17 +8,13 @@ namespace purlo {
 
 namespace {
 
-// Looked up at run time: Windows XP has neither.
-using GetFinalPathFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+// Looked up at run time: Windows XP does not have it.
 using SetFileInfoFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
 
 struct Kernel32Calls {
-  GetFinalPathFn getFinalPath = nullptr;
   SetFileInfoFn setFileInfo = nullptr;
   Kernel32Calls() {
     HMODULE k = ::GetModuleHandleW(L"kernel32.dll");
-    getFinalPath = reinterpret_cast<GetFinalPathFn>(
-        reinterpret_cast<void*>(::GetProcAddress(k, "GetFinalPathNameByHandleW")));
     setFileInfo = reinterpret_cast<SetFileInfoFn>(
         reinterpret_cast<void*>(::GetProcAddress(k, "SetFileInformationByHandle")));
   }
@@ -43,14 +39,25 @@ struct DispositionInfo {
 
 constexpr DWORD kClearedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
-std::wstring WithoutLongPrefix(std::wstring path) {
-  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + path.substr(8);
-  if (path.compare(0, 4, L"\\\\?\\") == 0) return path.substr(4);
-  return path;
+// Each name without its trailing dots and spaces.
+std::wstring WithoutTrailingDots(const std::wstring& path) {
+  std::wstring out;
+  out.reserve(path.size());
+  for (wchar_t c : path) {
+    if (c == L'\\') {
+      while (!out.empty() && (out.back() == L'.' || out.back() == L' ')) out.pop_back();
+    }
+    out += c;
+  }
+  while (!out.empty() && (out.back() == L'.' || out.back() == L' ')) out.pop_back();
+  return out;
 }
 
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-  return a.size() == b.size() && win::ToUpper(a) == win::ToUpper(b);
+// Wine reports a real location without the trailing dots and spaces of its
+// names ("junk." as "junk"); a name that differs only there is the same file.
+bool SamePath(const std::wstring& real, const std::wstring& expected) {
+  if (real.size() == expected.size() && win::ToUpper(real) == win::ToUpper(expected)) return true;
+  return win::ToUpper(WithoutTrailingDots(real)) == win::ToUpper(WithoutTrailingDots(expected));
 }
 
 bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
@@ -75,26 +82,6 @@ bool DeleteOpenFile(win::UniqueFile& file, const std::wstring& path, bool clearA
 
 }  // namespace
 
-bool CanTellRealPaths() { return Calls().getFinalPath != nullptr; }
-
-bool RealPathOf(HANDLE handle, std::wstring& out) {
-  if (Calls().getFinalPath == nullptr) return false;
-  wchar_t buffer[1024];
-  DWORD n = Calls().getFinalPath(handle, buffer, 1024, 0 /* FILE_NAME_NORMALIZED | VOLUME_NAME_DOS */);
-  if (n == 0 || n >= 1024) return false;
-  out = WithoutLongPrefix(std::wstring(buffer, n));
-  return true;
-}
-
-std::wstring RealFolderPath(const std::wstring& folder) {
-  win::UniqueFile handle(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  std::wstring real;
-  if (!handle || !RealPathOf(handle.Get(), real)) return std::wstring();
-  return WithoutTrailingBackslash(real);
-}
-
 FileDeletion DeleteCheckedFile(const std::wstring& path, DWORD listedAttributes, const std::wstring& expectedRealPath,
                                bool clearAttributes) {
   FileDeletion result;
@@ -116,7 +103,11 @@ FileDeletion DeleteCheckedFile(const std::wstring& path, DWORD listedAttributes,
   }
   if (!expectedRealPath.empty()) {
     std::wstring real;
-    if (!RealPathOf(file.Get(), real) || !SamePath(real, expectedRealPath)) {
+    if (!RealPathOf(file.Get(), real)) {
+      result.outcome = DeleteOutcome::Failed;
+      return result;
+    }
+    if (!SamePath(real, expectedRealPath)) {
       result.outcome = DeleteOutcome::Elsewhere;
       return result;
     }
@@ -131,21 +122,24 @@ FileDeletion DeleteCheckedFile(const std::wstring& path, DWORD listedAttributes,
 }
 
 FileDeletion DeleteSingleFile(const std::wstring& path, bool clearAttributes) {
-  if (!IsBelowDriveRoot(path) || path.back() == L'\\') return {};
+  if (path.empty() || path.back() == L'\\') return {};
+  const std::wstring file = RootInLongForm(path);
+  if (file.empty()) return {};
   // The name as the folder lists it: the long name, and the link's own name
   // for a link, whose real location then differs.
   WIN32_FIND_DATAW entry;
   {
-    win::UniqueFind found(::FindFirstFileW(path.c_str(), &entry));
+    win::UniqueFind found(::FindFirstFileW(file.c_str(), &entry));
     if (!found) return {};
   }
+  if ((entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) return {};
   std::wstring expected;
   if (CanTellRealPaths()) {
-    const std::wstring folder = RealFolderPath(path.substr(0, path.rfind(L'\\')));
-    if (folder.empty()) return {};
+    const std::wstring folder = RealFolderPath(file.substr(0, file.rfind(L'\\')));
+    if (folder.empty() || !IsOnDriveOrShare(folder)) return {};
     expected = folder + L"\\" + entry.cFileName;
   }
-  return DeleteCheckedFile(path, entry.dwFileAttributes, expected, clearAttributes);
+  return DeleteCheckedFile(file, entry.dwFileAttributes, expected, clearAttributes);
 }
 
 }  // namespace purlo

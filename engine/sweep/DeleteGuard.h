@@ -9,22 +9,14 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/scan/Paths.h"
+
 namespace purlo {
-
-// Whether RealPathOf can answer on this system.
-bool CanTellRealPaths();
-
-// The real location of an open file or folder, without the "\\?\" prefix.
-// False when the system cannot tell (no such call before Windows Vista).
-bool RealPathOf(HANDLE handle, std::wstring& out);
-
-// The real location of a folder; empty when it cannot be opened or told.
-std::wstring RealFolderPath(const std::wstring& folder);
 
 enum class DeleteOutcome {
   Deleted,
   Missing,    // nothing there
-  Failed,     // there, but could not be deleted (in use, access denied)
+  Failed,     // there, but could not be deleted (in use, access denied) or checked
   Elsewhere,  // the name leads outside where it was expected: left alone
 };
 
@@ -33,17 +25,20 @@ struct FileDeletion {
   uint64_t bytes = 0;  // the file's full size, when it was deleted
 };
 
-// Deletes `path`, listed with `listedAttributes`, when it is a plain file whose
-// real location equals `expectedRealPath` (compared without regard to case);
-// an empty expectation skips that check, for systems that cannot tell. With
-// clearAttributes, read-only, hidden and system are cleared first.
+// Deletes `path` (long form), listed with `listedAttributes`, when it is a
+// plain file whose real location equals `expectedRealPath` (long form,
+// compared without regard to case); an empty expectation skips that check,
+// for systems that cannot tell. A real location that cannot be told where the
+// system can tell is a failure, never a deletion. With clearAttributes,
+// read-only, hidden and system are cleared first.
 FileDeletion DeleteCheckedFile(const std::wstring& path, DWORD listedAttributes, const std::wstring& expectedRealPath,
                                bool clearAttributes);
 
 // A single file named by a root: its expected real location is its folder's
 // real location plus its listed name. The folder may be reached through a
 // junction (the root names the file, wherever its folder really is); the file
-// itself must not be a link.
+// itself must not be a link, and the folder's real location must be on a
+// drive or share. A root naming a folder, or nothing, is Missing.
 FileDeletion DeleteSingleFile(const std::wstring& path, bool clearAttributes);
 
 }  // namespace purlo

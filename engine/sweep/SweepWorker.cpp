@@ -24,6 +24,8 @@ void SweepOneFile(const std::wstring& path, CategoryResult& result) {
     result.bytes += deletion.bytes;
   } else if (deletion.outcome == DeleteOutcome::Failed) {
     result.failedPaths.push_back(path);
+  } else if (deletion.outcome == DeleteOutcome::Elsewhere) {
+    result.skippedPaths.push_back(path);
   }
 }
 
@@ -35,11 +37,13 @@ void SweepEveryFile(const ScanTask& task, CategoryResult& result) {
     result.items += one.items;
     result.bytes += one.bytes;
     result.failedPaths.insert(result.failedPaths.end(), one.failedPaths.begin(), one.failedPaths.end());
+    result.skippedPaths.insert(result.skippedPaths.end(), one.skippedPaths.begin(), one.skippedPaths.end());
   }
 }
 
 void SweepFolderTrees(const ScanTask& task, CategoryResult& result) {
-  FileTreeWalker walker;
+  FileTreeWalker walker(std::wstring(), task.owner, task.item);
+  walker.SetKeptFolders(ComparableFolders(task.roots));
   for (const std::wstring& root : DistinctFolderRoots(task.roots)) {
     walker.SetRoot(root);
     WalkResult walked = walker.SweepFolder(root);
@@ -47,6 +51,7 @@ void SweepFolderTrees(const ScanTask& task, CategoryResult& result) {
     result.items += static_cast<uint64_t>(walked.files);
     result.bytes += walked.bytes;
     result.failedPaths.insert(result.failedPaths.end(), walked.failedPaths.begin(), walked.failedPaths.end());
+    result.skippedPaths.insert(result.skippedPaths.end(), walked.skippedPaths.begin(), walked.skippedPaths.end());
   }
   RunningTotals.Add(result.items, static_cast<double>(result.bytes));
 }

@@ -124,6 +124,26 @@ struct Parser {
     Expect(L']');
     return out;
   }
+  std::vector<JsonFile> Files() {
+    std::vector<JsonFile> out;
+    Expect(L'[');
+    if (Take(L']')) return out;
+    do {
+      JsonFile f;
+      Expect(L'{');
+      do {
+        std::wstring key = String();
+        Expect(L':');
+        if (key == L"path") f.path = String();
+        else if (key == L"bytes") f.bytes = Number();
+        else ok = false;
+      } while (ok && Take(L','));
+      Expect(L'}');
+      out.push_back(f);
+    } while (ok && Take(L','));
+    Expect(L']');
+    return out;
+  }
   JsonCategory Category() {
     JsonCategory c;
     Expect(L'{');
@@ -135,6 +155,11 @@ struct Parser {
       else if (key == L"items") c.items = Number();
       else if (key == L"bytes") c.bytes = Number();
       else if (key == L"failed") c.failed = Strings();
+      else if (key == L"skipped") c.skipped = Strings();
+      else if (key == L"files") {
+        c.files = Files();
+        c.hasFiles = true;
+      }
       else ok = false;
     } while (ok && Take(L','));
     Expect(L'}');

@@ -19,10 +19,17 @@ CliOutput RunCli(const std::wstring& arguments);
 // The same with the given environment block (wide, as CREATE_UNICODE_ENVIRONMENT takes it).
 CliOutput RunCli(const std::wstring& arguments, void* environment);
 
+struct JsonFile {
+  std::wstring path;
+  uint64_t bytes = 0;
+};
+
 struct JsonCategory {
   std::wstring id, label;
   uint64_t items = 0, bytes = 0;
-  std::vector<std::wstring> failed;
+  std::vector<std::wstring> failed, skipped;  // sweep
+  std::vector<JsonFile> files;                // scan --files
+  bool hasFiles = false;
 };
 
 struct JsonRun {

@@ -75,7 +75,7 @@ TEST(ScanWorker, RegistryStringsAreBoundedAndTerminated) {
   DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\PurloTests");
 }
 
-TEST(ScanWorker, SingleFilesOpenableForReading) {
+TEST(ScanWorker, SingleFilesAsTheSweepWouldFindThem) {
   TestFolder f(L"worker-single");
   WriteFile(f / L"a", 400);
   WriteSparseFile(f / L"big", 5ull << 30);
@@ -85,8 +85,13 @@ TEST(ScanWorker, SingleFilesOpenableForReading) {
   EXPECT_EQ(MeasureOneFile(f / L"missing").items, 0u);
   EXPECT_EQ(MeasureOneFile(L"").items, 0u);
   EXPECT_EQ(MeasureOneFile(L"a").items, 0u);  // relative: never opened
+  MakeFolders(f / L"folder");
+  EXPECT_EQ(MeasureOneFile(f / L"folder").items, 0u);  // a folder is not a file
+  // Held open without any sharing: still counted, as the sweep will report it failed.
   win::UniqueFile hold(::CreateFileW((f / L"a").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-  EXPECT_EQ(MeasureOneFile(f / L"a").items, 0u);
+  ASSERT_TRUE(hold.Valid());
+  EXPECT_EQ(MeasureOneFile(f / L"a").items, 1u);
+  EXPECT_EQ(MeasureOneFile(f / L"a").bytes, 400u);
 }
 
 TEST(ScanWorker, StormFilesEachCountedWithTheirSize) {

@@ -172,7 +172,8 @@ TEST(SweepWalk, SingleFileThatIsALinkIsLeftAlone) {
   ASSERT_TRUE(Exists(c + L"\\outside\\canary.txt")) << "link fixtures missing: run through ctest";
   EXPECT_EQ(DeleteSingleFile(c + L"\\root\\filelink.txt", false).outcome, DeleteOutcome::Elsewhere);
   EXPECT_EQ(DeleteSingleFile(c + L"\\root\\insidelink.txt", false).outcome, DeleteOutcome::Elsewhere);
-  EXPECT_EQ(DeleteSingleFile(c + L"\\root\\dirlink", false).outcome, DeleteOutcome::Elsewhere);
+  // A folder link is no file at all.
+  EXPECT_EQ(DeleteSingleFile(c + L"\\root\\dirlink", false).outcome, DeleteOutcome::Missing);
   EXPECT_TRUE(Exists(c + L"\\outside\\canary.txt"));
   EXPECT_TRUE(Exists(c + L"\\root\\junk.txt"));
   EXPECT_TRUE(Exists(c + L"\\outside\\canarydir\\inner.txt"));

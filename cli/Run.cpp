@@ -1,0 +1,83 @@
+#include "cli/Run.h"
+
+#include <windows.h>
+
+#include <atomic>
+
+#include "cli/CliView.h"
+#include "cli/Console.h"
+#include "engine/scan/CompletionMonitor.h"
+#include "engine/scan/RunState.h"
+#include "engine/scan/ScanController.h"
+#include "engine/scan/ScanWorker.h"
+#include "engine/sweep/SweepController.h"
+#include "engine/sweep/SweepWorker.h"
+
+namespace cli {
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+BOOL WINAPI OnConsoleControl(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  if (interrupted.exchange(true)) return FALSE;  // the second time: end as usual
+  purlo::ShutdownRequested = 1;
+  return TRUE;
+}
+
+// The categories whose workers were started, recorded on the way to the real
+// starter: the controllers start them all from this thread, before the run
+// can end. A worker that dies is then missed among the results.
+purlo::ThreadStarter innerStarter = purlo::StartThread;
+std::vector<purlo::JunkCategory> started;
+
+HANDLE RecordingStarter(purlo::ThreadEntry entry, void* argument) {
+  if (entry == purlo::ScanWorker || entry == purlo::SweepWorker) {
+    started.push_back(static_cast<purlo::ScanTask*>(argument)->item);
+  }
+  return innerStarter(entry, argument);
+}
+
+}  // namespace
+
+void StopOnConsoleInterrupt() {
+  // A process started as the head of a new group ignores Ctrl+C until it asks for it.
+  ::SetConsoleCtrlHandler(nullptr, FALSE);
+  ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+
+bool WasInterrupted() { return interrupted.load(); }
+
+int RunCommand(const RunOptions& options, purlo::ThreadStarter starter, std::vector<purlo::JunkCategory>* unreported) {
+  if (!purlo::InitRunState()) {
+    Err(options.sweep ? L"清理失败请重试!\n" : L"扫描失败请重试!\n");
+    return kExitFailed;
+  }
+  purlo::WindowsMajorVersion = purlo::MajorVersionFromGetVersion();
+  CliView view(options.json, options.files);
+  purlo::WindowsLookups lookups;
+  innerStarter = starter;
+  started.clear();
+  view.StartProgress();
+  purlo::StartResult result = options.sweep ? purlo::StartSweep(view, options.selection, lookups, RecordingStarter)
+                                            : purlo::StartScan(view, options.selection, lookups, RecordingStarter);
+  if (result != purlo::StartResult::Started) {
+    // Workers started before the failure run on; let them end before the process does.
+    purlo::WaitForAll(purlo::WorkerList->Snapshot());
+    return kExitFailed;
+  }
+  view.WaitForRunEnd();
+  purlo::WorkerList->WaitForMonitors();
+  view.PrintEnd(options.sweep);
+  const std::vector<purlo::JunkCategory> missing = view.Unreported(started);
+  if (unreported != nullptr) *unreported = missing;
+  for (purlo::JunkCategory category : missing) {
+    Err(std::wstring(L"purlo-cli: ") + purlo::Info(category).identifier +
+        L" did not report: its worker ended before it had a result\n");
+  }
+  if (!missing.empty()) return kExitFailed;
+  return WasInterrupted() ? kExitInterrupted : kExitDone;
+}
+
+}  // namespace cli

@@ -1,0 +1,34 @@
+// One scan or sweep through the engine exactly as the dialog starts it,
+// waited for to its end, with its outcome as purlo-cli's exit code.
+#pragma once
+
+#include <vector>
+
+#include "engine/scan/Catalogue.h"
+#include "engine/scan/Threads.h"
+
+namespace cli {
+
+// Exit codes, as the README lists them.
+constexpr int kExitDone = 0;
+constexpr int kExitFailed = 1;       // the run could not start, or a worker ended without reporting
+constexpr int kExitUsage = 2;
+constexpr int kExitInterrupted = 130;  // Ctrl+C or Ctrl+Break: stopped at the next file
+
+struct RunOptions {
+  std::vector<purlo::JunkCategory> selection;
+  bool sweep = false;
+  bool json = false;
+  bool files = false;
+};
+
+// Stops every walk at its next file when the console is interrupted (the
+// first Ctrl+C or Ctrl+Break; a second one ends the process as usual).
+void StopOnConsoleInterrupt();
+bool WasInterrupted();
+
+// starter creates the engine's threads (the tests make one fail or die).
+int RunCommand(const RunOptions& options, purlo::ThreadStarter starter = purlo::StartThread,
+               std::vector<purlo::JunkCategory>* unreported = nullptr);
+
+}  // namespace cli

@@ -1,0 +1,179 @@
+// purlo-cli on a console: Ctrl+C stops a sweep between files, and the
+// progress line is drawn in place and erased.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "tests/support/CliRun.h"
+#include "tests/support/Fixtures.h"
+#include "win/Handles.h"
+
+using namespace testing_support;
+
+namespace {
+
+const wchar_t kTheWorld[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TheWorld.exe";
+constexpr int kFolders = 30;
+constexpr int kFilesPerFolder = 50;
+
+std::wstring FileName(const std::wstring& root, int folder, int file) {
+  return root + L"\\d" + std::to_wstring(folder) + L"\\f" + std::to_wstring(file) + L".tmp";
+}
+
+int FoldersLeft(const std::wstring& root) {
+  int n = 0;
+  for (int d = 0; d < kFolders; ++d) n += Exists(root + L"\\d" + std::to_wstring(d)) ? 1 : 0;
+  return n;
+}
+
+// The event goes to every process of the console's group: this one stays.
+BOOL WINAPI IgnoreControl(DWORD) { return TRUE; }
+
+}  // namespace
+
+TEST(ConsoleCli, CtrlCStopsTheSweepBetweenFilesAndReportsWhatWasDone) {
+  TestFolder base(L"interrupt");
+  const std::wstring root = base / L"data";
+  for (int d = 0; d < kFolders; ++d) {
+    for (int f = 0; f < kFilesPerFolder; ++f) WriteFile(FileName(root, d, f), 10 + f);
+  }
+  DeleteKeyTree(HKEY_LOCAL_MACHINE, kTheWorld);
+  SetString(HKEY_LOCAL_MACHINE, kTheWorld, L"Path", base.Path());
+
+  // A console to share with the child: console control events reach the
+  // processes of one console.
+  ::FreeConsole();
+  ASSERT_TRUE(::AllocConsole()) << ::GetLastError();
+  ::SetConsoleCtrlHandler(IgnoreControl, TRUE);
+  const std::wstring outPath = base / L"out.json";
+  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+  win::UniqueFile out(::CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_TRUE(out.Valid());
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = out.Get();
+  si.hStdError = out.Get();
+  PROCESS_INFORMATION pi = {};
+  std::wstring commandLine = L"C:\\purlo\\purlo-cli.exe sweep --yes --json TheWorldHistory";
+  ASSERT_TRUE(::CreateProcessW(L"C:\\purlo\\purlo-cli.exe", &commandLine[0], nullptr, nullptr, TRUE,
+                               0, nullptr, L"C:\\purlo", &si, &pi));
+  win::UniqueKernel process(pi.hProcess);
+  win::UniqueKernel thread(pi.hThread);
+  out.Reset();
+  // Interrupt once the sweep has emptied its first folder.
+  const DWORD start = ::GetTickCount();
+  while (FoldersLeft(root) == kFolders && ::GetTickCount() - start < 20000) ::Sleep(5);
+  ASSERT_LT(FoldersLeft(root), kFolders) << "the sweep did not start";
+  ASSERT_TRUE(::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) << ::GetLastError();
+  ASSERT_EQ(::WaitForSingleObject(process.Get(), 60000), WAIT_OBJECT_0);
+  DWORD code = 0;
+  ::GetExitCodeProcess(process.Get(), &code);
+  ::FreeConsole();
+
+  EXPECT_EQ(code, 130u);
+  const std::string text = ReadAll(outPath);
+  JsonRun run = ParseRun(text);
+  ASSERT_TRUE(run.parsed) << text;
+  ASSERT_EQ(run.categories.size(), 1u);
+  const JsonCategory& swept = run.categories[0];
+  EXPECT_TRUE(swept.failed.empty());
+  // Every file is either deleted, and counted, or untouched.
+  uint64_t left = 0, leftBytes = 0, allBytes = 0;
+  for (int d = 0; d < kFolders; ++d) {
+    for (int f = 0; f < kFilesPerFolder; ++f) {
+      allBytes += 10 + f;
+      const std::wstring path = FileName(root, d, f);
+      if (!Exists(path)) continue;
+      EXPECT_EQ(FileSize(path), static_cast<uint64_t>(10 + f)) << Narrow(path);
+      ++left;
+      leftBytes += 10 + f;
+    }
+  }
+  EXPECT_GT(left, 0u) << "the sweep ran to its end: the interrupt came too late to show anything";
+  EXPECT_EQ(swept.items + left, static_cast<uint64_t>(kFolders * kFilesPerFolder));
+  EXPECT_EQ(swept.bytes + leftBytes, allBytes);
+  EXPECT_NE(run.summary.find(L"已经成功清理"), std::wstring::npos) << text;
+  DeleteKeyTree(HKEY_LOCAL_MACHINE, kTheWorld);
+}
+
+namespace {
+
+std::vector<std::wstring> ScreenLines(HANDLE screen) {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  std::vector<std::wstring> lines;
+  if (!::GetConsoleScreenBufferInfo(screen, &info)) return lines;
+  for (SHORT y = 0; y <= info.dwCursorPosition.Y && y < info.dwSize.Y; ++y) {
+    std::wstring line(info.dwSize.X, L' ');
+    DWORD read = 0;
+    ::ReadConsoleOutputCharacterW(screen, &line[0], info.dwSize.X, COORD{0, y}, &read);
+    line.resize(read);
+    while (!line.empty() && line.back() == L' ') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+bool AnyLineStartsWith(const std::vector<std::wstring>& lines, const std::wstring& prefix) {
+  for (const std::wstring& line : lines) {
+    if (line.compare(0, prefix.size(), prefix) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+TEST(ConsoleCli, TheProgressLineUpdatesInPlaceAndIsErasedAtTheEnd) {
+  TestFolder base(L"progress");
+  const std::wstring root = base / L"data";
+  for (int d = 0; d < 20; ++d) {
+    for (int f = 0; f < 100; ++f) WriteFile(FileName(root, d, f), 1);
+  }
+  DeleteKeyTree(HKEY_LOCAL_MACHINE, kTheWorld);
+  SetString(HKEY_LOCAL_MACHINE, kTheWorld, L"Path", base.Path());
+  ::FreeConsole();
+  ASSERT_TRUE(::AllocConsole()) << ::GetLastError();
+  HANDLE console = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  ASSERT_TRUE(console != nullptr && console != INVALID_HANDLE_VALUE);
+  HANDLE inheritable = nullptr;
+  ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), console, ::GetCurrentProcess(), &inheritable, 0, TRUE,
+                                DUPLICATE_SAME_ACCESS));
+  win::UniqueFile screen(inheritable);
+  // Wine's console keeps a screen only where it has a display (CTest runs this under Xvfb).
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  ASSERT_TRUE(::GetConsoleScreenBufferInfo(screen.Get(), &info)) << "no console screen: run under Xvfb";
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = screen.Get();
+  si.hStdError = screen.Get();
+  PROCESS_INFORMATION pi = {};
+  std::wstring commandLine = L"C:\\purlo\\purlo-cli.exe scan TheWorldHistory";
+  ASSERT_TRUE(::CreateProcessW(L"C:\\purlo\\purlo-cli.exe", &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                               L"C:\\purlo", &si, &pi));
+  win::UniqueKernel process(pi.hProcess);
+  win::UniqueKernel thread(pi.hThread);
+  // While it runs, the line shows the files being counted; each sample holds one at most.
+  int samplesWithPath = 0;
+  size_t mostPathLines = 0;
+  while (::WaitForSingleObject(process.Get(), 20) == WAIT_TIMEOUT) {
+    size_t pathLines = 0;
+    for (const std::wstring& line : ScreenLines(screen.Get())) pathLines += line.compare(0, root.size(), root) == 0;
+    if (pathLines > 0) ++samplesWithPath;
+    mostPathLines = std::max(mostPathLines, pathLines);
+  }
+  DWORD code = 0;
+  ::GetExitCodeProcess(process.Get(), &code);
+  const std::vector<std::wstring> lines = ScreenLines(screen.Get());
+  screen.Reset();
+  ::FreeConsole();
+  EXPECT_EQ(code, 0u);
+  EXPECT_GT(samplesWithPath, 0) << "no progress line was seen";
+  EXPECT_EQ(mostPathLines, 1u);
+  EXPECT_FALSE(AnyLineStartsWith(lines, root)) << "the progress line stayed";
+  EXPECT_TRUE(AnyLineStartsWith(lines, L"世界之窗浏览记录(2000个文件,1.953KB)"));
+  EXPECT_TRUE(AnyLineStartsWith(lines, L"扫描已经完成"));
+  DeleteKeyTree(HKEY_LOCAL_MACHINE, kTheWorld);
+}
