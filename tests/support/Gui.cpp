@@ -136,6 +136,14 @@ bool WaitForWindowGone(HWND window, DWORD timeoutMs) {
   return WaitUntil([&] { return !::IsWindow(window) || !::IsWindowVisible(window); }, timeoutMs);
 }
 
+bool WaitForText(HWND window, const std::wstring& expected, DWORD timeoutMs) {
+  return WaitUntil([&] { return Text(window) == expected; }, timeoutMs);
+}
+
+bool WaitForEnabled(HWND window, bool enabled, DWORD timeoutMs) {
+  return WaitUntil([&] { return Enabled(window) == enabled; }, timeoutMs);
+}
+
 HWND Control(HWND dialog, int id) { return ::GetDlgItem(dialog, id); }
 
 int ControlId(HWND control) { return ::GetDlgCtrlID(control); }
@@ -581,6 +589,12 @@ RECT RectIn(HWND reference, HWND window) {
   return RECT{inner.left - outer.left, inner.top - outer.top, inner.right - outer.left, inner.bottom - outer.top};
 }
 
+RECT MapRectIn(HWND reference, HWND window, const RECT& inWindow) {
+  RECT r = inWindow;
+  ::MapWindowPoints(window, reference, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
 COLORREF Capture::Color(int x, int y) const {
   const uint32_t p = At(x, y);
   return RGB(Red(p), Green(p), Blue(p));
@@ -742,6 +756,44 @@ double RoundTripMs(HWND window, DWORD timeoutMs) {
   if (!::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result)) return -1.0;
   ::QueryPerformanceCounter(&end);
   return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+std::vector<double> SampleRoundTrips(HWND window, DWORD everyMs, DWORD forMs, DWORD timeoutMs) {
+  std::vector<double> samples;
+  const DWORD start = ::GetTickCount();
+  DWORD next = start;
+  while (::GetTickCount() - start < forMs) {
+    samples.push_back(RoundTripMs(window, timeoutMs));
+    next += everyMs;
+    const DWORD now = ::GetTickCount();
+    if (static_cast<LONG>(next - now) > 0) ::Sleep(next - now);
+  }
+  return samples;
+}
+
+double Percentile(std::vector<double> samples, double p) {
+  if (samples.empty()) return 0.0;
+  double largest = 0.0;
+  for (double s : samples) largest = std::max(largest, s);
+  for (double& s : samples) {
+    if (s < 0) s = largest + 1e9;  // a timeout is worse than any answer
+  }
+  std::sort(samples.begin(), samples.end());
+  size_t rank = static_cast<size_t>(p / 100.0 * samples.size() + 0.999999);
+  rank = std::min(std::max<size_t>(rank, 1), samples.size());
+  return samples[rank - 1];
+}
+
+std::string UnixPath(const std::wstring& windowsPath) {
+  using UnixName = char*(CDECL*)(LPCWSTR);
+  auto toUnix = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (!toUnix) return std::string();
+  char* name = toUnix(windowsPath.c_str());
+  if (!name) return std::string();
+  std::string result(name);
+  ::HeapFree(::GetProcessHeap(), 0, name);
+  return result;
 }
 
 std::wstring ScreenshotFolder() {

@@ -84,6 +84,10 @@ bool WaitUntil(Predicate predicate, DWORD timeoutMs = 5000, DWORD pollMs = 20) {
   }
 }
 
+// The window's text equals `expected` (or its enabled state `enabled`) within the time.
+bool WaitForText(HWND window, const std::wstring& expected, DWORD timeoutMs = 5000);
+bool WaitForEnabled(HWND window, bool enabled, DWORD timeoutMs = 5000);
+
 HWND Control(HWND dialog, int id);  // GetDlgItem
 int ControlId(HWND control);
 std::wstring Text(HWND window);  // WM_GETTEXT, bounded; empty on timeout
@@ -198,6 +202,9 @@ Capture CaptureClient(HWND window);  // the client area
 // A rectangle of `window`'s client area, in the coordinates of a capture of
 // `reference`'s client area (for finding a control inside a dialog capture).
 RECT RectIn(HWND reference, HWND window);
+// A rectangle given in `window`'s client coordinates (for example a tree
+// item's, from TreeItemRect), moved into `reference`'s client coordinates.
+RECT MapRectIn(HWND reference, HWND window, const RECT& inWindow);
 
 inline int Red(uint32_t rgb) { return (rgb >> 16) & 0xFF; }
 inline int Green(uint32_t rgb) { return (rgb >> 8) & 0xFF; }
@@ -208,9 +215,19 @@ inline int Blue(uint32_t rgb) { return rgb & 0xFF; }
 // Milliseconds for a WM_NULL round trip to the window's thread; negative when
 // it did not answer within the timeout.
 double RoundTripMs(HWND window, DWORD timeoutMs = 5000);
+// One round trip every `everyMs` for `forMs`; each entry in ms, negative for
+// a round trip that timed out (after `timeoutMs`).
+std::vector<double> SampleRoundTrips(HWND window, DWORD everyMs, DWORD forMs, DWORD timeoutMs = 5000);
+// The p-th percentile (0..100) of the samples, nearest rank; timed-out
+// (negative) samples count as the largest. 0 for no samples.
+double Percentile(std::vector<double> samples, double p);
 
 // A folder where tests leave pictures for a person to look at:
-// C:\purlo-tests\screenshots (created on first use).
+// C:\purlo-tests\screenshots (created on first use), on the Linux side
+// build/<arch>/sandbox/<prefix>/prefix/drive_c/purlo-tests/screenshots.
 std::wstring ScreenshotFolder();
+// The Linux path of a Windows path in the prefix, through Wine's own
+// wine_get_unix_file_name; empty outside Wine.
+std::string UnixPath(const std::wstring& windowsPath);
 
 }  // namespace testing_support

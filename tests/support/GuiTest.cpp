@@ -1,5 +1,7 @@
 #include "tests/support/GuiTest.h"
 
+#include <cstdio>
+
 #include "tests/support/CliRun.h"
 
 namespace testing_support {
@@ -95,7 +97,9 @@ std::wstring GuiTest::Screenshot(const std::wstring& suffix, HWND window) {
   }
   if (!suffix.empty()) name += L"-" + suffix;
   const std::wstring path = ScreenshotFolder() + L"\\" + name + L".png";
-  return CaptureWindow(window).SavePng(path) ? path : std::wstring();
+  if (!CaptureWindow(window).SavePng(path)) return std::wstring();
+  std::printf("screenshot: %s\n", UnixPath(path).c_str());
+  return path;
 }
 
 }  // namespace testing_support

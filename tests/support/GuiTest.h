@@ -72,7 +72,9 @@ class GuiTest : public ::testing::Test {
   void TearDown() override;
 
   // Saves a capture of the main window (or of `window`) as a PNG named after
-  // the test, and returns its Windows path; empty when nothing was captured.
+  // the test, prints its Linux path ("screenshot: ...") and returns its
+  // Windows path; empty when nothing was captured. It captures at once: call
+  // WaitUntilStill first when the window may still be painting.
   std::wstring Screenshot(const std::wstring& suffix = L"", HWND window = nullptr);
 
   AppUnderTest app;
