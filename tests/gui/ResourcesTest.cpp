@@ -15,6 +15,46 @@ namespace {
 
 const wchar_t kTarget[] = L"C:\\purlo\\driver-target.exe";
 
+// Draws an icon image over white and returns the pixel at (x, y) as 0xRRGGBB.
+struct IconPixels {
+  int size = 0;
+  std::vector<uint32_t> pixels;
+  uint32_t At(double fx, double fy) const {
+    return pixels[static_cast<int>(fy * size) * size + static_cast<int>(fx * size)] & 0xFFFFFF;
+  }
+};
+
+IconPixels DrawIcon(const std::vector<uint8_t>& data, int size) {
+  IconPixels out;
+  HICON icon = ::CreateIconFromResourceEx(const_cast<uint8_t*>(data.data()), static_cast<DWORD>(data.size()), TRUE,
+                                          0x00030000, size, size, LR_DEFAULTCOLOR);
+  if (!icon) return out;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = size;
+  info.bmiHeader.biHeight = -size;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC dc = ::CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (dc && bitmap) {
+    HGDIOBJ previous = ::SelectObject(dc, bitmap);
+    RECT all = {0, 0, size, size};
+    ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    ::GdiFlush();
+    const uint32_t* p = static_cast<const uint32_t*>(bits);
+    out.size = size;
+    out.pixels.assign(p, p + size * size);
+    ::SelectObject(dc, previous);
+  }
+  if (bitmap) ::DeleteObject(bitmap);
+  if (dc) ::DeleteDC(dc);
+  ::DestroyIcon(icon);
+  return out;
+}
+
 class Resources : public ::testing::Test {
  protected:
   ResourceFile file{kTarget};
@@ -158,6 +198,18 @@ TEST_F(Resources, ArtHasTheSizesAndDepthsTheDialogNeeds) {
   expected.push_back({128, 128, 8});
   expected.push_back({128, 128, 32});
   EXPECT_EQ(got, expected);
+
+  // Every image draws the logo: the corners stay transparent, the lower left
+  // of the disc is teal, whatever the depth (a wrong palette or mask shows here).
+  for (const IconEntry& e : icons) {
+    const IconPixels drawn = DrawIcon(file.Raw(RT_ICON, MAKEINTRESOURCEW(e.iconId)), e.width);
+    ASSERT_EQ(drawn.size, e.width) << e.width << "x" << e.bitCount;
+    EXPECT_EQ(drawn.At(0, 0), 0xFFFFFFu) << e.width << "x" << e.bitCount;
+    EXPECT_EQ(drawn.At(0.97, 0.97), 0xFFFFFFu) << e.width << "x" << e.bitCount;
+    const uint32_t disc = drawn.At(0.25, 0.72);
+    const int r = (disc >> 16) & 0xFF, g = (disc >> 8) & 0xFF, b = disc & 0xFF;
+    EXPECT_TRUE(g > r + 40 && b > r + 30 && g < 220) << e.width << "x" << e.bitCount << " " << std::hex << disc;
+  }
   HANDLE icon = ::LoadImageW(file.Module(), MAKEINTRESOURCEW(4), IMAGE_ICON, 32, 32, 0);
   EXPECT_NE(icon, nullptr);
   if (icon) ::DestroyIcon(static_cast<HICON>(icon));
