@@ -30,18 +30,18 @@ configure_and_build "$arch" ON Purlo purlo-demo-shot
 bash "$PURLO_TOP/scripts/seed-demo.sh"
 drive_c=$("$sandbox" --drive-c)
 mkdir -p "$drive_c/purlo"
-cp -f "$PURLO_BUILD/$arch/bin/Purlo.exe" "$PURLO_BUILD/$arch/bin/purlo-demo-shot.exe" "$drive_c/purlo/"
+cp -f "$PURLO_BUILD/$arch/bin/Purlo.exe" "$drive_c/purlo/"
 
 status=0
 if [ -n "${DISPLAY:-}" ]; then
   log "opening Purlo on $DISPLAY (close it to end)"
-  "$sandbox" 'C:\purlo\Purlo.exe' || status=$?
+  "$sandbox" "$drive_c/purlo/Purlo.exe" || status=$?
 else
   start_xvfb
   trap stop_xvfb EXIT
   log "no DISPLAY: scanning on a private Xvfb ($DISPLAY) and taking a screenshot"
   rm -f "$drive_c/purlo/screenshot.png"
-  "$sandbox" 'C:\purlo\purlo-demo-shot.exe' 'C:\purlo\Purlo.exe' 'C:\purlo\screenshot.png' || status=$?
+  "$sandbox" "$PURLO_BUILD/$arch/bin/purlo-demo-shot.exe" 'C:\purlo\Purlo.exe' 'C:\purlo\screenshot.png' || status=$?
   if [ $status -eq 0 ] && [ -s "$drive_c/purlo/screenshot.png" ]; then
     cp -f "$drive_c/purlo/screenshot.png" "$PURLO_BUILD/demo/screenshot.png"
     echo "screenshot: $PURLO_BUILD/demo/screenshot.png"
