@@ -185,6 +185,29 @@ size_t WorkerListStore::MonitorHandles() {
   return open;
 }
 
+bool WorkerListStore::WaitForThreads(DWORD milliseconds) {
+  std::vector<win::UniqueKernel> copies;
+  {
+    win::Lock hold(lock_);
+    const HANDLE self = ::GetCurrentProcess();
+    std::vector<HANDLE> threads = handles_;
+    for (const MonitorSlot& slot : monitors_) {
+      if (slot.thread != nullptr) threads.push_back(slot.thread);
+    }
+    for (HANDLE h : threads) {
+      HANDLE copy = nullptr;
+      if (::DuplicateHandle(self, h, self, &copy, SYNCHRONIZE, FALSE, 0)) copies.emplace_back(copy);
+    }
+  }
+  const DWORD start = ::GetTickCount();
+  for (const win::UniqueKernel& thread : copies) {
+    const DWORD spent = ::GetTickCount() - start;
+    const DWORD left = spent < milliseconds ? milliseconds - spent : 0;
+    if (::WaitForSingleObject(thread.Get(), left) != WAIT_OBJECT_0) return false;
+  }
+  return true;
+}
+
 bool InitRunState() {
   if (!RunningTotals.Ready()) return false;
   if (WorkerList == nullptr) WorkerList = new WorkerListStore();

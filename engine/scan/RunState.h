@@ -114,6 +114,10 @@ class WorkerListStore {
   void WaitForMonitors();
   // Monitor handles still open.
   size_t MonitorHandles();
+  // For closing: waits at most `milliseconds` in all for the listed workers and
+  // every monitor; true when all of them have ended. Waits on copies of the
+  // handles, so a monitor may close its own meanwhile.
+  bool WaitForThreads(DWORD milliseconds);
 
  private:
   struct MonitorSlot {
