@@ -82,14 +82,7 @@ GuiRun GuiScan(const std::wstring& purlo) {
   return run;
 }
 
-double Percentile(std::vector<double> values, double p) {
-  if (values.empty()) return -1;
-  std::sort(values.begin(), values.end());
-  size_t index = static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
-  return values[std::min(index, values.size() - 1)];
-}
-
-double Median(std::vector<double> values) { return Percentile(std::move(values), 0.5); }
+double Median(std::vector<double> values) { return testing_support::Percentile(std::move(values), 50); }
 
 }  // namespace
 
@@ -122,8 +115,8 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("cli-scan seconds %.2f\n", Median(cliSeconds));
   std::printf("gui-scan seconds %.2f\n", Median(guiSeconds));
   std::printf("gui/cli ratio %.2f\n", Median(guiSeconds) / Median(cliSeconds));
-  std::printf("round-trip ms p50 %.1f p99 %.1f max %.1f samples %u%s\n", Percentile(roundTrips, 0.5),
-              Percentile(roundTrips, 0.99), Percentile(roundTrips, 1.0), static_cast<unsigned>(roundTrips.size()),
+  std::printf("round-trip ms p50 %.1f p99 %.1f max %.1f samples %u%s\n", testing_support::Percentile(roundTrips, 50),
+              testing_support::Percentile(roundTrips, 99), testing_support::Percentile(roundTrips, 100), static_cast<unsigned>(roundTrips.size()),
               noTimeouts ? "" : " (some timed out)");
   std::printf("slowest round trip of each run at s after the click:");
   for (double at : slowestAt) std::printf(" %.2f", at);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "engine/scan/Catalogue.h"
@@ -29,13 +30,25 @@ std::wstring SweepLabel(const wchar_t* id, const std::wstring& scanLabel) {
   return task + L"(清理" + scanLabel.substr(task.size() + 1);
 }
 
-bool IsEmptyFolder(const std::wstring& path) {
+std::wstring WithoutTrailingBackslash(std::wstring path) {
+  if (!path.empty() && path.back() == L'\\') path.pop_back();
+  return path;
+}
+
+// A sweep keeps every root of its task, also one nested in another: such a
+// folder may stay inside a root, empty.
+bool HoldsOnlyEmptyRoots(const std::wstring& path, const std::vector<std::wstring>& roots) {
+  const std::wstring folder = WithoutTrailingBackslash(path);
   WIN32_FIND_DATAW entry;
-  std::wstring pattern = path + (path.back() == L'\\' ? L"*" : L"\\*");
-  win::UniqueFind listing(::FindFirstFileW(pattern.c_str(), &entry));
+  win::UniqueFind listing(::FindFirstFileW((folder + L"\\*").c_str(), &entry));
   if (!listing) return false;
   do {
-    if (wcscmp(entry.cFileName, L".") != 0 && wcscmp(entry.cFileName, L"..") != 0) return false;
+    if (wcscmp(entry.cFileName, L".") == 0 || wcscmp(entry.cFileName, L"..") == 0) continue;
+    const std::wstring inner = folder + L"\\" + entry.cFileName;
+    const bool isRoot = std::any_of(roots.begin(), roots.end(), [&](const std::wstring& root) {
+      return _wcsicmp(WithoutTrailingBackslash(root).c_str(), inner.c_str()) == 0;
+    });
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !isRoot || !HoldsOnlyEmptyRoots(inner, roots)) return false;
   } while (::FindNextFileW(listing.Get(), &entry));
   return true;
 }
@@ -115,7 +128,7 @@ TEST_F(Runs, ScanByClicksShowsWhatTheCliReports) {
   ASSERT_TRUE(Click(app.Control(kSelectAll)));
   ASSERT_TRUE(WaitUntil([&] { return Ticks(tree) == std::vector<bool>(22, true); }));
   ASSERT_TRUE(Click(startScan));
-  ASSERT_TRUE(WaitForText(startScan, L"重新扫描"));
+  ASSERT_TRUE(WaitForText(startScan, L"重新扫描", kRunTimeoutMs));
   std::vector<std::wstring> labels = Labels(tree);
   for (size_t i = 0; i < 22; ++i) EXPECT_EQ(labels[i], cli.categories[i].label) << Narrow(cli.categories[i].id);
   EXPECT_EQ(Text(status), cli.summary);
@@ -143,7 +156,7 @@ TEST_F(Runs, SweepByClicksDeletesTheJunkAndNothingElse) {
   ASSERT_TRUE(Click(app.Control(kSelectAll)));
   ASSERT_TRUE(WaitUntil([&] { return Ticks(tree) == std::vector<bool>(22, true); }));
   ASSERT_TRUE(Click(startScan));
-  ASSERT_TRUE(WaitForText(startScan, L"重新扫描"));
+  ASSERT_TRUE(WaitForText(startScan, L"重新扫描", kRunTimeoutMs));
   ASSERT_TRUE(WaitUntil([&] { return Enabled(sweepNow); }));
   ASSERT_TRUE(Click(sweepNow));
   MessageBoxInfo box = WaitForMessageBox(app.Pid(), 30000);
@@ -161,8 +174,14 @@ TEST_F(Runs, SweepByClicksDeletesTheJunkAndNothingElse) {
   for (size_t i = 0; i < AllCases().size(); ++i) {
     const CategoryCase& c = AllCases()[i];
     EXPECT_EQ(labels[i], SweepLabel(c.id, expected[i].label));
-    for (const std::wstring& root : c.roots(version)) {
-      EXPECT_TRUE(IsEmptyFolder(root)) << Narrow(c.id) << " left something in " << Narrow(root);
+    std::vector<std::wstring> roots = c.roots(version);
+    // QqPlayerHistory's two sub-folders are roots of the same task.
+    if (wcscmp(c.id, L"QqPlayerHistory") == 0 && !roots.empty()) {
+      roots.push_back(roots[0] + L"\\QPUpdate");
+      roots.push_back(roots[0] + L"\\QPLyric");
+    }
+    for (const std::wstring& root : roots) {
+      EXPECT_TRUE(HoldsOnlyEmptyRoots(root, roots)) << Narrow(c.id) << " left something in " << Narrow(root);
     }
   }
   for (const std::wstring& sentinel : sentinels) {
@@ -204,7 +223,7 @@ TEST_F(Runs, PauseHoldsEveryFigureAndContinueEndsLikeAnUnpausedScan) {
   EXPECT_EQ(Text(sweepNow), L"取消扫描");
   ASSERT_TRUE(Click(startScan));
   EXPECT_TRUE(WaitForText(startScan, L"暂停", 2000));
-  ASSERT_TRUE(WaitForText(startScan, L"重新扫描"));
+  ASSERT_TRUE(WaitForText(startScan, L"重新扫描", kRunTimeoutMs));
   EXPECT_EQ(Label(JunkCategory::TheWorldHistory), referenceLabel);
   EXPECT_EQ(Text(status), referenceSummary);
 }
@@ -233,7 +252,7 @@ TEST_F(Runs, CancelNoGoesOnAndYesEndsWithTheFiguresSoFar) {
   ASSERT_TRUE(AnswerMessageBox(box, IDNO));
   EXPECT_EQ(Text(startScan), L"暂停");
   EXPECT_EQ(Text(sweepNow), L"取消扫描");
-  ASSERT_TRUE(WaitForText(startScan, L"重新扫描"));
+  ASSERT_TRUE(WaitForText(startScan, L"重新扫描", kRunTimeoutMs));
   EXPECT_EQ(Label(JunkCategory::TheWorldHistory), referenceLabel);
   EXPECT_EQ(Text(status), referenceSummary);
   EXPECT_TRUE(NoMessageBoxFor(app.Pid(), 200)) << "a cancel-scan click never starts a sweep";

@@ -103,7 +103,7 @@ TEST_F(MainDialog, DownloadedProgramsIsRedUntilAScanAndSelectionFollowsTheFocusR
   EXPECT_LT(unfocused.CountColor(red, highlight, 8), area / 10);
 
   ASSERT_TRUE(Click(app.Control(kStartScan)));
-  ASSERT_TRUE(WaitForText(app.Control(kStartScan), L"重新扫描"));
+  ASSERT_TRUE(WaitForText(app.Control(kStartScan), L"重新扫描", kRunTimeoutMs));
   ::Sleep(200);
   Capture scanned = CaptureClient(tree);
   Screenshot(L"after-scan");
@@ -177,7 +177,7 @@ TEST_F(MainDialog, EnterPressesStartScanAndEscCloses) {
   ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(app.Main()) == tree; }));
   ASSERT_TRUE(PressEnter(app.Main()));
   EXPECT_TRUE(WaitUntil([&] { return Text(app.Control(kStartScan)) != L"开始扫描"; }, 5000));
-  EXPECT_TRUE(WaitForText(app.Control(kStartScan), L"重新扫描"));
+  EXPECT_TRUE(WaitForText(app.Control(kStartScan), L"重新扫描", kRunTimeoutMs));
 
   ASSERT_TRUE(PressEscape(app.Main()));
   EXPECT_TRUE(app.process().WaitForExit(5000));

@@ -41,10 +41,6 @@ std::vector<bool> Ticks(HWND tree) {
   return ::testing::AssertionSuccess();
 }
 
-bool WaitForText(HWND control, const std::wstring& text, DWORD timeoutMs) {
-  return WaitUntil([&] { return Text(control) == text; }, timeoutMs);
-}
-
 void PointTheWorldAt(const std::wstring& folder) {
   const wchar_t key[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TheWorld.exe";
   DeleteKeyTree(HKEY_LOCAL_MACHINE, key);

@@ -35,8 +35,9 @@ std::vector<std::wstring> Labels(HWND tree);
 std::vector<bool> Ticks(HWND tree);
 // Ticks exactly the given categories by clicking their check boxes.
 ::testing::AssertionResult TickOnly(HWND tree, const std::vector<purlo::JunkCategory>& categories);
-// Waits until the control's text is `text`.
-bool WaitForText(HWND control, const std::wstring& text, DWORD timeoutMs = 30000);
+
+// How long a whole scan or sweep of the test trees may take under a loaded CI.
+constexpr DWORD kRunTimeoutMs = 30000;
 
 // TheWorldHistory's root is "<Path>\data", Path read from HKLM: these tests
 // point it at trees of their (laid by prepare.sh).
