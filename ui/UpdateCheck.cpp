@@ -152,6 +152,7 @@ unsigned __stdcall UpdateCheckThread(void* dialogWindow) {
 }
 
 void StartUpdateCheck(HWND dialog) {
+  AttachUpdateTarget(dialog);
   win::UniqueThread thread(
       reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, UpdateCheckThread, dialog, 0, nullptr)));
 }

@@ -46,7 +46,8 @@ void DetachUpdateTarget(HWND dialog);
 // Thread entry: the argument is the dialog's window handle. Returns 0.
 unsigned __stdcall UpdateCheckThread(void* dialogWindow);
 
-// Starts UpdateCheckThread detached (its handle is closed at once).
+// Attaches the dialog as the target and starts UpdateCheckThread detached
+// (its handle is closed at once). The dialog detaches itself at WM_DESTROY.
 void StartUpdateCheck(HWND dialog);
 
 }  // namespace purlo
