@@ -2,6 +2,7 @@
 
 namespace {
 
+constexpr WORD kOk = 1012;
 constexpr int kProductLine = 1018;
 constexpr int kSupportMail = 1015;
 constexpr int kSampleMail = 1016;
@@ -29,9 +30,18 @@ BOOL myabout::OnInitDialog() {
   return TRUE;
 }
 
+bool myabout::OnCommand(WORD id, WORD code, HWND control) {
+  if (id == kOk && code == BN_CLICKED) {
+    OnOK();
+    return true;
+  }
+  return fw::CDialog::OnCommand(id, code, control);
+}
+
 bool myabout::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
     case WM_PAINT: OnPaint(); result = 0; return true;
+    case WM_DESTROY: ReleaseLogo(); return false;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
       result = OnCtlColor(message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
@@ -49,6 +59,17 @@ void myabout::OnPaint() {
     ::SendDlgItemMessageW(Hwnd(), id, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.contact.Get()), TRUE);
   }
   ::SendDlgItemMessageW(Hwnd(), kProductLine, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.product.Get()), TRUE);
+}
+
+// The logo's static loaded bitmap 146 from the template; not every static
+// control frees what it loaded (Wine's keeps it, and a copy), so the dialog
+// takes the picture back and deletes it, which is right wherever it runs.
+void myabout::ReleaseLogo() {
+  for (HWND child = ::GetWindow(Hwnd(), GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) continue;
+    win::UniqueBitmap shown(reinterpret_cast<HBITMAP>(
+        ::SendMessageW(child, STM_SETIMAGE, IMAGE_BITMAP, 0)));
+  }
 }
 
 LRESULT myabout::OnCtlColor(UINT message, HDC dc, HWND control) {

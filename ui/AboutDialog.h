@@ -13,6 +13,7 @@ class myabout : public fw::CDialog {
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
   BOOL OnInitDialog() override;
+  bool OnCommand(WORD id, WORD code, HWND control) override;
 
  private:
   // Made on the first paint, given to the fields; they outlive the window
@@ -22,6 +23,7 @@ class myabout : public fw::CDialog {
     win::UniqueFont product;  // 1018
   };
   void OnPaint();
+  void ReleaseLogo();
   LRESULT OnCtlColor(UINT message, HDC dc, HWND control);
 
   FieldFonts fonts_;

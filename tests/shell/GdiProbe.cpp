@@ -107,12 +107,24 @@ long GdiProbe::Objects() {
   return live;
 }
 
+std::string GdiProbe::Histogram() {
+  std::vector<HandleEntry> entries(kTableSlots);
+  if (!Read(table_, entries.data(), entries.size() * sizeof(HandleEntry))) return "unreadable";
+  long counts[256] = {};
+  for (const HandleEntry& e : entries) counts[e.type] += 1;
+  std::string text;
+  for (int t = 1; t < 256; ++t) {
+    if (counts[t]) text += std::to_string(t) + ":" + std::to_string(counts[t]) + " ";
+  }
+  return text;
+}
+
 bool GdiProbe::ReadFont(HFONT font, LOGFONTW* out) {
   const size_t slot = LOWORD(reinterpret_cast<uintptr_t>(font));
   HandleEntry entry = {};
   if (!Read(table_ + slot * sizeof(HandleEntry), &entry, sizeof(entry)) || entry.type != kFontType) return false;
   // The object begins with a small header, then the LOGFONTW it was made from.
-  unsigned char object[256];
+  unsigned char object[128];
   if (!Read(entry.object, object, sizeof(object))) return false;
   for (size_t at = 0; at + sizeof(LOGFONTW) <= sizeof(object); at += 4) {
     LOGFONTW candidate;
@@ -123,6 +135,22 @@ bool GdiProbe::ReadFont(HFONT font, LOGFONTW* out) {
                            candidate.lfHeight != 0 && candidate.lfHeight > -200 && candidate.lfHeight < 200;
     if (plausible) {
       *out = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool GdiProbe::ControlFont(HWND control, LOGFONTW* out) {
+  const uint64_t state = static_cast<uint64_t>(static_cast<uintptr_t>(::GetWindowLongPtrW(control, 0)));
+  uint32_t words[128];
+  if (state == 0 || !Read(state, words, sizeof(words))) return false;
+  std::vector<HandleEntry> entries(kTableSlots);
+  if (!Read(table_, entries.data(), entries.size() * sizeof(HandleEntry))) return false;
+  for (uint32_t word : words) {
+    const size_t slot = word & 0xFFFF;
+    const HandleEntry& e = entries[slot];
+    if (e.type == kFontType && (word >> 16) == e.unique && ReadFont(reinterpret_cast<HFONT>(static_cast<uintptr_t>(word)), out)) {
       return true;
     }
   }

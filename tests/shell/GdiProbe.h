@@ -20,10 +20,17 @@ class GdiProbe {
   bool Ready() const { return process_ != nullptr && (useGuiResources_ || table_ != 0); }
   // The process's live GDI objects; -1 when they cannot be read.
   long Objects();
+  // Live objects by type (handle table only), for messages: "type:count ...".
+  std::string Histogram();
   // How the count is taken, for messages.
   const char* Method() const { return useGuiResources_ ? "GetGuiResources" : "GDI handle table"; }
-  // The LOGFONTW of a font handle of that process (from WM_GETFONT). Needs the handle table.
+  // The LOGFONTW of a font handle of that process. Needs the handle table.
   bool ReadFont(HFONT font, LOGFONTW* out);
+  // The font a control of that process draws with. WM_GETFONT does not cross
+  // processes under Wine 8 (it answers 0), so this looks for a live font
+  // handle of the process in the control's own state, which its window's
+  // first extra value points to.
+  bool ControlFont(HWND control, LOGFONTW* out);
 
  private:
   bool Read(unsigned long long address, void* buffer, size_t size);
