@@ -9,9 +9,6 @@ for prefix in win7 winxp; do
   drive_c=$(PURLO_PREFIX=$prefix "$sandbox" --drive-c)
   mkdir -p "$drive_c/purlo"
   cp -f "$cli" "$drive_c/purlo/purlo-cli.exe"
-  # No window manager runs on the test display: with Wine's default "managed"
-  # top-level windows every destroyed dialog waits about 2 s for one.
-  PURLO_PREFIX=$prefix "$sandbox" --wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 
   # Each case gets its own set: a root holding links to canaries outside it.
   links=$drive_c/links
