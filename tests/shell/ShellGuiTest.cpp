@@ -14,12 +14,13 @@
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
 #include "win/Text.h"
-#include "tests/shell/ShellDriver.h"
+#include "tests/support/Gui.h"
+#include "tests/support/GuiTest.h"
+#include "tests/support/Resources.h"
 
 namespace {
 
 using namespace testing_support;
-using namespace shellgui;
 
 const wchar_t kCaption[] = L"Purlo Beta";
 const wchar_t kInstalled[] = L"C:\\purlo-shell\\bin\\Purlo.exe";
@@ -36,47 +37,6 @@ bool IsWarm(uint32_t rgb) { return Red(rgb) > 100 && Red(rgb) - Blue(rgb) > 80; 
 
 bool IsBlue(uint32_t rgb) { return Blue(rgb) > 190 && Red(rgb) < 90 && Green(rgb) < 90; }
 
-HWND WaitForWindow(DWORD pid, const std::wstring& caption, DWORD timeoutMs) {
-  HWND found = nullptr;
-  WaitUntil([&] {
-    for (HWND w : TopLevelWindows(pid)) {
-      if (ClassName(w) == L"#32770" && Text(w) == caption) found = w;
-    }
-    return found != nullptr;
-  }, timeoutMs);
-  return found;
-}
-
-// Purlo.exe running for one test; ended (closed, else terminated) with it.
-class AppUnderTest {
- public:
-  ~AppUnderTest() { End(); }
-  bool Start(const std::wstring& program, const std::wstring& caption, const std::wstring& currentFolder = L"") {
-    End();
-    main_ = StartPastNotice(process_, program, caption, currentFolder);
-    return main_ != nullptr;
-  }
-  HWND StartAndWaitForNotice(const std::wstring& program) {
-    End();
-    if (!process_.Start(program, L"")) return nullptr;
-    HWND notice = nullptr;
-    WaitUntil([&] { return !process_.Running() || (notice = FindNotice(process_.Id())) != nullptr; }, 20000);
-    return notice;
-  }
-  void End() {
-    process_.End(main_);
-    main_ = nullptr;
-  }
-  HWND Main() const { return main_; }
-  DWORD Pid() const { return process_.Id(); }
-  HWND Control(int id) const { return ::GetDlgItem(main_, id); }
-  Process& process() { return process_; }
-
- private:
-  Process process_;
-  HWND main_ = nullptr;
-};
-
 HWND FindAbout(DWORD pid) {
   for (HWND w : TopLevelWindows(pid)) {
     if (ClassName(w) == L"#32770" && Control(w, 1018) != nullptr && Control(w, 1015) != nullptr) return w;
@@ -84,11 +44,10 @@ HWND FindAbout(DWORD pid) {
   return nullptr;
 }
 
-class Shell : public ::testing::Test {
+class Shell : public GuiTest {
  protected:
   void SetUp() override {
-    wchar_t display[64] = {};
-    ASSERT_GT(::GetEnvironmentVariableW(L"DISPLAY", display, 64), 0u) << "Wine's windows need an X display";
+    GuiTest::SetUp();
     ASSERT_TRUE(Exists(kInstalled)) << "prepare_shell puts Purlo.exe there";
     ClearOpenedAddresses();
   }
@@ -134,20 +93,15 @@ class Shell : public ::testing::Test {
   }
   bool CloseAbout(HWND about) { return Click(Control(about, 1012)) && WaitUntil([&] { return FindAbout(app.Pid()) == nullptr; }, 5000); }
 
-  // A picture of the window's client area for a person to look at.
-  void Screenshot(const std::wstring& suffix, HWND window) {
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    CaptureClient(window).SaveBmp(ScreenshotFolder() + L"\\" + Wide(info->name()) + L"-" + suffix + L".bmp");
-  }
-
   TestFolder folder{L"shell-gui"};
-  AppUnderTest app;
 };
 
 // ---- the notice -----------------------------------------------------------
 
 TEST_F(Shell, NoticeTemplateHoldsItsTextsAndButtons) {
-  const DialogTemplate t = ReadDialog(kInstalled, 9);
+  ResourceFile exe(kInstalled);
+  ASSERT_TRUE(exe.Opened());
+  const DialogTemplate t = exe.Dialog(9);
   ASSERT_TRUE(t.found);
   EXPECT_EQ(t.cx, 241);
   EXPECT_EQ(t.cy, 126);
@@ -210,11 +164,11 @@ TEST_F(Shell, StartButtonAndEscapeBothContinueIntoTheMainDialog) {
     // No main window is visible while the notice is up.
     for (HWND w : TopLevelWindows(app.Pid())) EXPECT_NE(Text(w), kCaption);
     if (escape) {
-      ASSERT_TRUE(PressKey(notice, VK_ESCAPE));
+      ASSERT_TRUE(PressEscape(notice));
     } else {
       ASSERT_TRUE(Click(Control(notice, 1011)));
     }
-    HWND main = WaitForWindow(app.Pid(), kCaption, 10000);
+    HWND main = WaitForWindow(app.Pid(), L"#32770", kCaption, 10000);
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(app.process().Running());
     EXPECT_TRUE(WaitUntil([&] { return UpdaterRuns(App()).size() == 1; }, 5000));
@@ -332,7 +286,7 @@ TEST_F(Shell, DecoyUpdatersInTheCurrentFolderAndOnPathNeverRun) {
   std::wstring oldPath(32767, L'\0');
   oldPath.resize(::GetEnvironmentVariableW(L"PATH", &oldPath[0], 32767));
   ::SetEnvironmentVariableW(L"PATH", (folder / L"onpath;" + oldPath).c_str());
-  const bool started = app.Start(program, kCaption, folder / L"cwd");
+  const bool started = app.Start(program, kCaption, L"", 20000, folder / L"cwd");
   ::SetEnvironmentVariableW(L"PATH", oldPath.c_str());
   ASSERT_TRUE(started);
   ::Sleep(1500);
@@ -344,7 +298,9 @@ TEST_F(Shell, DecoyUpdatersInTheCurrentFolderAndOnPathNeverRun) {
 // ---- the About dialog ---------------------------------------------------------
 
 TEST_F(Shell, AboutTemplateHoldsTheControlsInOrder) {
-  const DialogTemplate t = ReadDialog(kInstalled, 144);
+  ResourceFile exe(kInstalled);
+  ASSERT_TRUE(exe.Opened());
+  const DialogTemplate t = exe.Dialog(144);
   ASSERT_TRUE(t.found);
   EXPECT_EQ(t.cx, 213);
   EXPECT_EQ(t.cy, 222);
@@ -396,8 +352,8 @@ TEST_F(Shell, AboutTemplateHoldsTheControlsInOrder) {
   }
   EXPECT_EQ(t.controls[9].style & (BS_TYPEMASK | WS_TABSTOP), DWORD(BS_DEFPUSHBUTTON | WS_TABSTOP));
   EXPECT_EQ(t.controls[10].style & BS_TYPEMASK, DWORD(BS_GROUPBOX));
-  const BitmapInfo logo = ReadBitmap(kInstalled, 146);
-  EXPECT_TRUE(logo.found);
+  const BitmapInfo logo = exe.Bitmap(146);
+  EXPECT_TRUE(logo.found && logo.loads);
   EXPECT_EQ(logo.width, 256);
   EXPECT_EQ(logo.height, 128);
   EXPECT_EQ(logo.bitCount, 32);
