@@ -173,6 +173,8 @@ TEST_F(Shell, StartButtonAndEscapeBothContinueIntoTheMainDialog) {
     EXPECT_TRUE(app.process().Running());
     EXPECT_TRUE(WaitUntil([&] { return UpdaterRuns(App()).size() == 1; }, 5000));
     if (!escape) Screenshot(L"main", main);
+    RequestClose(main);  // the close box
+    EXPECT_TRUE(app.process().WaitForExit(5000));
     app.End();
   }
 }
