@@ -7,7 +7,9 @@
 #include "res/resource.h"
 #include "ui/AppMessages.h"
 #include "ui/CategoryItems.h"
+#include "ui/DutyAssert.h"
 #include "ui/SelectionCommands.h"
+#include "ui/UpdateCheck.h"
 
 namespace ui {
 
@@ -75,6 +77,10 @@ BOOL CPurloDlg::OnInitDialog() {
   purlo::WindowsMajorVersion = purlo::MajorVersionFromGetVersion();
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+  // "放　弃" ends the process from inside the notice; its result is not looked at.
+  CDutyAssert notice(Hwnd());
+  notice.DoModal();
+  purlo::StartUpdateCheck(Hwnd());
   tree_.ModifyStyle(0, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_CHECKBOXES | TVS_TRACKSELECT);
   ::ShowWindow(GetDlgItem(IDC_BANNER_STILL), SW_HIDE);
   ::SetTimer(Hwnd(), kBannerTimer, kBannerDelay, nullptr);
@@ -112,7 +118,12 @@ bool CPurloDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
       OnAsk(*question);
       return true;
     }
-    default: return fw::CDialog::OnMessage(message, wParam, lParam, result);
+    default:
+      if (message == purlo::UpdateAvailableMessage()) {
+        upgrade_.OnUpdateAvailable(Hwnd());
+        return true;
+      }
+      return fw::CDialog::OnMessage(message, wParam, lParam, result);
   }
 }
 
@@ -124,6 +135,7 @@ bool CPurloDlg::OnCommand(WORD id, WORD code, HWND control) {
       case IDC_START_SCAN: OnStartScan(); return true;
       case IDC_SWEEP_NOW: OnSweepNow(); return true;
       case IDC_RECOMMENDED: SelectRecommended(tree_); return true;
+      case IDC_ABOUT: upgrade_.OnAbout(Hwnd()); return true;
       default: break;
     }
   }
@@ -143,10 +155,13 @@ void CPurloDlg::OnTimer(UINT_PTR id) {
     ::KillTimer(Hwnd(), kBannerTimer);
   } else if (id == kPathTimer) {
     ShowLatestPath();
+  } else if (id == purlo::UpgradeHint::kFlashTimer) {
+    upgrade_.OnFlashTimer(Hwnd());
   }
 }
 
 void CPurloDlg::OnDestroy() {
+  purlo::DetachUpdateTarget(Hwnd());
   BeginShutdown();
   window_ = nullptr;
 }

@@ -17,6 +17,7 @@
 #include "engine/scan/SystemLookups.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
+#include "ui/UpgradeHint.h"
 #include "win/Handles.h"
 
 namespace ui {
@@ -93,6 +94,8 @@ class CPurloDlg : public fw::CDialog, public purlo::RunView {
   fw::CEdit status_;
   fw::CButton sweepNow_;
   fw::CStatic bannerAnimation_;
+  // The flash-phase and update-available flags, and what the About button does with them.
+  purlo::UpgradeHint upgrade_;
 
   purlo::WindowsLookups lookups_;
   DWORD uiThread_;

@@ -106,7 +106,10 @@ def write_bmp(path, img, bpp):
         row = bytearray()
         for x in range(w):
             r, g, b, a = px[x, y]
-            row += bytes((b, g, r)) if bpp == 24 else bytes((b, g, r, 255))
+            # BI_RGB leaves the fourth byte unused: keep it 0. A non-zero one
+            # makes the common controls' static take the picture for an alpha
+            # bitmap and keep a premultiplied copy, which Wine's never frees.
+            row += bytes((b, g, r)) if bpp == 24 else bytes((b, g, r, 0))
         row += b"\0" * (stride - len(row))
         rows.append(bytes(row))
     bits = b"".join(rows)

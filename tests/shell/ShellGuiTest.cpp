@@ -1,0 +1,450 @@
+// The shell around the dialog as a person meets it: the real Purlo.exe, a copy
+// per test in its own folder with the stand-in updater beside it (or not), the
+// notice, the About button and its flash, the About dialog.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+#include <iterator>
+
+#include "tests/shell/GdiProbe.h"
+#include "tests/shell/ShellFixtures.h"
+#include "tests/support/CliRun.h"
+#include "tests/support/Fixtures.h"
+#include "win/Text.h"
+#include "tests/support/Gui.h"
+#include "tests/support/GuiTest.h"
+#include "tests/support/Resources.h"
+
+namespace {
+
+using namespace testing_support;
+
+const wchar_t kCaption[] = L"Purlo Beta";
+const wchar_t kInstalled[] = L"C:\\purlo-shell\\bin\\Purlo.exe";
+const std::wstring kLinePrefix = L"ovupdate.exe Q00000042 v1.4 ";
+const std::wstring kPage = L"http:\\\\www.example.com\\Q00000042";
+const std::wstring kTemplateAboutText = L"关　于";
+const std::wstring kRestoredAboutText = L"　关　于　";
+constexpr int kAbout = 1019;
+constexpr int kAboutCycles = 50;
+
+// A flash frame is yellow characters on red, edge to edge: warm pixels, which
+// the grey button with its dark text has none of.
+bool IsWarm(uint32_t rgb) { return Red(rgb) > 100 && Red(rgb) - Blue(rgb) > 80; }
+
+bool IsBlue(uint32_t rgb) { return Blue(rgb) > 190 && Red(rgb) < 90 && Green(rgb) < 90; }
+
+HWND FindAbout(DWORD pid) {
+  for (HWND w : TopLevelWindows(pid)) {
+    if (ClassName(w) == L"#32770" && Control(w, 1018) != nullptr && Control(w, 1015) != nullptr) return w;
+  }
+  return nullptr;
+}
+
+class Shell : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    ASSERT_TRUE(Exists(kInstalled)) << "prepare_shell puts Purlo.exe there";
+    ClearOpenedAddresses();
+  }
+
+  // A copy of Purlo.exe under `name` in a folder of its own; the updater beside it when asked.
+  std::wstring Install(const std::wstring& name = L"Purlo.exe") {
+    const std::wstring program = folder / (L"app\\" + name);
+    CopyInto(kInstalled, program);
+    return program;
+  }
+  std::wstring App() const { return folder / L"app"; }
+
+  // Share of the About button's pixels that are warm, in percent.
+  int WarmShare() {
+    HWND button = app.Control(kAbout);
+    const Capture c = CaptureClient(button);
+    if (c.Empty()) return -1;
+    const RECT all = {0, 0, c.width, c.height};
+    return c.Count(all, IsWarm) * 100 / (c.width * c.height);
+  }
+
+  // Samples the button every 40 ms: the times (ms from the first sample) at
+  // which it turned from text to flash or back.
+  std::vector<DWORD> FlashChanges(DWORD milliseconds, int* flashSamples, int* textSamples) {
+    std::vector<DWORD> changes;
+    *flashSamples = *textSamples = 0;
+    const DWORD start = ::GetTickCount();
+    int last = -1;
+    while (::GetTickCount() - start < milliseconds) {
+      const int flash = WarmShare() > 50 ? 1 : 0;
+      (flash ? *flashSamples : *textSamples) += 1;
+      if (last != -1 && flash != last) changes.push_back(::GetTickCount() - start);
+      last = flash;
+      ::Sleep(40);
+    }
+    return changes;
+  }
+
+  bool OpenAbout(HWND* about) {
+    if (!Click(app.Control(kAbout))) return false;
+    *about = nullptr;
+    return WaitUntil([&] { return (*about = FindAbout(app.Pid())) != nullptr; }, 5000);
+  }
+  bool CloseAbout(HWND about) { return Click(Control(about, 1012)) && WaitUntil([&] { return FindAbout(app.Pid()) == nullptr; }, 5000); }
+
+  TestFolder folder{L"shell-gui"};
+};
+
+// ---- the notice -----------------------------------------------------------
+
+TEST_F(Shell, NoticeTemplateHoldsItsTextsAndButtons) {
+  ResourceFile exe(kInstalled);
+  ASSERT_TRUE(exe.Opened());
+  const DialogTemplate t = exe.Dialog(9);
+  ASSERT_TRUE(t.found);
+  EXPECT_EQ(t.cx, 241);
+  EXPECT_EQ(t.cy, 126);
+  EXPECT_EQ(t.style & (WS_POPUP | DS_MODALFRAME), DWORD(WS_POPUP | DS_MODALFRAME));
+  EXPECT_EQ(t.style & WS_CAPTION, 0u);
+  EXPECT_EQ(t.font, L"MS Shell Dlg");
+  EXPECT_EQ(t.pointSize, 8);
+  ASSERT_EQ(t.controls.size(), 5u);
+  const std::wstring body =
+      L"　　本程序可以清理系统垃圾，加快系统运行速度。若您在使用过程中遇到问题请及时与我方技术支持部门联系，以确保您的正常使用与该程序的完善。";
+  EXPECT_EQ(body.size(), 67u);
+  EXPECT_EQ(t.controls[0].text, L"说明");
+  EXPECT_EQ(t.controls[0].style & (SS_TYPEMASK | WS_GROUP), DWORD(SS_CENTER | WS_GROUP));
+  EXPECT_EQ(t.controls[1].text, body);
+  EXPECT_EQ(t.controls[1].style & (SS_TYPEMASK | WS_GROUP), DWORD(SS_LEFT | WS_GROUP));
+  EXPECT_EQ(t.controls[2].id, 1011);
+  EXPECT_EQ(t.controls[2].text, L"开　始");
+  EXPECT_EQ(t.controls[2].style & (BS_TYPEMASK | WS_TABSTOP), DWORD(BS_DEFPUSHBUTTON | WS_TABSTOP));
+  EXPECT_EQ(t.controls[3].id, 1012);
+  EXPECT_EQ(t.controls[3].text, L"放　弃");
+  EXPECT_EQ(t.controls[3].style & (BS_TYPEMASK | WS_TABSTOP), DWORD(BS_PUSHBUTTON | WS_TABSTOP));
+  EXPECT_EQ(t.controls[4].style & BS_TYPEMASK, DWORD(BS_GROUPBOX));
+  const short boxes[5][4] = {{92, 17, 56, 13}, {28, 41, 184, 48}, {46, 96, 50, 14}, {146, 96, 50, 14}, {7, 3, 227, 116}};
+  for (int i = 0; i < 5; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(t.controls[i].x, boxes[i][0]);
+    EXPECT_EQ(t.controls[i].y, boxes[i][1]);
+    EXPECT_EQ(t.controls[i].cx, boxes[i][2]);
+    EXPECT_EQ(t.controls[i].cy, boxes[i][3]);
+  }
+}
+
+TEST_F(Shell, GiveUpEndsTheProcessWithCode1BeforeTheMainWindowAndTheUpdater) {
+  PlaceUpdater(App(), 100);
+  HWND notice = app.StartAndWaitForNotice(Install());
+  ASSERT_NE(notice, nullptr);
+  EXPECT_EQ(Text(Control(notice, 1012)), L"放　弃");
+  ::Sleep(500);
+  EXPECT_TRUE(UpdaterRuns(App()).empty()) << "the update check starts only after the notice";
+  ASSERT_TRUE(Click(Control(notice, 1012)));
+  bool mainShown = false;
+  WaitUntil([&] {
+    for (HWND w : TopLevelWindows(app.Pid())) mainShown |= Text(w) == kCaption;
+    return !app.process().Running();
+  }, 5000);
+  ASSERT_TRUE(app.process().WaitForExit(1000));
+  EXPECT_EQ(app.process().ExitCode(), 1u);
+  EXPECT_FALSE(mainShown);
+  EXPECT_TRUE(UpdaterRuns(App()).empty());
+}
+
+TEST_F(Shell, StartButtonAndEscapeBothContinueIntoTheMainDialog) {
+  PlaceUpdater(App(), 7);
+  const std::wstring program = Install();
+  for (bool escape : {false, true}) {
+    SCOPED_TRACE(escape ? "Esc" : "开　始");
+    ::DeleteFileW((App() + L"\\ovupdate.log").c_str());
+    HWND notice = app.StartAndWaitForNotice(program);
+    ASSERT_NE(notice, nullptr);
+    // No main window is visible while the notice is up.
+    for (HWND w : TopLevelWindows(app.Pid())) EXPECT_NE(Text(w), kCaption);
+    if (escape) {
+      ASSERT_TRUE(PressEscape(notice));
+    } else {
+      ASSERT_TRUE(Click(Control(notice, 1011)));
+    }
+    HWND main = WaitForWindow(app.Pid(), L"#32770", kCaption, 10000);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(app.process().Running());
+    EXPECT_TRUE(WaitUntil([&] { return UpdaterRuns(App()).size() == 1; }, 5000));
+    if (!escape) Screenshot(L"main", main);
+    RequestClose(main);  // the close box
+    EXPECT_TRUE(app.process().WaitForExit(5000));
+    app.End();
+  }
+}
+
+// ---- the update check -------------------------------------------------------
+
+TEST_F(Shell, UpdaterGetsTheCommandLineWithTheProgramFileNameAsNamed) {
+  PlaceUpdater(App(), 0);
+  for (const std::wstring name : {L"Purlo.exe", L"净化 工具 Copy.EXE"}) {
+    SCOPED_TRACE(Narrow(name));
+    const std::wstring program = Install(name);
+    ::DeleteFileW((App() + L"\\ovupdate.log").c_str());
+    ASSERT_TRUE(app.Start(program, kCaption));
+    ASSERT_TRUE(WaitUntil([&] { return UpdaterEnded(App()) && !UpdaterRuns(App()).empty(); }, 5000));
+    const auto runs = UpdaterRuns(App());
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0], kLinePrefix + name);
+    app.End();
+    ::DeleteFileW(program.c_str());
+  }
+  // Started by a path spelled in other case, the line still spells the file as it is named.
+  Install(L"Purlo-Renamed.exe");
+  ::DeleteFileW((App() + L"\\ovupdate.log").c_str());
+  ASSERT_TRUE(app.Start(App() + L"\\purlo-renamed.EXE", kCaption));
+  ASSERT_TRUE(WaitUntil([&] { return !UpdaterRuns(App()).empty(); }, 5000));
+  EXPECT_EQ(UpdaterRuns(App())[0], kLinePrefix + L"Purlo-Renamed.exe");
+}
+
+TEST_F(Shell, Code100FlashesTheAboutButtonUntilAboutOpensThePageOnce) {
+  PlaceUpdater(App(), 100, 1500);
+  ASSERT_TRUE(app.Start(Install(), kCaption));
+  HWND about = app.Control(kAbout);
+  ASSERT_NE(about, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return UpdaterEnded(App()); }, 10000));
+  const DWORD ended = ::GetTickCount();
+  ASSERT_TRUE(WaitUntil([&] { return Text(about) == kRestoredAboutText; }, 2000, 10));
+  const DWORD firstTick = ::GetTickCount() - ended;
+  EXPECT_LE(firstTick, 700u) << "timer 1 is armed when the updater ends and ticks every 500 ms";
+
+  int flashSamples = 0, textSamples = 0;
+  const auto changes = FlashChanges(2600, &flashSamples, &textSamples);
+  EXPECT_GT(flashSamples, 5);
+  EXPECT_GT(textSamples, 5);
+  ASSERT_GE(changes.size(), 3u);
+  for (size_t i = 1; i < changes.size(); ++i) {
+    const DWORD gap = changes[i] - changes[i - 1];
+    EXPECT_GE(gap, 350u);
+    EXPECT_LE(gap, 700u);
+  }
+  // Both halves as pictures: the frame, then the text.
+  ASSERT_TRUE(WaitUntil([&] { return WarmShare() > 50; }, 1500, 10));
+  Screenshot(L"flash", app.Main());
+  ASSERT_TRUE(WaitUntil([&] { return WarmShare() < 5; }, 1500, 10));
+  Screenshot(L"text", app.Main());
+  EXPECT_TRUE(OpenedAddresses().empty());
+
+  HWND box = nullptr;
+  ASSERT_TRUE(OpenAbout(&box));
+  // The page was asked for before the About dialog showed; its handler writes a moment later.
+  EXPECT_EQ(Text(about), kRestoredAboutText);
+  EXPECT_TRUE(WaitUntil([] { return !OpenedAddresses().empty(); }, 3000));
+  EXPECT_EQ(OpenedAddresses(), std::vector<std::wstring>{kPage});
+  ASSERT_TRUE(CloseAbout(box));
+  // No more flashing, the text stays.
+  FlashChanges(1200, &flashSamples, &textSamples);
+  EXPECT_EQ(flashSamples, 0);
+  EXPECT_EQ(Text(about), kRestoredAboutText);
+  ASSERT_TRUE(OpenAbout(&box));
+  ASSERT_TRUE(CloseAbout(box));
+  ::Sleep(300);
+  EXPECT_EQ(OpenedAddresses().size(), 1u);
+}
+
+TEST_F(Shell, Code101OpensThePageOnceAtStartAndNeverFlashes) {
+  PlaceUpdater(App(), 101);
+  ASSERT_TRUE(app.Start(Install(), kCaption));
+  ASSERT_TRUE(WaitUntil([&] { return !OpenedAddresses().empty(); }, 5000));
+  int flashSamples = 0, textSamples = 0;
+  FlashChanges(1500, &flashSamples, &textSamples);
+  EXPECT_EQ(flashSamples, 0);
+  EXPECT_EQ(Text(app.Control(kAbout)), kTemplateAboutText);
+  HWND box = nullptr;
+  ASSERT_TRUE(OpenAbout(&box));
+  ASSERT_TRUE(CloseAbout(box));
+  ::Sleep(300);
+  EXPECT_EQ(OpenedAddresses(), std::vector<std::wstring>{kPage});
+}
+
+TEST_F(Shell, OtherCodesAndNoUpdaterChangeNothing) {
+  for (int code : {0, 99, 102, -1}) {
+    SCOPED_TRACE(code);
+    EmptyFolder(folder.Path());
+    if (code >= 0) PlaceUpdater(App(), static_cast<unsigned>(code));
+    ASSERT_TRUE(app.Start(Install(), kCaption));
+    if (code >= 0) {
+      ASSERT_TRUE(WaitUntil([&] { return UpdaterEnded(App()); }, 5000));
+    }
+    int flashSamples = 0, textSamples = 0;
+    FlashChanges(1200, &flashSamples, &textSamples);
+    EXPECT_EQ(flashSamples, 0);
+    EXPECT_EQ(Text(app.Control(kAbout)), kTemplateAboutText);
+    EXPECT_TRUE(OpenedAddresses().empty());
+    app.End();
+  }
+}
+
+TEST_F(Shell, DecoyUpdatersInTheCurrentFolderAndOnPathNeverRun) {
+  PlaceUpdater(folder / L"cwd", 101);
+  PlaceUpdater(folder / L"onpath", 101);
+  const std::wstring program = Install();
+  std::wstring oldPath(32767, L'\0');
+  oldPath.resize(::GetEnvironmentVariableW(L"PATH", &oldPath[0], 32767));
+  ::SetEnvironmentVariableW(L"PATH", (folder / L"onpath;" + oldPath).c_str());
+  const bool started = app.Start(program, kCaption, L"", 20000, folder / L"cwd");
+  ::SetEnvironmentVariableW(L"PATH", oldPath.c_str());
+  ASSERT_TRUE(started);
+  ::Sleep(1500);
+  EXPECT_TRUE(UpdaterRuns(folder / L"cwd").empty());
+  EXPECT_TRUE(UpdaterRuns(folder / L"onpath").empty());
+  EXPECT_TRUE(OpenedAddresses().empty());
+}
+
+// ---- the About dialog ---------------------------------------------------------
+
+TEST_F(Shell, AboutTemplateHoldsTheControlsInOrder) {
+  ResourceFile exe(kInstalled);
+  ASSERT_TRUE(exe.Opened());
+  const DialogTemplate t = exe.Dialog(144);
+  ASSERT_TRUE(t.found);
+  EXPECT_EQ(t.cx, 213);
+  EXPECT_EQ(t.cy, 222);
+  EXPECT_EQ(t.style & (WS_POPUP | DS_MODALFRAME | WS_SYSMENU), DWORD(WS_POPUP | DS_MODALFRAME | WS_SYSMENU));
+  EXPECT_EQ(t.style & WS_CAPTION, 0u);
+  EXPECT_EQ(t.font, L"MS Shell Dlg");
+  EXPECT_EQ(t.pointSize, 8);
+  struct Expected {
+    int id;
+    const wchar_t* cls;
+    const wchar_t* text;
+    short x, y, cx, cy;
+  };
+  const Expected expected[] = {
+      {-1, L"Static", L"", 20, 12, 171, 79},
+      {1018, L"Static", L"Purlo\n程序版本：V1.4", 17, 101, 179, 18},
+      {-1, L"Static", nullptr, 17, 126, 185, 18},
+      {-1, L"Static", L"技术支持信箱", 17, 152, 52, 8},
+      {-1, L"Static", L"样本上报信箱", 17, 168, 52, 8},
+      {-1, L"Static", L"Orvane网址", 17, 184, 52, 8},
+      {1015, L"Edit", L"", 72, 152, 124, 12},
+      {1016, L"Edit", L"", 72, 168, 124, 12},
+      {1017, L"Edit", L"", 72, 183, 124, 12},
+      {1012, L"Button", L"确  定", 81, 204, 50, 14},
+      {-1, L"Button", L"", 6, 90, 200, 111},
+  };
+  ASSERT_EQ(t.controls.size(), std::size(expected));
+  for (size_t i = 0; i < t.controls.size(); ++i) {
+    const DialogControl& c = t.controls[i];
+    SCOPED_TRACE(i);
+    EXPECT_EQ(c.id, expected[i].id);
+    EXPECT_EQ(win::ToUpper(c.className), win::ToUpper(expected[i].cls));  // class names ignore case
+    if (expected[i].text) {
+      EXPECT_EQ(c.text, expected[i].text);
+    }
+    EXPECT_EQ(c.x, expected[i].x);
+    EXPECT_EQ(c.y, expected[i].y);
+    EXPECT_EQ(c.cx, expected[i].cx);
+    EXPECT_EQ(c.cy, expected[i].cy);
+  }
+  EXPECT_EQ(t.controls[0].textOrdinal, 146);
+  EXPECT_EQ(t.controls[0].style & SS_TYPEMASK, DWORD(SS_BITMAP));
+  EXPECT_NE(t.controls[2].text.find(L'\n'), std::wstring::npos) << "two lines";
+  for (int i : {1, 2}) EXPECT_EQ(t.controls[i].style & (SS_TYPEMASK | WS_GROUP), DWORD(SS_CENTER | WS_GROUP));
+  for (int i : {3, 4, 5}) EXPECT_EQ(t.controls[i].style & (SS_TYPEMASK | WS_GROUP), DWORD(SS_LEFT | WS_GROUP));
+  for (int i : {6, 7, 8}) {
+    EXPECT_TRUE(t.controls[i].style & ES_READONLY);
+    EXPECT_FALSE(t.controls[i].style & (WS_BORDER | WS_TABSTOP));
+  }
+  EXPECT_EQ(t.controls[9].style & (BS_TYPEMASK | WS_TABSTOP), DWORD(BS_DEFPUSHBUTTON | WS_TABSTOP));
+  EXPECT_EQ(t.controls[10].style & BS_TYPEMASK, DWORD(BS_GROUPBOX));
+  const BitmapInfo logo = exe.Bitmap(146);
+  EXPECT_TRUE(logo.found && logo.loads);
+  EXPECT_EQ(logo.width, 256);
+  EXPECT_EQ(logo.height, 128);
+  EXPECT_EQ(logo.bitCount, 32);
+}
+
+TEST_F(Shell, AboutFieldsAreBlueUnderlined12CellSongtiAndTheProductLineBold) {
+  ASSERT_TRUE(app.Start(Install(), kCaption));
+  HWND box = nullptr;
+  ASSERT_TRUE(OpenAbout(&box));
+  // The fonts arrive with the first paint.
+  GdiProbe gdi(app.Pid());
+  ASSERT_TRUE(gdi.Ready());
+  LOGFONTW product = {};
+  ASSERT_TRUE(WaitUntil([&] { return gdi.ControlFont(Control(box, 1018), &product) && product.lfWeight == 700; }, 5000));
+  EXPECT_EQ(Text(Control(box, 1015)), L"support@example.com");
+  EXPECT_EQ(Text(Control(box, 1016)), L"samples@example.com");
+  EXPECT_EQ(Text(Control(box, 1017)), L"http://www.example.com");
+  EXPECT_EQ(Text(Control(box, 1018)), L"Purlo\n程序版本：V1.4");
+
+  for (int id : {1015, 1016, 1017, 1018}) {
+    SCOPED_TRACE(id);
+    LOGFONTW font = {};
+    ASSERT_TRUE(gdi.ControlFont(Control(box, id), &font));
+    EXPECT_STREQ(font.lfFaceName, L"宋体");
+    EXPECT_EQ(font.lfHeight, 12);
+    EXPECT_EQ(font.lfWidth, 0);
+    EXPECT_EQ(font.lfWeight, id == 1018 ? 700 : 400);
+    EXPECT_EQ(font.lfUnderline, id == 1018 ? 0 : 1);
+    EXPECT_EQ(font.lfItalic, 0);
+    EXPECT_EQ(font.lfCharSet, DEFAULT_CHARSET);
+    EXPECT_EQ(font.lfQuality, CLEARTYPE_QUALITY);
+  }
+  // Blue text on the fields, and the underline: a run of blue pixels in one row.
+  const Capture shot = CaptureClient(box);
+  ASSERT_FALSE(shot.Empty());
+  Screenshot(L"about", box);
+  for (int id : {1015, 1016, 1017}) {
+    SCOPED_TRACE(id);
+    const RECT field = RectIn(box, Control(box, id));
+    const int blue = shot.Count(field, IsBlue);
+    EXPECT_GT(blue, 40);
+    int longestRun = 0;
+    for (int y = field.top; y < field.bottom; ++y) {
+      int run = 0;
+      for (int x = field.left; x < field.right; ++x) {
+        const uint32_t p = shot.At(x, y);
+        run = IsBlue(p) ? run + 1 : 0;
+        longestRun = std::max(longestRun, run);
+      }
+    }
+    EXPECT_GT(longestRun, 40) << "the underline";
+  }
+  // The product line is not blue.
+  EXPECT_LT(shot.Count(RectIn(box, Control(box, 1018)), IsBlue), 5);
+  ASSERT_TRUE(CloseAbout(box));
+}
+
+TEST_F(Shell, OpeningAndClosingAbout50TimesLeaksNoGdiObjects) {
+  // The probe counts for real: ten fonts of this process show as ten more.
+  {
+    GdiProbe self(::GetCurrentProcessId());
+    ASSERT_TRUE(self.Ready());
+    const long before = self.Objects();
+    HFONT fonts[10];
+    for (HFONT& f : fonts) f = ::CreateFontW(12, 0, 0, 0, 400, 0, 0, 0, 1, 0, 0, 0, 0, L"x");
+    EXPECT_EQ(self.Objects(), before + 10) << self.Method();
+    for (HFONT f : fonts) ::DeleteObject(f);
+    EXPECT_EQ(self.Objects(), before);
+  }
+  ASSERT_TRUE(app.Start(Install(), kCaption));
+  HWND box = nullptr;
+  ASSERT_TRUE(OpenAbout(&box));  // first use loads what stays loaded
+  ::Sleep(200);
+  ASSERT_TRUE(CloseAbout(box));
+  GdiProbe gdi(app.Pid());
+  ASSERT_TRUE(gdi.Ready());
+  const long before = gdi.Objects();
+  const std::string typesBefore = gdi.Histogram();
+  ASSERT_GT(before, 0);
+  for (int i = 0; i < kAboutCycles; ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_TRUE(OpenAbout(&box));
+    LOGFONTW font = {};
+    ASSERT_TRUE(WaitUntil([&] { return gdi.ControlFont(Control(box, 1015), &font) && font.lfUnderline; }, 3000))
+        << "painted with its fonts";
+    ASSERT_TRUE(CloseAbout(box));
+  }
+  ::Sleep(200);
+  EXPECT_EQ(gdi.Objects(), before) << gdi.Method() << "; by type before: " << typesBefore << "after: " << gdi.Histogram();
+}
+
+}  // namespace

@@ -1,0 +1,30 @@
+// The About dialog: logo, version, rights notice and the maker's addresses in
+// blue, underlined fields.
+#pragma once
+
+#include "framework/Dialog.h"
+#include "win/Gdi.h"
+
+class myabout : public fw::CDialog {
+ public:
+  static constexpr UINT kTemplate = 144;
+  explicit myabout(HWND parent = nullptr) : fw::CDialog(kTemplate, parent) {}
+
+ protected:
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  BOOL OnInitDialog() override;
+  bool OnCommand(WORD id, WORD code, HWND control) override;
+
+ private:
+  // Made on the first paint, given to the fields; they outlive the window
+  // (released with this object, after DialogBox has destroyed the controls).
+  struct FieldFonts {
+    win::UniqueFont contact;  // 1015-1017
+    win::UniqueFont product;  // 1018
+  };
+  void OnPaint();
+  void ReleaseLogo();
+  LRESULT OnCtlColor(UINT message, HDC dc, HWND control);
+
+  FieldFonts fonts_;
+};

@@ -1,0 +1,14 @@
+// The notice shown at every start, before the main window: "开　始" (or Esc)
+// continues, "放　弃" ends the program.
+#pragma once
+
+#include "framework/Dialog.h"
+
+class CDutyAssert : public fw::CDialog {
+ public:
+  static constexpr UINT kTemplate = 9;
+  explicit CDutyAssert(HWND parent = nullptr) : fw::CDialog(kTemplate, parent) {}
+
+ protected:
+  bool OnCommand(WORD id, WORD code, HWND control) override;
+};
