@@ -260,6 +260,16 @@ def main():
     if [(f["delay"], f["disposal"]) for f in frames] != [(5, 3), (0xFFFFFFFF, 0)]:
         fail(f"no-gce-after-gce: {[(f['delay'], f['disposal']) for f in frames]}")
 
+    # The banner resource as committed.
+    banner = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "res", "banner.gif")
+    blob = open(banner, "rb").read()
+    count, frames = walk(tool, banner)
+    reader = identify(banner)
+    want = [{"delay": 8, "disposal": "Background", "rect": (0, 0, 690, 109)}] * 20
+    if not (blob[:6] == b"GIF87a" and blob[10] & 0x87 == 0x87 and count == 20
+            and [as_reader_sees(f) for f in frames] == want and reader == want):
+        fail(f"banner.gif: {blob[:6]}, flags {blob[10]:#x}, {count} frames, walker {frames[:1]}, identify {reader[:1]}")
+
     print(f"walker vs identify: {checked_files} files, {checked_frames} frame files, {len(failures)} failures")
     return 1 if failures else 0
 
