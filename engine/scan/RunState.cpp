@@ -106,8 +106,18 @@ RunView* WorkerListStore::Owner() {
   return owner_;
 }
 
+// Monitors that have already ended are dropped here, so a long-lived dialog
+// does not collect one handle per run.
 void WorkerListStore::AddMonitor(HANDLE monitor) {
   win::Lock hold(lock_);
+  for (auto it = monitors_.begin(); it != monitors_.end();) {
+    if (::WaitForSingleObject(*it, 0) == WAIT_OBJECT_0) {
+      ::CloseHandle(*it);
+      it = monitors_.erase(it);
+    } else {
+      ++it;
+    }
+  }
   monitors_.push_back(monitor);
 }
 
@@ -121,6 +131,27 @@ void WorkerListStore::WaitForMonitors() {
     ::WaitForSingleObject(h, INFINITE);
     ::CloseHandle(h);
   }
+}
+
+bool WorkerListStore::WaitForThreads(DWORD milliseconds) {
+  std::vector<win::UniqueKernel> copies;
+  {
+    win::Lock hold(lock_);
+    const HANDLE self = ::GetCurrentProcess();
+    for (const std::vector<HANDLE>* list : {&handles_, &monitors_}) {
+      for (HANDLE h : *list) {
+        HANDLE copy = nullptr;
+        if (::DuplicateHandle(self, h, self, &copy, SYNCHRONIZE, FALSE, 0)) copies.emplace_back(copy);
+      }
+    }
+  }
+  const DWORD start = ::GetTickCount();
+  for (const win::UniqueKernel& thread : copies) {
+    const DWORD spent = ::GetTickCount() - start;
+    const DWORD left = spent < milliseconds ? milliseconds - spent : 0;
+    if (::WaitForSingleObject(thread.Get(), left) != WAIT_OBJECT_0) return false;
+  }
+  return true;
 }
 
 bool InitRunState() {

@@ -99,6 +99,10 @@ class WorkerListStore {
   void AddMonitor(HANDLE monitor);
   // Waits for every monitor started so far and closes their handles.
   void WaitForMonitors();
+  // For closing: waits at most `milliseconds` in all for the listed workers and
+  // every monitor; true when all of them have ended. Waits on copies of the
+  // handles, so a monitor may close its own meanwhile.
+  bool WaitForThreads(DWORD milliseconds);
 
  private:
   win::CriticalSection lock_{0x80000400};

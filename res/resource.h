@@ -1,0 +1,23 @@
+// Resource and control ids shared by the .rc files and the code.
+#pragma once
+
+#define IDR_MAINFRAME 4
+#define IDD_PURLO_DIALOG 102
+#define IDB_BANNER 142
+#define IDB_ABOUT 146
+#define IDB_UPGRADE1 153
+#define IDB_UPGRADE2 154
+#define IDB_UPGRADE3 155
+#define IDB_UPGRADE4 156
+#define IDB_UPGRADE5 157
+
+#define IDC_CATEGORY_TREE 1000
+#define IDC_SELECT_ALL 1001
+#define IDC_INVERT 1002
+#define IDC_START_SCAN 1004
+#define IDC_SWEEP_NOW 1005
+#define IDC_STATUS 1006
+#define IDC_RECOMMENDED 1007
+#define IDC_BANNER_ANIMATION 1010
+#define IDC_ABOUT 1019
+#define IDC_BANNER_STILL 1020

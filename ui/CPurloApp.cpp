@@ -1,0 +1,33 @@
+#include "ui/CPurloApp.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "engine/scan/RunState.h"
+#include "ui/CPurloDlg.h"
+
+namespace ui {
+
+namespace {
+
+// How long closing waits for workers and monitors to reach their next file.
+const DWORD kShutdownWait = 2000;
+
+}  // namespace
+
+bool CPurloApp::InitInstance() {
+  INITCOMMONCONTROLSEX controls{sizeof controls, 0xFF};
+  ::InitCommonControlsEx(&controls);
+  {
+    CPurloDlg dialog;
+    dialog.DoModal();
+    dialog.BeginShutdown();
+    // A thread still running here may hold the heap or a lock, so the
+    // process must not go through the runtime's exit: end it outright.
+    const bool allEnded = purlo::WorkerList == nullptr || purlo::WorkerList->WaitForThreads(kShutdownWait);
+    if (!allEnded) ::TerminateProcess(::GetCurrentProcess(), 0);
+  }
+  return false;
+}
+
+}  // namespace ui

@@ -1,0 +1,434 @@
+#include "ui/CPurloDlg.h"
+
+#include "engine/scan/CompletionMonitor.h"
+#include "engine/scan/RunState.h"
+#include "engine/scan/ScanController.h"
+#include "engine/sweep/SweepController.h"
+#include "res/resource.h"
+#include "ui/AppMessages.h"
+#include "ui/CategoryItems.h"
+#include "ui/SelectionCommands.h"
+
+namespace ui {
+
+using purlo::Button;
+using purlo::JunkCategory;
+
+namespace {
+
+const UINT_PTR kBannerTimer = 2;
+const UINT kBannerDelay = 1667;
+const UINT_PTR kPathTimer = 3;
+const UINT kPathPeriod = 50;
+
+const wchar_t kStartScan[] = L"开始扫描";
+const wchar_t kPause[] = L"暂停";
+const wchar_t kContinue[] = L"继续扫描";
+const wchar_t kRescan[] = L"重新扫描";
+const wchar_t kSweepNow[] = L"立即清理";
+const wchar_t kCancelScan[] = L"取消扫描";
+const wchar_t kPrompt[] = L"提示";
+const wchar_t kScanningPrefix[] = L"正在扫描: ";
+const wchar_t kWelcome[] = L" 定期清理系统中的无用文件，可以释放被占用的磁盘空间，让系统运行更流畅。";
+
+}  // namespace
+
+struct ViewOp {
+  enum Kind { Label, Status, ButtonText, ButtonEnable, Finished };
+  explicit ViewOp(Kind k) : kind(k) {}
+  Kind kind;
+  JunkCategory item = JunkCategory::SystemTemp;
+  Button button = Button::StartScan;
+  std::wstring text;
+  bool flag = false;
+};
+
+// A message box a worker waits for. Shared: a worker that gives up at
+// shut-down leaves it to the UI thread, and the other way round.
+struct Question {
+  std::wstring text, caption;
+  UINT type = MB_OK;
+  std::atomic<int> answer{IDCANCEL};
+  win::UniqueEvent answered{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+CPurloDlg::CPurloDlg()
+    : fw::CDialog(IDD_PURLO_DIALOG),
+      icon_(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      uiThread_(::GetCurrentThreadId()),
+      closingEvent_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+CPurloDlg::~CPurloDlg() = default;
+
+void CPurloDlg::DoDataExchange(fw::DataExchange& dx) {
+  dx.Control(IDC_CATEGORY_TREE, tree_);
+  dx.Control(IDC_SELECT_ALL, selectAll_);
+  dx.Control(IDC_RECOMMENDED, recommended_);
+  dx.Control(IDC_START_SCAN, startScan_);
+  dx.Control(IDC_STATUS, status_);
+  dx.Control(IDC_SWEEP_NOW, sweepNow_);
+  dx.Control(IDC_BANNER_ANIMATION, bannerAnimation_);
+}
+
+BOOL CPurloDlg::OnInitDialog() {
+  fw::CDialog::OnInitDialog();
+  purlo::WindowsMajorVersion = purlo::MajorVersionFromGetVersion();
+  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+  SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+  tree_.ModifyStyle(0, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_CHECKBOXES | TVS_TRACKSELECT);
+  ::ShowWindow(GetDlgItem(IDC_BANNER_STILL), SW_HIDE);
+  ::SetTimer(Hwnd(), kBannerTimer, kBannerDelay, nullptr);
+  InsertCategoryItems();
+  tree_.SetLabelColor(ItemOf(JunkCategory::DownloadedPrograms), RGB(255, 0, 0));
+  // Items inserted before the check boxes existed get theirs only when the style is set anew.
+  tree_.ModifyStyle(TVS_CHECKBOXES, 0);
+  tree_.ModifyStyle(0, TVS_CHECKBOXES);
+  TickRecommended();
+  recommended_.SetCheck(BST_CHECKED);
+  status_.SetWindowText(kWelcome);
+  window_ = Hwnd();
+  purlo::InitRunState();
+  return TRUE;
+}
+
+void CPurloDlg::InsertCategoryItems() {
+  for (const purlo::CategoryInfo& info : purlo::Catalogue()) {
+    CategoryItems[static_cast<int>(info.id)] = tree_.InsertItem(info.startupLabel);
+  }
+}
+
+void CPurloDlg::TickRecommended() {
+  for (const purlo::CategoryInfo& info : purlo::Catalogue()) {
+    if (info.recommended) tree_.SetCheck(ItemOf(info.id), true);
+  }
+}
+
+bool CPurloDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (message) {
+    case WM_QUERYDRAGICON: result = reinterpret_cast<LRESULT>(icon_); return true;
+    case WM_APP_VIEW_OP: OnViewOp(std::unique_ptr<ViewOp>(reinterpret_cast<ViewOp*>(lParam))); return true;
+    case WM_APP_ASK: {
+      std::unique_ptr<std::shared_ptr<Question>> question(reinterpret_cast<std::shared_ptr<Question>*>(lParam));
+      OnAsk(*question);
+      return true;
+    }
+    default: return fw::CDialog::OnMessage(message, wParam, lParam, result);
+  }
+}
+
+bool CPurloDlg::OnCommand(WORD id, WORD code, HWND control) {
+  if (code == BN_CLICKED) {
+    switch (id) {
+      case IDC_SELECT_ALL: SelectAll(tree_); return true;
+      case IDC_INVERT: InvertSelection(tree_); return true;
+      case IDC_START_SCAN: OnStartScan(); return true;
+      case IDC_SWEEP_NOW: OnSweepNow(); return true;
+      case IDC_RECOMMENDED: SelectRecommended(tree_); return true;
+      default: break;
+    }
+  }
+  return fw::CDialog::OnCommand(id, code, control);
+}
+
+// Esc and the close box.
+void CPurloDlg::OnCancel() {
+  BeginShutdown();
+  EndDialog(IDCANCEL);
+}
+
+void CPurloDlg::OnTimer(UINT_PTR id) {
+  if (id == kBannerTimer) {
+    ::ShowWindow(GetDlgItem(IDC_BANNER_STILL), SW_SHOW);
+    bannerAnimation_.ShowWindow(SW_HIDE);
+    ::KillTimer(Hwnd(), kBannerTimer);
+  } else if (id == kPathTimer) {
+    ShowLatestPath();
+  }
+}
+
+void CPurloDlg::OnDestroy() {
+  BeginShutdown();
+  window_ = nullptr;
+}
+
+void CPurloDlg::BeginShutdown() {
+  if (closing_.exchange(true)) return;
+  ::SetEvent(closingEvent_.Get());
+  purlo::ShutdownRequested = 1;
+  purlo::StopRequested = 1;
+  purlo::RunGate.Open();
+}
+
+// ---- Start-scan (1004) ----
+
+void CPurloDlg::OnStartScan() {
+  // Enter reaches the default button even when a run has disabled it.
+  if (!startScan_.IsWindowEnabled()) return;
+  const std::wstring text = startScan_.GetWindowText();
+  ResetDownloadedProgramsColor();
+  if (NothingTicked()) {
+    MessageBox(L"请选择要扫描的项目", kPrompt, MB_OK | MB_ICONHAND);
+    return;
+  }
+  if (text == kStartScan || text == kRescan) {
+    StartScanRun();
+  } else if (text == kPause) {
+    startScan_.SetWindowText(kContinue);
+    Pause();
+  } else if (text == kContinue) {
+    startScan_.SetWindowText(kPause);
+    Continue();
+  }
+}
+
+void CPurloDlg::StartScanRun() {
+  if (purlo::WorkerList == nullptr) {
+    MessageBox(L"扫描失败请重试!", purlo::kAppTitle, MB_OK);
+    return;
+  }
+  if (runActive_) return;
+  runActive_ = true;
+  sweepRun_ = false;
+  purlo::RunGate.Open();
+  ForgetLatestPath();
+  ::SetTimer(Hwnd(), kPathTimer, kPathPeriod, nullptr);
+  const purlo::StartResult started = purlo::StartScan(*this, Ticked(), lookups_);
+  if (started == purlo::StartResult::TempPathFailed) {
+    runActive_ = false;  // nothing was started
+  } else if (started == purlo::StartResult::ThreadFailed) {
+    // The workers already started are a run of their own: let a monitor end it.
+    if (!purlo::StartCompletionMonitor(*this)) runActive_ = false;
+  }
+}
+
+void CPurloDlg::Pause() {
+  purlo::RunGate.Close();
+  HoldUpdates();
+}
+
+void CPurloDlg::Continue() {
+  purlo::RunGate.Open();
+  ReleaseUpdates();
+}
+
+// ---- Sweep-now (1005) ----
+
+void CPurloDlg::OnSweepNow() {
+  if (!sweepNow_.IsWindowEnabled()) return;
+  const std::wstring text = sweepNow_.GetWindowText();
+  ResetDownloadedProgramsColor();
+  if (text == kCancelScan) CancelScanFlow();
+  if (NothingTicked()) {
+    MessageBox(L"请选择要清理的项目", kPrompt, MB_OK | MB_ICONHAND);
+    return;
+  }
+  if (text != kSweepNow) return;
+  StartSweepRun();
+}
+
+// The scan's walkers wait at the closed gate while the question is on screen.
+// No puts back what was before: a paused scan stays paused.
+void CPurloDlg::CancelScanFlow() {
+  const bool wasPaused = !purlo::RunGate.IsOpen();
+  purlo::RunGate.Close();
+  HoldUpdates();
+  const int answer = MessageBox(L"是否取消正在进行的扫描?", kPrompt, MB_YESNO);
+  if (closing_) return;
+  if (answer != IDYES) {
+    if (!wasPaused) Continue();
+    return;
+  }
+  purlo::StopRequested = 1;
+  purlo::RunGate.Open();
+  ReleaseUpdates();
+  startScan_.SetWindowText(kRescan);
+  sweepNow_.SetWindowText(kSweepNow);
+  if (runActive_) {
+    // Until the cancelled scan's monitor has ended it, nothing may start.
+    startScan_.EnableWindow(false);
+    sweepNow_.EnableWindow(false);
+  }
+}
+
+void CPurloDlg::StartSweepRun() {
+  if (purlo::WorkerList == nullptr) {
+    MessageBox(L"清理失败请重试!", purlo::kAppTitle, MB_OK);
+    return;
+  }
+  if (runActive_) return;
+  runActive_ = true;
+  sweepRun_ = true;
+  pendingSweepEnable_ = -1;
+  purlo::RunGate.Open();
+  startScan_.EnableWindow(false);
+  const purlo::StartResult started = purlo::StartSweep(*this, Ticked(), lookups_);
+  if (started == purlo::StartResult::TempPathFailed) {
+    runActive_ = false;
+    startScan_.EnableWindow(true);
+  } else if (started == purlo::StartResult::ThreadFailed) {
+    if (!purlo::StartCompletionMonitor(*this)) {
+      runActive_ = false;
+      startScan_.EnableWindow(true);
+    }
+  }
+}
+
+// ---- Shared by both buttons ----
+
+void CPurloDlg::ResetDownloadedProgramsColor() {
+  HTREEITEM item = ItemOf(JunkCategory::DownloadedPrograms);
+  tree_.SetLabelColor(item, RGB(0, 0, 0));
+  RECT rect{};
+  if (tree_.GetItemRect(item, rect, false)) ::InvalidateRect(tree_.Hwnd(), &rect, FALSE);
+}
+
+bool CPurloDlg::NothingTicked() const { return Ticked().empty(); }
+
+std::vector<JunkCategory> CPurloDlg::Ticked() const {
+  std::vector<JunkCategory> ticked;
+  for (const purlo::CategoryInfo& info : purlo::Catalogue()) {
+    if (tree_.GetCheck(ItemOf(info.id))) ticked.push_back(info.id);
+  }
+  return ticked;
+}
+
+// ---- RunView ----
+
+void CPurloDlg::SetItemLabel(JunkCategory item, const std::wstring& text) {
+  auto op = std::make_unique<ViewOp>(ViewOp::Label);
+  op->item = item;
+  op->text = text;
+  Deliver(std::move(op));
+}
+
+void CPurloDlg::SetStatusText(const std::wstring& text) {
+  auto op = std::make_unique<ViewOp>(ViewOp::Status);
+  op->text = text;
+  Deliver(std::move(op));
+}
+
+void CPurloDlg::SetButtonText(Button button, const std::wstring& text) {
+  auto op = std::make_unique<ViewOp>(ViewOp::ButtonText);
+  op->button = button;
+  op->text = text;
+  Deliver(std::move(op));
+}
+
+void CPurloDlg::EnableButton(Button button, bool enable) {
+  auto op = std::make_unique<ViewOp>(ViewOp::ButtonEnable);
+  op->button = button;
+  op->flag = enable;
+  Deliver(std::move(op));
+}
+
+void CPurloDlg::RunFinished(bool endedAsScan) {
+  auto op = std::make_unique<ViewOp>(ViewOp::Finished);
+  op->flag = endedAsScan;
+  Deliver(std::move(op));
+}
+
+void CPurloDlg::ShowScanningPath(const std::wstring& path) {
+  if (closing_) return;
+  win::Lock hold(pathLock_);
+  latestPath_ = path;
+  pathFresh_ = true;
+}
+
+// The calling worker waits for the answer; the UI thread never waits for it.
+int CPurloDlg::ShowMessage(const std::wstring& text, const std::wstring& caption, UINT type) {
+  if (closing_) return IDCANCEL;
+  if (OnUiThread()) return MessageBox(text, caption, type);
+  auto question = std::make_shared<Question>();
+  question->text = text;
+  question->caption = caption;
+  question->type = type;
+  auto* payload = new std::shared_ptr<Question>(question);
+  if (!::PostMessageW(window_.load(), WM_APP_ASK, 0, reinterpret_cast<LPARAM>(payload))) {
+    delete payload;
+    return IDCANCEL;
+  }
+  HANDLE waits[] = {question->answered.Get(), closingEvent_.Get()};
+  ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+  return question->answer;
+}
+
+void CPurloDlg::OnAsk(const std::shared_ptr<Question>& question) {
+  if (!closing_) question->answer = MessageBox(question->text, question->caption, question->type);
+  ::SetEvent(question->answered.Get());
+}
+
+void CPurloDlg::Deliver(std::unique_ptr<ViewOp> op) {
+  if (closing_) return;
+  if (OnUiThread()) {
+    Apply(*op);
+    return;
+  }
+  if (::PostMessageW(window_.load(), WM_APP_VIEW_OP, 0, reinterpret_cast<LPARAM>(op.get()))) op.release();
+}
+
+void CPurloDlg::OnViewOp(std::unique_ptr<ViewOp> op) {
+  if (closing_) return;
+  if (holding_) {
+    held_.push_back(std::move(op));
+    return;
+  }
+  Apply(*op);
+}
+
+fw::CButton& CPurloDlg::ButtonFor(Button button) { return button == Button::StartScan ? startScan_ : sweepNow_; }
+
+void CPurloDlg::Apply(const ViewOp& op) {
+  switch (op.kind) {
+    case ViewOp::Label: tree_.SetItemText(ItemOf(op.item), op.text); break;
+    case ViewOp::Status:
+      // Only the monitor and the controllers write the status line: whatever
+      // path a walker left behind is older than this text.
+      ForgetLatestPath();
+      status_.SetWindowText(op.text);
+      break;
+    case ViewOp::ButtonText: ButtonFor(op.button).SetWindowText(op.text); break;
+    case ViewOp::ButtonEnable:
+      // Sweep workers re-enable Sweep-now as they end; it takes effect when the run has.
+      if (runActive_ && sweepRun_ && op.button == Button::SweepNow) {
+        pendingSweepEnable_ = op.flag ? 1 : 0;
+      } else {
+        ButtonFor(op.button).EnableWindow(op.flag);
+      }
+      break;
+    case ViewOp::Finished:
+      ::KillTimer(Hwnd(), kPathTimer);
+      ForgetLatestPath();
+      if (sweepRun_ && pendingSweepEnable_ >= 0) sweepNow_.EnableWindow(pendingSweepEnable_ == 1);
+      pendingSweepEnable_ = -1;
+      runActive_ = false;
+      break;
+  }
+}
+
+void CPurloDlg::HoldUpdates() { holding_ = true; }
+
+void CPurloDlg::ReleaseUpdates() {
+  holding_ = false;
+  std::vector<std::unique_ptr<ViewOp>> held;
+  held.swap(held_);
+  for (const auto& op : held) Apply(*op);
+}
+
+void CPurloDlg::ShowLatestPath() {
+  if (holding_ || closing_) return;
+  std::wstring path;
+  {
+    win::Lock hold(pathLock_);
+    if (!pathFresh_) return;
+    pathFresh_ = false;
+    path = latestPath_;
+  }
+  status_.SetWindowText(kScanningPrefix + path);
+}
+
+void CPurloDlg::ForgetLatestPath() {
+  win::Lock hold(pathLock_);
+  pathFresh_ = false;
+}
+
+}  // namespace ui
