@@ -124,6 +124,15 @@ TEST_F(PictureExTest, FramesFollowInOrderWithTheirDelaysThenOnePassEndsInTheBack
   // The closing fill is not repainted by the thread; the next paint shows it.
   window->Repaint();
   EXPECT_EQ(Mismatches(window->Grab(40, 20), [&](int, int) { return background; }), 0);
+
+  // After the pass a new Play only settles the pending disposal and ends
+  // without drawing; the ended thread's handle is closed on the way.
+  EXPECT_FALSE(window->picture.Play());
+  ASSERT_TRUE(WaitUntilEnded(1000));
+  EXPECT_EQ(PassCounter.load(), 1);
+  window->Repaint();
+  EXPECT_EQ(Mismatches(window->Grab(40, 20), [&](int, int) { return background; }), 0) << "after a second Play";
+  window->picture.Stop();
 }
 
 TEST_F(PictureExTest, DisposalTwoClearsExactlyTheFrameRectangleToTheBackground) {
