@@ -259,7 +259,7 @@ void CPurloDlg::StartSweepRun() {
   if (runActive_) return;
   runActive_ = true;
   sweepRun_ = true;
-  pendingSweepEnable_ = -1;
+  enableSweepNowAtEnd_ = false;
   purlo::RunGate.Open();
   startScan_.EnableWindow(false);
   const purlo::StartResult started = purlo::StartSweep(*this, Ticked(), lookups_);
@@ -389,9 +389,9 @@ void CPurloDlg::Apply(const ViewOp& op) {
       break;
     case ViewOp::ButtonText: ButtonFor(op.button).SetWindowText(op.text); break;
     case ViewOp::ButtonEnable:
-      // Sweep workers re-enable Sweep-now as they end; it takes effect when the run has.
-      if (runActive_ && sweepRun_ && op.button == Button::SweepNow) {
-        pendingSweepEnable_ = op.flag ? 1 : 0;
+      // Sweep workers re-enable Sweep-now as they end; that takes effect when the run has.
+      if (op.flag && runActive_ && sweepRun_ && op.button == Button::SweepNow) {
+        enableSweepNowAtEnd_ = true;
       } else {
         ButtonFor(op.button).EnableWindow(op.flag);
       }
@@ -399,8 +399,8 @@ void CPurloDlg::Apply(const ViewOp& op) {
     case ViewOp::Finished:
       ::KillTimer(Hwnd(), kPathTimer);
       ForgetLatestPath();
-      if (sweepRun_ && pendingSweepEnable_ >= 0) sweepNow_.EnableWindow(pendingSweepEnable_ == 1);
-      pendingSweepEnable_ = -1;
+      if (sweepRun_ && enableSweepNowAtEnd_) sweepNow_.EnableWindow(true);
+      enableSweepNowAtEnd_ = false;
       runActive_ = false;
       break;
   }

@@ -103,7 +103,7 @@ class CPurloDlg : public fw::CDialog, public purlo::RunView {
   // UI thread only: the run in progress, if any.
   bool runActive_ = false;
   bool sweepRun_ = false;
-  int pendingSweepEnable_ = -1;  // a sweep worker's Sweep-now state, applied when the run has ended
+  bool enableSweepNowAtEnd_ = false;  // a sweep worker asked for Sweep-now: granted when the run has ended
   bool holding_ = false;         // paused or asking: scan results wait here
   std::vector<std::unique_ptr<ViewOp>> held_;
 
