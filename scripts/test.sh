@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite under Wine.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+source "$PURLO_TOP/scripts/xvfb.sh"
 
 install_toolchain
 install_native_tools
@@ -18,9 +19,19 @@ status=0
 [ -n "${PURLO_SKIP_NATIVE:-}" ] || bash "$PURLO_TOP/tests/native/run.sh" "$PURLO_BUILD/native" || status=1
 
 cd "$PURLO_BUILD/$arch"
+# The GUI tests' windows go to one private display, stopped at the end, also on
+# failure. Wine's processes take DISPLAY when they start, so the prefixes'
+# servers and services start afresh under it.
+for prefix in win7 winxp; do PURLO_PREFIX=$prefix "$PURLO_TOP/scripts/wine-sandbox" --stop || true; done
+start_xvfb
+trap stop_xvfb EXIT
+trap 'exit 130' INT TERM
+log "windows go to the private display $DISPLAY"
 # Both prefixes and their servers first (a new prefix takes a while), side by side.
-for prefix in win7 winxp; do PURLO_PREFIX=$prefix "$PURLO_TOP/scripts/wine-sandbox" --init & done
-wait
+# (waiting for these two only: Xvfb runs in the background too)
+inits=()
+for prefix in win7 winxp; do PURLO_PREFIX=$prefix "$PURLO_TOP/scripts/wine-sandbox" --init & inits+=($!); done
+wait "${inits[@]}"
 ctest -j2 --timeout 300 --output-on-failure "$@" || status=$?
 for prefix in win7 winxp; do PURLO_PREFIX=$prefix "$PURLO_TOP/scripts/wine-sandbox" --stop || true; done
 exit $status
