@@ -41,14 +41,19 @@ bool Load(PictureWindow& w, const std::vector<uint8_t>& bytes) {
   return w.picture.LoadFromMemory(block.Get(), block.Size());
 }
 
-// Counts the pixels of `c` that differ from `expected(x, y)` and prints the first few.
+// Counts the pixels of `c` that differ from `expected(x, y)` and prints the
+// first few; -1 when nothing was captured.
 int Mismatches(const Capture& c, const std::function<COLORREF(int, int)>& expected) {
+  if (c.Empty()) {
+    std::printf("  nothing was captured\n");
+    return -1;
+  }
   int bad = 0;
   for (int y = 0; y < c.height; ++y) {
     for (int x = 0; x < c.width; ++x) {
-      if (c.At(x, y) == expected(x, y)) continue;
+      if (c.Color(x, y) == expected(x, y)) continue;
       if (++bad <= 5)
-        std::printf("  pixel (%d, %d) is %06lx, expected %06lx\n", x, y, c.At(x, y), expected(x, y));
+        std::printf("  pixel (%d, %d) is %06lx, expected %06lx\n", x, y, c.Color(x, y), expected(x, y));
     }
   }
   return bad;

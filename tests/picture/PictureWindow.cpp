@@ -76,32 +76,9 @@ void PictureWindow::Repaint() const {
 }
 
 Capture PictureWindow::Grab(int width, int height) const {
-  Capture c;
   POINT origin{0, 0};
   ::ClientToScreen(control_, &origin);
-  win::WindowDC screen(nullptr);
-  win::MemoryDC memory(::CreateCompatibleDC(screen.Get()));
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  win::UniqueBitmap dib(::CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!memory || !dib || bits == nullptr) return c;
-  {
-    win::SelectGuard select(memory.Get(), dib.Get());
-    ::BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), origin.x, origin.y, SRCCOPY);
-    ::GdiFlush();
-  }
-  c.width = width;
-  c.height = height;
-  c.pixels.resize(static_cast<size_t>(width) * height);
-  const auto* p = static_cast<const uint32_t*>(bits);
-  for (size_t i = 0; i < c.pixels.size(); ++i)
-    c.pixels[i] = RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF);
-  return c;
+  return testing_support::CaptureScreen(RECT{origin.x, origin.y, origin.x + width, origin.y + height});
 }
 
 COLORREF PictureWindow::ScreenPixel(int x, int y) const {

@@ -11,14 +11,11 @@
 #include <vector>
 
 #include "controls/PictureEx.h"
+#include "tests/support/Gui.h"
 
 namespace testgif {
 
-struct Capture {
-  int width = 0, height = 0;
-  std::vector<COLORREF> pixels;
-  COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-};
+using testing_support::Capture;
 
 struct Sample {
   double ms;  // since the sampling began
