@@ -189,7 +189,7 @@ void CPurloDlg::StartScanRun() {
   }
   if (runActive_) return;
   runActive_ = true;
-  sweepRun_ = false;
+  enableAtEnd_[0] = enableAtEnd_[1] = false;
   purlo::RunGate.Open();
   ForgetLatestPath();
   ::SetTimer(Hwnd(), kPathTimer, kPathPeriod, nullptr);
@@ -258,8 +258,7 @@ void CPurloDlg::StartSweepRun() {
   }
   if (runActive_) return;
   runActive_ = true;
-  sweepRun_ = true;
-  enableSweepNowAtEnd_ = false;
+  enableAtEnd_[0] = enableAtEnd_[1] = false;
   purlo::RunGate.Open();
   startScan_.EnableWindow(false);
   const purlo::StartResult started = purlo::StartSweep(*this, Ticked(), lookups_);
@@ -373,7 +372,18 @@ void CPurloDlg::OnViewOp(std::unique_ptr<ViewOp> op) {
     held_.push_back(std::move(op));
     return;
   }
-  Apply(*op);
+  ApplyFromRun(*op);
+}
+
+// A button that a worker or the monitor enables while the run is alive opens
+// up only when the run has ended, so that no click can meet a run that is
+// still finishing.
+void CPurloDlg::ApplyFromRun(const ViewOp& op) {
+  if (op.kind == ViewOp::ButtonEnable && op.flag && runActive_) {
+    enableAtEnd_[op.button == Button::StartScan ? 0 : 1] = true;
+    return;
+  }
+  Apply(op);
 }
 
 fw::CButton& CPurloDlg::ButtonFor(Button button) { return button == Button::StartScan ? startScan_ : sweepNow_; }
@@ -389,19 +399,16 @@ void CPurloDlg::Apply(const ViewOp& op) {
       break;
     case ViewOp::ButtonText: ButtonFor(op.button).SetWindowText(op.text); break;
     case ViewOp::ButtonEnable:
-      // Sweep workers re-enable Sweep-now as they end; that takes effect when the run has.
-      if (op.flag && runActive_ && sweepRun_ && op.button == Button::SweepNow) {
-        enableSweepNowAtEnd_ = true;
-      } else {
-        ButtonFor(op.button).EnableWindow(op.flag);
-      }
+      if (!op.flag) enableAtEnd_[op.button == Button::StartScan ? 0 : 1] = false;
+      ButtonFor(op.button).EnableWindow(op.flag);
       break;
     case ViewOp::Finished:
       ::KillTimer(Hwnd(), kPathTimer);
       ForgetLatestPath();
-      if (sweepRun_ && enableSweepNowAtEnd_) sweepNow_.EnableWindow(true);
-      enableSweepNowAtEnd_ = false;
       runActive_ = false;
+      if (enableAtEnd_[0]) startScan_.EnableWindow(true);
+      if (enableAtEnd_[1]) sweepNow_.EnableWindow(true);
+      enableAtEnd_[0] = enableAtEnd_[1] = false;
       break;
   }
 }
@@ -412,7 +419,7 @@ void CPurloDlg::ReleaseUpdates() {
   holding_ = false;
   std::vector<std::unique_ptr<ViewOp>> held;
   held.swap(held_);
-  for (const auto& op : held) Apply(*op);
+  for (const auto& op : held) ApplyFromRun(*op);
 }
 
 void CPurloDlg::ShowLatestPath() {

@@ -75,6 +75,7 @@ class CPurloDlg : public fw::CDialog, public purlo::RunView {
   bool OnUiThread() const { return ::GetCurrentThreadId() == uiThread_; }
   void Deliver(std::unique_ptr<ViewOp> op);
   void Apply(const ViewOp& op);
+  void ApplyFromRun(const ViewOp& op);
   void OnViewOp(std::unique_ptr<ViewOp> op);
   void OnAsk(const std::shared_ptr<Question>& question);
   void HoldUpdates();
@@ -102,8 +103,7 @@ class CPurloDlg : public fw::CDialog, public purlo::RunView {
 
   // UI thread only: the run in progress, if any.
   bool runActive_ = false;
-  bool sweepRun_ = false;
-  bool enableSweepNowAtEnd_ = false;  // a sweep worker asked for Sweep-now: granted when the run has ended
+  bool enableAtEnd_[2] = {false, false};  // Start-scan, Sweep-now: enabled by the run, granted at its end
   bool holding_ = false;         // paused or asking: scan results wait here
   std::vector<std::unique_ptr<ViewOp>> held_;
 

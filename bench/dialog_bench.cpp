@@ -1,0 +1,126 @@
+// The dialog's side of scripts/benchmark-dialog.sh: a scan by clicks (all 22
+// ticked) from the click to the summary, against purlo-cli scan --all of the
+// same sandbox; the dialog's answer time during the scan (a message round
+// trip from this process every 50 ms); Purlo's peak working set.
+//   purlo_dialog_bench PURLO.EXE PURLO-CLI.EXE RUNS
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/support/GuiTest.h"
+#include "win/Handles.h"
+#include "win/Text.h"
+
+using namespace testing_support;
+
+namespace {
+
+double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+  LARGE_INTEGER frequency;
+  ::QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+LARGE_INTEGER Now() {
+  LARGE_INTEGER now;
+  ::QueryPerformanceCounter(&now);
+  return now;
+}
+
+// purlo-cli scan --all, its output thrown away; -1 when it failed.
+double CliScanSeconds(const std::wstring& cli) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  win::UniqueFile nul(::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = startup.hStdError = nul.Get();
+  std::wstring command = L"\"" + cli + L"\" scan --all";
+  PROCESS_INFORMATION info{};
+  const LARGE_INTEGER start = Now();
+  if (!::CreateProcessW(cli.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) return -1;
+  win::UniqueKernel process(info.hProcess), thread(info.hThread);
+  ::WaitForSingleObject(process.Get(), INFINITE);
+  const LARGE_INTEGER end = Now();
+  DWORD code = 1;
+  ::GetExitCodeProcess(process.Get(), &code);
+  return code == 0 ? Seconds(start, end) : -1;
+}
+
+struct GuiRun {
+  double seconds = -1;
+  std::vector<double> roundTrips;
+  size_t peakWorkingSet = 0;
+  std::wstring summary;
+};
+
+GuiRun GuiScan(const std::wstring& purlo) {
+  GuiRun run;
+  AppUnderTest app;
+  if (!app.Start(purlo, L"Purlo Beta")) return run;
+  HWND startScan = app.Control(1004);
+  Click(app.Control(1001));
+  ::Sleep(300);
+  const LARGE_INTEGER start = Now();
+  if (!Click(startScan)) return run;
+  for (;;) {
+    ::Sleep(50);
+    run.roundTrips.push_back(RoundTripMs(app.Main(), 5000));
+    if (Text(startScan) == L"重新扫描") break;
+    if (Seconds(start, Now()) > 600) return run;
+  }
+  run.seconds = Seconds(start, Now());
+  run.summary = Text(app.Control(1006));
+  run.peakWorkingSet = app.process().PeakWorkingSet();
+  app.Close();
+  return run;
+}
+
+double Percentile(std::vector<double> values, double p) {
+  if (values.empty()) return -1;
+  std::sort(values.begin(), values.end());
+  size_t index = static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
+  return values[std::min(index, values.size() - 1)];
+}
+
+double Median(std::vector<double> values) { return Percentile(std::move(values), 0.5); }
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: purlo_dialog_bench PURLO.EXE PURLO-CLI.EXE RUNS\n");
+    return 2;
+  }
+  const std::wstring purlo = argv[1], cli = argv[2];
+  const int runs = std::max(1, _wtoi(argv[3]));
+  CliScanSeconds(cli);  // warms the cache
+  std::vector<double> cliSeconds, guiSeconds, roundTrips;
+  size_t peak = 0;
+  std::wstring summary;
+  for (int i = 0; i < runs; ++i) {
+    cliSeconds.push_back(CliScanSeconds(cli));
+    GuiRun gui = GuiScan(purlo);
+    if (gui.seconds < 0) {
+      std::fprintf(stderr, "purlo_dialog_bench: the scan by clicks did not end\n");
+      return 1;
+    }
+    guiSeconds.push_back(gui.seconds);
+    roundTrips.insert(roundTrips.end(), gui.roundTrips.begin(), gui.roundTrips.end());
+    peak = std::max(peak, gui.peakWorkingSet);
+    summary = gui.summary;
+  }
+  const bool noTimeouts = std::none_of(roundTrips.begin(), roundTrips.end(), [](double ms) { return ms < 0; });
+  std::printf("cli-scan seconds %.2f\n", Median(cliSeconds));
+  std::printf("gui-scan seconds %.2f\n", Median(guiSeconds));
+  std::printf("gui/cli ratio %.2f\n", Median(guiSeconds) / Median(cliSeconds));
+  std::printf("round-trip ms p50 %.1f p99 %.1f max %.1f samples %u%s\n", Percentile(roundTrips, 0.5),
+              Percentile(roundTrips, 0.99), Percentile(roundTrips, 1.0), static_cast<unsigned>(roundTrips.size()),
+              noTimeouts ? "" : " (some timed out)");
+  std::printf("peak-working-set MiB %.1f\n", static_cast<double>(peak) / 1048576.0);
+  std::printf("summary %s\n", win::ToUtf8(summary).c_str());
+  return 0;
+}

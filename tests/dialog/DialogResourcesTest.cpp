@@ -1,0 +1,135 @@
+// What the built Purlo.exe carries, read back from the file: the main
+// dialog's template control by control, the pictures, the icon, the manifest
+// and the version.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "tests/dialog/PurloWindow.h"
+#include "tests/support/CliRun.h"
+#include "tests/support/Resources.h"
+
+using namespace testing_support;
+
+namespace {
+
+struct ExpectedControl {
+  int id;
+  const wchar_t* className;
+  const wchar_t* text;
+  DWORD style;
+  short x, y, cx, cy;
+};
+
+const DWORD kChild = WS_CHILD | WS_VISIBLE;
+
+}  // namespace
+
+TEST(DialogResources, Template102HoldsTheMainDialogExactly) {
+  ResourceFile exe(kPurloExe);
+  ASSERT_TRUE(exe.Opened());
+  DialogTemplate dialog = exe.Dialog(102);
+  ASSERT_TRUE(dialog.found);
+  EXPECT_EQ(dialog.caption, L"Purlo Beta");
+  EXPECT_EQ(dialog.font, L"MS Shell Dlg");
+  EXPECT_EQ(dialog.pointSize, 9);
+  EXPECT_EQ(dialog.cx, 395);
+  EXPECT_EQ(dialog.cy, 255);
+  EXPECT_EQ(dialog.style & ~DS_SETFONT,
+            static_cast<DWORD>(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME));
+  EXPECT_TRUE(dialog.style & DS_SETFONT);
+  EXPECT_EQ(dialog.exStyle, static_cast<DWORD>(WS_EX_APPWINDOW));
+
+  const ExpectedControl expected[] = {
+      {1004, L"Button", L"开始扫描", kChild | BS_DEFPUSHBUTTON | WS_TABSTOP, 222, 236, 50, 14},
+      {1005, L"Button", L"立即清理", kChild | BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, 283, 236, 50, 14},
+      {1000, L"SysTreeView32", L"", kChild | WS_BORDER | WS_TABSTOP | TVS_CHECKBOXES | TVS_NOHSCROLL, 0, 62, 395, 147},
+      {1001, L"Button", L"全选", kChild | BS_AUTORADIOBUTTON | WS_GROUP, 9, 234, 27, 10},
+      {1002, L"Button", L"反选", kChild | BS_AUTORADIOBUTTON, 45, 234, 25, 10},
+      {1006, L"Edit", L"", kChild | ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP, 5, 217, 311, 13},
+      {1007, L"Button", L"推荐", kChild | BS_AUTORADIOBUTTON, 82, 234, 30, 10},
+      {1010, L"Static", L"", kChild | SS_BLACKFRAME, 0, 0, 395, 62},
+      {1020, L"Static", L"", kChild | SS_BITMAP, 0, 0, 395, 62},
+      {1019, L"Button", L"关　于", kChild | BS_PUSHBUTTON | WS_TABSTOP, 343, 236, 50, 14},
+  };
+  ASSERT_EQ(dialog.controls.size(), sizeof expected / sizeof expected[0]);
+  for (size_t i = 0; i < dialog.controls.size(); ++i) {
+    const DialogControl& got = dialog.controls[i];
+    const ExpectedControl& want = expected[i];
+    SCOPED_TRACE(want.id);
+    EXPECT_EQ(got.id, want.id);
+    EXPECT_EQ(_wcsicmp(got.className.c_str(), want.className), 0) << Narrow(got.className);
+    EXPECT_EQ(got.text, want.text);
+    EXPECT_EQ(got.style, want.style) << std::hex << got.style;
+    EXPECT_EQ(got.exStyle, 0u);
+    EXPECT_EQ(got.x, want.x);
+    EXPECT_EQ(got.y, want.y);
+    EXPECT_EQ(got.cx, want.cx);
+    EXPECT_EQ(got.cy, want.cy);
+  }
+  EXPECT_EQ(dialog.controls[8].textOrdinal, 142) << "1020 shows bitmap 142";
+}
+
+TEST(DialogResources, PicturesIconManifestAndVersion) {
+  ResourceFile exe(kPurloExe);
+  ASSERT_TRUE(exe.Opened());
+  BitmapInfo banner = exe.Bitmap(142);
+  ASSERT_TRUE(banner.found);
+  EXPECT_EQ(banner.width, 690);
+  EXPECT_EQ(banner.height, 109);
+  EXPECT_EQ(banner.bitCount, 32);
+  EXPECT_TRUE(banner.loads);
+  for (int id = 153; id <= 157; ++id) {
+    BitmapInfo frame = exe.Bitmap(id);
+    ASSERT_TRUE(frame.found) << id;
+    EXPECT_EQ(frame.width, 63) << id;
+    EXPECT_EQ(frame.height, 21) << id;
+    EXPECT_EQ(frame.bitCount, 24) << id;
+    EXPECT_TRUE(frame.loads) << id;
+  }
+  EXPECT_TRUE(exe.Bitmap(146).found) << "the About picture";
+
+  // 16, 24, 32 and 48 at 4, 8 and 32 bits; 128 at 8 and 32.
+  std::vector<std::pair<int, int>> want;
+  for (int size : {16, 24, 32, 48}) {
+    for (int bits : {4, 8, 32}) want.emplace_back(size, bits);
+  }
+  for (int bits : {8, 32}) want.emplace_back(128, bits);
+  std::vector<IconEntry> icons = exe.IconGroup(4);
+  std::vector<std::pair<int, int>> got;
+  for (const IconEntry& icon : icons) {
+    got.emplace_back(icon.width == 0 ? 256 : icon.width, icon.bitCount);
+    EXPECT_EQ(icon.width, icon.height);
+    EXPECT_TRUE(icon.loads) << icon.width << "x" << icon.bitCount;
+  }
+  std::sort(got.begin(), got.end());
+  std::sort(want.begin(), want.end());
+  EXPECT_EQ(got, want);
+
+  const std::string manifest = exe.Manifest(1);
+  EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos) << manifest;
+  EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\""), std::string::npos);
+  EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
+
+  EXPECT_EQ(exe.VersionString(L"FileVersion"), L"1.4");
+  EXPECT_EQ(exe.VersionString(L"ProductVersion"), L"1.4");
+  EXPECT_EQ(exe.VersionString(L"OriginalFilename"), L"Purlo.exe");
+  EXPECT_EQ(exe.VersionString(L"ProductName"), L"Purlo");
+}
+
+TEST(DialogResources, PurloIsAWindowsGuiProgram) {
+  HANDLE file = ::CreateFileW(kPurloExe, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  IMAGE_DOS_HEADER dos{};
+  DWORD read = 0;
+  ::ReadFile(file, &dos, sizeof dos, &read, nullptr);
+  ::SetFilePointer(file, dos.e_lfanew, nullptr, FILE_BEGIN);
+  IMAGE_NT_HEADERS nt{};  // the tests are built for the same architecture
+  ::ReadFile(file, &nt, sizeof nt, &read, nullptr);
+  ::CloseHandle(file);
+  EXPECT_EQ(nt.Signature, static_cast<DWORD>(IMAGE_NT_SIGNATURE));
+  EXPECT_EQ(nt.FileHeader.Machine, sizeof(void*) == 4 ? IMAGE_FILE_MACHINE_I386 : IMAGE_FILE_MACHINE_AMD64);
+  EXPECT_EQ(nt.OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+}

@@ -1,0 +1,325 @@
+// Scans and sweeps by clicks on the real Purlo.exe: the figures against
+// purlo-cli on the same sandbox, pause, cancel, and closing during a run.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+
+#include "engine/scan/Catalogue.h"
+#include "engine/scan/RunState.h"
+#include "tests/dialog/PurloWindow.h"
+#include "tests/e2e/Seeds.h"
+#include "tests/support/CliRun.h"
+#include "tests/support/Fixtures.h"
+#include "win/Handles.h"
+
+using namespace testing_support;
+using purlo::JunkCategory;
+
+namespace {
+
+const wchar_t kTheWorldBare[] = L"世界之窗浏览记录";
+
+int Version() { return purlo::MajorVersionFromGetVersion(); }
+
+std::wstring SweepLabel(const wchar_t* id, const std::wstring& scanLabel) {
+  purlo::JunkCategory category;
+  if (!purlo::FindCategory(id, category)) return L"?";
+  const std::wstring task = purlo::Info(category).taskLabel;
+  return task + L"(清理" + scanLabel.substr(task.size() + 1);
+}
+
+bool IsEmptyFolder(const std::wstring& path) {
+  WIN32_FIND_DATAW entry;
+  std::wstring pattern = path + (path.back() == L'\\' ? L"*" : L"\\*");
+  win::UniqueFind listing(::FindFirstFileW(pattern.c_str(), &entry));
+  if (!listing) return false;
+  do {
+    if (wcscmp(entry.cFileName, L".") != 0 && wcscmp(entry.cFileName, L"..") != 0) return false;
+  } while (::FindNextFileW(listing.Get(), &entry));
+  return true;
+}
+
+std::wstring Parent(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\', path.size() - 2)); }
+
+std::wstring SentinelFor(const std::wstring& root) {
+  std::wstring trimmed = root.back() == L'\\' ? root.substr(0, root.size() - 1) : root;
+  return Parent(trimmed) + L"\\purlo-gui-sentinel-" + trimmed.substr(trimmed.rfind(L'\\') + 1) + L".txt";
+}
+
+// Files below a folder, and whether each one still has the size it was laid with.
+struct TreeCount {
+  int files = 0;
+  int wrongSize = 0;
+};
+
+void CountLevel(const std::wstring& folder, TreeCount& count) {
+  WIN32_FIND_DATAW entry;
+  win::UniqueFind listing(::FindFirstFileW((folder + L"\\*").c_str(), &entry));
+  if (!listing) return;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      CountLevel(folder + L"\\" + name, count);
+    } else {
+      ++count.files;
+      const int index = _wtoi(name.c_str() + 1);  // fNNNNN.tmp
+      if (entry.nFileSizeLow != static_cast<DWORD>((index * 37) % 1024)) ++count.wrongSize;
+    }
+  } while (::FindNextFileW(listing.Get(), &entry));
+}
+
+class Runs : public GuiTest {
+ protected:
+  void Open() {
+    ASSERT_TRUE(app.Start(kPurloExe, L"Purlo Beta"));
+    tree = app.Control(kTree);
+    startScan = app.Control(kStartScan);
+    sweepNow = app.Control(kSweepNow);
+    status = app.Control(kStatus);
+    ASSERT_EQ(TreeItems(tree).size(), 22u);
+  }
+  std::wstring Label(JunkCategory category) { return TreeItems(tree).at(static_cast<int>(category)).text; }
+
+  // purlo-cli's scan of TheWorldHistory pointed at `folder`: the reference figures.
+  void ReferenceScan(const std::wstring& folder) {
+    PointTheWorldAt(folder);
+    CliOutput out = RunCli(L"scan --json TheWorldHistory");
+    ASSERT_EQ(out.exitCode, 0) << out.err;
+    JsonRun run = ParseRun(out.out);
+    ASSERT_TRUE(run.parsed);
+    ASSERT_EQ(run.categories.size(), 1u);
+    referenceLabel = run.categories[0].label;
+    referenceSummary = run.summary;
+    ASSERT_EQ(run.categories[0].items, 20000u);
+  }
+
+  HWND tree = nullptr, startScan = nullptr, sweepNow = nullptr, status = nullptr;
+  std::wstring referenceLabel, referenceSummary;
+};
+
+}  // namespace
+
+TEST_F(Runs, ScanByClicksShowsWhatTheCliReports) {
+  const int version = Version();
+  ClearAllLocations(version);
+  for (const CategoryCase& c : AllCases()) c.seed(version);
+  CliOutput out = RunCli(L"scan --all --json");
+  ASSERT_EQ(out.exitCode, 0) << out.err;
+  JsonRun cli = ParseRun(out.out);
+  ASSERT_TRUE(cli.parsed);
+  ASSERT_EQ(cli.categories.size(), 22u);
+
+  Open();
+  ASSERT_TRUE(Click(app.Control(kSelectAll)));
+  ASSERT_TRUE(WaitUntil([&] { return Ticks(tree) == std::vector<bool>(22, true); }));
+  ASSERT_TRUE(Click(startScan));
+  ASSERT_TRUE(WaitForText(startScan, L"重新扫描"));
+  std::vector<std::wstring> labels = Labels(tree);
+  for (size_t i = 0; i < 22; ++i) EXPECT_EQ(labels[i], cli.categories[i].label) << Narrow(cli.categories[i].id);
+  EXPECT_EQ(Text(status), cli.summary);
+  EXPECT_EQ(Text(sweepNow), L"立即清理");
+  // Both open up once the run has ended, just after the texts.
+  EXPECT_TRUE(WaitUntil([&] { return Enabled(sweepNow) && Enabled(startScan); }));
+  Screenshot(L"scanned");
+}
+
+TEST_F(Runs, SweepByClicksDeletesTheJunkAndNothingElse) {
+  const int version = Version();
+  ClearAllLocations(version);
+  std::vector<Expected> expected;
+  std::vector<std::wstring> sentinels;
+  uint64_t bytes = 0;
+  for (const CategoryCase& c : AllCases()) {
+    expected.push_back(c.seed(version));
+    bytes += expected.back().bytes;
+    for (const std::wstring& root : c.roots(version)) {
+      sentinels.push_back(SentinelFor(root));
+      WriteFile(sentinels.back(), 9);
+    }
+  }
+  Open();
+  ASSERT_TRUE(Click(app.Control(kSelectAll)));
+  ASSERT_TRUE(WaitUntil([&] { return Ticks(tree) == std::vector<bool>(22, true); }));
+  ASSERT_TRUE(Click(startScan));
+  ASSERT_TRUE(WaitForText(startScan, L"重新扫描"));
+  ASSERT_TRUE(WaitUntil([&] { return Enabled(sweepNow); }));
+  ASSERT_TRUE(Click(sweepNow));
+  MessageBoxInfo box = WaitForMessageBox(app.Pid(), 30000);
+  ASSERT_TRUE(box.Found());
+  char summary[160];
+  std::snprintf(summary, sizeof summary, "已经成功清理选中的文件，为您节省了%0.3fMB的磁盘空间。", bytes / 1048576.0);
+  EXPECT_EQ(box.caption, L"清除完毕");
+  EXPECT_EQ(Narrow(box.text), summary);
+  EXPECT_FALSE(box.hasIcon);
+  EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+  Screenshot(L"swept");
+  ASSERT_TRUE(AnswerMessageBox(box, IDOK));
+
+  std::vector<std::wstring> labels = Labels(tree);
+  for (size_t i = 0; i < AllCases().size(); ++i) {
+    const CategoryCase& c = AllCases()[i];
+    EXPECT_EQ(labels[i], SweepLabel(c.id, expected[i].label));
+    for (const std::wstring& root : c.roots(version)) {
+      EXPECT_TRUE(IsEmptyFolder(root)) << Narrow(c.id) << " left something in " << Narrow(root);
+    }
+  }
+  for (const std::wstring& sentinel : sentinels) {
+    EXPECT_EQ(FileSize(sentinel), 9u) << Narrow(sentinel);
+    ::DeleteFileW(sentinel.c_str());
+  }
+  EXPECT_EQ(Text(status), L"");
+  EXPECT_TRUE(WaitUntil([&] { return Enabled(startScan) && Text(startScan) == L"重新扫描"; }));
+  EXPECT_TRUE(Enabled(sweepNow));
+}
+
+// Paused, nothing moves; the window still answers; continued, the scan ends
+// with the figures of a scan that was never paused.
+TEST_F(Runs, PauseHoldsEveryFigureAndContinueEndsLikeAnUnpausedScan) {
+  ReferenceScan(kSmallTree);
+  Open();
+  ASSERT_TRUE(TickOnly(tree, {JunkCategory::TheWorldHistory}));
+  ASSERT_TRUE(Click(startScan));
+  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(L"正在扫描: ", 0) == 0; }, 5000)) << Narrow(Text(status));
+  EXPECT_NE(Text(status).find(L"C:\\purlo-gui\\small\\data"), std::wstring::npos) << Narrow(Text(status));
+  ASSERT_EQ(Text(startScan), L"暂停");
+  ASSERT_TRUE(Click(startScan));
+  ASSERT_TRUE(WaitForText(startScan, L"继续扫描", 2000));
+  ::Sleep(150);
+  const std::wstring label = Label(JunkCategory::TheWorldHistory);
+  const std::wstring pausedStatus = Text(status);
+  ASSERT_EQ(label, kTheWorldBare) << "the scan ended before the pause";
+  double slowest = 0;
+  for (int i = 0; i < 20; ++i) {
+    ::Sleep(100);
+    EXPECT_EQ(Label(JunkCategory::TheWorldHistory), label);
+    EXPECT_EQ(Text(status), pausedStatus);
+    const double ms = RoundTripMs(app.Main(), 1000);
+    EXPECT_GE(ms, 0);
+    slowest = std::max(slowest, ms);
+  }
+  EXPECT_LT(slowest, 100.0);
+  std::printf("slowest round trip while paused: %.1f ms\n", slowest);
+  EXPECT_EQ(Text(sweepNow), L"取消扫描");
+  ASSERT_TRUE(Click(startScan));
+  EXPECT_TRUE(WaitForText(startScan, L"暂停", 2000));
+  ASSERT_TRUE(WaitForText(startScan, L"重新扫描"));
+  EXPECT_EQ(Label(JunkCategory::TheWorldHistory), referenceLabel);
+  EXPECT_EQ(Text(status), referenceSummary);
+}
+
+// No lets the scan go on (a paused one stays paused); Yes ends it with what
+// it had counted.
+TEST_F(Runs, CancelNoGoesOnAndYesEndsWithTheFiguresSoFar) {
+  ReferenceScan(kSmallTree);
+  Open();
+  ASSERT_TRUE(TickOnly(tree, {JunkCategory::TheWorldHistory}));
+
+  // Running, No: the question holds the walk, then it runs to its end.
+  ASSERT_TRUE(Click(startScan));
+  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(L"正在扫描: ", 0) == 0; }, 5000));
+  ASSERT_TRUE(Click(sweepNow));
+  MessageBoxInfo box = WaitForMessageBox(app.Pid());
+  ASSERT_TRUE(box.Found());
+  EXPECT_EQ(box.text, L"是否取消正在进行的扫描?");
+  EXPECT_EQ(box.caption, L"提示");
+  EXPECT_FALSE(box.hasIcon);
+  EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO}));
+  ::Sleep(150);
+  const std::wstring asked = Text(status);
+  ::Sleep(500);
+  EXPECT_EQ(Text(status), asked) << "the walk waits while the question is on screen";
+  ASSERT_TRUE(AnswerMessageBox(box, IDNO));
+  EXPECT_EQ(Text(startScan), L"暂停");
+  EXPECT_EQ(Text(sweepNow), L"取消扫描");
+  ASSERT_TRUE(WaitForText(startScan, L"重新扫描"));
+  EXPECT_EQ(Label(JunkCategory::TheWorldHistory), referenceLabel);
+  EXPECT_EQ(Text(status), referenceSummary);
+  EXPECT_TRUE(NoMessageBoxFor(app.Pid(), 200)) << "a cancel-scan click never starts a sweep";
+
+  // Paused, No: still paused. Then Yes: ended with the figures so far.
+  ASSERT_TRUE(Click(startScan));
+  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(L"正在扫描: ", 0) == 0; }, 5000));
+  ASSERT_TRUE(Click(startScan));
+  ASSERT_TRUE(WaitForText(startScan, L"继续扫描", 2000));
+  ASSERT_TRUE(Click(sweepNow));
+  box = WaitForMessageBox(app.Pid());
+  ASSERT_TRUE(box.Found());
+  ASSERT_TRUE(AnswerMessageBox(box, IDNO));
+  EXPECT_EQ(Text(startScan), L"继续扫描");
+  ::Sleep(150);
+  const std::wstring paused = Text(status);
+  ::Sleep(700);
+  EXPECT_EQ(Text(status), paused) << "a paused scan stays paused after No";
+  EXPECT_EQ(Label(JunkCategory::TheWorldHistory), kTheWorldBare);
+
+  ASSERT_TRUE(Click(sweepNow));
+  box = WaitForMessageBox(app.Pid());
+  ASSERT_TRUE(box.Found());
+  ASSERT_TRUE(AnswerMessageBox(box, IDYES));
+  EXPECT_EQ(Text(startScan), L"重新扫描");
+  EXPECT_EQ(Text(sweepNow), L"立即清理");
+  ASSERT_TRUE(WaitUntil([&] { return Enabled(startScan); }, 5000)) << "the cancelled scan ends";
+  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(L"扫描已经完成", 0) == 0; }, 5000));
+  const std::wstring cut = Label(JunkCategory::TheWorldHistory);
+  EXPECT_NE(cut, referenceLabel) << "cancelled before the end";
+  EXPECT_EQ(cut.rfind(std::wstring(kTheWorldBare) + L"(", 0), 0u) << Narrow(cut);
+  EXPECT_TRUE(WaitUntil([&] { return Enabled(sweepNow); }));
+
+  // Running, Yes.
+  ASSERT_TRUE(Click(startScan));
+  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(L"正在扫描: ", 0) == 0; }, 5000));
+  ASSERT_TRUE(Click(sweepNow));
+  box = WaitForMessageBox(app.Pid());
+  ASSERT_TRUE(box.Found());
+  ASSERT_TRUE(AnswerMessageBox(box, IDYES));
+  ASSERT_TRUE(WaitUntil([&] { return Enabled(startScan) && Text(status).rfind(L"扫描已经完成", 0) == 0; }, 5000));
+  EXPECT_NE(Label(JunkCategory::TheWorldHistory), referenceLabel);
+  EXPECT_TRUE(NoMessageBoxFor(app.Pid(), 200));
+}
+
+TEST_F(Runs, ClosingDuringAScanOf50000FilesEndsTheProcessWithin5s) {
+  PointTheWorldAt(kGuiTree);
+  Open();
+  ASSERT_TRUE(TickOnly(tree, {JunkCategory::TheWorldHistory}));
+  ASSERT_TRUE(Click(startScan));
+  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(L"正在扫描: ", 0) == 0; }, 5000));
+  ::Sleep(300);
+  ASSERT_EQ(Text(startScan), L"暂停");
+  const DWORD start = ::GetTickCount();
+  RequestClose(app.Main());
+  EXPECT_TRUE(app.process().WaitForExit(5000));
+  std::printf("closed during a scan in %lu ms\n", ::GetTickCount() - start);
+}
+
+TEST_F(Runs, ClosingDuringASweepOf50000FilesEndsTheProcessWithin5sAndLeavesWholeFiles) {
+  PointTheWorldAt(kGuiTree);
+  TreeCount before;
+  CountLevel(std::wstring(kGuiTree) + L"\\data", before);
+  ASSERT_GT(before.files, 40000);
+  Open();
+  ASSERT_TRUE(TickOnly(tree, {JunkCategory::TheWorldHistory}));
+  // Sweep-now opens up once a scan has ended: here a cancelled one.
+  ASSERT_TRUE(Click(startScan));
+  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(L"正在扫描: ", 0) == 0; }, 5000));
+  ASSERT_TRUE(Click(sweepNow));
+  MessageBoxInfo box = WaitForMessageBox(app.Pid());
+  ASSERT_TRUE(box.Found());
+  ASSERT_TRUE(AnswerMessageBox(box, IDYES));
+  ASSERT_TRUE(WaitUntil([&] {
+    return Text(status).rfind(L"扫描已经完成", 0) == 0 && Enabled(sweepNow) && Enabled(startScan);
+  }, 5000));
+  ASSERT_TRUE(Click(sweepNow));
+  ASSERT_TRUE(WaitUntil([&] { return !Enabled(startScan); }, 2000)) << "no scan during a sweep";
+  ::Sleep(500);
+  const DWORD start = ::GetTickCount();
+  RequestClose(app.Main());
+  EXPECT_TRUE(app.process().WaitForExit(5000));
+  std::printf("closed during a sweep in %lu ms\n", ::GetTickCount() - start);
+  TreeCount after;
+  CountLevel(std::wstring(kGuiTree) + L"\\data", after);
+  EXPECT_LT(after.files, before.files) << "the sweep had begun";
+  EXPECT_GT(after.files, 0) << "the sweep was stopped before its end";
+  EXPECT_EQ(after.wrongSize, 0) << "every file left is whole";
+}

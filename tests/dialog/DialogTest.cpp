@@ -1,0 +1,184 @@
+// The main dialog as it opens, its painting, the selection commands and the
+// keyboard: the real Purlo.exe under Xvfb, driven and read from this process.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include "engine/scan/Catalogue.h"
+#include "tests/dialog/PurloWindow.h"
+#include "tests/support/CliRun.h"
+
+using namespace testing_support;
+using purlo::JunkCategory;
+
+namespace {
+
+bool IsRed(uint32_t rgb) { return Red(rgb) > 180 && Green(rgb) < 90 && Blue(rgb) < 90; }
+bool IsDark(uint32_t rgb) { return Red(rgb) < 90 && Green(rgb) < 90 && Blue(rgb) < 90; }
+
+std::vector<bool> RecommendedTicks() {
+  std::vector<bool> ticks;
+  for (const purlo::CategoryInfo& info : purlo::Catalogue()) ticks.push_back(info.recommended);
+  return ticks;
+}
+
+HTREEITEM ItemAt(HWND tree, JunkCategory category) { return TreeItems(tree).at(static_cast<int>(category)).handle; }
+
+RECT LabelRect(HWND tree, JunkCategory category) {
+  RECT rect{};
+  TreeItemRect(tree, ItemAt(tree, category), true, &rect);
+  return rect;
+}
+
+class MainDialog : public GuiTest {
+ protected:
+  void Open() {
+    ASSERT_TRUE(app.Start(kPurloExe, L"Purlo Beta"));
+    tree = app.Control(kTree);
+    ASSERT_NE(tree, nullptr);
+    ASSERT_EQ(TreeItems(tree).size(), 22u);
+  }
+  HWND tree = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MainDialog, OpensWithTheCatalogueTheRecommendedFiveAndTheWelcome) {
+  Open();
+  std::vector<TreeItem> items = TreeItems(tree);
+  for (int i = 0; i < purlo::kCategoryCount; ++i) {
+    const purlo::CategoryInfo& info = purlo::Catalogue()[i];
+    EXPECT_EQ(items[i].text, info.startupLabel) << i;
+    EXPECT_EQ(items[i].checkState, info.recommended ? 1 : 0) << Narrow(info.identifier);
+  }
+  EXPECT_EQ(CheckState(app.Control(kRecommended)), BST_CHECKED);
+  EXPECT_EQ(CheckState(app.Control(kSelectAll)), BST_UNCHECKED);
+  EXPECT_EQ(CheckState(app.Control(kInvert)), BST_UNCHECKED);
+  EXPECT_EQ(Text(app.Control(kStartScan)), L"开始扫描");
+  EXPECT_TRUE(Enabled(app.Control(kStartScan)));
+  EXPECT_EQ(Text(app.Control(kSweepNow)), L"立即清理");
+  EXPECT_FALSE(Enabled(app.Control(kSweepNow)));
+  EXPECT_EQ(Text(app.Control(kStatus)), kWelcomeText);
+  EXPECT_EQ(Text(app.Control(kAbout)), L"关　于");
+  EXPECT_EQ(FocusedWindow(app.Main()), app.Control(kStartScan));
+  const DWORD treeStyle = Style(tree);
+  EXPECT_EQ(treeStyle & 0x307u, 0x307u) << std::hex << treeStyle;
+  // The still banner takes over from the animation once, after 1667 ms.
+  EXPECT_TRUE(WaitUntil([&] { return Visible(app.Control(kBannerStill)); }, 5000));
+  EXPECT_FALSE(Visible(app.Control(kBannerAnimation)));
+  Screenshot(L"start");
+}
+
+// The DownloadedPrograms label is red until a run starts; a coloured item
+// selected in the focused tree shows the plain highlight, and its own colour
+// once the focus has gone elsewhere.
+TEST_F(MainDialog, DownloadedProgramsIsRedUntilAScanAndSelectionFollowsTheFocusRule) {
+  Open();
+  const RECT red = LabelRect(tree, JunkCategory::DownloadedPrograms);
+  const RECT other = LabelRect(tree, JunkCategory::IeCookies);
+  Capture start = CaptureClient(tree);
+  ASSERT_FALSE(start.Empty());
+  EXPECT_GT(start.Count(red, IsRed), 20);
+  EXPECT_EQ(start.Count(other, IsRed), 0);
+  EXPECT_GT(start.Count(other, IsDark), 20);
+
+  const POINT onLabel{(red.left + red.right) / 2, (red.top + red.bottom) / 2};
+  ASSERT_TRUE(MouseClickAt(tree, onLabel));
+  ASSERT_TRUE(WaitUntil([&] { return TreeSelection(tree) == ItemAt(tree, JunkCategory::DownloadedPrograms); }));
+  ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(app.Main()) == tree; }));
+  ::Sleep(200);
+  Capture focused = CaptureClient(tree);
+  Screenshot(L"selected-focused");
+  const COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
+  const int area = (red.right - red.left) * (red.bottom - red.top);
+  EXPECT_EQ(focused.Count(red, IsRed), 0) << "a focused selection is drawn as the tree draws it";
+  EXPECT_GT(focused.CountColor(red, highlight, 8), area / 3);
+
+  ASSERT_TRUE(MouseClick(app.Control(kStatus)));
+  ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(app.Main()) == app.Control(kStatus); }));
+  ::Sleep(200);
+  Capture unfocused = CaptureClient(tree);
+  Screenshot(L"selected-unfocused");
+  EXPECT_GT(unfocused.Count(red, IsRed), 20) << "without the focus the label shows its own colour";
+  EXPECT_LT(unfocused.CountColor(red, highlight, 8), area / 10);
+
+  ASSERT_TRUE(Click(app.Control(kStartScan)));
+  ASSERT_TRUE(WaitForText(app.Control(kStartScan), L"重新扫描"));
+  ::Sleep(200);
+  Capture scanned = CaptureClient(tree);
+  Screenshot(L"after-scan");
+  const RECT bare = LabelRect(tree, JunkCategory::DownloadedPrograms);
+  EXPECT_EQ(scanned.Count(bare, IsRed), 0);
+  EXPECT_GT(scanned.Count(bare, IsDark), 20);
+}
+
+TEST_F(MainDialog, SelectionCommandsFollowTheirTable) {
+  Open();
+  const std::vector<std::wstring> labels = Labels(tree);
+  const std::vector<bool> recommended = RecommendedTicks();
+  std::vector<bool> all(22, true), inverted;
+  for (bool r : recommended) inverted.push_back(!r);
+
+  ASSERT_TRUE(Click(app.Control(kSelectAll)));
+  EXPECT_TRUE(WaitUntil([&] { return Ticks(tree) == all; }));
+  EXPECT_EQ(CheckState(app.Control(kSelectAll)), BST_CHECKED);
+  EXPECT_EQ(CheckState(app.Control(kRecommended)), BST_UNCHECKED);
+  ASSERT_TRUE(Click(app.Control(kSelectAll)));
+  ::Sleep(200);
+  EXPECT_EQ(Ticks(tree), all) << "全选 on a full selection keeps it";
+
+  ASSERT_TRUE(Click(app.Control(kRecommended)));
+  EXPECT_TRUE(WaitUntil([&] { return Ticks(tree) == recommended; }));
+
+  ASSERT_TRUE(Click(app.Control(kInvert)));
+  EXPECT_TRUE(WaitUntil([&] { return Ticks(tree) == inverted; }));
+  EXPECT_EQ(CheckState(app.Control(kInvert)), BST_CHECKED);
+  ASSERT_TRUE(Click(app.Control(kInvert)));
+  EXPECT_TRUE(WaitUntil([&] { return Ticks(tree) == recommended; })) << "反选 twice gives back the ticks";
+
+  // A tick by hand leaves the radio marker alone.
+  ASSERT_TRUE(Click(app.Control(kRecommended)));
+  ASSERT_TRUE(WaitUntil([&] { return Ticks(tree) == recommended; }));
+  ASSERT_TRUE(ClickTreeCheck(tree, ItemAt(tree, JunkCategory::IeCookies)));
+  EXPECT_TRUE(WaitUntil([&] { return ReadTreeItem(tree, ItemAt(tree, JunkCategory::IeCookies)).checkState == 1; }));
+  EXPECT_EQ(CheckState(app.Control(kRecommended)), BST_CHECKED);
+
+  // Nothing but ticks changed.
+  EXPECT_EQ(Labels(tree), labels);
+  EXPECT_EQ(Text(app.Control(kStatus)), kWelcomeText);
+  EXPECT_EQ(Text(app.Control(kStartScan)), L"开始扫描");
+  EXPECT_FALSE(Enabled(app.Control(kSweepNow)));
+  EXPECT_TRUE(NoMessageBoxFor(app.Pid(), 300));
+}
+
+TEST_F(MainDialog, EnterPressesStartScanAndEscCloses) {
+  Open();
+  // Nothing ticked: untick the five by hand.
+  for (const purlo::CategoryInfo& info : purlo::Catalogue()) {
+    if (info.recommended) {
+      ASSERT_TRUE(ClickTreeCheck(tree, ItemAt(tree, info.id)));
+    }
+  }
+  ASSERT_TRUE(WaitUntil([&] { return Ticks(tree) == std::vector<bool>(22, false); }));
+  // The focus is in the tree; Enter goes to the default button.
+  ASSERT_EQ(FocusedWindow(app.Main()), tree);
+  ASSERT_TRUE(PressEnter(app.Main()));
+  MessageBoxInfo box = WaitForMessageBox(app.Pid());
+  ASSERT_TRUE(box.Found());
+  EXPECT_EQ(box.text, L"请选择要扫描的项目");
+  EXPECT_EQ(box.caption, L"提示");
+  EXPECT_TRUE(box.hasIcon);
+  EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+  ASSERT_TRUE(AnswerMessageBox(box, IDOK));
+  EXPECT_EQ(Text(app.Control(kStartScan)), L"开始扫描");
+
+  ASSERT_TRUE(Click(app.Control(kRecommended)));
+  ASSERT_TRUE(MouseClickAt(tree, POINT{200, 5}));
+  ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(app.Main()) == tree; }));
+  ASSERT_TRUE(PressEnter(app.Main()));
+  EXPECT_TRUE(WaitUntil([&] { return Text(app.Control(kStartScan)) != L"开始扫描"; }, 5000));
+  EXPECT_TRUE(WaitForText(app.Control(kStartScan), L"重新扫描"));
+
+  ASSERT_TRUE(PressEscape(app.Main()));
+  EXPECT_TRUE(app.process().WaitForExit(5000));
+}

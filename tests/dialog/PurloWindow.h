@@ -1,0 +1,47 @@
+// Purlo.exe as a person meets it, for the dialog tests: started from C:\purlo
+// in the sandbox, its controls found by id, read back and clicked from this
+// process.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/scan/Catalogue.h"
+#include "tests/support/GuiTest.h"
+
+namespace testing_support {
+
+extern const wchar_t kPurloExe[];     // C:\purlo\Purlo.exe
+extern const wchar_t kWelcomeText[];  // the status line at start-up
+
+enum PurloControl {
+  kTree = 1000,
+  kSelectAll = 1001,
+  kInvert = 1002,
+  kStartScan = 1004,
+  kSweepNow = 1005,
+  kStatus = 1006,
+  kRecommended = 1007,
+  kBannerAnimation = 1010,
+  kAbout = 1019,
+  kBannerStill = 1020,
+};
+
+// The labels of the 22 items, in tree order.
+std::vector<std::wstring> Labels(HWND tree);
+// The check states (true = ticked), in tree order.
+std::vector<bool> Ticks(HWND tree);
+// Ticks exactly the given categories by clicking their check boxes.
+::testing::AssertionResult TickOnly(HWND tree, const std::vector<purlo::JunkCategory>& categories);
+// Waits until the control's text is `text`.
+bool WaitForText(HWND control, const std::wstring& text, DWORD timeoutMs = 30000);
+
+// TheWorldHistory's root is "<Path>\data", Path read from HKLM: these tests
+// point it at trees of their (laid by prepare.sh).
+void PointTheWorldAt(const std::wstring& folder);
+extern const wchar_t kSmallTree[];  // C:\purlo-gui\small: 20,000 files
+extern const wchar_t kGuiTree[];    // C:\purlo-gui\tree: 50,000 files, fewer after a sweep test
+
+}  // namespace testing_support
