@@ -53,6 +53,7 @@ double CliScanSeconds(const std::wstring& cli) {
 struct GuiRun {
   double seconds = -1;
   std::vector<double> roundTrips;
+  double slowestAt = 0;  // seconds after the click
   size_t peakWorkingSet = 0;
   std::wstring summary;
 };
@@ -68,7 +69,9 @@ GuiRun GuiScan(const std::wstring& purlo) {
   if (!Click(startScan)) return run;
   for (;;) {
     ::Sleep(50);
+    const double sentAt = Seconds(start, Now());
     run.roundTrips.push_back(RoundTripMs(app.Main(), 5000));
+    if (run.roundTrips.back() >= *std::max_element(run.roundTrips.begin(), run.roundTrips.end())) run.slowestAt = sentAt;
     if (Text(startScan) == L"重新扫描") break;
     if (Seconds(start, Now()) > 600) return run;
   }
@@ -101,6 +104,7 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<double> cliSeconds, guiSeconds, roundTrips;
   size_t peak = 0;
   std::wstring summary;
+  std::vector<double> slowestAt;
   for (int i = 0; i < runs; ++i) {
     cliSeconds.push_back(CliScanSeconds(cli));
     GuiRun gui = GuiScan(purlo);
@@ -112,6 +116,7 @@ int wmain(int argc, wchar_t** argv) {
     roundTrips.insert(roundTrips.end(), gui.roundTrips.begin(), gui.roundTrips.end());
     peak = std::max(peak, gui.peakWorkingSet);
     summary = gui.summary;
+    slowestAt.push_back(gui.slowestAt);
   }
   const bool noTimeouts = std::none_of(roundTrips.begin(), roundTrips.end(), [](double ms) { return ms < 0; });
   std::printf("cli-scan seconds %.2f\n", Median(cliSeconds));
@@ -120,6 +125,9 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("round-trip ms p50 %.1f p99 %.1f max %.1f samples %u%s\n", Percentile(roundTrips, 0.5),
               Percentile(roundTrips, 0.99), Percentile(roundTrips, 1.0), static_cast<unsigned>(roundTrips.size()),
               noTimeouts ? "" : " (some timed out)");
+  std::printf("slowest round trip of each run at s after the click:");
+  for (double at : slowestAt) std::printf(" %.2f", at);
+  std::printf("\n");
   std::printf("peak-working-set MiB %.1f\n", static_cast<double>(peak) / 1048576.0);
   std::printf("summary %s\n", win::ToUtf8(summary).c_str());
   return 0;
