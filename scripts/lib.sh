@@ -44,6 +44,12 @@ install_toolchain() {
   ensure_locale
 }
 
+# Host tools for the native checks of the GIF block walker (sanitizers,
+# libFuzzer, an independent GIF reader).
+install_native_tools() {
+  need_packages clang libclang-rt-14-dev imagemagick python3
+}
+
 # The shipped build is 32-bit. Some kernels here refuse 32-bit Linux binaries,
 # and Wine's 32-bit loader is one, so tests then run on the x86_64 build of the
 # same sources.

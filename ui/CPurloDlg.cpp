@@ -83,6 +83,7 @@ BOOL CPurloDlg::OnInitDialog() {
   purlo::StartUpdateCheck(Hwnd());
   tree_.ModifyStyle(0, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_CHECKBOXES | TVS_TRACKSELECT);
   ::ShowWindow(GetDlgItem(IDC_BANNER_STILL), SW_HIDE);
+  if (bannerAnimation_.LoadFromResource()) bannerAnimation_.Play();
   ::SetTimer(Hwnd(), kBannerTimer, kBannerDelay, nullptr);
   InsertCategoryItems();
   tree_.SetLabelColor(ItemOf(JunkCategory::DownloadedPrograms), RGB(255, 0, 0));

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "controls/CTreeCtrlEx.h"
+#include "controls/PictureEx.h"
 #include "engine/scan/RunView.h"
 #include "engine/scan/SystemLookups.h"
 #include "framework/Controls.h"
@@ -93,7 +94,7 @@ class CPurloDlg : public fw::CDialog, public purlo::RunView {
   fw::CButton startScan_;
   fw::CEdit status_;
   fw::CButton sweepNow_;
-  fw::CStatic bannerAnimation_;
+  CPictureEx bannerAnimation_;
   // The flash-phase and update-available flags, and what the About button does with them.
   purlo::UpgradeHint upgrade_;
 

@@ -37,6 +37,8 @@ class MainDialog : public GuiTest {
     tree = app.Control(kTree);
     ASSERT_NE(tree, nullptr);
     ASSERT_EQ(TreeItems(tree).size(), 22u);
+    // The window shows before the tree has painted, more so while the banner plays.
+    ASSERT_TRUE(WaitUntilStill(tree));
   }
   HWND tree = nullptr;
 };
