@@ -23,43 +23,6 @@ const wchar_t kTheWorldBare[] = L"世界之窗浏览记录";
 
 int Version() { return purlo::MajorVersionFromGetVersion(); }
 
-std::wstring SweepLabel(const wchar_t* id, const std::wstring& scanLabel) {
-  purlo::JunkCategory category;
-  if (!purlo::FindCategory(id, category)) return L"?";
-  const std::wstring task = purlo::Info(category).taskLabel;
-  return task + L"(清理" + scanLabel.substr(task.size() + 1);
-}
-
-std::wstring WithoutTrailingBackslash(std::wstring path) {
-  if (!path.empty() && path.back() == L'\\') path.pop_back();
-  return path;
-}
-
-// A sweep keeps every root of its task, also one nested in another: such a
-// folder may stay inside a root, empty.
-bool HoldsOnlyEmptyRoots(const std::wstring& path, const std::vector<std::wstring>& roots) {
-  const std::wstring folder = WithoutTrailingBackslash(path);
-  WIN32_FIND_DATAW entry;
-  win::UniqueFind listing(::FindFirstFileW((folder + L"\\*").c_str(), &entry));
-  if (!listing) return false;
-  do {
-    if (wcscmp(entry.cFileName, L".") == 0 || wcscmp(entry.cFileName, L"..") == 0) continue;
-    const std::wstring inner = folder + L"\\" + entry.cFileName;
-    const bool isRoot = std::any_of(roots.begin(), roots.end(), [&](const std::wstring& root) {
-      return _wcsicmp(WithoutTrailingBackslash(root).c_str(), inner.c_str()) == 0;
-    });
-    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !isRoot || !HoldsOnlyEmptyRoots(inner, roots)) return false;
-  } while (::FindNextFileW(listing.Get(), &entry));
-  return true;
-}
-
-std::wstring Parent(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\', path.size() - 2)); }
-
-std::wstring SentinelFor(const std::wstring& root) {
-  std::wstring trimmed = root.back() == L'\\' ? root.substr(0, root.size() - 1) : root;
-  return Parent(trimmed) + L"\\purlo-gui-sentinel-" + trimmed.substr(trimmed.rfind(L'\\') + 1) + L".txt";
-}
-
 // Files below a folder, and whether each one still has the size it was laid with.
 struct TreeCount {
   int files = 0;
@@ -148,7 +111,7 @@ TEST_F(Runs, SweepByClicksDeletesTheJunkAndNothingElse) {
     expected.push_back(c.seed(version));
     bytes += expected.back().bytes;
     for (const std::wstring& root : c.roots(version)) {
-      sentinels.push_back(SentinelFor(root));
+      sentinels.push_back(SentinelFor(root, L"purlo-gui-sentinel-"));
       WriteFile(sentinels.back(), 9);
     }
   }
@@ -174,14 +137,10 @@ TEST_F(Runs, SweepByClicksDeletesTheJunkAndNothingElse) {
   for (size_t i = 0; i < AllCases().size(); ++i) {
     const CategoryCase& c = AllCases()[i];
     EXPECT_EQ(labels[i], SweepLabel(c.id, expected[i].label));
-    std::vector<std::wstring> roots = c.roots(version);
-    // QqPlayerHistory's two sub-folders are roots of the same task.
-    if (wcscmp(c.id, L"QqPlayerHistory") == 0 && !roots.empty()) {
-      roots.push_back(roots[0] + L"\\QPUpdate");
-      roots.push_back(roots[0] + L"\\QPLyric");
-    }
-    for (const std::wstring& root : roots) {
-      EXPECT_TRUE(HoldsOnlyEmptyRoots(root, roots)) << Narrow(c.id) << " left something in " << Narrow(root);
+    // QqPlayerHistory's second and third roots lie inside its first: they stay.
+    const std::vector<std::wstring> kept = NestedRoots(c, version);
+    for (const std::wstring& root : c.roots(version)) {
+      EXPECT_TRUE(IsEmptyFolder(root, kept)) << Narrow(c.id) << " left something in " << Narrow(root);
     }
   }
   for (const std::wstring& sentinel : sentinels) {

@@ -2,7 +2,11 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+
+#include "engine/scan/Catalogue.h"
 #include "tests/support/Fixtures.h"
+#include "win/Handles.h"
 
 namespace testing_support {
 
@@ -239,6 +243,40 @@ void ClearAllLocations(int version) {
   EmptyFolder(CommonAppData() + L"\\Storm");
   EmptyFolder(SpecialFolder(CSIDL_APPDATA) + L"\\Tencent\\QQPlayer");
   EmptyFolder(L"C:\\Maxthon2");
+}
+
+std::wstring SweepLabel(const wchar_t* id, const std::wstring& scanLabel) {
+  purlo::JunkCategory category;
+  if (!purlo::FindCategory(id, category)) return L"?";
+  const std::wstring task = purlo::Info(category).taskLabel;
+  return task + L"(清理" + scanLabel.substr(task.size() + 1);
+}
+
+std::wstring SentinelFor(const std::wstring& root, const std::wstring& tag) {
+  const std::wstring trimmed = root.back() == L'\\' ? root.substr(0, root.size() - 1) : root;
+  const size_t cut = trimmed.rfind(L'\\');
+  return trimmed.substr(0, cut) + L"\\" + tag + trimmed.substr(cut + 1) + L".txt";
+}
+
+std::vector<std::wstring> NestedRoots(const CategoryCase& c, int version) {
+  const std::vector<std::wstring> roots = c.roots(version);
+  if (wcscmp(c.id, L"QqPlayerHistory") != 0 || roots.empty()) return {};
+  return {roots[0] + L"\\QPUpdate", roots[0] + L"\\QPLyric"};
+}
+
+bool IsEmptyFolder(const std::wstring& path, const std::vector<std::wstring>& keptRoots) {
+  WIN32_FIND_DATAW entry;
+  const std::wstring folder = path.back() == L'\\' ? path : path + L"\\";
+  win::UniqueFind listing(::FindFirstFileW((folder + L"*").c_str(), &entry));
+  if (!listing) return false;
+  do {
+    if (wcscmp(entry.cFileName, L".") == 0 || wcscmp(entry.cFileName, L"..") == 0) continue;
+    const std::wstring inner = folder + entry.cFileName;
+    const bool kept = std::any_of(keptRoots.begin(), keptRoots.end(),
+                                  [&](const std::wstring& root) { return _wcsicmp(root.c_str(), inner.c_str()) == 0; });
+    if (!kept || !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsEmptyFolder(inner, keptRoots)) return false;
+  } while (::FindNextFileW(listing.Get(), &entry));
+  return true;
 }
 
 }  // namespace testing_support

@@ -32,4 +32,13 @@ void PrintTo(const CategoryCase& c, std::ostream* os);
 // Clears every location of every case: a clean slate for a run over all of them.
 void ClearAllLocations(int version);
 
+// "label(3个文件,...)" as a scan writes it becomes "label(清理3个文件,...)".
+std::wstring SweepLabel(const wchar_t* id, const std::wstring& scanLabel);
+// A file beside the root, outside it, named after `tag` and the root: a sweep must leave it.
+std::wstring SentinelFor(const std::wstring& root, const std::wstring& tag);
+// The folders inside a case's roots that are roots of the same task: a sweep keeps them.
+std::vector<std::wstring> NestedRoots(const CategoryCase& c, int version);
+// Empty, but for the folders in `keptRoots`, each empty in the same sense.
+bool IsEmptyFolder(const std::wstring& path, const std::vector<std::wstring>& keptRoots = {});
+
 }  // namespace testing_support

@@ -18,37 +18,6 @@ namespace {
 
 int Version() { return purlo::MajorVersionFromGetVersion(); }
 
-// "label(3个文件,...)" as a scan writes it becomes "label(清理3个文件,...)".
-std::wstring SweepLabel(const wchar_t* id, const std::wstring& scanLabel) {
-  purlo::JunkCategory category;
-  if (!purlo::FindCategory(id, category)) return L"?";
-  const std::wstring task = purlo::Info(category).taskLabel;
-  return task + L"(清理" + scanLabel.substr(task.size() + 1);
-}
-
-std::wstring Parent(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\', path.size() - 2)); }
-
-// A file beside each root, outside it: a sweep must leave it.
-std::wstring SentinelFor(const std::wstring& root) {
-  std::wstring trimmed = root.back() == L'\\' ? root.substr(0, root.size() - 1) : root;
-  return Parent(trimmed) + L"\\purlo-sentinel-" + trimmed.substr(trimmed.rfind(L'\\') + 1) + L".txt";
-}
-
-// Empty, but for the folders that are other roots of the same task: a sweep never removes a root.
-bool IsEmptyFolder(const std::wstring& path, const std::vector<std::wstring>& keptRoots = {}) {
-  WIN32_FIND_DATAW entry;
-  const std::wstring folder = path.back() == L'\\' ? path : path + L"\\";
-  win::UniqueFind listing(::FindFirstFileW((folder + L"*").c_str(), &entry));
-  if (!listing) return false;
-  do {
-    if (wcscmp(entry.cFileName, L".") == 0 || wcscmp(entry.cFileName, L"..") == 0) continue;
-    bool kept = false;
-    for (const std::wstring& root : keptRoots) kept = kept || _wcsicmp(root.c_str(), (folder + entry.cFileName).c_str()) == 0;
-    if (!kept || !IsEmptyFolder(folder + entry.cFileName)) return false;
-  } while (::FindNextFileW(listing.Get(), &entry));
-  return true;
-}
-
 uint64_t RecycleBinItems() {
   SHQUERYRBINFO info = {};
   info.cbSize = sizeof(info);
@@ -62,7 +31,7 @@ void SweepEverythingAndCheck(int version) {
   for (const CategoryCase& c : AllCases()) {
     expected.push_back(c.seed(version));
     for (const std::wstring& root : c.roots(version)) {
-      sentinels.push_back(SentinelFor(root));
+      sentinels.push_back(SentinelFor(root, L"purlo-sentinel-"));
       WriteFile(sentinels.back(), 9);
     }
   }
@@ -83,10 +52,7 @@ void SweepEverythingAndCheck(int version) {
     EXPECT_TRUE(got.failed.empty()) << Narrow(c.id) << ": " << Narrow(got.failed.empty() ? L"" : got.failed[0]);
     bytes += got.bytes;
     // QqPlayerHistory's second and third roots lie inside its first: they stay.
-    std::vector<std::wstring> kept;
-    for (const std::wstring& root : c.roots(version)) {
-      if (wcscmp(c.id, L"QqPlayerHistory") == 0) kept = {root + L"\\QPUpdate", root + L"\\QPLyric"};
-    }
+    const std::vector<std::wstring> kept = NestedRoots(c, version);
     for (const std::wstring& root : c.roots(version)) {
       EXPECT_TRUE(IsEmptyFolder(root, kept)) << Narrow(c.id) << " left something in " << Narrow(root);
       EXPECT_TRUE(Exists(root)) << Narrow(c.id) << " removed its root " << Narrow(root);
