@@ -261,4 +261,21 @@ std::vector<std::wstring> DistinctFolderRoots(const std::vector<std::wstring>& r
   return kept;
 }
 
+bool ListSingleFile(const std::wstring& root, ListedFile& listed) {
+  if (root.empty() || root.back() == L'\\') return false;
+  listed.path = RootInLongForm(root);
+  if (listed.path.empty()) return false;
+  {
+    win::UniqueFind found(::FindFirstFileW(listed.path.c_str(), &listed.entry));
+    if (!found) return false;
+  }
+  if ((listed.entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) return false;
+  listed.realFolder.clear();
+  if (CanTellRealPaths()) {
+    listed.realFolder = RealFolderPath(listed.path.substr(0, listed.path.rfind(L'\\')));
+    if (listed.realFolder.empty() || !IsOnDriveOrShare(listed.realFolder)) return false;
+  }
+  return true;
+}
+
 }  // namespace purlo

@@ -48,6 +48,17 @@ std::wstring RealFolderPath(const std::wstring& folder);
 // "\\?\GLOBALROOT\...", volume GUID paths, device paths.
 bool IsOnDriveOrShare(const std::wstring& realPath);
 
+// A single-file root as its folder lists it: the long-form path, the listed
+// entry (the long name; a link's own name), and where the folder really is
+// (empty where the system cannot tell). False for a folder, a reparse point,
+// a missing file, or a folder whose real location is off the drives.
+struct ListedFile {
+  std::wstring path;
+  WIN32_FIND_DATAW entry;
+  std::wstring realFolder;
+};
+bool ListSingleFile(const std::wstring& root, ListedFile& listed);
+
 // Where a walk of `root` may go: its long form, and its real location (long
 // form) that every entry's real location must extend. False when the root
 // must not be walked: not below a drive root, missing, or really somewhere

@@ -14,21 +14,11 @@
 namespace purlo {
 
 Measured MeasureOneFile(const std::wstring& path) {
-  if (path.empty() || path.back() == L'\\') return {};
-  const std::wstring file = RootInLongForm(path);
-  if (file.empty()) return {};
-  // As the sweep sees it: a plain file, in a folder that really lies on a
-  // drive or share; counted whenever the sweep would delete it or report it.
-  WIN32_FIND_DATAW entry;
-  {
-    win::UniqueFind found(::FindFirstFileW(file.c_str(), &entry));
-    if (!found) return {};
-  }
-  if ((entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) return {};
-  if (CanTellRealPaths()) {
-    const std::wstring folder = RealFolderPath(file.substr(0, file.rfind(L'\\')));
-    if (folder.empty() || !IsOnDriveOrShare(folder)) return {};
-  }
+  // As the sweep sees it: counted whenever the sweep would delete it or report it.
+  ListedFile listed;
+  if (!ListSingleFile(path, listed)) return {};
+  const std::wstring& file = listed.path;
+  const WIN32_FIND_DATAW& entry = listed.entry;
   win::UniqueFile opened(::CreateFileW(file.c_str(), FILE_READ_ATTRIBUTES,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr));

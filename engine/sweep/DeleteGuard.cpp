@@ -122,24 +122,12 @@ FileDeletion DeleteCheckedFile(const std::wstring& path, DWORD listedAttributes,
 }
 
 FileDeletion DeleteSingleFile(const std::wstring& path, bool clearAttributes) {
-  if (path.empty() || path.back() == L'\\') return {};
-  const std::wstring file = RootInLongForm(path);
-  if (file.empty()) return {};
-  // The name as the folder lists it: the long name, and the link's own name
-  // for a link, whose real location then differs.
-  WIN32_FIND_DATAW entry;
-  {
-    win::UniqueFind found(::FindFirstFileW(file.c_str(), &entry));
-    if (!found) return {};
-  }
-  if ((entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) return {};
-  std::wstring expected;
-  if (CanTellRealPaths()) {
-    const std::wstring folder = RealFolderPath(file.substr(0, file.rfind(L'\\')));
-    if (folder.empty() || !IsOnDriveOrShare(folder)) return {};
-    expected = folder + L"\\" + entry.cFileName;
-  }
-  return DeleteCheckedFile(file, entry.dwFileAttributes, expected, clearAttributes);
+  ListedFile listed;
+  if (!ListSingleFile(path, listed)) return {};
+  // A link lists under its own name, so its real location then differs.
+  const std::wstring expected =
+      listed.realFolder.empty() ? std::wstring() : listed.realFolder + L"\\" + listed.entry.cFileName;
+  return DeleteCheckedFile(listed.path, listed.entry.dwFileAttributes, expected, clearAttributes);
 }
 
 }  // namespace purlo
