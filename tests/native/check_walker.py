@@ -155,8 +155,8 @@ def as_reader_sees(frame):
     return {"delay": delay, "disposal": DISPOSAL_NAMES[frame["disposal"]], "rect": frame["rect"]}
 
 
-def pixels(spec):
-    return subprocess.run(["convert", spec, "rgba:-"], capture_output=True, check=True).stdout
+def pixels(source):
+    return subprocess.run(["convert", source, "rgba:-"], capture_output=True, check=True).stdout
 
 
 def main():
