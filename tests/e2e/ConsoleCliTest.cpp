@@ -123,13 +123,35 @@ bool AnyLineStartsWith(const std::vector<std::wstring>& lines, const std::wstrin
   return false;
 }
 
+// A file of the tree as the progress line shows it: the whole path, or, when
+// the console is narrower than the path, "..." and the path's end.
+bool IsProgressLine(const std::wstring& line, const std::wstring& root, int folders, int files) {
+  if (line.compare(0, root.size(), root) == 0) return true;
+  if (line.size() <= 3 || line.compare(0, 3, L"...") != 0) return false;
+  const std::wstring tail = line.substr(3);
+  for (int d = 0; d < folders; ++d) {
+    for (int f = 0; f < files; ++f) {
+      const std::wstring path = FileName(root, d, f);
+      if (path.size() > tail.size() && path.compare(path.size() - tail.size(), tail.size(), tail) == 0) return true;
+    }
+  }
+  return false;
+}
+
+std::string Joined(const std::vector<std::wstring>& lines) {
+  std::string text;
+  for (const std::wstring& line : lines) text += "\n  |" + Narrow(line);
+  return text;
+}
+
 }  // namespace
 
 TEST(ConsoleCli, TheProgressLineUpdatesInPlaceAndIsErasedAtTheEnd) {
   TestFolder base(L"progress");
   const std::wstring root = base / L"data";
-  for (int d = 0; d < 20; ++d) {
-    for (int f = 0; f < 100; ++f) WriteFile(FileName(root, d, f), 1);
+  const int folders = 20, files = 100;
+  for (int d = 0; d < folders; ++d) {
+    for (int f = 0; f < files; ++f) WriteFile(FileName(root, d, f), 1);
   }
   DeleteKeyTree(HKEY_LOCAL_MACHINE, kTheWorld);
   SetString(HKEY_LOCAL_MACHINE, kTheWorld, L"Path", base.Path());
@@ -144,6 +166,9 @@ TEST(ConsoleCli, TheProgressLineUpdatesInPlaceAndIsErasedAtTheEnd) {
   // Wine's console keeps a screen only where it has a display (CTest runs this under Xvfb).
   CONSOLE_SCREEN_BUFFER_INFO info;
   ASSERT_TRUE(::GetConsoleScreenBufferInfo(screen.Get(), &info)) << "no console screen: run under Xvfb";
+  // The width the line must fit in: the console window's, under Wine narrower
+  // than its buffer and not the same everywhere.
+  const size_t columns = static_cast<size_t>(info.srWindow.Right - info.srWindow.Left + 1);
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
@@ -156,11 +181,18 @@ TEST(ConsoleCli, TheProgressLineUpdatesInPlaceAndIsErasedAtTheEnd) {
   win::UniqueKernel process(pi.hProcess);
   win::UniqueKernel thread(pi.hThread);
   // While it runs, the line shows the files being counted; each sample holds one at most.
-  int samplesWithPath = 0;
-  size_t mostPathLines = 0;
+  int samples = 0, samplesWithPath = 0;
+  size_t mostPathLines = 0, widestPathLine = 0;
+  std::vector<std::wstring> lastSample;
   while (::WaitForSingleObject(process.Get(), 20) == WAIT_TIMEOUT) {
     size_t pathLines = 0;
-    for (const std::wstring& line : ScreenLines(screen.Get())) pathLines += line.compare(0, root.size(), root) == 0;
+    lastSample = ScreenLines(screen.Get());
+    ++samples;
+    for (const std::wstring& line : lastSample) {
+      if (!IsProgressLine(line, root, folders, files)) continue;
+      ++pathLines;
+      widestPathLine = std::max(widestPathLine, line.size());
+    }
     if (pathLines > 0) ++samplesWithPath;
     mostPathLines = std::max(mostPathLines, pathLines);
   }
@@ -170,9 +202,13 @@ TEST(ConsoleCli, TheProgressLineUpdatesInPlaceAndIsErasedAtTheEnd) {
   screen.Reset();
   ::FreeConsole();
   EXPECT_EQ(code, 0u);
-  EXPECT_GT(samplesWithPath, 0) << "no progress line was seen";
+  EXPECT_GT(samplesWithPath, 0) << "no progress line was seen in " << samples << " samples of a console "
+                                << columns << " columns wide; the last:" << Joined(lastSample);
   EXPECT_EQ(mostPathLines, 1u);
-  EXPECT_FALSE(AnyLineStartsWith(lines, root)) << "the progress line stayed";
+  EXPECT_LT(widestPathLine, columns) << "the progress line wraps";
+  for (const std::wstring& line : lines) {
+    EXPECT_FALSE(IsProgressLine(line, root, folders, files)) << "the progress line stayed: " << Narrow(line);
+  }
   EXPECT_TRUE(AnyLineStartsWith(lines, L"世界之窗浏览记录(2000个文件,1.953KB)"));
   EXPECT_TRUE(AnyLineStartsWith(lines, L"扫描已经完成"));
   DeleteKeyTree(HKEY_LOCAL_MACHINE, kTheWorld);

@@ -250,14 +250,35 @@ bool MouseClick(HWND window) {
   return MouseClickAt(window, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
 }
 
+namespace {
+
+// The focus as the thread reports it, when it is a live window of that thread.
+// Right after a window appears the report can still name a window that is
+// gone or belongs elsewhere: then the key goes to the given window.
+HWND KeyTarget(HWND anyWindowOfThread) {
+  const DWORD thread = ::GetWindowThreadProcessId(anyWindowOfThread, nullptr);
+  HWND focus = FocusedWindow(anyWindowOfThread);
+  if (focus && ::IsWindow(focus) && ::GetWindowThreadProcessId(focus, nullptr) == thread) return focus;
+  return anyWindowOfThread;
+}
+
+}  // namespace
+
 bool PressKey(HWND anyWindowOfThread, WORD virtualKey) {
-  HWND target = FocusedWindow(anyWindowOfThread);
-  if (!target) target = anyWindowOfThread;
-  if (!::IsWindow(target)) return false;
   const UINT scan = ::MapVirtualKeyW(virtualKey, 0 /* MAPVK_VK_TO_VSC */);
   const LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
   const LPARAM up = down | (1u << 30) | (1u << 31);
-  return ::PostMessageW(target, WM_KEYDOWN, virtualKey, down) && ::PostMessageW(target, WM_KEYUP, virtualKey, up);
+  // Right after the window appears the press may not be deliverable yet: it
+  // is retried for a while. The release goes where the press went.
+  HWND target = nullptr;
+  const bool pressed = WaitUntil(
+      [&] {
+        if (!::IsWindow(anyWindowOfThread)) return false;
+        target = KeyTarget(anyWindowOfThread);
+        return ::PostMessageW(target, WM_KEYDOWN, virtualKey, down) != FALSE;
+      },
+      2000);
+  return pressed && WaitUntil([&] { return ::PostMessageW(target, WM_KEYUP, virtualKey, up) != FALSE; }, 2000);
 }
 
 bool TypeKey(HWND window, WORD virtualKey) {

@@ -120,7 +120,9 @@ bool MouseClickAt(HWND window, POINT client);
 // A key press and release posted to the window that has the focus in the
 // target's thread (or to the given window when none has), as the keyboard
 // would deliver them: the dialog's own message loop sees them, so Enter presses
-// the default button and Esc cancels. Returns false when no window was found.
+// the default button and Esc cancels. A focus that is not a live window of
+// that thread counts as none. Retried for up to 2 s while the post fails;
+// false when it never went through or the window is gone.
 bool PressKey(HWND anyWindowOfThread, WORD virtualKey);
 inline bool PressEnter(HWND w) { return PressKey(w, VK_RETURN); }
 inline bool PressEscape(HWND w) { return PressKey(w, VK_ESCAPE); }
