@@ -8,6 +8,8 @@
 //   purlo_bench guard ROOT            the sweep guard's own cost per file
 //   purlo_bench long-form ROOT        per file: the scan's and the sweep's opens
 //                                     by the ordinary path and by the "\\?\" form
+//   purlo_bench sweep-steps ROOT      per file, the steps of the sweep's handle
+//                                     walk (deletes the tree's files)
 //   purlo_bench cli ARGS...           C:\purlo\purlo-cli.exe ARGS: time, peak working set
 #include <windows.h>
 #include <psapi.h>
@@ -17,6 +19,7 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/scan/FileHandles.h"
 #include "engine/scan/Paths.h"
 #include "engine/sweep/DeleteGuard.h"
 #include "win/Handles.h"
@@ -168,6 +171,53 @@ int LongForm(const std::wstring& root) {
   return 0;
 }
 
+// The sweep's steps per file, each timed: the open relative to the folder's
+// handle, its size, where it really is, the deletion (disposition and close),
+// and the question whether the name went.
+int SweepSteps(const std::wstring& root) {
+  const char* names[] = {"open_us", "size_us", "real_us", "delete_us", "gone_us"};
+  double seconds[5] = {};
+  uint64_t files = 0;
+  std::wstring folderPath;
+  win::UniqueFile folder;
+  auto onFile = [&](const std::wstring& path, DWORD) {
+    const size_t cut = path.rfind(L'\\');
+    if (path.compare(0, cut, folderPath) != 0 || folderPath.size() != cut) {
+      folderPath = path.substr(0, cut);
+      DWORD error = 0;
+      folder = purlo::OpenFolderByPath(purlo::LongForm(folderPath), false, error);
+    }
+    const wchar_t* name = path.c_str() + cut + 1;
+    const size_t length = path.size() - cut - 1;
+    DWORD error = 0;
+    double t = Now();
+    win::UniqueFile file = purlo::OpenRelative(folder.Get(), name, length, purlo::OpenFor::Deleting, error);
+    double u = Now();
+    seconds[0] += u - t;
+    purlo::HandleFacts facts;
+    purlo::SizeOf(file.Get(), facts);
+    t = Now();
+    seconds[1] += t - u;
+    std::wstring real;
+    purlo::RealPathOf(file.Get(), real);
+    u = Now();
+    seconds[2] += u - t;
+    purlo::MarkForDeletion(file.Get(), true);
+    file.Reset();
+    t = Now();
+    seconds[3] += t - u;
+    win::UniqueFile still = purlo::OpenRelative(folder.Get(), name, length, purlo::OpenFor::Measuring, error);
+    seconds[4] += Now() - t;
+    ++files;
+  };
+  auto nothing = [](const std::wstring&) {};
+  Walk(root, onFile, nothing);
+  std::printf("files %llu", static_cast<unsigned long long>(files));
+  for (int i = 0; i < 5; ++i) std::printf(" %s %.1f", names[i], 1e6 * seconds[i] / files);
+  std::printf("\n");
+  return 0;
+}
+
 int RunCli(int argc, wchar_t** argv) {
   std::wstring commandLine = L"C:\\purlo\\purlo-cli.exe";
   for (int i = 2; i < argc; ++i) commandLine += std::wstring(L" ") + argv[i];
@@ -216,12 +266,13 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (mode == L"cli") return RunCli(argc, argv);
   if (argc < 3) {
-    std::fprintf(stderr, "usage: purlo_bench where | bare-scan ROOT | bare-sweep ROOT | guard ROOT | long-form ROOT | cli ARGS...\n");
+    std::fprintf(stderr, "usage: purlo_bench where | bare-scan ROOT | bare-sweep ROOT | guard ROOT | long-form ROOT | sweep-steps ROOT | cli ARGS...\n");
     return 2;
   }
   if (mode == L"bare-scan") return BareScan(argv[2]);
   if (mode == L"bare-sweep") return BareSweep(argv[2]);
   if (mode == L"guard") return Guard(argv[2]);
   if (mode == L"long-form") return LongForm(argv[2]);
+  if (mode == L"sweep-steps") return SweepSteps(argv[2]);
   return 2;
 }

@@ -8,8 +8,8 @@
 
 namespace cli {
 
-CliView::CliView(bool json, bool files)
-    : json_(json), files_(files), finished_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+CliView::CliView(bool json, bool files, bool quiet)
+    : json_(json), files_(files), quiet_(quiet), finished_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 CliView::~CliView() {
   ::SetEvent(finished_.Get());
@@ -39,6 +39,37 @@ void CliView::ShowScanningPath(const std::wstring& path) {
 
 void CliView::ShowSweepingPath(const std::wstring& path) { ShowScanningPath(path); }
 
+namespace {
+
+bool IsControl(wchar_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+
+// A path as one field of a tab-separated line: what would end the field or
+// the line, or make two names print alike, is escaped.
+std::wstring LineField(const std::wstring& text) {
+  std::wstring out;
+  out.reserve(text.size() + 8);
+  for (wchar_t c : text) {
+    switch (c) {
+      case L'\\': out += L"\\\\"; break;
+      case L'\t': out += L"\\t"; break;
+      case L'\n': out += L"\\n"; break;
+      case L'\r': out += L"\\r"; break;
+      default:
+        if (IsControl(c)) {
+          static const wchar_t kHex[] = L"0123456789abcdef";
+          out += L"\\x";
+          out += kHex[(c >> 4) & 0xF];
+          out += kHex[c & 0xF];
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
 // Streamed as counted: one line each, or kept for the document.
 void CliView::FileCounted(purlo::JunkCategory category, const std::wstring& path, uint64_t bytes) {
   if (!files_) return;
@@ -47,15 +78,40 @@ void CliView::FileCounted(purlo::JunkCategory category, const std::wstring& path
     counted_[category].push_back(CountedFile{path, bytes});
     return;
   }
-  OutBuffered(std::wstring(purlo::Info(category).identifier) + L"\t" + win::Decimal(bytes) + L"\t" + path + L"\n");
+  OutBuffered(std::wstring(purlo::Info(category).identifier) + L"\t" + win::Decimal(bytes) + L"\t" + LineField(path) + L"\n");
 }
 
+namespace {
+
+const wchar_t* RefusalText(purlo::RootRefusal why) {
+  return why == purlo::RootRefusal::SystemFolder ? L"a system folder or a folder above one"
+                                                 : L"not a folder below a drive or share root";
+}
+
+}  // namespace
+
+// Quiet, the line goes into the report (the document carries it anyway).
 void CliView::RootRefused(purlo::JunkCategory category, const std::wstring& root, purlo::RootRefusal why) {
-  const wchar_t* reason = why == purlo::RootRefusal::SystemFolder ? L"a system folder or a folder above one"
-                                                                  : L"not a folder below a drive or share root";
   win::Lock hold(lock_);
-  Err(L"purlo-cli: " + std::wstring(purlo::Info(category).identifier) + L": root refused (" + reason + L"): " + root +
-      L"\n");
+  refused_[category].push_back(Refusal{root, why});
+  const std::wstring line = L"purlo-cli: " + std::wstring(purlo::Info(category).identifier) + L": root refused (" +
+                            RefusalText(why) + L"): " + root + L"\n";
+  if (!quiet_) {
+    Err(line);
+  } else if (!json_) {
+    Out(line);
+  }
+}
+
+bool CliView::AnythingLeft() {
+  win::Lock hold(lock_);
+  for (const auto& entry : refused_) {
+    if (!entry.second.empty()) return true;
+  }
+  for (const auto& entry : results_) {
+    if (!entry.second.failedPaths.empty()) return true;
+  }
+  return false;
 }
 
 void CliView::CategoryFinished(const purlo::CategoryResult& result) {
@@ -73,7 +129,7 @@ void CliView::RunFinished(bool endedAsScan) {
 }
 
 void CliView::StartProgress() {
-  if (!IsConsole(STD_ERROR_HANDLE)) return;
+  if (quiet_ || !IsConsole(STD_ERROR_HANDLE)) return;
   progress_.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, ProgressEntry, this, 0, nullptr)));
 }
 
@@ -126,6 +182,15 @@ std::wstring JsonList(const std::vector<std::wstring>& paths) {
 
 }  // namespace
 
+std::wstring CliView::JsonRefusals(const std::vector<Refusal>& refusals) {
+  std::wstring list = L"[";
+  for (size_t i = 0; i < refusals.size(); ++i) {
+    if (i > 0) list += L",";
+    list += L"{\"path\":" + JsonString(refusals[i].path) + L",\"why\":" + JsonString(RefusalText(refusals[i].why)) + L"}";
+  }
+  return list + L"]";
+}
+
 void CliView::PrintEnd(bool sweep) {
   win::Lock hold(lock_);
   const std::wstring& summary = sweep ? sweepSummary_ : status_;
@@ -142,7 +207,9 @@ void CliView::PrintEnd(bool sweep) {
     if (!first) doc += L",";
     first = false;
     doc += L"{\"id\":" + JsonString(purlo::Info(r.category).identifier) + L",\"label\":" + JsonString(r.label) +
-           L",\"items\":" + win::Decimal(r.items) + L",\"bytes\":" + win::Decimal(r.bytes);
+           L",\"items\":" + win::Decimal(r.items) + L",\"bytes\":" + win::Decimal(r.bytes) +
+           L",\"kept\":" + win::Decimal(r.keptFiles) + L",\"keptBytes\":" + win::Decimal(r.keptBytes) +
+           L",\"refused\":" + JsonRefusals(refused_[r.category]);
     if (sweep) {
       doc += L",\"failed\":" + JsonList(r.failedPaths);
       doc += L",\"skipped\":" + JsonList(r.skippedPaths);

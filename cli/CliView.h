@@ -19,7 +19,7 @@ struct CountedFile {
 
 class CliView final : public purlo::RunView {
  public:
-  CliView(bool json, bool files);
+  CliView(bool json, bool files, bool quiet = false);
   ~CliView() override;
 
   void SetItemLabel(purlo::JunkCategory item, const std::wstring& text) override {}
@@ -30,7 +30,7 @@ class CliView final : public purlo::RunView {
   void ShowScanningPath(const std::wstring& path) override;
   void ShowSweepingPath(const std::wstring& path) override;
   void FileCounted(purlo::JunkCategory category, const std::wstring& path, uint64_t bytes) override;
-  // One line on stderr per root left out.
+  // One line on stderr per root left out; with quiet, in the report instead.
   void RootRefused(purlo::JunkCategory category, const std::wstring& root, purlo::RootRefusal why) override;
   void CategoryFinished(const purlo::CategoryResult& result) override;
   void RunFinished(bool endedAsScan) override;
@@ -41,15 +41,26 @@ class CliView final : public purlo::RunView {
   void WaitForRunEnd();
   // Prints the closing text, or the whole JSON document.
   void PrintEnd(bool sweep);
+  // A sweep that left files it meant to remove (failed) or refused roots.
+  bool AnythingLeft();
   // Which of these categories never reported a result.
   std::vector<purlo::JunkCategory> Unreported(const std::vector<purlo::JunkCategory>& started);
 
  private:
+  struct Refusal;
+  static std::wstring JsonRefusals(const std::vector<Refusal>& refusals);
   static unsigned __stdcall ProgressEntry(void* self);
   void ProgressLoop();
 
+  struct Refusal {
+    std::wstring path;
+    purlo::RootRefusal why;
+  };
+
   bool json_;
   bool files_;
+  bool quiet_;
+  std::map<purlo::JunkCategory, std::vector<Refusal>> refused_;
   win::CriticalSection lock_;
   win::UniqueEvent finished_;
   win::UniqueThread progress_;

@@ -17,9 +17,16 @@ win::CriticalSection& OutputLock() {
 std::string buffered;
 constexpr size_t kBufferLimit = 64 * 1024;
 bool progressShown = false;
+// The first error that kept the report (standard output) from being written
+// completely; writes to it stop there.
+DWORD outError = ERROR_SUCCESS;
 size_t progressWidth = 0;
 
+// With --output the report goes into this file instead of standard output.
+HANDLE reportFile = nullptr;
+
 HANDLE Std(DWORD stdHandle) {
+  if (stdHandle == STD_OUTPUT_HANDLE && reportFile != nullptr) return reportFile;
   HANDLE h = ::GetStdHandle(stdHandle);
   return h == INVALID_HANDLE_VALUE ? nullptr : h;
 }
@@ -41,15 +48,32 @@ bool ConsoleHandle(HANDLE h) {
   return is;
 }
 
-void WriteConsoleText(HANDLE h, const std::wstring& text) {
+DWORD WriteConsoleText(HANDLE h, const std::wstring& text) {
   DWORD written = 0;
-  ::WriteConsoleW(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  if (!::WriteConsoleW(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) return ::GetLastError();
+  return written == text.size() ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
 }
 
-void WriteBytes(HANDLE h, const std::string& bytes) {
-  DWORD written = 0;
-  if (!bytes.empty()) ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+// A pipe or file may take less than asked: the rest follows until all is written or it fails.
+DWORD WriteBytes(HANDLE h, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD written = 0;
+    if (!::WriteFile(h, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written, nullptr)) {
+      return ::GetLastError();
+    }
+    if (written == 0) return ERROR_WRITE_FAULT;
+    done += written;
+  }
+  return ERROR_SUCCESS;
 }
+
+// Under the lock. Errors on standard error have nowhere to be told.
+void Record(DWORD stdHandle, DWORD error) {
+  if (stdHandle == STD_OUTPUT_HANDLE && error != ERROR_SUCCESS && outError == ERROR_SUCCESS) outError = error;
+}
+
+bool OutBroken(DWORD stdHandle) { return stdHandle == STD_OUTPUT_HANDLE && outError != ERROR_SUCCESS; }
 
 // Under the lock.
 void EraseProgress() {
@@ -62,19 +86,27 @@ void EraseProgress() {
 void FlushLocked() {
   if (buffered.empty()) return;
   HANDLE out = Std(STD_OUTPUT_HANDLE);
-  if (out != nullptr) WriteBytes(out, buffered);
+  if (out == nullptr) {
+    Record(STD_OUTPUT_HANDLE, ERROR_INVALID_HANDLE);
+  } else if (!OutBroken(STD_OUTPUT_HANDLE)) {
+    Record(STD_OUTPUT_HANDLE, WriteBytes(out, buffered));
+  }
   buffered.clear();
 }
 
 void WriteLocked(DWORD stdHandle, const std::wstring& text) {
+  if (text.empty() || OutBroken(stdHandle)) return;
   HANDLE out = Std(stdHandle);
-  if (out == nullptr || text.empty()) return;
-  if (ConsoleHandle(out)) {
-    EraseProgress();
-    WriteConsoleText(out, text);
+  if (out == nullptr) {
+    Record(stdHandle, ERROR_INVALID_HANDLE);
     return;
   }
-  WriteBytes(out, win::ToUtf8(text));
+  if (ConsoleHandle(out)) {
+    EraseProgress();
+    Record(stdHandle, WriteConsoleText(out, text));
+    return;
+  }
+  Record(stdHandle, WriteBytes(out, win::ToUtf8(text)));
 }
 
 size_t ConsoleColumns(HANDLE h) {
@@ -95,7 +127,10 @@ void Write(DWORD stdHandle, const std::wstring& text) {
 void OutBuffered(const std::wstring& text) {
   win::Lock hold(OutputLock());
   HANDLE out = Std(STD_OUTPUT_HANDLE);
-  if (out == nullptr) return;
+  if (out == nullptr || OutBroken(STD_OUTPUT_HANDLE)) {
+    Record(STD_OUTPUT_HANDLE, ERROR_INVALID_HANDLE);
+    return;
+  }
   if (ConsoleHandle(out)) {
     WriteLocked(STD_OUTPUT_HANDLE, text);
     return;
@@ -107,6 +142,18 @@ void OutBuffered(const std::wstring& text) {
 void FlushOut() {
   win::Lock hold(OutputLock());
   FlushLocked();
+}
+
+void SendReportTo(HANDLE file) {
+  win::Lock hold(OutputLock());
+  FlushLocked();
+  reportFile = file;
+}
+
+DWORD OutputError() {
+  win::Lock hold(OutputLock());
+  FlushLocked();
+  return outError;
 }
 
 bool IsConsole(DWORD stdHandle) {

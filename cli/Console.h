@@ -18,6 +18,14 @@ inline void Err(const std::wstring& text) { Write(STD_ERROR_HANDLE, text); }
 void OutBuffered(const std::wstring& text);
 void FlushOut();
 
+// From now on what Out and OutBuffered write goes into `file` (a file the
+// caller owns), or again to standard output when it is nullptr.
+void SendReportTo(HANDLE file);
+
+// After flushing: ERROR_SUCCESS when everything meant for standard output
+// reached it, else the first error that kept some of it out.
+DWORD OutputError();
+
 bool IsConsole(DWORD stdHandle);
 
 // The progress line, drawn on the console of standard error only: replaced

@@ -6,7 +6,9 @@
 
 #include "cli/CliView.h"
 #include "cli/Console.h"
+#include "cli/ReportFile.h"
 #include "engine/scan/CompletionMonitor.h"
+#include "engine/scan/RunLock.h"
 #include "engine/scan/RunState.h"
 #include "engine/scan/ScanController.h"
 #include "engine/scan/ScanWorker.h"
@@ -39,6 +41,25 @@ HANDLE RecordingStarter(purlo::ThreadEntry entry, void* argument) {
   return innerStarter(entry, argument);
 }
 
+// The work is done whatever happened to the report; only the exit code and
+// one line on stderr tell that it is incomplete.
+// Always false, for the callers to return.
+bool TellReportFailed(DWORD error, const std::wstring& target) {
+  Err(L"purlo-cli: the report could not be written completely (error " + std::to_wstring(error) + L")" +
+      (target.empty() ? L"" : L": " + target + L" was left as it was") + L"\n");
+  return false;
+}
+
+bool ReportWritten(const std::wstring& target) {
+  const DWORD error = OutputError();
+  return error == ERROR_SUCCESS || TellReportFailed(error, target);
+}
+
+bool ReportCommitted(ReportFile& report, const std::wstring& target) {
+  const DWORD error = report.Commit();
+  return error == ERROR_SUCCESS || TellReportFailed(error, target);
+}
+
 }  // namespace
 
 void StopOnConsoleInterrupt() {
@@ -54,8 +75,26 @@ int RunCommand(const RunOptions& options, purlo::ThreadStarter starter, std::vec
     Err(options.sweep ? L"清理失败请重试!\n" : L"扫描失败请重试!\n");
     return kExitFailed;
   }
+  purlo::RunLock runLock;
+  if (!runLock.Take()) {
+    Err(L"purlo-cli: another scan or sweep is running (Purlo or purlo-cli); nothing was done\n");
+    return kExitFailed;
+  }
+  ReportFile report;
+  if (!options.output.empty()) {
+    const DWORD error = report.Open(options.output);
+    if (error != ERROR_SUCCESS) {
+      Err(L"purlo-cli: cannot write the report file " + options.output + L" (error " + std::to_wstring(error) +
+          L"); nothing was done\n");
+      return kExitFailed;
+    }
+    SendReportTo(report.Handle());
+  }
+  const purlo::FileFilter filter(options.filter);
+  const bool filters = options.filter.notAfter != 0 || !options.filter.keep.empty();
+  purlo::RunFilter = filters ? &filter : nullptr;
   purlo::WindowsMajorVersion = purlo::MajorVersionFromGetVersion();
-  CliView view(options.json, options.files);
+  CliView view(options.json, options.files, options.quiet);
   purlo::WindowsLookups lookups;
   innerStarter = starter;
   started.clear();
@@ -65,10 +104,13 @@ int RunCommand(const RunOptions& options, purlo::ThreadStarter starter, std::vec
   if (result != purlo::StartResult::Started) {
     // Workers started before the failure run on; let them end before the process does.
     purlo::WaitForAll(purlo::WorkerList->Snapshot());
+    purlo::RunFilter = nullptr;
+    SendReportTo(nullptr);
     return kExitFailed;
   }
   view.WaitForRunEnd();
   purlo::WorkerList->WaitForMonitors();
+  purlo::RunFilter = nullptr;
   view.PrintEnd(options.sweep);
   const std::vector<purlo::JunkCategory> missing = view.Unreported(started);
   if (unreported != nullptr) *unreported = missing;
@@ -76,8 +118,15 @@ int RunCommand(const RunOptions& options, purlo::ThreadStarter starter, std::vec
     Err(std::wstring(L"purlo-cli: ") + purlo::Info(category).identifier +
         L" did not report: its worker ended before it had a result\n");
   }
-  if (!missing.empty()) return kExitFailed;
-  return WasInterrupted() ? kExitInterrupted : kExitDone;
+  bool written = ReportWritten(options.output);
+  if (!options.output.empty()) {
+    SendReportTo(nullptr);
+    if (written) written = ReportCommitted(report, options.output);
+  }
+  if (!written || !missing.empty()) return kExitFailed;
+  if (WasInterrupted()) return kExitInterrupted;
+  // A scan only measures: what it could not reach is not a failure of its own.
+  return options.sweep && view.AnythingLeft() ? kExitIncomplete : kExitDone;
 }
 
 }  // namespace cli

@@ -2,17 +2,20 @@
 // waited for to its end, with its outcome as purlo-cli's exit code.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "engine/scan/Catalogue.h"
+#include "engine/scan/FileFilter.h"
 #include "engine/scan/Threads.h"
 
 namespace cli {
 
 // Exit codes, as the README lists them.
 constexpr int kExitDone = 0;
-constexpr int kExitFailed = 1;       // the run could not start, or a worker ended without reporting
+constexpr int kExitFailed = 1;       // the run could not start, a worker ended without reporting, or the report failed
 constexpr int kExitUsage = 2;
+constexpr int kExitIncomplete = 3;    // a sweep ran to its end, but files stayed that it meant to remove, or roots were refused
 constexpr int kExitInterrupted = 130;  // Ctrl+C or Ctrl+Break: stopped at the next file
 
 struct RunOptions {
@@ -20,6 +23,9 @@ struct RunOptions {
   bool sweep = false;
   bool json = false;
   bool files = false;
+  bool quiet = false;         // stderr only when the run fails (exit 1 or 2); no progress line
+  std::wstring output;        // the report into this file, atomically; empty: standard output
+  purlo::FilterRules filter;  // age limit and keep list
 };
 
 // Stops every walk at its next file when the console is interrupted (the

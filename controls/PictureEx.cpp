@@ -237,9 +237,11 @@ bool CPictureEx::PlaybackRunning() const {
   return thread_ && ::WaitForSingleObject(thread_.Get(), 0) == WAIT_TIMEOUT;
 }
 
-bool CPictureEx::LoadFromResource() {
+bool CPictureEx::LoadFromResource() { return LoadFromResource(picture_ex::kGifResourceId); }
+
+bool CPictureEx::LoadFromResource(WORD id) {
   HMODULE module = ::GetModuleHandleW(nullptr);
-  HRSRC info = ::FindResourceW(module, MAKEINTRESOURCEW(picture_ex::kGifResourceId), L"GIF");
+  HRSRC info = ::FindResourceW(module, MAKEINTRESOURCEW(id), L"GIF");
   if (info == nullptr) return false;
   HGLOBAL resource = ::LoadResource(module, info);
   const DWORD size = ::SizeofResource(module, info);
@@ -347,7 +349,7 @@ bool CPictureEx::LoadOther(HGLOBAL block, DWORD size, Decoded& out) {
 bool CPictureEx::PrepareOffscreen(Decoded&& decoded) {
   width_ = decoded.width;
   height_ = decoded.height;
-  ::SetWindowPos(Hwnd(), nullptr, 0, 0, width_, height_, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!fit_) ::SetWindowPos(Hwnd(), nullptr, 0, 0, width_, height_, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   win::WindowDC dc(Hwnd());
   if (!dc) return false;
   const COLORREF background = ::GetSysColor(COLOR_BTNFACE);
@@ -428,5 +430,13 @@ bool CPictureEx::OnSubclassMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 void CPictureEx::OnPaint() {
   win::PaintDC paint(Hwnd());
-  ::BitBlt(paint.Get(), 0, 0, width_, height_, scene_->Dc(), 0, 0, SRCCOPY);
+  RECT client{};
+  ::GetClientRect(Hwnd(), &client);
+  if (!fit_ || (client.right == width_ && client.bottom == height_)) {
+    ::BitBlt(paint.Get(), 0, 0, width_, height_, scene_->Dc(), 0, 0, SRCCOPY);
+    return;
+  }
+  ::SetStretchBltMode(paint.Get(), HALFTONE);
+  ::SetBrushOrgEx(paint.Get(), 0, 0, nullptr);
+  ::StretchBlt(paint.Get(), 0, 0, client.right, client.bottom, scene_->Dc(), 0, 0, width_, height_, SRCCOPY);
 }

@@ -42,9 +42,14 @@ class CPictureEx : public fw::CStatic, private fw::SubclassHandler {
   CPictureEx(const CPictureEx&) = delete;
   CPictureEx& operator=(const CPictureEx&) = delete;
 
-  // GIF resource 141 of the program's module. Attach the control first: the
-  // load resizes it and prepares its off-screen picture.
+  // GIF resource 141 (or `id`) of the program's module. Attach the control
+  // first: the load resizes it and prepares its off-screen picture.
   bool LoadFromResource();
+  bool LoadFromResource(WORD id);
+  // From the next load on, the control keeps its size and the picture is
+  // drawn scaled to it with halftone filtering (a frame that grew with the
+  // DPI); by default the control takes the picture's size.
+  void FitToWindow(bool fit) { fit_ = fit; }
   // Decodes `size` bytes of `block`; the block stays the caller's.
   bool LoadFromMemory(HGLOBAL block, DWORD size);
   // Stops playback and releases everything a load made.
@@ -92,6 +97,7 @@ class CPictureEx : public fw::CStatic, private fw::SubclassHandler {
   LONG width_ = 0, height_ = 0;
   COLORREF background_ = RGB(255, 255, 255);
   bool isGif_ = false;
+  bool fit_ = false;
   // The off-screen picture with what is drawn into it; shared with a playback
   // thread, which keeps it alive until it ends. Null: not ready.
   std::shared_ptr<picture_ex::Scene> scene_;

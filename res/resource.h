@@ -3,8 +3,16 @@
 
 #define IDR_MAINFRAME 4
 #define IDD_PURLO_DIALOG 102
+#define IDR_BANNER_GIF 141
 #define IDB_BANNER 142
 #define IDB_ABOUT 146
+// The same pictures drawn at 1.5x and 2x, for frames at higher DPI.
+#define IDR_BANNER_GIF_150 1141
+#define IDR_BANNER_GIF_200 2141
+#define IDB_BANNER_150 1142
+#define IDB_BANNER_200 2142
+#define IDB_ABOUT_150 1146
+#define IDB_ABOUT_200 2146
 #define IDB_UPGRADE1 153
 #define IDB_UPGRADE2 154
 #define IDB_UPGRADE3 155

@@ -83,6 +83,7 @@ sweep_bare=$(printf '%s\n' "${bare[@]}" | median)
 generate "$files"
 guard=$(bench guard "$root_win")
 long_form=$(bench long-form "$root_win")
+steps=$(bench sweep-steps "$root_win")
 
 memory() {  # memory N: peak working set of scan, scan --files and sweep over N files
   generate "$1"
@@ -113,6 +114,7 @@ echo "scan label:  $scan_label"
 echo "sweep label: $sweep_label"
 echo "guard, per file (microseconds): $guard"
 echo "opens, per file (microseconds): $long_form"
+echo "sweep steps, per file (microseconds): $steps"
 echo
 printf '%-34s %12s %12s\n' "peak working set (KiB)" "$((files / 10)) files" "$files files"
 printf '%-34s %12s %12s\n' "purlo-cli scan" "$scan10" "$scan100"

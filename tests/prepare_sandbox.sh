@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Readies both sandbox prefixes for the tests: purlo-cli.exe at C:\purlo, and
-# fresh link fixtures under C:\links. Run by CTest from the build tree.
+# Readies both sandbox prefixes for the tests: purlo-cli.exe at C:\purlo,
+# fresh link fixtures under C:\links, and the Windows 7 prefix's small drive
+# T:. Run by CTest from the build tree.
 set -euo pipefail
 cli=$1
 sandbox=$(cd "$(dirname "${BASH_SOURCE[0]}")/../scripts" && pwd)/wine-sandbox
@@ -29,6 +30,11 @@ for prefix in win7 winxp; do
     ln -s "$c/outside/canarydir" "$root/sub/abslink"
     ln -s junk.txt "$root/insidelink.txt"
   done
+
+  # A Firefox profile folder that is a link to the Windows folder (APPDATA is
+  # pointed at C:\links\firefox by the case).
+  mkdir -p "$links/firefox/Mozilla/Firefox/Profiles"
+  ln -s ../../../../../windows "$links/firefox/Mozilla/Firefox/Profiles/linked.default"
 
   # The system's own folders, each reached through a link named "data" (the
   # name TheWorldHistory appends), and a plain folder with links to it and
@@ -108,6 +114,25 @@ for prefix in win7; do
   printf 'also inside\n' >"$sep/data/a\\b.txt"
   printf '%07d' 0 >"$sep/data/ok/fine.txt"
 
+  # A name that would read as a second entry of scan --files, were it not escaped.
+  mkdir -p "$names/forged/data"
+  printf 'abc' >"$names/forged/data/x"$'\n''TheWorldHistory'$'\t''99'$'\t''forged'$'\x01'$'\r''.txt'
+
+  # Files dated from Linux for the age limit: a TheWorldHistory root ("data")
+  # with old and young files, and an old single file where MaxthonHistory looks.
+  age=$drive_c/fleet/age
+  rm -rf "$drive_c/fleet"
+  mkdir -p "$age/data/sub" "$drive_c/fleet/maxthon-old/SharedAccount/Data"
+  printf '%05d' 0 >"$age/data/old.txt"
+  printf '%07d' 0 >"$age/data/sub/older.log"
+  printf '%011d' 0 >"$age/data/young.txt"
+  printf '%013d' 0 >"$age/data/sub/young2.tmp"
+  printf '%017d' 0 >"$age/data/six-days.tmp"
+  printf '%019d' 0 >"$drive_c/fleet/maxthon-old/SharedAccount/Data/history2.dat"
+  touch -d '10 days ago' "$age/data/old.txt" "$drive_c/fleet/maxthon-old/SharedAccount/Data/history2.dat"
+  touch -d '30 days ago' "$age/data/sub/older.log"
+  touch -d '6 days ago' "$age/data/six-days.tmp"
+
   # A tree 401 folders deep (Wine's cost per call grows with the depth, so
   # deeper costs the suite minutes).
   tree=$names/deeptree/data
@@ -127,3 +152,7 @@ for prefix in win7; do
   printf '%011d' 0 >"$names/ondrive/real/sub/b.txt"
   ln -s real "$names/ondrive/data"
 done
+
+# Without it only the tests that use T: fail, and say why.
+bash "$(dirname "${BASH_SOURCE[0]}")/e2e/small_drive.sh" up ||
+  echo "prepare_sandbox.sh: no small drive T: (the tests that fill a disk will fail)" >&2

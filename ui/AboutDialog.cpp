@@ -1,5 +1,10 @@
 #include "ui/AboutDialog.h"
 
+#include <utility>
+
+#include "framework/Placement.h"
+#include "ui/Art.h"
+
 namespace {
 
 constexpr WORD kOk = 1012;
@@ -8,6 +13,7 @@ constexpr int kSupportMail = 1015;
 constexpr int kSampleMail = 1016;
 constexpr int kWebSite = 1017;
 constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr int kFieldCellHeightAt96Dpi = 12;
 
 const wchar_t kSupportAddress[] = L"support@example.com";
 const wchar_t kSampleAddress[] = L"samples@example.com";
@@ -15,15 +21,26 @@ const wchar_t kWebAddress[] = L"http://www.example.com";
 
 bool IsContactField(int id) { return id == kSupportMail || id == kSampleMail || id == kWebSite; }
 
-HFONT FieldFont(LONG weight, BOOL underline) {
-  return ::CreateFontW(12, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"宋体");
+HFONT FieldFont(UINT dpi, LONG weight, BOOL underline) {
+  return ::CreateFontW(fw::ScaleForDpi(kFieldCellHeightAt96Dpi, dpi), 0, 0, 0, weight, FALSE, underline, FALSE,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, L"宋体");
+}
+
+// The dialog's one bitmap static: the logo (bitmap 146 in the template).
+HWND LogoStatic(HWND dialog) {
+  for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) return child;
+  }
+  return nullptr;
 }
 
 }  // namespace
 
 BOOL myabout::OnInitDialog() {
   fw::CDialog::OnInitDialog();
+  fw::CenterOverOwner(Hwnd());
+  ui::FitStaticPicture(LogoStatic(Hwnd()), ui::kAboutLogoArt);
   ::SetDlgItemTextW(Hwnd(), kSupportMail, kSupportAddress);
   ::SetDlgItemTextW(Hwnd(), kSampleMail, kSampleAddress);
   ::SetDlgItemTextW(Hwnd(), kWebSite, kWebAddress);
@@ -41,7 +58,8 @@ bool myabout::OnCommand(WORD id, WORD code, HWND control) {
 bool myabout::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
     case WM_PAINT: OnPaint(); result = 0; return true;
-    case WM_DESTROY: ReleaseLogo(); return false;
+    case WM_DESTROY: ui::ReleaseStaticPicture(LogoStatic(Hwnd())); return false;
+    case WM_DPICHANGED: OnDpiChanged(lParam); result = 0; return true;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
       result = OnCtlColor(message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
@@ -52,24 +70,27 @@ bool myabout::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
 
 void myabout::OnPaint() {
   win::PaintDC paint(Hwnd());
-  if (fonts_.contact) return;
-  fonts_.contact.Reset(FieldFont(FW_NORMAL, TRUE));
-  fonts_.product.Reset(FieldFont(FW_BOLD, FALSE));
-  for (int id : {kSupportMail, kSampleMail, kWebSite}) {
-    ::SendDlgItemMessageW(Hwnd(), id, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.contact.Get()), TRUE);
-  }
-  ::SendDlgItemMessageW(Hwnd(), kProductLine, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.product.Get()), TRUE);
+  if (!fonts_.contact) MakeFieldFonts();
 }
 
-// The logo's static loaded bitmap 146 from the template; not every static
-// control frees what it loaded (Wine's keeps it, and a copy), so the dialog
-// takes the picture back and deletes it, which is right wherever it runs.
-void myabout::ReleaseLogo() {
-  for (HWND child = ::GetWindow(Hwnd(), GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) continue;
-    win::UniqueBitmap shown(reinterpret_cast<HBITMAP>(
-        ::SendMessageW(child, STM_SETIMAGE, IMAGE_BITMAP, 0)));
+// The cell height is 12 pixels at 96 DPI, and grows with the window's DPI.
+// Fonts made before are released only once the fields hold the new ones.
+void myabout::MakeFieldFonts() {
+  const UINT dpi = fw::WindowDpi(Hwnd());
+  FieldFonts fonts;
+  fonts.contact.Reset(FieldFont(dpi, FW_NORMAL, TRUE));
+  fonts.product.Reset(FieldFont(dpi, FW_BOLD, FALSE));
+  for (int id : {kSupportMail, kSampleMail, kWebSite}) {
+    ::SendDlgItemMessageW(Hwnd(), id, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.contact.Get()), TRUE);
   }
+  ::SendDlgItemMessageW(Hwnd(), kProductLine, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.product.Get()), TRUE);
+  std::swap(fonts_, fonts);
+}
+
+void myabout::OnDpiChanged(LPARAM suggested) {
+  fw::TakeSuggestedRect(Hwnd(), suggested);
+  if (fonts_.contact) MakeFieldFonts();
+  ui::FitStaticPicture(LogoStatic(Hwnd()), ui::kAboutLogoArt);
 }
 
 LRESULT myabout::OnCtlColor(UINT message, HDC dc, HWND control) {

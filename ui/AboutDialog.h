@@ -23,7 +23,8 @@ class myabout : public fw::CDialog {
     win::UniqueFont product;  // 1018
   };
   void OnPaint();
-  void ReleaseLogo();
+  void MakeFieldFonts();
+  void OnDpiChanged(LPARAM suggested);
   LRESULT OnCtlColor(UINT message, HDC dc, HWND control);
 
   FieldFonts fonts_;

@@ -4,10 +4,13 @@
 #include "engine/scan/RunState.h"
 #include "engine/scan/ScanController.h"
 #include "engine/sweep/SweepController.h"
+#include "framework/Placement.h"
 #include "res/resource.h"
 #include "ui/AppMessages.h"
+#include "ui/Art.h"
 #include "ui/CategoryItems.h"
 #include "ui/DutyAssert.h"
+#include "ui/PathFit.h"
 #include "ui/SelectionCommands.h"
 #include "ui/UpdateCheck.h"
 
@@ -31,6 +34,7 @@ const wchar_t kSweepNow[] = L"立即清理";
 const wchar_t kCancelScan[] = L"取消扫描";
 const wchar_t kPrompt[] = L"提示";
 const wchar_t kScanningPrefix[] = L"正在扫描: ";
+const wchar_t kSweepingPrefix[] = L"正在清理: ";
 const wchar_t kWelcome[] = L" 定期清理系统中的无用文件，可以释放被占用的磁盘空间，让系统运行更流畅。";
 
 }  // namespace
@@ -77,13 +81,15 @@ BOOL CPurloDlg::OnInitDialog() {
   purlo::WindowsMajorVersion = purlo::MajorVersionFromGetVersion();
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+  // Before the notice, which opens on the same monitor, while still hidden.
+  fw::CenterOnPointerMonitor(Hwnd());
   // "放　弃" ends the process from inside the notice; its result is not looked at.
   CDutyAssert notice(Hwnd());
   notice.DoModal();
   purlo::StartUpdateCheck(Hwnd());
   tree_.ModifyStyle(0, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_CHECKBOXES | TVS_TRACKSELECT);
   ::ShowWindow(GetDlgItem(IDC_BANNER_STILL), SW_HIDE);
-  if (bannerAnimation_.LoadFromResource()) bannerAnimation_.Play();
+  StartBanner();
   ::SetTimer(Hwnd(), kBannerTimer, kBannerDelay, nullptr);
   InsertCategoryItems();
   tree_.SetLabelColor(ItemOf(JunkCategory::DownloadedPrograms), RGB(255, 0, 0));
@@ -96,6 +102,24 @@ BOOL CPurloDlg::OnInitDialog() {
   window_ = Hwnd();
   purlo::InitRunState();
   return TRUE;
+}
+
+// Both banners keep the frame the template gives them, which grows with the
+// DPI, and show the art drawn nearest to its size.
+void CPurloDlg::StartBanner() {
+  FitStaticPicture(GetDlgItem(IDC_BANNER_STILL), kStillBannerArt);
+  bannerAnimation_.FitToWindow(true);
+  const int frameWidth = bannerAnimation_.GetClientRect().right;
+  if (bannerAnimation_.LoadFromResource(NearestVariant(kBannerAnimationArt, frameWidth))) bannerAnimation_.Play();
+}
+
+// Another monitor's DPI: the system suggests the window's new place and size
+// (and scales the dialog's controls and fonts); the still banner is drawn
+// anew for its new frame, the animation stretches to its own.
+void CPurloDlg::OnDpiChanged(LPARAM suggested) {
+  fw::TakeSuggestedRect(Hwnd(), suggested);
+  FitStaticPicture(GetDlgItem(IDC_BANNER_STILL), kStillBannerArt);
+  ::InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
 void CPurloDlg::InsertCategoryItems() {
@@ -113,6 +137,7 @@ void CPurloDlg::TickRecommended() {
 bool CPurloDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
     case WM_QUERYDRAGICON: result = reinterpret_cast<LRESULT>(icon_); return true;
+    case WM_DPICHANGED: OnDpiChanged(lParam); result = 0; return true;
     case WM_APP_VIEW_OP: OnViewOp(std::unique_ptr<ViewOp>(reinterpret_cast<ViewOp*>(lParam))); return true;
     case WM_APP_ASK: {
       std::unique_ptr<std::shared_ptr<Question>> question(reinterpret_cast<std::shared_ptr<Question>*>(lParam));
@@ -162,6 +187,7 @@ void CPurloDlg::OnTimer(UINT_PTR id) {
 }
 
 void CPurloDlg::OnDestroy() {
+  ReleaseStaticPicture(GetDlgItem(IDC_BANNER_STILL));
   purlo::DetachUpdateTarget(Hwnd());
   BeginShutdown();
   window_ = nullptr;
@@ -189,6 +215,8 @@ void CPurloDlg::OnStartScan() {
   if (text == kStartScan || text == kRescan) {
     StartScanRun();
   } else if (text == kPause) {
+    // The second click of a double click on "开始扫描" is not a pause.
+    if (WithinDoubleClickOfScanStart()) return;
     startScan_.SetWindowText(kContinue);
     Pause();
   } else if (text == kContinue) {
@@ -203,18 +231,29 @@ void CPurloDlg::StartScanRun() {
     return;
   }
   if (runActive_) return;
+  if (!runLock_.Take()) {
+    MessageBox(L"扫描失败请重试!", purlo::kAppTitle, MB_OK);
+    return;
+  }
   runActive_ = true;
+  sweeping_ = false;
+  scanStartedAt_ = static_cast<DWORD>(::GetMessageTime());
   enableAtEnd_[0] = enableAtEnd_[1] = false;
   purlo::RunGate.Open();
-  ForgetLatestPath();
-  ::SetTimer(Hwnd(), kPathTimer, kPathPeriod, nullptr);
+  StartPathTimer();
   const purlo::StartResult started = purlo::StartScan(*this, Ticked(), lookups_);
   if (started == purlo::StartResult::TempPathFailed) {
-    runActive_ = false;  // nothing was started
+    EndRunHere();  // nothing was started
   } else if (started == purlo::StartResult::ThreadFailed) {
     // The workers already started are a run of their own: let a monitor end it.
-    if (!purlo::StartCompletionMonitor(*this)) runActive_ = false;
+    if (!purlo::StartCompletionMonitor(*this)) EndRunHere();
   }
+}
+
+// Measured between the two clicks as the user made them (their input times),
+// not as late as a busy window handles them.
+bool CPurloDlg::WithinDoubleClickOfScanStart() const {
+  return static_cast<DWORD>(::GetMessageTime()) - scanStartedAt_ < ::GetDoubleClickTime();
 }
 
 void CPurloDlg::Pause() {
@@ -261,8 +300,8 @@ void CPurloDlg::CancelScanFlow() {
   sweepNow_.SetWindowText(kSweepNow);
   if (runActive_) {
     // Until the cancelled scan's monitor has ended it, nothing may start.
-    startScan_.EnableWindow(false);
-    sweepNow_.EnableWindow(false);
+    DisableButton(startScan_);
+    DisableButton(sweepNow_);
   }
 }
 
@@ -272,17 +311,23 @@ void CPurloDlg::StartSweepRun() {
     return;
   }
   if (runActive_) return;
+  if (!runLock_.Take()) {
+    MessageBox(L"清理失败请重试!", purlo::kAppTitle, MB_OK);
+    return;
+  }
   runActive_ = true;
+  sweeping_ = true;
   enableAtEnd_[0] = enableAtEnd_[1] = false;
   purlo::RunGate.Open();
-  startScan_.EnableWindow(false);
+  DisableButton(startScan_);
+  StartPathTimer();
   const purlo::StartResult started = purlo::StartSweep(*this, Ticked(), lookups_);
   if (started == purlo::StartResult::TempPathFailed) {
-    runActive_ = false;
+    EndRunHere();
     startScan_.EnableWindow(true);
   } else if (started == purlo::StartResult::ThreadFailed) {
     if (!purlo::StartCompletionMonitor(*this)) {
-      runActive_ = false;
+      EndRunHere();
       startScan_.EnableWindow(true);
     }
   }
@@ -295,6 +340,17 @@ void CPurloDlg::ResetDownloadedProgramsColor() {
   tree_.SetLabelColor(item, RGB(0, 0, 0));
   RECT rect{};
   if (tree_.GetItemRect(item, rect, false)) ::InvalidateRect(tree_.Hwnd(), &rect, FALSE);
+}
+
+// A button disabled while it has the focus would take the keyboard with it:
+// no control would hold the focus, and Esc and Enter would reach nothing.
+// The focus goes to the tree first, or to "关　于" when the tree is disabled.
+void CPurloDlg::DisableButton(const fw::CButton& button) {
+  if (::GetFocus() == button.Hwnd()) {
+    HWND next = tree_.IsWindowEnabled() ? tree_.Hwnd() : GetDlgItem(IDC_ABOUT);
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+  }
+  button.EnableWindow(false);
 }
 
 bool CPurloDlg::NothingTicked() const { return Ticked().empty(); }
@@ -348,6 +404,9 @@ void CPurloDlg::ShowScanningPath(const std::wstring& path) {
   latestPath_ = path;
   pathFresh_ = true;
 }
+
+// The same slot: a run either scans or sweeps, and the timer knows which.
+void CPurloDlg::ShowSweepingPath(const std::wstring& path) { ShowScanningPath(path); }
 
 // The calling worker waits for the answer; the UI thread never waits for it.
 int CPurloDlg::ShowMessage(const std::wstring& text, const std::wstring& caption, UINT type) {
@@ -414,18 +473,28 @@ void CPurloDlg::Apply(const ViewOp& op) {
       break;
     case ViewOp::ButtonText: ButtonFor(op.button).SetWindowText(op.text); break;
     case ViewOp::ButtonEnable:
-      if (!op.flag) enableAtEnd_[op.button == Button::StartScan ? 0 : 1] = false;
-      ButtonFor(op.button).EnableWindow(op.flag);
+      if (op.flag) {
+        ButtonFor(op.button).EnableWindow(true);
+      } else {
+        enableAtEnd_[op.button == Button::StartScan ? 0 : 1] = false;
+        DisableButton(ButtonFor(op.button));
+      }
       break;
     case ViewOp::Finished:
       ::KillTimer(Hwnd(), kPathTimer);
       ForgetLatestPath();
-      runActive_ = false;
+      EndRunHere();
       if (enableAtEnd_[0]) startScan_.EnableWindow(true);
       if (enableAtEnd_[1]) sweepNow_.EnableWindow(true);
       enableAtEnd_[0] = enableAtEnd_[1] = false;
       break;
   }
+}
+
+// On the UI thread, which took the lock.
+void CPurloDlg::EndRunHere() {
+  runActive_ = false;
+  runLock_.Release();
 }
 
 void CPurloDlg::HoldUpdates() { holding_ = true; }
@@ -446,7 +515,12 @@ void CPurloDlg::ShowLatestPath() {
     pathFresh_ = false;
     path = latestPath_;
   }
-  status_.SetWindowText(kScanningPrefix + path);
+  status_.SetWindowText(FitPathToEdit(status_.Hwnd(), sweeping_ ? kSweepingPrefix : kScanningPrefix, path));
+}
+
+void CPurloDlg::StartPathTimer() {
+  ForgetLatestPath();
+  ::SetTimer(Hwnd(), kPathTimer, kPathPeriod, nullptr);
 }
 
 void CPurloDlg::ForgetLatestPath() {

@@ -14,6 +14,7 @@
 
 #include "controls/CTreeCtrlEx.h"
 #include "controls/PictureEx.h"
+#include "engine/scan/RunLock.h"
 #include "engine/scan/RunView.h"
 #include "engine/scan/SystemLookups.h"
 #include "framework/Controls.h"
@@ -39,6 +40,7 @@ class CPurloDlg : public fw::CDialog, public purlo::RunView {
   void EnableButton(purlo::Button button, bool enable) override;
   int ShowMessage(const std::wstring& text, const std::wstring& caption, UINT type) override;
   void ShowScanningPath(const std::wstring& path) override;
+  void ShowSweepingPath(const std::wstring& path) override;
   void RunFinished(bool endedAsScan) override;
 
   // Asks every walk to stop at its next file, opens the run gate and from then
@@ -59,6 +61,8 @@ class CPurloDlg : public fw::CDialog, public purlo::RunView {
   // Start-up.
   void InsertCategoryItems();
   void TickRecommended();
+  void StartBanner();
+  void OnDpiChanged(LPARAM suggested);
 
   // The two action buttons.
   void OnStartScan();
@@ -66,9 +70,12 @@ class CPurloDlg : public fw::CDialog, public purlo::RunView {
   void StartScanRun();
   void StartSweepRun();
   void CancelScanFlow();
+  void EndRunHere();
   void Pause();
   void Continue();
   void ResetDownloadedProgramsColor();
+  void DisableButton(const fw::CButton& button);
+  bool WithinDoubleClickOfScanStart() const;
   bool NothingTicked() const;
   std::vector<purlo::JunkCategory> Ticked() const;
 
@@ -82,6 +89,7 @@ class CPurloDlg : public fw::CDialog, public purlo::RunView {
   void HoldUpdates();
   void ReleaseUpdates();
   void ShowLatestPath();
+  void StartPathTimer();
   void ForgetLatestPath();
   fw::CButton& ButtonFor(purlo::Button button);
 
@@ -104,13 +112,16 @@ class CPurloDlg : public fw::CDialog, public purlo::RunView {
   std::atomic<bool> closing_{false};
   win::UniqueEvent closingEvent_;
 
-  // UI thread only: the run in progress, if any.
+  // UI thread only: the run in progress, if any, and the machine's one-run lock it holds.
   bool runActive_ = false;
+  purlo::RunLock runLock_;
   bool enableAtEnd_[2] = {false, false};  // Start-scan, Sweep-now: enabled by the run, granted at its end
   bool holding_ = false;         // paused or asking: scan results wait here
+  bool sweeping_ = false;        // the run in progress deletes
+  DWORD scanStartedAt_ = 0;      // input time of the click that began the last scan
   std::vector<std::unique_ptr<ViewOp>> held_;
 
-  // The latest path a walker measured, shown by a timer.
+  // The latest path a walker measured or is deleting, shown by a timer.
   win::CriticalSection pathLock_;
   std::wstring latestPath_;
   bool pathFresh_ = false;

@@ -2,10 +2,20 @@
 
 #include <cstdlib>
 
+#include "framework/Placement.h"
+
 namespace {
 constexpr WORD kStart = 1011;
 constexpr WORD kGiveUp = 1012;
 }  // namespace
+
+// It opens before the main window is shown, and has no caption or taskbar
+// button: in the middle of the screen the user is looking at.
+BOOL CDutyAssert::OnInitDialog() {
+  fw::CDialog::OnInitDialog();
+  fw::CenterOnPointerMonitor(Hwnd());
+  return TRUE;
+}
 
 bool CDutyAssert::OnCommand(WORD id, WORD code, HWND control) {
   if (code != BN_CLICKED) return fw::CDialog::OnCommand(id, code, control);

@@ -10,5 +10,6 @@ class CDutyAssert : public fw::CDialog {
   explicit CDutyAssert(HWND parent = nullptr) : fw::CDialog(kTemplate, parent) {}
 
  protected:
+  BOOL OnInitDialog() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
 };

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "ui/ProgramFiles.h"
 #include "win/Handles.h"
 
 namespace purlo {
@@ -109,13 +110,17 @@ bool RunUpdater(const std::wstring& programPath, DWORD* exitCode) {
   std::wstring commandLine;
   const std::wstring updater = UpdaterBeside(programPath);
   if (updater.empty() || !BuildUpdaterCommandLine(programPath, &commandLine)) return false;
+  // The folders on the updater's path stay open until it has started, so
+  // none of them can be swapped between the check and the start.
+  std::vector<win::UniqueFile> pins;
+  if (!InsideProgramFiles(FolderPart(programPath), &pins)) return false;
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
-  if (!::CreateProcessW(updater.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info)) {
-    return false;
-  }
+  const BOOL started = ::CreateProcessW(updater.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                        &startup, &info);
+  pins.clear();
+  if (!started) return false;
   win::UniqueKernel process(info.hProcess);
   win::UniqueKernel thread(info.hThread);
   ::WaitForSingleObject(process.Get(), INFINITE);

@@ -27,8 +27,10 @@ std::wstring UpdaterBeside(const std::wstring& programPath);
 // The running program's full path, its file name spelled as the file is named.
 bool RunningProgramPath(std::wstring* path);
 
-// Runs the updater beside programPath and waits for it without a time limit.
-// False when there is none or it could not be started.
+// Runs the updater beside programPath and waits for it without a time limit,
+// only when programPath's folder lies inside a Program Files folder: anywhere
+// else (a portable copy in a folder the user can write) a planted updater would
+// run with the program's administrator rights. False when it did not run.
 bool RunUpdater(const std::wstring& programPath, DWORD* exitCode);
 
 // Opens kProductPage with the shell's "open" verb.

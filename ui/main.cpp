@@ -3,7 +3,11 @@
 
 #include "framework/App.h"
 #include "ui/CPurloApp.h"
+#include "win/SystemDll.h"
 
 ui::CPurloApp theApp;
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) { return fw::RunApplication(instance); }
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  win::RestrictDllSearch();
+  return fw::RunApplication(instance);
+}

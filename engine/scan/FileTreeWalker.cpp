@@ -1,5 +1,10 @@
 #include "engine/scan/FileTreeWalker.h"
 
+#include <algorithm>
+
+#include "engine/scan/ByteCount.h"
+#include "engine/scan/CheckedOpen.h"
+#include "engine/scan/FileFilter.h"
 #include "engine/scan/Paths.h"
 #include "engine/scan/RunState.h"
 #include "engine/scan/RunView.h"
@@ -12,44 +17,43 @@ namespace {
 
 bool ScanMustStop() { return StopRequested.load() == 1 || ShutdownRequested.load() == 1; }
 
-bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
-
 }  // namespace
 
 // Every listed file counts, as the sweep would delete it or list it as
-// failed: opened for its attributes only, which a program holding the file
-// without sharing does not prevent. Where even that open fails (access
-// denied) the listed size stands in; a file gone since the listing is not counted.
+// failed: opened relative to its folder for its attributes only, which a
+// program holding the file without sharing does not prevent. Where even that
+// open fails (access denied) the listed size stands in; a file gone since
+// the listing, or a folder now in its place, is not counted.
 struct ScanVisitor {
+  static constexpr OpenFor kFolders = OpenFor::Listing;
   FileTreeWalker& walker;
 
   bool BeforeEntry() { return true; }
 
-  bool File(const std::wstring& path, const std::wstring&, const WIN32_FIND_DATAW& entry) {
-    win::UniqueFile file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    LARGE_INTEGER size;
-    if (!file) {
-      if (IsMissing(::GetLastError())) return true;
-      size.LowPart = entry.nFileSizeLow;
-      size.HighPart = static_cast<LONG>(entry.nFileSizeHigh);
-    } else if (!::GetFileSizeEx(file.Get(), &size)) {
-      size.LowPart = entry.nFileSizeLow;
-      size.HighPart = static_cast<LONG>(entry.nFileSizeHigh);
+  bool Accepts(const WalkEntry& entry) { return walker.Accepts(entry); }
+
+  bool File(const WalkEntry& entry) {
+    DWORD error = 0;
+    win::UniqueFile file = OpenRelative(entry.folder, entry.listed.name, entry.listed.nameLength, OpenFor::Measuring, error);
+    uint64_t size = entry.listed.size;
+    if (!file && (IsMissingError(error) || error == ERROR_DIRECTORY)) return true;
+    HandleFacts facts;
+    if (file && SizeOf(file.Get(), facts)) {
+      if (facts.attributes & FILE_ATTRIBUTE_DIRECTORY) return true;
+      size = facts.size;
     }
     file.Reset();
-    walker.byteTotal_ += static_cast<uint64_t>(size.QuadPart);
+    AddBytes(walker.byteTotal_, size);
     ++walker.fileCount_;
     if (walker.progress_ != nullptr) {
-      const std::wstring shown = OrdinaryForm(path);
+      const std::wstring shown = OrdinaryForm(entry.path);
       walker.progress_->ShowScanningPath(shown);
-      walker.progress_->FileCounted(walker.category_, shown, static_cast<uint64_t>(size.QuadPart));
+      walker.progress_->FileCounted(walker.category_, shown, size);
     }
     return !ScanMustStop();
   }
 
-  bool FolderDone(const std::wstring&, const std::wstring&) { return !ScanMustStop(); }
+  bool FolderDone(const WalkFolder&) { return !ScanMustStop(); }
 };
 
 FileTreeWalker::FileTreeWalker(std::wstring root, RunView* progress, JunkCategory category)
@@ -65,11 +69,59 @@ void FileTreeWalker::Reset() {
 
 WalkResult FileTreeWalker::Result() const { return WalkResult{byteTotal_, fileCount_, failedPaths_, skippedPaths_}; }
 
+void FileTreeWalker::SetProtectedFolders(std::shared_ptr<const ProtectedFolders> protectedFolders) {
+  protected_ = std::move(protectedFolders);
+}
+
+const ProtectedFolders& FileTreeWalker::Protected() const {
+  return protected_ ? *protected_ : ProtectedFolders::None();
+}
+
+namespace {
+
+// What the run's filter judges a file by: its dates and size as listed.
+WIN32_FIND_DATAW FindDataOf(const ListedEntry& listed) {
+  WIN32_FIND_DATAW data = {};
+  data.dwFileAttributes = listed.attributes;
+  data.ftCreationTime.dwLowDateTime = listed.creationTime.LowPart;
+  data.ftCreationTime.dwHighDateTime = static_cast<DWORD>(listed.creationTime.HighPart);
+  data.ftLastWriteTime.dwLowDateTime = listed.lastWriteTime.LowPart;
+  data.ftLastWriteTime.dwHighDateTime = static_cast<DWORD>(listed.lastWriteTime.HighPart);
+  data.nFileSizeLow = static_cast<DWORD>(listed.size);
+  data.nFileSizeHigh = static_cast<DWORD>(listed.size >> 32);
+  return data;
+}
+
+}  // namespace
+
+void FileTreeWalker::SetRunRoots(std::shared_ptr<const RunRoots> runRoots) { runRoots_ = std::move(runRoots); }
+
+// Another category's root is that category's to walk; the run's keep list and
+// age limit: a kept folder is not entered, a kept file not shown.
+bool FileTreeWalker::Accepts(const WalkEntry& entry) const {
+  if (entry.isFolder && runRoots_ && runRoots_->IsRootOfAnother(entry.identity, category_)) return false;
+  if (entry.isFolder) return !KeptFolder(entry.path, entry.real);
+  return !KeptFile(entry.path, entry.real, FindDataOf(entry.listed));
+}
+
+bool FileTreeWalker::IsKept(const FileIdentity& identity) const {
+  if (runRoots_ && runRoots_->IsRoot(identity)) return true;
+  return std::find(kept_.begin(), kept_.end(), identity) != kept_.end();
+}
+
+bool FileTreeWalker::OpenRootFor(const std::wstring& root, bool forRemoval, OpenedRoot& opened) const {
+  opened = OpenRoot(root, Protected(), forRemoval);
+  if (opened.check == RootCheck::Protected && progress_ != nullptr) {
+    progress_->RootRefused(category_, root, RootRefusal::SystemFolder);
+  }
+  return opened.check == RootCheck::Ready && !KeptFolder(opened.path, opened.real);
+}
+
 WalkResult FileTreeWalker::ScanFolder(std::wstring path) {
-  std::wstring longPath, real;
-  if (!PrepareWalk(path, longPath, real)) return Result();
+  OpenedRoot root;
+  if (!OpenRootFor(path, false, root)) return Result();
   ScanVisitor visitor{*this};
-  WalkTree(longPath, real, visitor);
+  WalkTree(root.handle.Get(), root.path, root.real, Protected(), visitor);
   return Result();
 }
 

@@ -6,14 +6,20 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/scan/Catalogue.h"
+#include "engine/scan/FileHandles.h"
+#include "engine/scan/ProtectedFolders.h"
+#include "engine/scan/RunRoots.h"
 
 namespace purlo {
 
 class RunView;
+struct WalkEntry;
+struct OpenedRoot;
 
 struct WalkResult {
   uint64_t bytes = 0;
@@ -31,12 +37,22 @@ class FileTreeWalker {
   explicit FileTreeWalker(std::wstring root = std::wstring(), RunView* progress = nullptr,
                           JunkCategory category = JunkCategory::SystemTemp);
 
+  // The folders no walk may enter or take as its root, and above which no
+  // root may lie; a root that is one is reported to `progress` as refused.
+  // None unless set.
+  void SetProtectedFolders(std::shared_ptr<const ProtectedFolders> protectedFolders);
+  // The folder roots of every category of the run: a walk does not enter one
+  // that belongs to another category (that one counts and sweeps it), and a
+  // sweep removes none of them. None unless set.
+  void SetRunRoots(std::shared_ptr<const RunRoots> runRoots);
+
   // Counts every file below `path` with its full size: every file the sweep
   // would delete or report. Entries that are reparse points (junctions,
   // links) or whose names hold a path separator are neither entered nor
   // counted. Empty, relative and drive-root paths walk nothing, nor does a
-  // folder whose real location is not on a drive or share. Paths of any
-  // length work. Stops early once StopRequested or ShutdownRequested is 1.
+  // folder whose real location is not on a drive or share, nor a protected
+  // folder. Paths of any length work. Stops early once StopRequested or
+  // ShutdownRequested is 1.
   WalkResult ScanFolder(std::wstring path);
 
   void Reset();
@@ -50,22 +66,30 @@ class FileTreeWalker {
   // deletes a reparse point, and walks nothing where ScanFolder walks
   // nothing. Stops early once ShutdownRequested is 1.
   void SetRoot(std::wstring path);
-  // Folders (ComparableFolder forms) a sweep never removes: every root of the task.
-  void SetKeptFolders(std::vector<std::wstring> comparable);
+  // Folders a sweep never removes, known by their identities: every root of
+  // the task (ordinary or long form; those that do not exist are left out).
+  void SetKeptFolders(const std::vector<std::wstring>& folders);
   WalkResult SweepFolder(std::wstring path);
 
  private:
   friend struct ScanVisitor;
   friend struct SweepVisitor;
   WalkResult Result() const;
-  bool IsKept(const std::wstring& path, const std::wstring& real) const;
+  // The one place where the walk's files and folders are taken or left alone.
+  bool Accepts(const WalkEntry& entry) const;
+  bool IsKept(const FileIdentity& identity) const;
+  const ProtectedFolders& Protected() const;
+  // Opens a root for a walk; a protected one is reported.
+  bool OpenRootFor(const std::wstring& root, bool forRemoval, OpenedRoot& opened) const;
 
   std::wstring root_;
   uint64_t byteTotal_ = 0;
   int64_t fileCount_ = 0;
   std::vector<std::wstring> failedPaths_;
   std::vector<std::wstring> skippedPaths_;
-  std::vector<std::wstring> kept_;
+  std::vector<FileIdentity> kept_;
+  std::shared_ptr<const ProtectedFolders> protected_;
+  std::shared_ptr<const RunRoots> runRoots_;
   RunView* progress_ = nullptr;
   JunkCategory category_;
 };

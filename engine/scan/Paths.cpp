@@ -38,9 +38,10 @@ QueryObjectFn QueryObjectCall() {
   return call;
 }
 
-// Wine's GetFinalPathNameByHandleW fails past MAX_PATH; its object names read
-// "\??\C:\..." (or "\??\unix\..."), the same place in the NT form. Windows
-// names a file "\Device\..." here, which is never taken.
+// Wine names a file's object "\\??\\C:\\..." (or "\\??\\unix\\..."), the same
+// place as GetFinalPathNameByHandleW in the NT form, at a fraction of its
+// cost and past MAX_PATH too, where Wine's GetFinalPathNameByHandleW fails.
+// Windows names a file "\\Device\\..." here, which is never taken.
 bool RealPathFromObjectName(HANDLE handle, std::wstring& out) {
   QueryObjectFn call = QueryObjectCall();
   if (call == nullptr) return false;
@@ -48,13 +49,21 @@ bool RealPathFromObjectName(HANDLE handle, std::wstring& out) {
     USHORT length, maximumLength;
     wchar_t* buffer;
   };
-  std::vector<unsigned char> buffer(sizeof(Name) + 65536 * sizeof(wchar_t));
+  // Once per deleted file: the common case needs no allocation of its own.
+  alignas(Name) unsigned char local[sizeof(Name) + 1024 * sizeof(wchar_t)];
+  std::vector<unsigned char> large;
+  unsigned char* buffer = local;
   ULONG needed = 0;
-  if (call(handle, 1, buffer.data(), static_cast<ULONG>(buffer.size()), &needed) != 0) return false;
-  const Name* name = reinterpret_cast<const Name*>(buffer.data());
-  std::wstring text(name->buffer, name->length / sizeof(wchar_t));
-  if (text.compare(0, 4, L"\\?" L"?\\") != 0) return false;  // split: no trigraph
-  out = kLongPrefix + text.substr(4);
+  if (call(handle, 1, buffer, sizeof local, &needed) != 0) {
+    large.resize(sizeof(Name) + 65536 * sizeof(wchar_t));
+    buffer = large.data();
+    if (call(handle, 1, buffer, static_cast<ULONG>(large.size()), &needed) != 0) return false;
+  }
+  const Name* name = reinterpret_cast<const Name*>(buffer);
+  const size_t length = name->length / sizeof(wchar_t);
+  if (length < 4 || wcsncmp(name->buffer, L"\\?" L"?\\", 4) != 0) return false;  // split: no trigraph
+  out.assign(kLongPrefix);
+  out.append(name->buffer + 4, length - 4);
   return true;
 }
 
@@ -62,11 +71,6 @@ GetFinalPathFn FinalPathCall() {
   static const GetFinalPathFn call = reinterpret_cast<GetFinalPathFn>(reinterpret_cast<void*>(
       ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW")));
   return call;
-}
-
-std::wstring WithoutTrailingBackslashes(std::wstring text) {
-  while (text.size() > 1 && text.back() == L'\\') text.pop_back();
-  return text;
 }
 
 // Long names of an existing path (any form), in long form; the path itself
@@ -85,6 +89,11 @@ std::wstring LongNames(const std::wstring& longPath) {
 }
 
 }  // namespace
+
+std::wstring WithoutTrailingBackslashes(std::wstring text) {
+  while (text.size() > 1 && text.back() == L'\\') text.pop_back();
+  return text;
+}
 
 // "." and ".." (Windows also drops trailing dots and spaces, so ". ." is one
 // too): a path holding one could climb back to the drive root.
@@ -139,11 +148,14 @@ std::wstring OrdinaryForm(const std::wstring& path) {
   return path;
 }
 
-bool IsWalkableName(const wchar_t* name) {
-  if (name[0] == L'\0') return false;
-  if (name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'))) return false;
-  for (const wchar_t* c = name; *c != L'\0'; ++c) {
-    if (*c == L'\\' || *c == L'/' || *c == L':') return false;
+bool IsWalkableName(const wchar_t* name) { return IsWalkableName(name, wcslen(name)); }
+
+bool IsWalkableName(const wchar_t* name, size_t length) {
+  if (length == 0) return false;
+  if (name[0] == L'.' && (length == 1 || (length == 2 && name[1] == L'.'))) return false;
+  for (size_t i = 0; i < length; ++i) {
+    const wchar_t c = name[i];
+    if (c == L'\\' || c == L'/' || c == L':' || c == L'\0') return false;
   }
   return true;
 }
@@ -153,12 +165,13 @@ bool CanTellRealPaths() { return FinalPathCall() != nullptr; }
 bool RealPathOf(HANDLE handle, std::wstring& out) {
   GetFinalPathFn call = FinalPathCall();
   if (call == nullptr) return false;
+  if (RealPathFromObjectName(handle, out)) return true;
   // Once per deleted file: the common case needs no allocation of its own.
   wchar_t local[1024];
   // 0: FILE_NAME_NORMALIZED | VOLUME_NAME_DOS. A result at least as large as
   // the buffer is the size it needs, terminator included.
   DWORD n = call(handle, local, 1024, 0);
-  if (n == 0) return RealPathFromObjectName(handle, out);
+  if (n == 0) return false;
   if (n < 1024) {
     out.assign(local, n);
     return true;
@@ -167,7 +180,7 @@ bool RealPathOf(HANDLE handle, std::wstring& out) {
   for (;;) {
     buffer.assign(n + 1, L'\0');
     n = call(handle, &buffer[0], static_cast<DWORD>(buffer.size()), 0);
-    if (n == 0) return RealPathFromObjectName(handle, out);
+    if (n == 0) return false;
     if (n < buffer.size()) {
       buffer.resize(n);
       out.swap(buffer);
@@ -198,6 +211,29 @@ bool IsOnDriveOrShare(const std::wstring& realPath) {
   return false;
 }
 
+namespace {
+
+// Each name without its trailing dots and spaces.
+std::wstring WithoutTrailingDots(const std::wstring& path) {
+  std::wstring out;
+  out.reserve(path.size());
+  for (wchar_t c : path) {
+    if (c == L'\\') {
+      while (!out.empty() && (out.back() == L'.' || out.back() == L' ')) out.pop_back();
+    }
+    out += c;
+  }
+  while (!out.empty() && (out.back() == L'.' || out.back() == L' ')) out.pop_back();
+  return out;
+}
+
+}  // namespace
+
+bool SamePath(const std::wstring& real, const std::wstring& expected) {
+  if (real.size() == expected.size() && win::ToUpper(real) == win::ToUpper(expected)) return true;
+  return win::ToUpper(WithoutTrailingDots(real)) == win::ToUpper(WithoutTrailingDots(expected));
+}
+
 std::wstring RootInLongForm(const std::wstring& root) {
   if (!IsBelowDriveRoot(root)) return std::wstring();
   // A root is read as the system reads an ordinary path (trailing dots and
@@ -214,15 +250,6 @@ std::wstring RootInLongForm(const std::wstring& root) {
   }
   if (!IsBelowDriveRoot(full)) return std::wstring();
   return WithoutTrailingBackslashes(LongForm(full));
-}
-
-bool PrepareWalk(const std::wstring& root, std::wstring& longPath, std::wstring& real) {
-  real.clear();
-  longPath = RootInLongForm(root);
-  if (longPath.empty()) return false;
-  if (!CanTellRealPaths()) return true;
-  real = RealFolderPath(longPath);
-  return !real.empty() && IsOnDriveOrShare(real);
 }
 
 std::wstring ComparableFolder(const std::wstring& path) {
@@ -259,23 +286,6 @@ std::vector<std::wstring> DistinctFolderRoots(const std::vector<std::wstring>& r
     if (!covered) kept.push_back(roots[i]);
   }
   return kept;
-}
-
-bool ListSingleFile(const std::wstring& root, ListedFile& listed) {
-  if (root.empty() || root.back() == L'\\') return false;
-  listed.path = RootInLongForm(root);
-  if (listed.path.empty()) return false;
-  {
-    win::UniqueFind found(::FindFirstFileW(listed.path.c_str(), &listed.entry));
-    if (!found) return false;
-  }
-  if ((listed.entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) return false;
-  listed.realFolder.clear();
-  if (CanTellRealPaths()) {
-    listed.realFolder = RealFolderPath(listed.path.substr(0, listed.path.rfind(L'\\')));
-    if (listed.realFolder.empty() || !IsOnDriveOrShare(listed.realFolder)) return false;
-  }
-  return true;
 }
 
 }  // namespace purlo

@@ -29,6 +29,7 @@ std::wstring OrdinaryForm(const std::wstring& path);
 // or "..", and without "\", "/" or ":" (names made on another system can
 // carry them, and joined to a path they would lead elsewhere).
 bool IsWalkableName(const wchar_t* name);
+bool IsWalkableName(const wchar_t* name, size_t length);
 
 // A root as the system reads an ordinary path, in long form without a
 // trailing backslash; empty when IsBelowDriveRoot refuses it or what it reads
@@ -47,23 +48,12 @@ std::wstring RealFolderPath(const std::wstring& folder);
 // "\\?\unix\..." (Wine's way of naming what lies outside every drive),
 // "\\?\GLOBALROOT\...", volume GUID paths, device paths.
 bool IsOnDriveOrShare(const std::wstring& realPath);
-
-// A single-file root as its folder lists it: the long-form path, the listed
-// entry (the long name; a link's own name), and where the folder really is
-// (empty where the system cannot tell). False for a folder, a reparse point,
-// a missing file, or a folder whose real location is off the drives.
-struct ListedFile {
-  std::wstring path;
-  WIN32_FIND_DATAW entry;
-  std::wstring realFolder;
-};
-bool ListSingleFile(const std::wstring& root, ListedFile& listed);
-
-// Where a walk of `root` may go: its long form, and its real location (long
-// form) that every entry's real location must extend. False when the root
-// must not be walked: not below a drive root, missing, or really somewhere
-// other than a drive or share. `real` stays empty where the system cannot tell.
-bool PrepareWalk(const std::wstring& root, std::wstring& longPath, std::wstring& real);
+// Whether a real location the system reported (long form) is the one
+// expected, without regard to case; Wine reports names without their
+// trailing dots and spaces ("junk." as "junk"), and those are the same file.
+bool SamePath(const std::wstring& real, const std::wstring& expected);
+// Removes every trailing backslash but a lone one.
+std::wstring WithoutTrailingBackslashes(std::wstring text);
 
 // A form of an existing or missing folder for comparing folders: its real
 // location where it exists and the system can tell, otherwise its long

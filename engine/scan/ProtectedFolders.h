@@ -3,8 +3,11 @@
 // environment variable or a registry value made of it.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
+
+#include "engine/scan/FileHandles.h"
 
 namespace purlo {
 
@@ -15,16 +18,29 @@ namespace purlo {
 // absolute on a drive or share.
 std::vector<std::wstring> ComparableForms(const std::wstring& path);
 
+// The protected folders by their forms and, what decides, by their
+// identities: each folder and every folder above it, so that whichever name
+// or second drive letter reaches one of them, it is known. In a 32-bit
+// process on 64-bit Windows both views of System32 are collected.
 class ProtectedFolders {
  public:
   ProtectedFolders() = default;
   explicit ProtectedFolders(const std::vector<std::wstring>& systemFolders);
 
+  // The empty set, for walks that are given none.
+  static const ProtectedFolders& None();
+
   // True when any form of `root` is, or lies above, any form of a protected folder.
   bool Refuses(const std::wstring& root) const;
+  // True when `identity` is a protected folder or a folder above one.
+  bool Holds(const FileIdentity& identity) const;
 
  private:
+  static void CollectPaths(const std::wstring& folder, std::set<std::wstring>& paths);
+  void AddIdentityOf(const std::wstring& folder);
+
   std::vector<std::wstring> forms_;
+  std::vector<FileIdentity> identities_;  // sorted
 };
 
 }  // namespace purlo

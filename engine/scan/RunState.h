@@ -6,10 +6,13 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/scan/Catalogue.h"
+#include "engine/scan/ProtectedFolders.h"
+#include "engine/scan/RunRoots.h"
 #include "engine/scan/RunView.h"
 #include "win/Handles.h"
 
@@ -21,6 +24,9 @@ struct ScanTask {
   RunView* owner = nullptr;
   std::wstring label;
   JunkCategory item = JunkCategory::SystemTemp;
+  // Looked up once per run, shared by all its workers; none when null.
+  std::shared_ptr<const ProtectedFolders> protectedFolders;
+  std::shared_ptr<const RunRoots> runRoots;
 };
 
 struct Totals {

@@ -30,6 +30,8 @@ struct CategoryResult {
   uint64_t bytes = 0;
   std::vector<std::wstring> failedPaths;   // sweep only: what could not be deleted
   std::vector<std::wstring> skippedPaths;  // sweep only: left alone, really elsewhere (links)
+  uint64_t keptFiles = 0;  // left alone by the run's filter (too young, or on the keep list)
+  uint64_t keptBytes = 0;
 };
 
 class RunView {

@@ -1,6 +1,7 @@
 #include "engine/scan/ScanController.h"
 
 #include <cstdio>
+#include <memory>
 
 #include "engine/scan/CompletionMonitor.h"
 #include "engine/scan/RootRules.h"
@@ -33,8 +34,11 @@ StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked,
                          ThreadStarter starter, const WorkerKind& kind) {
   const std::vector<JunkCategory> categories = InRunOrder(ticked);
   // Looked up once per start, as the machine stands now.
-  const ProtectedFolders protectedFolders =
-      AnyFileRoots(categories) ? ProtectedFolders(lookups.SystemFolders()) : ProtectedFolders();
+  const auto protectedFolders = std::make_shared<const ProtectedFolders>(
+      AnyFileRoots(categories) ? ProtectedFolders(lookups.SystemFolders()) : ProtectedFolders());
+  // Every category's roots before any worker starts: each worker knows all of them.
+  std::vector<std::pair<JunkCategory, Roots>> tasks;
+  auto runRoots = std::make_shared<RunRoots>();
   for (JunkCategory category : categories) {
     Roots roots = BuildRoots(category, WindowsMajorVersion, lookups);
     if (roots.outcome == RootsOutcome::TempPathFailed) {
@@ -42,9 +46,14 @@ StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked,
       return StartResult::TempPathFailed;
     }
     if (roots.outcome == RootsOutcome::Skipped) continue;
-    RefuseProtectedRoots(category, roots, protectedFolders);
+    RefuseProtectedRoots(category, roots, *protectedFolders);
+    if (HasFileRoots(category)) runRoots->Add(category, roots.paths);
+    tasks.push_back({category, std::move(roots)});
+  }
+  for (auto& [category, roots] : tasks) {
     for (const RefusedRoot& refused : roots.refused) view.RootRefused(category, refused.path, refused.why);
-    auto* task = new ScanTask{std::move(roots.paths), &view, Info(category).taskLabel, category};
+    auto* task =
+        new ScanTask{std::move(roots.paths), &view, Info(category).taskLabel, category, protectedFolders, runRoots};
     if (kind.beforeEach != nullptr) kind.beforeEach();
     HANDLE worker = starter(kind.entry, task);
     if (worker == nullptr) {

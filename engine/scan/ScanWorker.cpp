@@ -4,6 +4,9 @@
 
 #include <memory>
 
+#include "engine/scan/ByteCount.h"
+#include "engine/scan/CheckedOpen.h"
+#include "engine/scan/FileFilter.h"
 #include "engine/scan/FileTreeWalker.h"
 #include "engine/scan/Paths.h"
 #include "engine/scan/RegistryKeys.h"
@@ -13,25 +16,17 @@
 
 namespace purlo {
 
-Measured MeasureOneFile(const std::wstring& path) {
-  // As the sweep sees it: counted whenever the sweep would delete it or report it.
-  ListedFile listed;
-  if (!ListSingleFile(path, listed)) return {};
-  const std::wstring& file = listed.path;
-  const WIN32_FIND_DATAW& entry = listed.entry;
-  win::UniqueFile opened(::CreateFileW(file.c_str(), FILE_READ_ATTRIBUTES,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  LARGE_INTEGER size;
-  size.LowPart = entry.nFileSizeLow;
-  size.HighPart = static_cast<LONG>(entry.nFileSizeHigh);
-  if (!opened) {
-    DWORD error = ::GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {};
-  } else {
-    ::GetFileSizeEx(opened.Get(), &size);
+Measured MeasureOneFile(const std::wstring& path, const ProtectedFolders& protectedFolders,
+                        std::vector<FileIdentity>* seen) {
+  OpenedFile opened = OpenSingleFile(path, protectedFolders, OpenFor::Measuring, seen);
+  switch (opened.check) {
+    case SingleFileCheck::Ready:
+    case SingleFileCheck::Elsewhere: return {1, opened.facts.size};
+    case SingleFileCheck::Failed: return {1, 0};
+    case SingleFileCheck::Protected: return {0, 0, true};
+    case SingleFileCheck::Missing: break;
   }
-  return {1, static_cast<uint64_t>(size.QuadPart)};
+  return {};
 }
 
 static_assert(sizeof(SHQUERYRBINFO) == (sizeof(void*) == 8 ? 24 : 20), "the shell checks the record's size");
@@ -58,8 +53,14 @@ uint64_t CountRegistryValues(const wchar_t* key) {
 
 namespace {
 
-Measured ScanOneFile(const ScanTask& task, const std::wstring& path) {
-  Measured one = MeasureOneFile(path);
+const ProtectedFolders& ProtectedOf(const ScanTask& task) {
+  return task.protectedFolders ? *task.protectedFolders : ProtectedFolders::None();
+}
+
+Measured ScanOneFile(const ScanTask& task, const std::wstring& path, std::vector<FileIdentity>* seen = nullptr) {
+  if (KeptSingleFile(path)) return {};
+  Measured one = MeasureOneFile(path, ProtectedOf(task), seen);
+  if (one.refused) task.owner->RootRefused(task.item, path, RootRefusal::SystemFolder);
   if (one.items > 0) task.owner->FileCounted(task.item, path, one.bytes);
   return one;
 }
@@ -67,10 +68,12 @@ Measured ScanOneFile(const ScanTask& task, const std::wstring& path) {
 Measured ScanFolderTrees(const ScanTask& task) {
   Measured total;
   FileTreeWalker walker(std::wstring(), task.owner, task.item);
+  walker.SetProtectedFolders(task.protectedFolders);
+  walker.SetRunRoots(task.runRoots);
   for (const std::wstring& root : DistinctFolderRoots(task.roots)) {
     WalkResult walked = walker.ScanFolder(root);
     total.items += static_cast<uint64_t>(walked.files);
-    total.bytes += walked.bytes;
+    AddBytes(total.bytes, walked.bytes);
     walker.Reset();
   }
   RunningTotals.Add(total.items, static_cast<double>(total.bytes));
@@ -79,11 +82,12 @@ Measured ScanFolderTrees(const ScanTask& task) {
 
 Measured ScanEveryFile(const ScanTask& task) {
   Measured total;
+  std::vector<FileIdentity> seen;  // a file named by two roots counts once
   for (const std::wstring& root : task.roots) {
-    Measured one = ScanOneFile(task, root);
+    Measured one = ScanOneFile(task, root, &seen);
     RunningTotals.Add(one.items, static_cast<double>(one.bytes));
     total.items += one.items;
-    total.bytes += one.bytes;
+    AddBytes(total.bytes, one.bytes);
   }
   return total;
 }

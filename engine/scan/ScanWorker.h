@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/scan/RunState.h"
 
@@ -15,13 +16,18 @@ unsigned __stdcall ScanWorker(void* task);
 struct Measured {
   uint64_t items = 0;
   uint64_t bytes = 0;
+  bool refused = false;  // a single file in a protected folder
 };
 
-// One file as the sweep would find it: 1 and its full size when it is a plain
-// file (not a folder, not a reparse point) in a folder that really lies on a
-// drive or share, whether or not another program holds it open; otherwise
-// nothing. Paths that are not below a drive root are never opened.
-Measured MeasureOneFile(const std::wstring& path);
+// One file as the sweep would find it (OpenSingleFile), measured through the
+// handle the check was made on: 1 and its full size when it is a file in a
+// folder that really lies on a drive or share and is not protected, whether
+// or not another program holds it open, and also when it is a link (which the
+// sweep reports as skipped); otherwise nothing. Paths that are not below a
+// drive root are never opened.
+Measured MeasureOneFile(const std::wstring& path,
+                        const ProtectedFolders& protectedFolders = ProtectedFolders::None(),
+                        std::vector<FileIdentity>* seen = nullptr);
 Measured MeasureRecycleBin();
 uint64_t CountRegistryValues(const wchar_t* key);
 

@@ -1,9 +1,9 @@
 #include "engine/scan/SystemLookups.h"
 
 #include <shlobj.h>
-#include <userenv.h>
 
 #include "win/Handles.h"
+#include "win/SystemDll.h"
 
 namespace purlo {
 
@@ -100,13 +100,13 @@ std::wstring ProfileOfThisUser() {
   win::UniqueKernel token(raw);
   wchar_t buffer[MAX_PATH + 1];
   DWORD size = MAX_PATH + 1;
-  return ::GetUserProfileDirectoryW(token.Get(), buffer, &size) ? std::wstring(buffer) : std::wstring();
+  return win::UserProfileDirectory(token.Get(), buffer, &size) ? std::wstring(buffer) : std::wstring();
 }
 
 std::wstring ProfilesFolder() {
   wchar_t buffer[MAX_PATH + 1];
   DWORD size = MAX_PATH + 1;
-  return ::GetProfilesDirectoryW(buffer, &size) ? std::wstring(buffer) : std::wstring();
+  return win::ProfilesDirectory(buffer, &size) ? std::wstring(buffer) : std::wstring();
 }
 
 // The machine's own record of Program Files, in the 64-bit view too (a 32-bit

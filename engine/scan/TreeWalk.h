@@ -1,6 +1,10 @@
-// The one walk of a folder tree that the scan and the sweep share. No
-// recursion: each level's listing is kept on a list on the heap, so a tree of
-// any depth is walked on a fixed stack.
+// The one walk of a folder tree that the scan and the sweep share. From its
+// root on, everything is reached through handles: each sub-folder is opened
+// relative to its parent's handle and checked on that handle before it is
+// listed through it (CheckedOpen.h), and the visitor works on each file
+// through the handle of the folder that lists it. No path is resolved again.
+// No recursion: each level's handle and listing is kept on a list on the
+// heap, so a tree of any depth is walked on a fixed stack.
 #pragma once
 
 #include <windows.h>
@@ -8,73 +12,94 @@
 #include <string>
 #include <vector>
 
+#include "engine/scan/CheckedOpen.h"
+#include "engine/scan/FileHandles.h"
 #include "engine/scan/Paths.h"
+#include "engine/scan/ProtectedFolders.h"
 #include "engine/scan/RunState.h"
 #include "win/Handles.h"
 
 namespace purlo {
 
-// Walks everything below `path` (a long-form folder) depth first. `real` is
-// its real location (long form), or empty where the system cannot tell; both
-// are the walk's path buffers: each entry's name is appended to both while
-// it is visited. Reparse points (junctions, links) and names IsWalkableName
-// refuses are neither entered nor shown to the visitor. The visitor:
-//   bool BeforeEntry()                  false ends the walk
-//   bool File(path, real, entry)        false ends the walk
-//   bool FolderDone(path, real)         a sub-folder's content is done; false ends the walk
+// One file or sub-folder met by the walk.
+struct WalkEntry {
+  HANDLE folder;               // the checked folder that lists it
+  const ListedEntry& listed;   // what the listing says of it
+  const std::wstring& path;    // long form, for showing
+  const std::wstring& real;    // where it must really be (long form); empty where the system cannot tell
+  bool isFolder;
+  FileIdentity identity;       // a folder's, from its opened handle; files: none
+};
+
+// A sub-folder whose content is done, still open.
+struct WalkFolder {
+  HANDLE handle;
+  const std::wstring& path;
+  FileIdentity identity;
+};
+
+// Walks everything below the folder open as `root` (checked by OpenRoot).
+// `path` and `real` are its long form and real location (empty where the
+// system cannot tell): the walk's path buffers, each entry's name appended
+// while it is visited. Entries that list as reparse points, names
+// IsWalkableName refuses, and sub-folders that fail their checks are neither
+// entered nor shown to the visitor. The visitor:
+//   OpenFor kFolders                     how sub-folders are opened
+//   bool BeforeEntry()                   false ends the walk
+//   bool Accepts(const WalkEntry&)       the one place a file or folder is taken or left alone
+//   bool File(const WalkEntry&)          false ends the walk
+//   bool FolderDone(const WalkFolder&)   a sub-folder's content is done; false ends the walk
 template <typename Visitor>
-void WalkTree(std::wstring& path, std::wstring& real, Visitor& visitor) {
+void WalkTree(HANDLE root, std::wstring& path, std::wstring& real, const ProtectedFolders& protectedFolders,
+              Visitor& visitor) {
   struct Level {
-    win::UniqueFind listing;
+    win::UniqueFile handle;  // empty for the root, which the caller owns
+    FolderListing listing;
+    FileIdentity identity;
     size_t length;
     size_t realLength;
   };
   std::vector<Level> levels;
-  WIN32_FIND_DATAW entry;
+  levels.push_back(Level{win::UniqueFile(), FolderListing(root), FileIdentity(), path.size(), real.size()});
   const bool tellsReal = !real.empty();
-  // Opens the listing of the folder `path` names; on success it is the current level.
-  auto enter = [&]() {
-    const size_t length = path.size();
-    path += L"\\*";
-    win::UniqueFind listing(::FindFirstFileW(path.c_str(), &entry));
-    path.resize(length);
-    if (!listing) return false;
-    levels.push_back(Level{std::move(listing), length, real.size()});
-    return true;
-  };
-  if (!enter()) return;
-  bool more = true;
+  ListedEntry listed;
   for (;;) {
-    if (!more) {
-      levels.pop_back();
-      if (levels.empty()) return;
-      const bool goOn = visitor.FolderDone(path, real);
+    if (!levels.back().listing.Next(listed)) {
+      if (levels.size() == 1) return;
+      const bool goOn = visitor.FolderDone(WalkFolder{levels.back().handle.Get(), path, levels.back().identity});
+      levels.pop_back();  // closes it: a folder marked for deletion goes now
       path.resize(levels.back().length);
       real.resize(levels.back().realLength);
       if (!goOn) return;
-      more = ::FindNextFileW(levels.back().listing.Get(), &entry) != FALSE;
       continue;
     }
     RunGate.Pass();
     if (!visitor.BeforeEntry()) return;
-    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && IsWalkableName(entry.cFileName)) {
-      const size_t length = levels.back().length;
-      const size_t realLength = levels.back().realLength;
-      path += L'\\';
-      path += entry.cFileName;
-      if (tellsReal) {
-        real += L'\\';
-        real += entry.cFileName;
-      }
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        if (enter()) continue;  // its first entry is in `entry` now
-      } else if (!visitor.File(path, real, entry)) {
-        return;
-      }
-      path.resize(length);
-      real.resize(realLength);
+    if ((listed.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || !IsWalkableName(listed.name, listed.nameLength)) {
+      continue;
     }
-    more = ::FindNextFileW(levels.back().listing.Get(), &entry) != FALSE;
+    const HANDLE folder = levels.back().handle ? levels.back().handle.Get() : root;
+    path += L'\\';
+    path.append(listed.name, listed.nameLength);
+    if (tellsReal) {
+      real += L'\\';
+      real.append(listed.name, listed.nameLength);
+    }
+    if (listed.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      FileIdentity identity;
+      win::UniqueFile sub =
+          OpenCheckedFolder(folder, listed, real, protectedFolders, Visitor::kFolders, identity);
+      if (sub && visitor.Accepts(WalkEntry{folder, listed, path, real, true, identity})) {
+        const HANDLE opened = sub.Get();
+        levels.push_back(Level{std::move(sub), FolderListing(opened), identity, path.size(), real.size()});
+        continue;
+      }
+    } else {
+      const WalkEntry entry{folder, listed, path, real, false, FileIdentity()};
+      if (visitor.Accepts(entry) && !visitor.File(entry)) return;
+    }
+    path.resize(levels.back().length);
+    real.resize(levels.back().realLength);
   }
 }
 

@@ -1,5 +1,6 @@
 #include "engine/scan/WorkerMethod.h"
 
+#include "engine/scan/FileFilter.h"
 #include "engine/scan/LabelText.h"
 #include "engine/scan/RootRules.h"
 
@@ -33,6 +34,9 @@ MethodChoice ChooseMethod(const ScanTask& task, int windowsMajor) {
 
 void WriteResult(const ScanTask& task, CategoryResult& result, bool registry, bool sweep) {
   result.category = task.item;
+  const KeptFiles kept = TakeKeptFiles();  // this worker's thread
+  result.keptFiles = kept.files;
+  result.keptBytes = kept.bytes;
   result.label = registry ? RegistryLabel(task.label, result.items, sweep)
                           : FileLabel(task.label, result.items, static_cast<double>(result.bytes), sweep);
   task.owner->CategoryFinished(result);

@@ -1,133 +1,85 @@
 #include "engine/sweep/DeleteGuard.h"
 
+#include "engine/scan/CheckedOpen.h"
 #include "engine/scan/Paths.h"
 #include "win/Handles.h"
-#include "win/Text.h"
 
 namespace purlo {
 
 namespace {
 
-// Looked up at run time: Windows XP does not have it.
-using SetFileInfoFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
-
-struct Kernel32Calls {
-  SetFileInfoFn setFileInfo = nullptr;
-  Kernel32Calls() {
-    HMODULE k = ::GetModuleHandleW(L"kernel32.dll");
-    setFileInfo = reinterpret_cast<SetFileInfoFn>(
-        reinterpret_cast<void*>(::GetProcAddress(k, "SetFileInformationByHandle")));
+// Marks the open file for deletion. A read-only one, where the system cannot
+// ignore the attribute, loses it just before and gets it back when the
+// deletion is refused, or when the file has other names (hard links), which
+// share its attributes and stay.
+bool DeleteThroughHandle(HANDLE file, bool deleteReadOnly) {
+  if (MarkForDeletion(file, deleteReadOnly)) return true;
+  HandleFacts facts;
+  if (!deleteReadOnly || !FactsOf(file, facts, false) || (facts.attributes & FILE_ATTRIBUTE_READONLY) == 0) {
+    return false;
   }
-};
-
-const Kernel32Calls& Calls() {
-  static const Kernel32Calls calls;
-  return calls;
+  const DWORD attributes = facts.attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY);
+  if (!SetAttributesOf(file, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) return false;
+  const bool marked = MarkForDeletion(file, false);
+  if (!marked || facts.links > 1) SetAttributesOf(file, attributes);
+  return marked;
 }
 
-// FILE_INFO_BY_HANDLE_CLASS values and records, spelled out: the headers hide
-// them when building for Windows XP.
-constexpr int kFileBasicInfo = 0;
-constexpr int kFileDispositionInfo = 4;
-struct BasicInfo {
-  LARGE_INTEGER creationTime, lastAccessTime, lastWriteTime, changeTime;  // 0: unchanged
-  DWORD fileAttributes;
-};
-struct DispositionInfo {
-  BOOLEAN deleteFile;
-};
-
-constexpr DWORD kClearedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-
-// Each name without its trailing dots and spaces.
-std::wstring WithoutTrailingDots(const std::wstring& path) {
-  std::wstring out;
-  out.reserve(path.size());
-  for (wchar_t c : path) {
-    if (c == L'\\') {
-      while (!out.empty() && (out.back() == L'.' || out.back() == L' ')) out.pop_back();
-    }
-    out += c;
-  }
-  while (!out.empty() && (out.back() == L'.' || out.back() == L' ')) out.pop_back();
-  return out;
+// After the handle that deleted it has closed: whether the name really went.
+// Wine carries out a deletion when the handle closes, by the path the file
+// had when it was opened, and only when that path still leads to the same
+// file; a folder on the way swapped for a link since leaves the file where
+// it was. Asked by an open relative to the folder's own handle (Wine answers
+// cheaper questions, for a name's attributes or a listing by name, by the
+// folder's path, which may be a link by then).
+bool IsGone(HANDLE folder, const wchar_t* name, size_t nameLength, bool anyCase = false) {
+  DWORD error = 0;
+  win::UniqueFile still = OpenRelative(folder, name, nameLength, OpenFor::Measuring, error, anyCase);
+  return !still && (IsMissingError(error) || error == ERROR_DIRECTORY);
 }
 
-// Wine reports a real location without the trailing dots and spaces of its
-// names ("junk." as "junk"); a name that differs only there is the same file.
-bool SamePath(const std::wstring& real, const std::wstring& expected) {
-  if (real.size() == expected.size() && win::ToUpper(real) == win::ToUpper(expected)) return true;
-  return win::ToUpper(WithoutTrailingDots(real)) == win::ToUpper(WithoutTrailingDots(expected));
-}
-
-bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
-
-// Deletes through the handle when the system can; otherwise by name after
-// closing it. False when the file is still there.
-bool DeleteOpenFile(win::UniqueFile& file, const std::wstring& path, bool clearAttributes, DWORD attributes) {
-  const bool clear = clearAttributes && (attributes & kClearedAttributes) != 0;
-  if (Calls().setFileInfo != nullptr) {
-    if (clear) {
-      BasicInfo basic = {};
-      basic.fileAttributes = FILE_ATTRIBUTE_NORMAL;
-      Calls().setFileInfo(file.Get(), kFileBasicInfo, &basic, sizeof basic);
-    }
-    DispositionInfo disposition = {TRUE};
-    return Calls().setFileInfo(file.Get(), kFileDispositionInfo, &disposition, sizeof disposition) != FALSE;
-  }
-  file.Reset();
-  if (clear) ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  return ::DeleteFileW(path.c_str()) != FALSE;
-}
+FileDeletion Deleted(uint64_t bytes) { return FileDeletion{DeleteOutcome::Deleted, bytes}; }
+FileDeletion Outcome(DeleteOutcome outcome) { return FileDeletion{outcome, 0}; }
 
 }  // namespace
 
-FileDeletion DeleteCheckedFile(const std::wstring& path, DWORD listedAttributes, const std::wstring& expectedRealPath,
-                               bool clearAttributes) {
-  FileDeletion result;
-  if ((listedAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
-    result.outcome = DeleteOutcome::Elsewhere;
-    return result;
-  }
-  win::UniqueFile file(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+FileDeletion DeleteListedFile(HANDLE folder, const ListedEntry& listed, const std::wstring& expectedReal,
+                              bool deleteReadOnly) {
+  DWORD error = 0;
+  win::UniqueFile file = OpenRelative(folder, listed.name, listed.nameLength, OpenFor::Deleting, error);
   if (!file) {
-    result.outcome = IsMissing(::GetLastError()) ? DeleteOutcome::Missing : DeleteOutcome::Failed;
-    return result;
+    return Outcome(IsMissingError(error) ? DeleteOutcome::Missing
+                   : error == ERROR_DIRECTORY ? DeleteOutcome::Elsewhere
+                                               : DeleteOutcome::Failed);
   }
-  LARGE_INTEGER size;
-  if (!::GetFileSizeEx(file.Get(), &size)) {
-    result.outcome = DeleteOutcome::Failed;
-    return result;
-  }
-  if (!expectedRealPath.empty()) {
+  // Opened as a file, never a folder. (A reparse point opened as itself,
+  // where the system honours that, is only the link: deleting it leaves its
+  // target. Wine shows none.)
+  if (!expectedReal.empty()) {
     std::wstring real;
-    if (!RealPathOf(file.Get(), real)) {
-      result.outcome = DeleteOutcome::Failed;
-      return result;
-    }
-    if (!SamePath(real, expectedRealPath)) {
-      result.outcome = DeleteOutcome::Elsewhere;
-      return result;
-    }
+    if (!RealPathOf(file.Get(), real)) return Outcome(DeleteOutcome::Failed);
+    if (!SamePath(real, expectedReal)) return Outcome(DeleteOutcome::Elsewhere);
   }
-  if (!DeleteOpenFile(file, path, clearAttributes, listedAttributes)) {
-    result.outcome = DeleteOutcome::Failed;
-    return result;
-  }
-  result.outcome = DeleteOutcome::Deleted;
-  result.bytes = static_cast<uint64_t>(size.QuadPart);
-  return result;
+  if (!DeleteThroughHandle(file.Get(), deleteReadOnly)) return Outcome(DeleteOutcome::Failed);
+  file.Reset();
+  if (!IsGone(folder, listed.name, listed.nameLength)) return Outcome(DeleteOutcome::Failed);
+  return Deleted(listed.size);
 }
 
-FileDeletion DeleteSingleFile(const std::wstring& path, bool clearAttributes) {
-  ListedFile listed;
-  if (!ListSingleFile(path, listed)) return {};
-  // A link lists under its own name, so its real location then differs.
-  const std::wstring expected =
-      listed.realFolder.empty() ? std::wstring() : listed.realFolder + L"\\" + listed.entry.cFileName;
-  return DeleteCheckedFile(listed.path, listed.entry.dwFileAttributes, expected, clearAttributes);
+FileDeletion DeleteSingleFile(const std::wstring& path, bool deleteReadOnly, const ProtectedFolders& protectedFolders,
+                              std::vector<FileIdentity>* seen) {
+  OpenedFile opened = OpenSingleFile(path, protectedFolders, OpenFor::Deleting, seen);
+  switch (opened.check) {
+    case SingleFileCheck::Ready: break;
+    case SingleFileCheck::Missing: return Outcome(DeleteOutcome::Missing);
+    case SingleFileCheck::Protected: return Outcome(DeleteOutcome::Protected);
+    case SingleFileCheck::Elsewhere: return Outcome(DeleteOutcome::Elsewhere);
+    case SingleFileCheck::Failed: return Outcome(DeleteOutcome::Failed);
+  }
+  if (!DeleteThroughHandle(opened.handle.Get(), deleteReadOnly)) return Outcome(DeleteOutcome::Failed);
+  opened.handle.Reset();
+  if (!IsGone(opened.folder.Get(), opened.name.data(), opened.name.size(), true)) return Outcome(DeleteOutcome::Failed);
+  return Deleted(opened.facts.size);
 }
 
 }  // namespace purlo

@@ -1,15 +1,18 @@
 // Deleting a file only when it is the file the walk named. A Unix link under
-// Wine lists as a plain file, and deleting it by name deletes its target,
-// wherever that is; so each file is opened once, its real location checked
-// against where the walk expected it, and deleted through that same handle.
+// Wine lists as a plain file, and deleting it deletes its target, wherever
+// that is; so each file is opened once, relative to the handle of the folder
+// that lists it, checked on that handle (a plain file, really where the walk
+// expected it), and deleted through that same handle.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
-#include "engine/scan/Paths.h"
+#include "engine/scan/FileHandles.h"
+#include "engine/scan/ProtectedFolders.h"
 
 namespace purlo {
 
@@ -18,6 +21,7 @@ enum class DeleteOutcome {
   Missing,    // nothing there
   Failed,     // there, but could not be deleted (in use, access denied) or checked
   Elsewhere,  // the name leads outside where it was expected: left alone
+  Protected,  // a single file whose folder is a protected folder: refused
 };
 
 struct FileDeletion {
@@ -25,20 +29,22 @@ struct FileDeletion {
   uint64_t bytes = 0;  // the file's full size, when it was deleted
 };
 
-// Deletes `path` (long form), listed with `listedAttributes`, when it is a
-// plain file whose real location equals `expectedRealPath` (long form,
-// compared without regard to case); an empty expectation skips that check,
-// for systems that cannot tell. A real location that cannot be told where the
-// system can tell is a failure, never a deletion. With clearAttributes,
-// read-only, hidden and system are cleared first.
-FileDeletion DeleteCheckedFile(const std::wstring& path, DWORD listedAttributes, const std::wstring& expectedRealPath,
-                               bool clearAttributes);
+// Deletes the entry `listed` of the folder open as `folder` when it is a
+// plain file really at `expectedReal` (long form; empty skips that check,
+// for systems that cannot tell), and counts it with its listed size once its
+// name is gone. A real location that cannot be told where the system can
+// tell is a failure, never a deletion. With deleteReadOnly, a read-only file
+// goes too: in place where the system allows, otherwise with its read-only
+// attribute cleared just before.
+FileDeletion DeleteListedFile(HANDLE folder, const ListedEntry& listed, const std::wstring& expectedReal,
+                              bool deleteReadOnly);
 
-// A single file named by a root: its expected real location is its folder's
-// real location plus its listed name. The folder may be reached through a
-// junction (the root names the file, wherever its folder really is); the file
-// itself must not be a link, and the folder's real location must be on a
-// drive or share. A root naming a folder, or nothing, is Missing.
-FileDeletion DeleteSingleFile(const std::wstring& path, bool clearAttributes);
+// A single file named by a root, opened once (OpenSingleFile) and deleted
+// through that handle. Its folder may be reached through a junction; the
+// file itself must not be a link, its folder not protected. A root naming a
+// folder, or nothing, is Missing.
+FileDeletion DeleteSingleFile(const std::wstring& path, bool deleteReadOnly,
+                              const ProtectedFolders& protectedFolders = ProtectedFolders::None(),
+                              std::vector<FileIdentity>* seen = nullptr);
 
 }  // namespace purlo

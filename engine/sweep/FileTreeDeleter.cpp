@@ -2,66 +2,68 @@
 // every other root of the task.
 #include <windows.h>
 
+#include "engine/scan/ByteCount.h"
+#include "engine/scan/CheckedOpen.h"
 #include "engine/scan/FileTreeWalker.h"
 #include "engine/scan/Paths.h"
 #include "engine/scan/RunState.h"
 #include "engine/scan/RunView.h"
 #include "engine/scan/TreeWalk.h"
 #include "engine/sweep/DeleteGuard.h"
-#include "win/Text.h"
 
 namespace purlo {
 
 struct SweepVisitor {
+  static constexpr OpenFor kFolders = OpenFor::ListingAndRemoval;
   FileTreeWalker& walker;
 
   // A closing program stops between files, never inside one.
   bool BeforeEntry() { return ShutdownRequested.load() != 1; }
 
-  bool File(const std::wstring& path, const std::wstring& real, const WIN32_FIND_DATAW& entry) {
-    if (walker.progress_ != nullptr) walker.progress_->ShowSweepingPath(OrdinaryForm(path));
-    FileDeletion deletion = DeleteCheckedFile(path, entry.dwFileAttributes, real, true);
+  bool Accepts(const WalkEntry& entry) { return walker.Accepts(entry); }
+
+  bool File(const WalkEntry& entry) {
+    if (walker.progress_ != nullptr) walker.progress_->ShowSweepingPath(OrdinaryForm(entry.path));
+    FileDeletion deletion = DeleteListedFile(entry.folder, entry.listed, entry.real, true);
     switch (deletion.outcome) {
       case DeleteOutcome::Deleted:
         ++walker.fileCount_;
-        walker.byteTotal_ += deletion.bytes;
+        AddBytes(walker.byteTotal_, deletion.bytes);
         break;
-      case DeleteOutcome::Failed: walker.failedPaths_.push_back(OrdinaryForm(path)); break;
-      case DeleteOutcome::Elsewhere: walker.skippedPaths_.push_back(OrdinaryForm(path)); break;
-      case DeleteOutcome::Missing: break;
+      case DeleteOutcome::Failed: walker.failedPaths_.push_back(OrdinaryForm(entry.path)); break;
+      case DeleteOutcome::Elsewhere: walker.skippedPaths_.push_back(OrdinaryForm(entry.path)); break;
+      case DeleteOutcome::Missing:
+      case DeleteOutcome::Protected: break;
     }
     return true;
   }
 
-  // Stays when something in it stayed, and always when it is a root of the task.
-  bool FolderDone(const std::wstring& path, const std::wstring& real) {
-    if (!walker.IsKept(path, real)) ::RemoveDirectoryW(path.c_str());
+  // Removed through its own handle; stays when something in it stayed, and
+  // always when it is a root of the task.
+  bool FolderDone(const WalkFolder& folder) {
+    if (!walker.IsKept(folder.identity)) MarkForDeletion(folder.handle, false);
     return true;
   }
 };
 
 void FileTreeWalker::SetRoot(std::wstring path) { root_ = WithoutTrailingBackslash(std::move(path)); }
 
-void FileTreeWalker::SetKeptFolders(std::vector<std::wstring> comparable) { kept_ = std::move(comparable); }
-
-bool FileTreeWalker::IsKept(const std::wstring& path, const std::wstring& real) const {
-  if (kept_.empty()) return false;
-  const std::wstring form = win::ToUpper(real.empty() ? path : real);
-  for (const std::wstring& k : kept_) {
-    if (k == form) return true;
+void FileTreeWalker::SetKeptFolders(const std::vector<std::wstring>& folders) {
+  kept_.clear();
+  for (const std::wstring& folder : folders) {
+    OpenedRoot opened = OpenRoot(OrdinaryForm(folder), ProtectedFolders::None(), false);
+    if (opened.check == RootCheck::Ready) kept_.push_back(opened.identity);
   }
-  return false;
 }
 
 WalkResult FileTreeWalker::SweepFolder(std::wstring path) {
-  path = WithoutTrailingBackslash(std::move(path));
-  std::wstring longPath, real;
-  // Where the folder really is; every file deleted must really lie there.
-  if (!PrepareWalk(path, longPath, real)) return Result();
-  const bool keep = (path == root_);
+  const bool keep = (WithoutTrailingBackslash(path) == root_);
+  OpenedRoot root;
+  // Opened once; everything below is reached through this handle.
+  if (!OpenRootFor(path, !keep, root)) return Result();
   SweepVisitor visitor{*this};
-  WalkTree(longPath, real, visitor);
-  if (!keep && ShutdownRequested.load() != 1) visitor.FolderDone(longPath, real);
+  WalkTree(root.handle.Get(), root.path, root.real, Protected(), visitor);
+  if (!keep && ShutdownRequested.load() != 1) visitor.FolderDone(WalkFolder{root.handle.Get(), root.path, root.identity});
   return Result();
 }
 

@@ -9,6 +9,33 @@
 
 namespace purlo {
 
+namespace {
+
+struct CountedName {  // UNICODE_STRING
+  USHORT Length;
+  USHORT MaximumLength;
+  PWSTR Buffer;
+};
+using NtDeleteValueKeyFn = LONG(WINAPI*)(HANDLE key, CountedName* name);
+
+// The value of exactly this name, U+0000 and all: RegDeleteValueW takes a C
+// string and would stop at the first U+0000, missing the value or hitting
+// another. ntdll has the counted form on every version since XP.
+bool DeleteValueNamed(HKEY key, const std::wstring& name) {
+  static const auto deleteValue = reinterpret_cast<NtDeleteValueKeyFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtDeleteValueKey")));
+  if (deleteValue == nullptr) {
+    return name.find(L'\0') == std::wstring::npos &&
+           ::RegDeleteValueW(key, name.empty() ? nullptr : name.c_str()) == ERROR_SUCCESS;
+  }
+  std::wstring copy = name;
+  CountedName counted{static_cast<USHORT>(copy.size() * sizeof(wchar_t)),
+                      static_cast<USHORT>(copy.size() * sizeof(wchar_t)), copy.empty() ? nullptr : &copy[0]};
+  return deleteValue(key, &counted) >= 0;
+}
+
+}  // namespace
+
 uint32_t RemoveHistoryValues(std::wstring keyPath) {
   // Never through a link: it could lead to any key the program may write.
   win::UniqueRegKey key = OpenKeyWithoutLinks(HKEY_CURRENT_USER, keyPath, KEY_ALL_ACCESS);
@@ -30,7 +57,7 @@ uint32_t RemoveHistoryValues(std::wstring keyPath) {
   }
   uint32_t removed = 0;
   for (const std::wstring& n : names) {
-    if (::RegDeleteValueW(key.Get(), n.empty() ? nullptr : n.c_str()) == ERROR_SUCCESS) ++removed;
+    if (DeleteValueNamed(key.Get(), n)) ++removed;
   }
   return removed;
 }

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "engine/scan/ByteCount.h"
+#include "engine/scan/FileFilter.h"
 #include "engine/scan/FileTreeWalker.h"
 #include "engine/scan/Paths.h"
 #include "engine/scan/ScanWorker.h"
@@ -17,11 +19,15 @@ namespace {
 
 // One single file: 1 and its size only when it was deleted. Its attributes are
 // left as they are, so a read-only history file stays.
-void SweepOneFile(const std::wstring& path, CategoryResult& result) {
-  FileDeletion deletion = DeleteSingleFile(path, false);
+void SweepOneFile(const ScanTask& task, const std::wstring& path, CategoryResult& result,
+                  std::vector<FileIdentity>* seen = nullptr) {
+  if (KeptSingleFile(path)) return;
+  FileDeletion deletion =
+      DeleteSingleFile(path, false, task.protectedFolders ? *task.protectedFolders : ProtectedFolders::None(), seen);
+  if (deletion.outcome == DeleteOutcome::Protected) task.owner->RootRefused(task.item, path, RootRefusal::SystemFolder);
   if (deletion.outcome == DeleteOutcome::Deleted) {
     result.items += 1;
-    result.bytes += deletion.bytes;
+    AddBytes(result.bytes, deletion.bytes);
   } else if (deletion.outcome == DeleteOutcome::Failed) {
     result.failedPaths.push_back(path);
   } else if (deletion.outcome == DeleteOutcome::Elsewhere) {
@@ -30,12 +36,13 @@ void SweepOneFile(const std::wstring& path, CategoryResult& result) {
 }
 
 void SweepEveryFile(const ScanTask& task, CategoryResult& result) {
+  std::vector<FileIdentity> seen;  // a file named by two roots is one file
   for (const std::wstring& root : task.roots) {
     CategoryResult one;
-    SweepOneFile(root, one);
+    SweepOneFile(task, root, one, &seen);
     RunningTotals.Add(one.items, static_cast<double>(one.bytes));
     result.items += one.items;
-    result.bytes += one.bytes;
+    AddBytes(result.bytes, one.bytes);
     result.failedPaths.insert(result.failedPaths.end(), one.failedPaths.begin(), one.failedPaths.end());
     result.skippedPaths.insert(result.skippedPaths.end(), one.skippedPaths.begin(), one.skippedPaths.end());
   }
@@ -43,13 +50,15 @@ void SweepEveryFile(const ScanTask& task, CategoryResult& result) {
 
 void SweepFolderTrees(const ScanTask& task, CategoryResult& result) {
   FileTreeWalker walker(std::wstring(), task.owner, task.item);
-  walker.SetKeptFolders(ComparableFolders(task.roots));
+  walker.SetProtectedFolders(task.protectedFolders);
+  walker.SetRunRoots(task.runRoots);
+  walker.SetKeptFolders(task.roots);
   for (const std::wstring& root : DistinctFolderRoots(task.roots)) {
     walker.SetRoot(root);
     WalkResult walked = walker.SweepFolder(root);
     walker.Reset();
     result.items += static_cast<uint64_t>(walked.files);
-    result.bytes += walked.bytes;
+    AddBytes(result.bytes, walked.bytes);
     result.failedPaths.insert(result.failedPaths.end(), walked.failedPaths.begin(), walked.failedPaths.end());
     result.skippedPaths.insert(result.skippedPaths.end(), walked.skippedPaths.begin(), walked.skippedPaths.end());
   }
@@ -83,7 +92,7 @@ unsigned __stdcall SweepWorker(void* param) {
       break;
     case Method::OneFile:
       enablesSweepNow = false;
-      if (!task->roots.empty()) SweepOneFile(task->roots[0], result);
+      if (!task->roots.empty()) SweepOneFile(*task, task->roots[0], result);
       RunningTotals.Add(result.items, static_cast<double>(result.bytes));
       break;
     case Method::EveryFile:

@@ -5,6 +5,8 @@ Every file is written by hand (headers, palettes, masks) so that its format is
 exactly what the resource compiler and LoadImageW expect:
   banner.bmp      690 x 109, 32 bpp  the still banner: logo and name
   about.bmp       256 x 128, 32 bpp  the logo for the About dialog
+  banner-150.bmp, banner-200.bmp, about-150.bmp, about-200.bmp
+                  the same two drawn at 1.5x and 2x, for frames at higher DPI
   upgrade1..5.bmp  63 x 21,  24 bpp  "升级程序" yellow on red, five shadings
   purlo.ico       16, 24, 32, 48 px at 4, 8 and 32 bpp; 128 px at 8 and 32 bpp
 The logo: a white broom sweeping over a teal disc, a pale-gold sparkle above it.
@@ -124,8 +126,10 @@ def font(size):
     return ImageFont.truetype(FONT, size)
 
 
-def banner():
-    w, h = 690, 109
+def banner(scale=1):
+    """The still banner, 690 x 109 at scale 1; every length is drawn at `scale`."""
+    w, h = round(690 * scale), round(109 * scale)
+    k = scale
     img = Image.new("RGB", (w, h))
     d = ImageDraw.Draw(img)
     left, right = (16, 70, 84), (118, 196, 188)
@@ -135,39 +139,45 @@ def banner():
     # A soft lighter wave across the middle.
     wave = Image.new("L", (w, h), 0)
     wd = ImageDraw.Draw(wave)
-    pts = [(x, 70 + 14 * math.sin(x / 95.0)) for x in range(0, w + 1, 5)]
+    pts = [(x * k, (70 + 14 * math.sin(x / 95.0)) * k) for x in range(0, 690 + 1, 5)]
     wd.polygon(pts + [(w, h), (0, h)], fill=40)
-    wave = wave.filter(ImageFilter.GaussianBlur(6))
+    wave = wave.filter(ImageFilter.GaussianBlur(6 * k))
     img.paste(Image.new("RGB", (w, h), WHITE), (0, 0), wave)
     # Faint sparkles on the right.
     glints = Image.new("RGBA", (w, h), (0, 0, 0, 0))
     gdraw = ImageDraw.Draw(glints)
     for cx, cy, r, a in ((560, 30, 9, 150), (600, 62, 5, 120), (635, 24, 6, 130), (520, 78, 4, 100), (655, 80, 7, 110)):
-        sparkle(gdraw, cx, cy, r, WHITE + (a,))
+        sparkle(gdraw, cx * k, cy * k, r * k, WHITE + (a,))
     img.paste(glints, (0, 0), glints)
 
-    mark = logo(92)
-    img.paste(mark, (18, (h - 92) // 2), mark)
+    size = round(92 * k)
+    mark = logo(size)
+    img.paste(mark, (round(18 * k), (h - size) // 2), mark)
 
     d = ImageDraw.Draw(img)
-    name_font = font(60)
-    d.text((128, 52), "Purlo", font=name_font, fill=(0, 40, 48), anchor="lm", stroke_width=2, stroke_fill=(0, 40, 48))
-    d.text((126, 50), "Purlo", font=name_font, fill=WHITE, anchor="lm", stroke_width=1, stroke_fill=WHITE)
-    d.text((132, 88), "系统垃圾清理", font=font(17), fill=(222, 244, 240), anchor="lm")
+    name_font = font(round(60 * k))
+    d.text((128 * k, 52 * k), "Purlo", font=name_font, fill=(0, 40, 48), anchor="lm", stroke_width=round(2 * k),
+           stroke_fill=(0, 40, 48))
+    d.text((126 * k, 50 * k), "Purlo", font=name_font, fill=WHITE, anchor="lm", stroke_width=round(1 * k),
+           stroke_fill=WHITE)
+    d.text((132 * k, 88 * k), "系统垃圾清理", font=font(round(17 * k)), fill=(222, 244, 240), anchor="lm")
     return img
 
 
-def about():
-    w, h = 256, 128
+def about(scale=1):
+    """The About logo, 256 x 128 at scale 1; every length is drawn at `scale`."""
+    w, h = round(256 * scale), round(128 * scale)
+    k = scale
     img = Image.new("RGB", (w, h))
     d = ImageDraw.Draw(img)
     for y in range(h):
         d.line([(0, y), (w, y)], fill=lerp((250, 253, 252), (214, 236, 232), y / (h - 1)))
-    mark = logo(104)
-    img.paste(mark, (14, 12), mark)
-    d.text((128, 56), "Purlo", font=font(40), fill=TEAL_DARK, anchor="lm", stroke_width=1, stroke_fill=TEAL_DARK)
-    d.line([(130, 82), (236, 82)], fill=TEAL_LIGHT, width=2)
-    d.text((131, 98), "系统垃圾清理", font=font(15), fill=(60, 110, 116), anchor="lm")
+    mark = logo(round(104 * k))
+    img.paste(mark, (round(14 * k), round(12 * k)), mark)
+    d.text((128 * k, 56 * k), "Purlo", font=font(round(40 * k)), fill=TEAL_DARK, anchor="lm",
+           stroke_width=round(1 * k), stroke_fill=TEAL_DARK)
+    d.line([(130 * k, 82 * k), (236 * k, 82 * k)], fill=TEAL_LIGHT, width=round(2 * k))
+    d.text((131 * k, 98 * k), "系统垃圾清理", font=font(round(15 * k)), fill=(60, 110, 116), anchor="lm")
     return img
 
 
@@ -290,9 +300,14 @@ def write_ico(path, entries):
         f.write(header + directory + b"".join(d for _, _, d in images))
 
 
+# The scales each picture that fills a frame is drawn at, and their file suffixes.
+SCALES = ((1, ""), (1.5, "-150"), (2, "-200"))
+
+
 def main(out):
-    write_bmp(f"{out}/banner.bmp", banner(), 32)
-    write_bmp(f"{out}/about.bmp", about(), 32)
+    for scale, suffix in SCALES:
+        write_bmp(f"{out}/banner{suffix}.bmp", banner(scale), 32)
+        write_bmp(f"{out}/about{suffix}.bmp", about(scale), 32)
     for i in range(5):
         write_bmp(f"{out}/upgrade{i + 1}.bmp", upgrade(i), 24)
     entries = [(s, b) for s in (16, 24, 32, 48) for b in (4, 8, 32)] + [(128, 8), (128, 32)]

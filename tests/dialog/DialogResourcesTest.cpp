@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cctype>
 
 #include "tests/dialog/PurloWindow.h"
 #include "tests/support/CliRun.h"
@@ -24,6 +25,15 @@ struct ExpectedControl {
 };
 
 const DWORD kChild = WS_CHILD | WS_VISIBLE;
+
+// Listed, Windows 8.1 and 10 would report their true major version and the
+// start-up check would leave the version at 0.
+void ExpectNoSupportedOsFromWindows81(std::string manifest) {
+  std::transform(manifest.begin(), manifest.end(), manifest.begin(), [](unsigned char c) { return std::tolower(c); });
+  for (const char* id : {"1f676c76-80e1-4239-95bb-83d0f6d0da78", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"}) {
+    EXPECT_EQ(manifest.find(id), std::string::npos) << id;
+  }
+}
 
 }  // namespace
 
@@ -51,7 +61,7 @@ TEST(DialogResources, Template102HoldsTheMainDialogExactly) {
       {1006, L"Edit", L"", kChild | ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP, 5, 217, 311, 13},
       {1007, L"Button", L"推荐", kChild | BS_AUTORADIOBUTTON, 82, 234, 30, 10},
       {1010, L"Static", L"", kChild | SS_BLACKFRAME, 0, 0, 395, 62},
-      {1020, L"Static", L"", kChild | SS_BITMAP, 0, 0, 395, 62},
+      {1020, L"Static", L"", kChild | SS_BITMAP | SS_REALSIZECONTROL, 0, 0, 395, 62},
       {1019, L"Button", L"关　于", kChild | BS_PUSHBUTTON | WS_TABSTOP, 343, 236, 50, 14},
   };
   ASSERT_EQ(dialog.controls.size(), sizeof expected / sizeof expected[0]);
@@ -90,6 +100,17 @@ TEST(DialogResources, PicturesIconManifestAndVersion) {
     EXPECT_TRUE(frame.loads) << id;
   }
   EXPECT_TRUE(exe.Bitmap(146).found) << "the About picture";
+  // The still banner and the About logo drawn at 1.5x and 2x beside them.
+  const struct {
+    int id, width, height;
+  } scaled[] = {{1142, 1035, 164}, {2142, 1380, 218}, {1146, 384, 192}, {2146, 512, 256}};
+  for (const auto& want : scaled) {
+    BitmapInfo got = exe.Bitmap(want.id);
+    ASSERT_TRUE(got.found) << want.id;
+    EXPECT_EQ(got.width, want.width) << want.id;
+    EXPECT_EQ(got.height, want.height) << want.id;
+    EXPECT_TRUE(got.loads) << want.id;
+  }
 
   // 16, 24, 32 and 48 at 4, 8 and 32 bits; 128 at 8 and 32.
   std::vector<std::pair<int, int>> want;
@@ -112,11 +133,35 @@ TEST(DialogResources, PicturesIconManifestAndVersion) {
   EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos) << manifest;
   EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\""), std::string::npos);
   EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
+  EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
+  EXPECT_NE(manifest.find(">PerMonitorV2, system</dpiAwareness>"), std::string::npos);
+  ExpectNoSupportedOsFromWindows81(manifest);
 
   EXPECT_EQ(exe.VersionString(L"FileVersion"), L"1.4");
   EXPECT_EQ(exe.VersionString(L"ProductVersion"), L"1.4");
   EXPECT_EQ(exe.VersionString(L"OriginalFilename"), L"Purlo.exe");
   EXPECT_EQ(exe.VersionString(L"ProductName"), L"Purlo");
+  EXPECT_EQ(exe.VersionString(L"CompanyName"), L"the Purlo authors");
+  EXPECT_EQ(exe.FixedFileVersion(), L"1.4.0.0");
+}
+
+// purlo-cli.exe carries its own manifest (as invoked, so never virtualized),
+// its own version strings and the same icon.
+TEST(DialogResources, CliHasManifestVersionAndIcon) {
+  ResourceFile cli(L"C:\\purlo\\purlo-cli.exe");
+  ASSERT_TRUE(cli.Opened());
+  const std::string manifest = cli.Manifest(1);
+  EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos) << manifest;
+  ExpectNoSupportedOsFromWindows81(manifest);
+  EXPECT_EQ(cli.VersionString(L"FileVersion"), L"1.4");
+  EXPECT_EQ(cli.VersionString(L"ProductVersion"), L"1.4");
+  EXPECT_EQ(cli.FixedFileVersion(), L"1.4.0.0");
+  EXPECT_EQ(cli.VersionString(L"OriginalFilename"), L"purlo-cli.exe");
+  EXPECT_EQ(cli.VersionString(L"ProductName"), L"Purlo");
+  EXPECT_EQ(cli.VersionString(L"CompanyName"), L"the Purlo authors");
+  EXPECT_NE(cli.VersionString(L"FileDescription"), L"");
+  EXPECT_NE(cli.VersionString(L"FileDescription"), ResourceFile(kPurloExe).VersionString(L"FileDescription"));
+  EXPECT_EQ(cli.IconGroup(4).size(), 14u) << "the program's icon, every size";
 }
 
 TEST(DialogResources, PurloIsAWindowsGuiProgram) {

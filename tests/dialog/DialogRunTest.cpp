@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "engine/scan/Catalogue.h"
+#include "engine/scan/RunLock.h"
 #include "engine/scan/RunState.h"
 #include "tests/dialog/PurloWindow.h"
 #include "tests/e2e/Seeds.h"
@@ -99,6 +100,23 @@ TEST_F(Runs, ScanByClicksShowsWhatTheCliReports) {
   // Both open up once the run has ended, just after the texts.
   EXPECT_TRUE(WaitUntil([&] { return Enabled(sweepNow) && Enabled(startScan); }));
   Screenshot(L"scanned");
+
+  // Another run (this process, as purlo-cli would) holds the machine's run
+  // lock: neither button starts one; each says so and leaves the figures.
+  purlo::RunLock other;
+  ASSERT_TRUE(other.Take());
+  for (HWND button : {startScan, sweepNow}) {
+    ASSERT_TRUE(Click(button));
+    MessageBoxInfo box = WaitForMessageBox(app.Pid(), 10000);
+    ASSERT_TRUE(box.Found());
+    EXPECT_EQ(box.text, button == startScan ? L"扫描失败请重试!" : L"清理失败请重试!");
+    EXPECT_EQ(box.caption, L"Purlo");
+    ASSERT_TRUE(AnswerMessageBox(box, IDOK));
+    EXPECT_EQ(Labels(tree), labels);
+    EXPECT_EQ(Text(status), cli.summary);
+  }
+  EXPECT_EQ(Text(startScan), L"重新扫描");
+  EXPECT_EQ(Text(sweepNow), L"立即清理");
 }
 
 TEST_F(Runs, SweepByClicksDeletesTheJunkAndNothingElse) {
@@ -152,16 +170,21 @@ TEST_F(Runs, SweepByClicksDeletesTheJunkAndNothingElse) {
   EXPECT_TRUE(Enabled(sweepNow));
 }
 
-// Paused, nothing moves; the window still answers; continued, the scan ends
-// with the figures of a scan that was never paused.
+// A double click on "开始扫描" starts the scan and pauses nothing. Paused,
+// nothing moves; the window still answers; continued, the scan ends with the
+// figures of a scan that was never paused.
 TEST_F(Runs, PauseHoldsEveryFigureAndContinueEndsLikeAnUnpausedScan) {
   ReferenceScan(kSmallTree);
   Open();
   ASSERT_TRUE(TickOnly(tree, {JunkCategory::TheWorldHistory}));
-  ASSERT_TRUE(Click(startScan));
+  ASSERT_TRUE(MouseClick(startScan));
+  ASSERT_TRUE(MouseClick(startScan)) << "the second click of a double click";
   ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(L"正在扫描: ", 0) == 0; }, 5000)) << Narrow(Text(status));
   EXPECT_NE(Text(status).find(L"C:\\purlo-gui\\small\\data"), std::wstring::npos) << Narrow(Text(status));
+  const std::wstring early = Text(status);
+  EXPECT_TRUE(WaitUntil([&] { return Text(status) != early; }, 2000)) << "the double click paused the scan";
   ASSERT_EQ(Text(startScan), L"暂停");
+  WaitOutDoubleClickTime();
   ASSERT_TRUE(Click(startScan));
   ASSERT_TRUE(WaitForText(startScan, L"继续扫描", 2000));
   ::Sleep(150);
@@ -219,6 +242,7 @@ TEST_F(Runs, CancelNoGoesOnAndYesEndsWithTheFiguresSoFar) {
   // Paused, No: still paused. Then Yes: ended with the figures so far.
   ASSERT_TRUE(Click(startScan));
   ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(L"正在扫描: ", 0) == 0; }, 5000));
+  WaitOutDoubleClickTime();
   ASSERT_TRUE(Click(startScan));
   ASSERT_TRUE(WaitForText(startScan, L"继续扫描", 2000));
   ASSERT_TRUE(Click(sweepNow));
@@ -257,6 +281,30 @@ TEST_F(Runs, CancelNoGoesOnAndYesEndsWithTheFiguresSoFar) {
   EXPECT_TRUE(NoMessageBoxFor(app.Pid(), 200));
 }
 
+// A path longer than the status line loses its middle, not its file name.
+TEST_F(Runs, ALongPathLosesItsMiddleInTheStatusLineAndKeepsItsFileName) {
+  PointTheWorldAt(kLongTree);
+  Open();
+  ASSERT_TRUE(TickOnly(tree, {JunkCategory::TheWorldHistory}));
+  ASSERT_TRUE(Click(startScan));
+  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(L"正在扫描: ", 0) == 0; }, 5000));
+  WaitOutDoubleClickTime();
+  ASSERT_TRUE(Click(startScan));
+  ASSERT_TRUE(WaitForText(startScan, L"继续扫描", 2000));
+  ::Sleep(150);
+  const std::wstring shown = Text(status);
+  const std::wstring start = L"正在扫描: C:\\purlo-gui\\long\\";
+  EXPECT_EQ(shown.rfind(start, 0), 0u) << Narrow(shown);
+  EXPECT_NE(shown.find(L"...", start.size()), std::wstring::npos) << Narrow(shown);
+  EXPECT_LT(shown.size(), 160u) << "shorter than the path: " << Narrow(shown);
+  // Ends with the whole file name, \fNNNNN.tmp.
+  ASSERT_GT(shown.size(), 11u);
+  const std::wstring name = shown.substr(shown.size() - 11);
+  EXPECT_EQ(name.substr(0, 2), L"\\f") << Narrow(shown);
+  EXPECT_EQ(name.substr(7), L".tmp") << Narrow(shown);
+  Screenshot(L"long-path");
+}
+
 TEST_F(Runs, ClosingDuringAScanOf50000FilesEndsTheProcessWithin5s) {
   PointTheWorldAt(kGuiTree);
   Open();
@@ -271,7 +319,10 @@ TEST_F(Runs, ClosingDuringAScanOf50000FilesEndsTheProcessWithin5s) {
   std::printf("closed during a scan in %lu ms\n", ::GetTickCount() - start);
 }
 
-TEST_F(Runs, ClosingDuringASweepOf50000FilesEndsTheProcessWithin5sAndLeavesWholeFiles) {
+// Esc, pressed as a person would right after clicking "立即清理", ends the
+// program: the focus left the button as the sweep disabled it. Until then the
+// status line shows the file being deleted.
+TEST_F(Runs, EscDuringASweepOf50000FilesEndsTheProcessWithin2sAndLeavesWholeFiles) {
   PointTheWorldAt(kGuiTree);
   TreeCount before;
   CountLevel(std::wstring(kGuiTree) + L"\\data", before);
@@ -288,13 +339,18 @@ TEST_F(Runs, ClosingDuringASweepOf50000FilesEndsTheProcessWithin5sAndLeavesWhole
   ASSERT_TRUE(WaitUntil([&] {
     return Text(status).rfind(L"扫描已经完成", 0) == 0 && Enabled(sweepNow) && Enabled(startScan);
   }, 5000));
-  ASSERT_TRUE(Click(sweepNow));
-  ASSERT_TRUE(WaitUntil([&] { return !Enabled(startScan); }, 2000)) << "no scan during a sweep";
-  ::Sleep(500);
+  ASSERT_TRUE(MouseClick(sweepNow));
+  ASSERT_TRUE(WaitUntil([&] { return !Enabled(startScan) && !Enabled(sweepNow); }, 2000)) << "no scan during a sweep";
+  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(L"正在清理: ", 0) == 0; }, 5000)) << Narrow(Text(status));
+  const std::wstring first = Text(status);
+  EXPECT_NE(first.find(L"\\f"), std::wstring::npos) << "a file's name: " << Narrow(first);
+  ASSERT_TRUE(WaitUntil([&] { return Text(status) != first; }, 2000)) << "the line moves";
+  EXPECT_EQ(Text(status).rfind(L"正在清理: ", 0), 0u) << Narrow(Text(status));
+  EXPECT_NE(FocusedWindow(app.Main()), nullptr) << "some control keeps the keyboard";
   const DWORD start = ::GetTickCount();
-  RequestClose(app.Main());
-  EXPECT_TRUE(app.process().WaitForExit(5000));
-  std::printf("closed during a sweep in %lu ms\n", ::GetTickCount() - start);
+  ASSERT_TRUE(TypeKey(app.Main(), VK_ESCAPE));
+  EXPECT_TRUE(app.process().WaitForExit(2000));
+  std::printf("Esc ended a sweep in %lu ms\n", ::GetTickCount() - start);
   TreeCount after;
   CountLevel(std::wstring(kGuiTree) + L"\\data", after);
   EXPECT_LT(after.files, before.files) << "the sweep had begun";

@@ -8,6 +8,7 @@ const wchar_t kPurloExe[] = L"C:\\purlo\\Purlo.exe";
 const wchar_t kWelcomeText[] = L" 定期清理系统中的无用文件，可以释放被占用的磁盘空间，让系统运行更流畅。";
 const wchar_t kSmallTree[] = L"C:\\purlo-gui\\small";
 const wchar_t kGuiTree[] = L"C:\\purlo-gui\\tree";
+const wchar_t kLongTree[] = L"C:\\purlo-gui\\long";
 
 std::vector<std::wstring> Labels(HWND tree) {
   std::vector<std::wstring> labels;
@@ -40,6 +41,8 @@ std::vector<bool> Ticks(HWND tree) {
   }
   return ::testing::AssertionSuccess();
 }
+
+void WaitOutDoubleClickTime() { ::Sleep(::GetDoubleClickTime() + 50); }
 
 void PointTheWorldAt(const std::wstring& folder) {
   const wchar_t key[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TheWorld.exe";

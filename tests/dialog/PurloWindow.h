@@ -36,6 +36,11 @@ std::vector<bool> Ticks(HWND tree);
 // Ticks exactly the given categories by clicking their check boxes.
 ::testing::AssertionResult TickOnly(HWND tree, const std::vector<purlo::JunkCategory>& categories);
 
+// A click on "暂停" within the double-click time of the click that started
+// the scan is taken for the second half of a double click and ignored: a test
+// that pauses waits this out after the scan's start.
+void WaitOutDoubleClickTime();
+
 // How long a whole scan or sweep of the test trees may take under a loaded CI.
 constexpr DWORD kRunTimeoutMs = 30000;
 
@@ -44,5 +49,6 @@ constexpr DWORD kRunTimeoutMs = 30000;
 void PointTheWorldAt(const std::wstring& folder);
 extern const wchar_t kSmallTree[];  // C:\purlo-gui\small: 20,000 files
 extern const wchar_t kGuiTree[];    // C:\purlo-gui\tree: 50,000 files, fewer after a sweep test
+extern const wchar_t kLongTree[];   // C:\purlo-gui\long: 20,000 files, each path some 230 characters
 
 }  // namespace testing_support

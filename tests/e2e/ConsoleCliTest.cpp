@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "tests/support/CliRun.h"
@@ -181,12 +182,24 @@ TEST(ConsoleCli, TheProgressLineUpdatesInPlaceAndIsErasedAtTheEnd) {
   win::UniqueKernel process(pi.hProcess);
   win::UniqueKernel thread(pi.hThread);
   // While it runs, the line shows the files being counted; each sample holds one at most.
+  // Each sample is read with the program held (its threads suspended), which
+  // then runs for a short slice: however slow this machine or the reading of
+  // the screen, the scan moves on by at most a slice between two samples.
+  using ProcessCall = LONG(NTAPI*)(HANDLE);
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  const auto suspend = reinterpret_cast<ProcessCall>(::GetProcAddress(ntdll, "NtSuspendProcess"));
+  const auto resume = reinterpret_cast<ProcessCall>(::GetProcAddress(ntdll, "NtResumeProcess"));
+  ASSERT_TRUE(suspend != nullptr && resume != nullptr);
+  constexpr DWORD kSliceMs = 10;
   int samples = 0, samplesWithPath = 0;
   size_t mostPathLines = 0, widestPathLine = 0;
   std::vector<std::wstring> lastSample;
-  while (::WaitForSingleObject(process.Get(), 20) == WAIT_TIMEOUT) {
+  while (::WaitForSingleObject(process.Get(), kSliceMs) == WAIT_TIMEOUT) {
     size_t pathLines = 0;
+    // (It may have ended just now: then there is nothing to hold.)
+    const bool held = suspend(process.Get()) == 0;
     lastSample = ScreenLines(screen.Get());
+    if (held) resume(process.Get());
     ++samples;
     for (const std::wstring& line : lastSample) {
       if (!IsProgressLine(line, root, folders, files)) continue;
@@ -202,6 +215,7 @@ TEST(ConsoleCli, TheProgressLineUpdatesInPlaceAndIsErasedAtTheEnd) {
   screen.Reset();
   ::FreeConsole();
   EXPECT_EQ(code, 0u);
+  std::printf("progress: %d of %d samples showed the line\n", samplesWithPath, samples);
   EXPECT_GT(samplesWithPath, 0) << "no progress line was seen in " << samples << " samples of a console "
                                 << columns << " columns wide; the last:" << Joined(lastSample);
   EXPECT_EQ(mostPathLines, 1u);

@@ -99,11 +99,12 @@ void ScanTheWorld(Scanned& scanned) {
 
 void SweepTheWorld(JsonCategory& swept) {
   CliOutput out = RunCli(L"sweep --yes --json TheWorldHistory");
-  ASSERT_EQ(out.exitCode, 0) << out.err;
   JsonRun run = ParseRun(out.out);
   ASSERT_TRUE(run.parsed) << out.out;
   ASSERT_EQ(run.categories.size(), 1u) << out.out;
   swept = run.categories[0];
+  // 3 when files stayed that the sweep meant to remove.
+  ASSERT_EQ(out.exitCode, swept.failed.empty() ? 0 : 3) << out.err;
 }
 
 bool IsEmptyFolder(const std::wstring& path) {
@@ -169,13 +170,50 @@ TEST(NamesCli, ScanListsEveryFileWithItsSizeInEveryForm) {
   ASSERT_EQ(lines.exitCode, 0) << lines.err;
   const std::wstring text = Wide(lines.out);
   for (const auto& f : expected) {
-    const std::wstring line = L"TheWorldHistory\t" + std::to_wstring(f.second) + L"\t" + f.first + L"\n";
+    std::wstring escaped;  // a backslash in a line doubles
+    for (wchar_t c : f.first) escaped += c == L'\\' ? std::wstring(L"\\\\") : std::wstring(1, c);
+    const std::wstring line = L"TheWorldHistory\t" + std::to_wstring(f.second) + L"\t" + escaped + L"\n";
     EXPECT_NE(text.find(line), std::wstring::npos) << Narrow(line);
   }
   EXPECT_NE(text.find(L"世界之窗浏览记录(12个文件,364.000B)\n"), std::wstring::npos) << lines.out;
   EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'), 14);  // 12 files, the label, the summary
   // Scanning changed nothing.
   for (const auto& f : expected) EXPECT_EQ(FileSize(Long(f.first)), f.second) << Narrow(f.first);
+}
+
+// A name made on Linux that holds a newline, tabs and a control character,
+// shaped to read as a second entry: one line, escaped.
+TEST(NamesCli, AForgedNamePrintsAsOneEscapedLine) {
+  UseTheWorldPath(L"C:\\names\\forged");
+  CliOutput lines = RunCli(L"scan --files TheWorldHistory");
+  ASSERT_EQ(lines.exitCode, 0) << lines.err;
+  EXPECT_EQ(lines.out,
+            "TheWorldHistory\t3\tC:\\\\names\\\\forged\\\\data\\\\x\\nTheWorldHistory\\t99\\tforged\\x01\\r.txt\n"
+            "世界之窗浏览记录(1个文件,3.000B)\n"
+            "扫描已经完成，共发现垃圾文件1个,3.000B。建议您立即清理。\n");
+  JsonRun run = ParseRun(RunCli(L"scan --files --json TheWorldHistory").out);
+  ASSERT_TRUE(run.parsed);
+  ASSERT_EQ(run.categories.at(0).files.size(), 1u);
+  EXPECT_EQ(run.categories[0].files[0].path, L"C:\\names\\forged\\data\\x\nTheWorldHistory\t99\tforged\x01\r.txt");
+}
+
+// Four sparse files of 2^62 bytes on the small drive (tests/e2e/small_drive.sh):
+// the byte totals stop at the largest 64-bit count instead of wrapping to 0,
+// and the label's double arithmetic shows 2^64 bytes.
+TEST(WalkLimits, TotalsPast64BitsDoNotWrap) {
+  ASSERT_TRUE(Exists(L"T:\\wide\\data\\huge4.bin")) << "the small drive is missing: run through ctest";
+  UseTheWorldPath(L"T:\\wide");
+  Scanned scanned;
+  ASSERT_NO_FATAL_FAILURE(ScanTheWorld(scanned));
+  EXPECT_EQ(scanned.category.items, 4u);
+  EXPECT_EQ(scanned.category.bytes, UINT64_MAX);
+  EXPECT_EQ(scanned.category.label, L"世界之窗浏览记录(4个文件,17592186044416.000MB)");
+  for (const auto& f : scanned.files) EXPECT_EQ(f.second, 1ull << 62) << Narrow(f.first);
+  JsonCategory swept;
+  ASSERT_NO_FATAL_FAILURE(SweepTheWorld(swept));
+  EXPECT_EQ(swept.items, 4u);
+  EXPECT_EQ(swept.bytes, UINT64_MAX);
+  EXPECT_EQ(swept.label, L"世界之窗浏览记录(清理4个文件,17592186044416.000MB)");
 }
 
 // Device names are swept only after the scan has shown them to be the files

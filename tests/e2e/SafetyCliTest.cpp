@@ -107,20 +107,34 @@ std::vector<SystemFolder> SystemFolders() {
           {L"local", SpecialFolder(CSIDL_LOCAL_APPDATA)}};
 }
 
+bool IsWow64() {
+  BOOL wow64 = FALSE;
+  return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+}
+
+// The system folders as a 32-bit process on 64-bit Windows cannot otherwise
+// name them: the real System32 (its own "system32" is SysWOW64).
+std::vector<std::wstring> CanaryFolders() {
+  std::vector<std::wstring> folders;
+  for (const SystemFolder& folder : SystemFolders()) folders.push_back(folder.path);
+  if (IsWow64()) folders.push_back(SpecialFolder(CSIDL_WINDOWS) + L"\\Sysnative");
+  return folders;
+}
+
 // A canary file and a canary folder in every system folder: a sweep that
 // reached one would take them.
 struct Canaries {
   std::vector<std::wstring> files;
   Canaries() {
-    for (const SystemFolder& folder : SystemFolders()) {
-      files.push_back(folder.path + L"\\purlo-canary.txt");
-      files.push_back(folder.path + L"\\purlo-canary\\inner.txt");
+    for (const std::wstring& folder : CanaryFolders()) {
+      files.push_back(folder + L"\\purlo-canary.txt");
+      files.push_back(folder + L"\\purlo-canary\\inner.txt");
     }
     for (const std::wstring& f : files) WriteFile(f, 11);
   }
   ~Canaries() {
     for (const std::wstring& f : files) ::DeleteFileW(f.c_str());
-    for (const SystemFolder& folder : SystemFolders()) ::RemoveDirectoryW((folder.path + L"\\purlo-canary").c_str());
+    for (const std::wstring& folder : CanaryFolders()) ::RemoveDirectoryW((folder + L"\\purlo-canary").c_str());
   }
   // Lists the canaries that are gone; empty when all are there.
   std::string Missing() const {
@@ -268,7 +282,7 @@ static void ExpectTempRootsRefused(const TempCases& temps) {
     ASSERT_EQ(scanned.categories[0].label, L"系统临时文件(2个文件,300.000B)");
 
     CliOutput sweep = RunCli(L"sweep SystemTemp --yes --json", environment.data());
-    ASSERT_EQ(sweep.exitCode, 0) << sweep.err;
+    ASSERT_EQ(sweep.exitCode, 3) << sweep.err;  // a root refused
     EXPECT_EQ(Lines(sweep.err), std::vector<std::string>{refusal});
     JsonRun swept = ParseRun(sweep.out);
     ASSERT_TRUE(swept.parsed) << sweep.out;
@@ -289,6 +303,19 @@ TEST_F(ProtectedFolders, TemporaryFilesFolderSetToASystemFolderIsRefused) {
   temps.push_back({L"program files, short name", ShortName(SystemFolders()[2].path)});
   temps.push_back({L"documents, short name", ShortName(SpecialFolder(CSIDL_PERSONAL))});
   temps.push_back({L"drive root", L"C:\\"});
+  ExpectTempRootsRefused(temps);
+}
+
+// With a second drive letter onto the Windows folder (what "subst D:
+// C:\Windows" makes; tests/race.sh --drive-d lays it and restarts the
+// prefix's server), neither D:\System32 nor C:\windows\Sysnative is swept:
+// both are the real System32, which a 32-bit process otherwise knows only
+// by its redirected view.
+TEST(SecondDriveCli, TemporaryFilesFolderOnADriveMappedOntoTheWindowsFolderIsRefused) {
+  ASSERT_EQ(purlo::MajorVersionFromGetVersion(), 6);
+  ASSERT_TRUE(Exists(L"D:\\System32\\kernel32.dll")) << "run through tests/race.sh --drive-d (ctest does)";
+  TempCases temps = {{L"D: system32", L"D:\\System32"}, {L"D: system32, other case", L"d:\\system32\\"}};
+  if (IsWow64()) temps.push_back({L"sysnative", SpecialFolder(CSIDL_WINDOWS) + L"\\Sysnative"});
   ExpectTempRootsRefused(temps);
 }
 
@@ -326,7 +353,7 @@ TEST_F(ProtectedFolders, ShellFoldersPointedAtSystemFoldersAreRefused) {
   ASSERT_EQ(scanned.categories[0].items + scanned.categories[1].items, 0u);
 
   CliOutput sweep = RunCli(L"sweep IeTemp IeCookies --yes --json");
-  ASSERT_EQ(sweep.exitCode, 0) << sweep.err;
+  ASSERT_EQ(sweep.exitCode, 3) << sweep.err;  // roots refused
   EXPECT_EQ(Lines(sweep.err), refusals);
   JsonRun swept = ParseRun(sweep.out);
   ASSERT_TRUE(swept.parsed) << sweep.out;
@@ -361,7 +388,7 @@ TEST_F(ProtectedFolders, TheWorldDataFolderLeadingToASystemFolderIsRefused) {
     ASSERT_EQ(scanned.categories[0].label, L"世界之窗浏览记录(0个文件,0.000B)");
 
     CliOutput sweep = RunCli(L"sweep TheWorldHistory --yes --json");
-    ASSERT_EQ(sweep.exitCode, 0) << sweep.err;
+    ASSERT_EQ(sweep.exitCode, 3) << sweep.err;  // a root refused
     EXPECT_EQ(Lines(sweep.err), std::vector<std::string>{refusal});
     JsonRun swept = ParseRun(sweep.out);
     ASSERT_TRUE(swept.parsed) << sweep.out;
@@ -407,4 +434,227 @@ TEST(RecycleBinCli, ReportsWhatWentNotWhatItHeld) {
   EXPECT_FALSE(Exists(trash + L"\\files\\kept-folder"));
   EXPECT_EQ(QueryBin().items, 0u);
   RemoveTree(f);
+}
+
+// An environment block with one variable set to `value`.
+static std::vector<wchar_t> WithValue(const std::vector<wchar_t>& block, const std::wstring& name,
+                                      const std::wstring& value) {
+  std::vector<wchar_t> out;
+  const std::wstring prefix = name + L"=";
+  for (const wchar_t* p = block.data(); *p != L'\0'; p += wcslen(p) + 1) {
+    if (_wcsnicmp(p, prefix.c_str(), prefix.size()) == 0) continue;
+    out.insert(out.end(), p, p + wcslen(p) + 1);
+  }
+  const std::wstring entry = prefix + value;
+  out.insert(out.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
+  out.push_back(L'\0');
+  return out;
+}
+
+// A Firefox profile folder that is a link to the Windows folder (made from the
+// Linux side by the sandbox preparation, found through APPDATA): the single
+// file named in it is refused, neither counted nor deleted.
+TEST_F(ProtectedFolders, ASingleFileInALinkedFolderThatIsASystemFolderIsRefused) {
+  const std::wstring appData = L"C:\\links\\firefox";
+  const std::wstring profile = appData + L"\\Mozilla\\Firefox\\Profiles\\linked.default";
+  ASSERT_TRUE(Exists(profile + L"\\system32")) << "link fixtures missing: run through ctest";
+  const std::wstring canary = SpecialFolder(CSIDL_WINDOWS) + L"\\places.sqlite";
+  WriteFile(canary, 77);
+  std::vector<wchar_t> environment = WithValue(UserEnvironmentBlock(), L"APPDATA", appData);
+  ASSERT_EQ(BlockValue(environment, L"APPDATA"), appData);
+  const std::vector<std::string> refusal = {
+      Narrow(L"purlo-cli: FirefoxHistory" + std::wstring(kRefusedSystem) + profile + L"\\places.sqlite")};
+
+  CliOutput scan = RunCli(L"scan FirefoxHistory --json", environment.data());
+  ASSERT_EQ(scan.exitCode, 0) << scan.err;
+  EXPECT_EQ(Lines(scan.err), refusal);
+  JsonRun scanned = ParseRun(scan.out);
+  ASSERT_TRUE(scanned.parsed) << scan.out;
+  ASSERT_EQ(scanned.categories.size(), 1u);
+  EXPECT_EQ(scanned.categories[0].items, 0u);
+
+  CliOutput sweep = RunCli(L"sweep FirefoxHistory --yes --json", environment.data());
+  ASSERT_EQ(sweep.exitCode, 3) << sweep.err;  // a refused root
+  EXPECT_EQ(Lines(sweep.err), refusal);
+  JsonRun swept = ParseRun(sweep.out);
+  ASSERT_TRUE(swept.parsed) << sweep.out;
+  ASSERT_EQ(swept.categories.size(), 1u);
+  EXPECT_EQ(swept.categories[0].items, 0u);
+  EXPECT_TRUE(swept.categories[0].failed.empty());
+  EXPECT_EQ(FileSize(canary), 77u);
+  ::DeleteFileW(canary.c_str());
+}
+
+// ---------------------------------------------------------------- races
+
+// tests/race.sh runs the RaceCli cases with a swapper beside it: a Linux
+// process that swaps folders for links and back in a loop while they sweep.
+namespace {
+
+const std::wstring kRace = L"C:\\race";
+
+void WriteText(const std::wstring& path, const std::string& text) {
+  win::UniqueFile f(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(f.Valid()) << Narrow(path);
+  DWORD written = 0;
+  ASSERT_TRUE(::WriteFile(f.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr));
+}
+
+class Swapper {
+ public:
+  // Each pair: a folder and the target of the link that takes its place,
+  // relative to C:\ with forward slashes.
+  explicit Swapper(const std::vector<std::pair<std::string, std::string>>& swaps) {
+    if (!Exists(kRace + L"\\ctl")) return;
+    std::string text;
+    for (const auto& s : swaps) text += s.first + "\t" + s.second + "\n";
+    WriteText(kRace + L"\\ctl\\swaps", text);
+    WriteText(kRace + L"\\ctl\\go", "");
+    started_ = true;
+  }
+  ~Swapper() { Stop(); }
+  bool Started() const { return started_; }
+  // Every folder back in place; how many swaps were made.
+  int Stop() {
+    if (!started_) return swaps_;
+    started_ = false;
+    const std::wstring stopped = kRace + L"\\ctl\\stopped";
+    WriteText(kRace + L"\\ctl\\stop", "");
+    for (int i = 0; i < 600 && !Exists(stopped); ++i) ::Sleep(100);
+    swaps_ = std::atoi(ReadAll(stopped).c_str());
+    ::DeleteFileW(stopped.c_str());
+    return swaps_;
+  }
+
+ private:
+  bool started_ = false;
+  int swaps_ = -1;
+};
+
+// Files of distinct sizes and empty folders that must all stay as they are.
+struct RaceCanaries {
+  std::vector<std::pair<std::wstring, uint64_t>> files;
+  std::vector<std::wstring> folders;
+  explicit RaceCanaries(const std::vector<std::wstring>& places) {
+    uint64_t size = 31;
+    for (const std::wstring& place : places) {
+      for (const wchar_t* name : {L"\\race-canary.txt", L"\\race-canary-dir\\inner.txt",
+                                  L"\\race-canary-dir\\deeper\\deepest.txt"}) {
+        files.push_back({place + name, size});
+        WriteFile(place + name, size);
+        size += 6;
+      }
+      for (const wchar_t* name : {L"\\race-canary-empty", L"\\race-canary-dir\\empty\\emptier"}) {
+        folders.push_back(place + name);
+        MakeFolders(place + name);
+      }
+    }
+  }
+  ~RaceCanaries() {
+    for (const auto& f : files) ::DeleteFileW(f.first.c_str());
+    for (const std::wstring& folder : folders) {
+      for (std::wstring up = folder; up.find(L"race-canary") != std::wstring::npos; up.erase(up.rfind(L'\\'))) {
+        ::RemoveDirectoryW(up.c_str());
+      }
+    }
+    for (const auto& f : files) ::RemoveDirectoryW(f.first.substr(0, f.first.rfind(L'\\')).c_str());
+  }
+  std::string Missing() const {
+    std::string missing;
+    for (const auto& f : files) {
+      if (FileSize(f.first) != f.second) missing += Narrow(f.first) + " ";
+    }
+    for (const std::wstring& folder : folders) {
+      if (!Exists(folder)) missing += Narrow(folder) + "\\ ";
+    }
+    return missing;
+  }
+};
+
+// Counts the files below `folder`, by plain listings (no link is ever there
+// once the swapper has stopped).
+uint64_t CountFiles(const std::wstring& folder) {
+  uint64_t count = 0;
+  WIN32_FIND_DATAW entry;
+  win::UniqueFind listing(::FindFirstFileW((folder + L"\\*").c_str(), &entry));
+  if (!listing) return 0;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      count += CountFiles(folder + L"\\" + name);
+    } else {
+      ++count;
+    }
+  } while (::FindNextFileW(listing.Get(), &entry));
+  return count;
+}
+
+}  // namespace
+
+// The user's TEMP, some of its sub-folders and the Windows Temp folder flip
+// between folders and links (to ProgramData, to a canary folder outside every
+// root) while SystemTemp is swept: nothing behind a link is touched, and the
+// count is what went.
+TEST(RaceCli, FoldersSwappedForLinksDuringASweepLeadNowhere) {
+  ASSERT_TRUE(Exists(kRace + L"\\ctl")) << "run through tests/race.sh (ctest does)";
+  const std::wstring programData = SpecialFolder(CSIDL_COMMON_APPDATA);
+  const std::wstring windowsTemp = SpecialFolder(CSIDL_WINDOWS) + L"\\Temp";
+  ASSERT_EQ(programData, L"C:\\ProgramData");
+  ASSERT_EQ(windowsTemp, L"C:\\windows\\Temp");
+  RaceCanaries canaries({kRace + L"\\victim", programData});
+  const std::wstring temp = kRace + L"\\temp";
+  UserEnvironmentValue tempValue(L"TEMP", temp);
+  UserEnvironmentValue tmpValue(L"TMP", temp);
+  std::vector<wchar_t> environment = UserEnvironmentBlock();
+  ASSERT_EQ(BlockValue(environment, L"TMP"), temp);
+  int refusals = 0, swapCount = 0;
+  for (int round = 0; round < 6; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    EmptyFolder(windowsTemp);
+    RemoveTree(temp);  // no link is left once the swapper has stopped
+    for (int d = 0; d < 8; ++d) {
+      for (int f = 0; f < 40; ++f) {
+        const std::wstring folder = temp + L"\\d" + std::to_wstring(d) + (f % 2 ? L"\\sub" : L"");
+        WriteFile(folder + L"\\f" + std::to_wstring(f) + L".tmp", 100);
+      }
+      WriteFile(windowsTemp + L"\\w" + std::to_wstring(d) + L"\\w.tmp", 100);
+    }
+    const uint64_t seeded = CountFiles(temp) + CountFiles(windowsTemp);
+    ASSERT_EQ(seeded, 8u * 40u + 8u);
+    CliOutput sweep;
+    {
+      std::vector<std::pair<std::string, std::string>> swaps = {
+          {"race/temp/d1", "race/victim"}, {"race/temp/d2/sub", "race/victim"}, {"race/temp/d3", "race/victim"},
+          {"race/temp/d4/sub", "race/victim"}, {"race/temp/d5", "ProgramData"}, {"race/temp/d6/sub", "ProgramData"},
+          {"windows/Temp", "ProgramData"}};
+      // Every other round the user's TEMP itself flips too.
+      if (round % 2) swaps.push_back({"race/temp", "ProgramData"});
+      Swapper swapper(swaps);
+      ASSERT_TRUE(swapper.Started());
+      sweep = RunCli(L"sweep SystemTemp --yes --json", environment.data());
+      swapCount += swapper.Stop();
+    }
+    // A breach stops the rounds at once.
+    ASSERT_EQ(canaries.Missing(), "");
+    ASSERT_TRUE(sweep.exitCode == 0 || sweep.exitCode == 3) << sweep.exitCode << sweep.err;
+    const std::vector<std::string> refusedNow = Lines(sweep.err);
+    for (const std::string& line : refusedNow) {
+      ++refusals;
+      EXPECT_TRUE(line == Narrow(L"purlo-cli: SystemTemp" + std::wstring(kRefusedSystem) + temp + L"\\") ||
+                  line == Narrow(L"purlo-cli: SystemTemp" + std::wstring(kRefusedSystem) + windowsTemp))
+          << line;
+    }
+    JsonRun swept = ParseRun(sweep.out);
+    ASSERT_TRUE(swept.parsed) << sweep.out;
+    ASSERT_EQ(swept.categories.size(), 1u);
+    // 3 tells that a root was refused or a file stayed, and nothing else does.
+    EXPECT_EQ(sweep.exitCode, refusedNow.empty() && swept.categories[0].failed.empty() ? 0 : 3);
+    const uint64_t remaining = CountFiles(temp) + CountFiles(windowsTemp);
+    EXPECT_EQ(swept.categories[0].items, seeded - remaining) << "the count is not what went";
+    EXPECT_EQ(swept.categories[0].bytes, 100 * (seeded - remaining));
+  }
+  std::printf("[ race     ] %d swaps, %d roots refused while they were links\n", swapCount, refusals);
+  EXPECT_GT(swapCount, 30) << "the swapper hardly ran";
+  EmptyFolder(windowsTemp);
 }

@@ -1,5 +1,7 @@
 #include "tests/e2e/Seeds.h"
 
+#include <gtest/gtest.h>
+
 #include <shlobj.h>
 
 #include <algorithm>
@@ -277,6 +279,32 @@ bool IsEmptyFolder(const std::wstring& path, const std::vector<std::wstring>& ke
     if (!kept || !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsEmptyFolder(inner, keptRoots)) return false;
   } while (::FindNextFileW(listing.Get(), &entry));
   return true;
+}
+
+namespace {
+
+// Whether nothing more fits where `path` would be written.
+bool Full(const std::wstring& path) {
+  win::UniqueFile probe(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD written = 0;
+  const bool wrote = probe && ::WriteFile(probe.Get(), "p", 1, &written, nullptr) && written == 1;
+  probe.Reset();
+  ::DeleteFileW(path.c_str());
+  return !wrote;
+}
+
+}  // namespace
+
+void FillSmallDrive() {
+  ASSERT_TRUE(Exists(L"T:\\")) << "the small drive is missing: run through ctest";
+  win::UniqueFile filler(::CreateFileW(L"T:\\filler", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_TRUE(filler.Valid());
+  const std::string chunk(4096, 'f');
+  DWORD written = 0;
+  while (::WriteFile(filler.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr) &&
+         written == chunk.size()) {
+  }
+  ASSERT_TRUE(Full(L"T:\\probe")) << "T: is not full";
 }
 
 }  // namespace testing_support

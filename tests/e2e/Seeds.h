@@ -41,4 +41,7 @@ std::vector<std::wstring> NestedRoots(const CategoryCase& c, int version);
 // Empty, but for the folders in `keptRoots`, each empty in the same sense.
 bool IsEmptyFolder(const std::wstring& path, const std::vector<std::wstring>& keptRoots = {});
 
+// Fills the small drive T: (a tmpfs, tests/e2e/small_drive.sh) to its last byte; a fatal failure when it does not fill.
+void FillSmallDrive();
+
 }  // namespace testing_support

@@ -1,15 +1,19 @@
 // purlo-cli sweep, end to end: real deletion on seeded locations of the
 // sandbox prefix, and everything outside the roots left as it was.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
 #include "engine/scan/Catalogue.h"
+#include "engine/scan/LabelText.h"
+#include "engine/scan/RunLock.h"
 #include "engine/scan/RunState.h"
 #include "tests/e2e/Seeds.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/Safety.h"
 #include "win/Handles.h"
 
 using namespace testing_support;
@@ -17,6 +21,8 @@ using namespace testing_support;
 namespace {
 
 int Version() { return purlo::MajorVersionFromGetVersion(); }
+
+std::wstring TempFolder() { return TempPath().substr(0, TempPath().size() - 1); }
 
 uint64_t RecycleBinItems() {
   SHQUERYRBINFO info = {};
@@ -196,4 +202,174 @@ TEST(SweepCli, EmptyRegistryValuesNameNothing) {
   DeleteKeyTree(HKEY_LOCAL_MACHINE, theWorld);
   DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\Maxthon2");
   DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\storm");
+}
+
+// Another run (here: this process) holds the machine's run lock: the sweep
+// does not start, says so in one line and touches nothing.
+TEST(SweepCli, ASweepWhileAnotherRunHoldsTheLockDoesNotStart) {
+  AllCases()[1].seed(Version());  // Prefetch: 2 files, 1536 bytes
+  const std::wstring prefetch = SpecialFolder(CSIDL_WINDOWS) + L"\\Prefetch";
+  {
+    purlo::RunLock other;
+    ASSERT_TRUE(other.Take());
+    CliOutput out = RunCli(L"sweep Prefetch --yes --json");
+    EXPECT_EQ(out.exitCode, 1);
+    EXPECT_TRUE(out.out.empty()) << out.out;
+    EXPECT_EQ(std::count(out.err.begin(), out.err.end(), '\n'), 1) << out.err;
+    EXPECT_NE(out.err.find("another scan or sweep is running"), std::string::npos) << out.err;
+    EXPECT_EQ(FileSize(prefetch + L"\\APP.EXE-1234.pf"), 1024u);
+    EXPECT_EQ(FileSize(prefetch + L"\\B.pf"), 512u);
+  }
+  CliOutput out = RunCli(L"sweep Prefetch --yes");
+  EXPECT_EQ(out.exitCode, 0) << out.err;
+  EXPECT_FALSE(Exists(prefetch + L"\\B.pf"));
+}
+
+// Two processes sweeping the same folder at once: the run lock lets one of
+// them work, so each file is counted once.
+TEST(SweepCli, TwoSweepsAtOnceRemoveEachFileOnce) {
+  ClearAllLocations(Version());
+  const std::wstring race = TempPath() + L"race";
+  constexpr int kFiles = 3000;
+  for (int i = 0; i < kFiles; ++i) WriteFile(race + L"\\f" + std::to_wstring(i) + L".tmp", 1);
+  const std::vector<CliOutput> outs =
+      RunClisAtOnce({L"sweep SystemTemp --yes --json", L"sweep SystemTemp --yes --json"});
+  uint64_t removed = 0;
+  int refused = 0;
+  for (const CliOutput& out : outs) {
+    if (out.exitCode == 1) {
+      ++refused;
+      EXPECT_NE(out.err.find("another scan or sweep is running"), std::string::npos) << out.err;
+      continue;
+    }
+    ASSERT_EQ(out.exitCode, 0) << out.err;
+    JsonRun run = ParseRun(out.out);
+    ASSERT_TRUE(run.parsed) << out.out;
+    removed += run.categories.at(0).items;
+  }
+  EXPECT_LE(refused, 1);
+  EXPECT_EQ(removed, static_cast<uint64_t>(kFiles));
+  EXPECT_TRUE(IsEmptyFolder(TempFolder()));
+}
+
+namespace {
+
+void EmptySmallDrive() {
+  ::DeleteFileW(L"T:\\filler");
+  ::DeleteFileW(L"T:\\probe");
+  ::DeleteFileW(L"T:\\report.json");
+}
+
+}  // namespace
+
+// The scheduled-task recipe with its report on a full disk: the sweep still
+// does all its work, and the exit code and one line on stderr say the report is incomplete.
+TEST(SweepCli, AReportOntoAFullDiskEndsWithExit1AfterTheWork) {
+  ClearAllLocations(Version());
+  for (int i = 0; i < 300; ++i) WriteFile(TempPath() + L"full\\f" + std::to_wstring(i) + L".tmp", 10);
+  ASSERT_NO_FATAL_FAILURE(FillSmallDrive());
+  CliOutput out = RunCliInto(L"sweep SystemTemp --yes --json", L"T:\\report.json");
+  EmptySmallDrive();
+  EXPECT_EQ(out.exitCode, 1);
+  EXPECT_NE(out.err.find("the report could not be written completely"), std::string::npos) << out.err;
+  EXPECT_EQ(std::count(out.err.begin(), out.err.end(), '\n'), 1) << out.err;
+  EXPECT_TRUE(IsEmptyFolder(TempFolder())) << "the sweep did not finish its work";
+}
+
+namespace {
+
+struct CountedName {
+  USHORT Length, MaximumLength;
+  PWSTR Buffer;
+};
+using NtSetValueKeyFn = LONG(WINAPI*)(HANDLE, CountedName*, ULONG, ULONG, void*, ULONG);
+
+// A value whose name holds U+0000, as only the native call makes it.
+void SetValueWithCountedName(HKEY root, const wchar_t* key, std::wstring name) {
+  const auto setValue = reinterpret_cast<NtSetValueKeyFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtSetValueKey")));
+  ASSERT_NE(setValue, nullptr);
+  win::UniqueRegKey k;
+  ASSERT_EQ(::RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.Put(), nullptr), ERROR_SUCCESS);
+  CountedName counted{static_cast<USHORT>(name.size() * 2), static_cast<USHORT>(name.size() * 2), &name[0]};
+  DWORD data = 7;
+  ASSERT_GE(setValue(k.Get(), &counted, 0, REG_DWORD, &data, sizeof data), 0);
+}
+
+}  // namespace
+
+TEST(SweepCli, HistoryValuesWhoseNamesHoldNulAreRemovedAndCounted) {
+  const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
+  DeleteKeyTree(HKEY_CURRENT_USER, key);
+  SetString(HKEY_CURRENT_USER, key, L"a", L"cmd");
+  ASSERT_NO_FATAL_FAILURE(SetValueWithCountedName(HKEY_CURRENT_USER, key, std::wstring(L"a\0hidden", 8)));
+  ASSERT_NO_FATAL_FAILURE(SetValueWithCountedName(HKEY_CURRENT_USER, key, std::wstring(L"\0lead", 5)));
+  ASSERT_EQ(ValueCount(HKEY_CURRENT_USER, key), 3u);
+  JsonRun scan = ParseRun(RunCli(L"scan --json RunHistory").out);
+  ASSERT_TRUE(scan.parsed);
+  ASSERT_EQ(scan.categories.at(0).items, 3u);
+  CliOutput out = RunCli(L"sweep --yes --json RunHistory");
+  ASSERT_EQ(out.exitCode, 0) << out.err;
+  JsonRun sweep = ParseRun(out.out);
+  ASSERT_TRUE(sweep.parsed);
+  EXPECT_EQ(sweep.categories.at(0).items, 3u);
+  EXPECT_EQ(sweep.categories.at(0).label, SweepLabel(L"RunHistory", scan.categories.at(0).label));
+  EXPECT_EQ(ValueCount(HKEY_CURRENT_USER, key), 0u);
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, key));
+}
+
+// Windows 7's layout: the cookie folder is %APPDATA%\Microsoft\Windows\Cookies
+// (the user's shell-folder values say so) and Kankan's folder lies inside it.
+// With both ticked, each file is counted and swept once, by its own
+// category, and Kankan's folder, a root of the run, stays.
+TEST(SweepCli, NestedCategoriesCountAndSweepEachFileOnce) {
+  ASSERT_EQ(purlo::MajorVersionFromGetVersion(), 6);
+  const std::wstring cookies = SpecialFolder(CSIDL_APPDATA) + L"\\Microsoft\\Windows\\Cookies";
+  const std::wstring kankan = cookies + L"\\Low\\Thunder Network\\KanKan\\Cookie";
+  std::vector<std::unique_ptr<ScopedStringValue>> values;
+  for (const wchar_t* key : {L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                             L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"}) {
+    values.push_back(std::make_unique<ScopedStringValue>(HKEY_CURRENT_USER, key, L"Cookies", cookies));
+  }
+  ASSERT_EQ(SpecialFolder(CSIDL_COOKIES), cookies) << "the shell does not read the values";
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    RemoveTree(cookies);
+    WriteFile(cookies + L"\\me@site[1].txt", 100);
+    WriteFile(cookies + L"\\Low\\low@site[1].txt", 200);
+    WriteFile(kankan + L"\\c1", 50);
+    WriteFile(kankan + L"\\deep\\c2", 70);
+    WriteFile(kankan + L"\\deep\\c3", 30);
+
+    CliOutput scan = RunCli(L"scan IeCookies KankanHistory --json");
+    ASSERT_EQ(scan.exitCode, 0) << scan.err;
+    JsonRun scanned = ParseRun(scan.out);
+    ASSERT_TRUE(scanned.parsed) << scan.out;
+    ASSERT_NE(scanned.Find(L"IeCookies"), nullptr);
+    ASSERT_NE(scanned.Find(L"KankanHistory"), nullptr);
+    EXPECT_EQ(scanned.Find(L"IeCookies")->items, 2u);
+    EXPECT_EQ(scanned.Find(L"IeCookies")->bytes, 300u);
+    EXPECT_EQ(scanned.Find(L"KankanHistory")->items, 3u);
+    EXPECT_EQ(scanned.Find(L"KankanHistory")->bytes, 150u);
+    EXPECT_EQ(scanned.summary, purlo::ScanSummary(5, 450.0));
+
+    CliOutput sweep = RunCli(L"sweep IeCookies KankanHistory --yes --json");
+    ASSERT_EQ(sweep.exitCode, 0) << sweep.err;
+    JsonRun swept = ParseRun(sweep.out);
+    ASSERT_TRUE(swept.parsed) << sweep.out;
+    ASSERT_NE(swept.Find(L"IeCookies"), nullptr);
+    ASSERT_NE(swept.Find(L"KankanHistory"), nullptr);
+    EXPECT_EQ(swept.Find(L"IeCookies")->items, 2u);
+    EXPECT_EQ(swept.Find(L"IeCookies")->bytes, 300u);
+    EXPECT_EQ(swept.Find(L"KankanHistory")->items, 3u);
+    EXPECT_EQ(swept.Find(L"KankanHistory")->bytes, 150u);
+    EXPECT_TRUE(swept.Find(L"IeCookies")->failed.empty());
+    EXPECT_TRUE(swept.Find(L"KankanHistory")->failed.empty());
+    EXPECT_EQ(swept.summary, purlo::SweepSummary(450.0));
+    EXPECT_TRUE(Exists(kankan));
+    EXPECT_FALSE(Exists(kankan + L"\\deep"));
+    EXPECT_FALSE(Exists(kankan + L"\\c1"));
+    EXPECT_FALSE(Exists(cookies + L"\\Low\\low@site[1].txt"));
+  }
+  RemoveTree(cookies);
 }

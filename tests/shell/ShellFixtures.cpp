@@ -12,6 +12,14 @@
 namespace testing_support {
 
 const wchar_t kShellBin[] = L"C:\\purlo-shell\\bin";
+const wchar_t kLinkToProgramFiles[] = L"C:\\purlo-shell\\pf-link";
+
+InstalledFolder::InstalledFolder() : path_(L"C:\\Program Files\\Purlo") {
+  RemoveTree(path_);
+  MakeFolders(path_);
+}
+
+InstalledFolder::~InstalledFolder() { RemoveTree(path_); }
 
 std::vector<std::wstring> Lines(const std::string& utf8) {
   std::vector<std::wstring> lines;

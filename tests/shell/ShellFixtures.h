@@ -10,6 +10,24 @@
 namespace testing_support {
 
 extern const wchar_t kShellBin[];  // C:\purlo-shell\bin
+// A link (laid by prepare_shell.sh) from a user folder to C:\Program Files.
+extern const wchar_t kLinkToProgramFiles[];  // C:\purlo-shell\pf-link
+
+// C:\Program Files\Purlo, fresh when created and removed at the end: an
+// installed copy, the only place the update check starts the updater from.
+class InstalledFolder {
+ public:
+  InstalledFolder();
+  ~InstalledFolder();
+  InstalledFolder(const InstalledFolder&) = delete;
+  InstalledFolder& operator=(const InstalledFolder&) = delete;
+
+  const std::wstring& Path() const { return path_; }
+  std::wstring operator/(const std::wstring& relative) const { return path_ + L"\\" + relative; }
+
+ private:
+  std::wstring path_;
+};
 
 // Copies the stand-in updater to <folder>\ovupdate.exe; it will exit with
 // exitCode after waitMs.

@@ -1,13 +1,15 @@
 // The shell around the dialog as a person meets it: the real Purlo.exe, a copy
-// per test in its own folder with the stand-in updater beside it (or not), the
-// notice, the About button and its flash, the About dialog.
+// per test installed in C:\Program Files\Purlo with the stand-in updater beside
+// it (or not), the notice, the About button and its flash, the About dialog.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <iterator>
+#include <string>
 
 #include "tests/shell/GdiProbe.h"
 #include "tests/shell/ShellFixtures.h"
@@ -29,6 +31,8 @@ const std::wstring kPage = L"http:\\\\www.example.com\\Q00000042";
 const std::wstring kTemplateAboutText = L"关　于";
 const std::wstring kRestoredAboutText = L"　关　于　";
 constexpr int kAbout = 1019;
+constexpr int kBannerAnimation = 1010;
+constexpr int kBannerStill = 1020;
 constexpr int kAboutCycles = 50;
 
 // A flash frame is yellow characters on red, edge to edge: warm pixels, which
@@ -52,13 +56,13 @@ class Shell : public GuiTest {
     ClearOpenedAddresses();
   }
 
-  // A copy of Purlo.exe under `name` in a folder of its own; the updater beside it when asked.
+  // A copy of Purlo.exe under `name` in C:\Program Files\Purlo; the updater beside it when asked.
   std::wstring Install(const std::wstring& name = L"Purlo.exe") {
-    const std::wstring program = folder / (L"app\\" + name);
+    const std::wstring program = installed / name;
     CopyInto(kInstalled, program);
     return program;
   }
-  std::wstring App() const { return folder / L"app"; }
+  std::wstring App() const { return installed.Path(); }
 
   // Share of the About button's pixels that are warm, in percent.
   int WarmShare() {
@@ -91,9 +95,16 @@ class Shell : public GuiTest {
     *about = nullptr;
     return WaitUntil([&] { return (*about = FindAbout(app.Pid())) != nullptr; }, 5000);
   }
-  bool CloseAbout(HWND about) { return Click(Control(about, 1012)) && WaitUntil([&] { return FindAbout(app.Pid()) == nullptr; }, 5000); }
+  // The box hides before it is destroyed, and its fonts and picture go with
+  // the window and the object behind it: closed means the window is gone and
+  // the main dialog's thread is back from the box.
+  bool CloseAbout(HWND about) {
+    return Click(Control(about, 1012)) && WaitUntil([&] { return !::IsWindow(about); }, 10000) &&
+           RoundTripMs(app.Main(), 10000) >= 0;
+  }
 
   TestFolder folder{L"shell-gui"};
+  InstalledFolder installed;
 };
 
 // ---- the notice -----------------------------------------------------------
@@ -161,6 +172,7 @@ TEST_F(Shell, StartButtonAndEscapeBothContinueIntoTheMainDialog) {
     ::DeleteFileW((App() + L"\\ovupdate.log").c_str());
     HWND notice = app.StartAndWaitForNotice(program);
     ASSERT_NE(notice, nullptr);
+    EXPECT_LE(CentreOffset(WindowRect(notice), WorkAreaAtPointer()), 2) << "centred on the pointer's monitor";
     // No main window is visible while the notice is up.
     for (HWND w : TopLevelWindows(app.Pid())) EXPECT_NE(Text(w), kCaption);
     if (escape) {
@@ -266,7 +278,7 @@ TEST_F(Shell, Code101OpensThePageOnceAtStartAndNeverFlashes) {
 TEST_F(Shell, OtherCodesAndNoUpdaterChangeNothing) {
   for (int code : {0, 99, 102, -1}) {
     SCOPED_TRACE(code);
-    EmptyFolder(folder.Path());
+    EmptyFolder(App());
     if (code >= 0) PlaceUpdater(App(), static_cast<unsigned>(code));
     ASSERT_TRUE(app.Start(Install(), kCaption));
     if (code >= 0) {
@@ -295,6 +307,25 @@ TEST_F(Shell, DecoyUpdatersInTheCurrentFolderAndOnPathNeverRun) {
   EXPECT_TRUE(UpdaterRuns(folder / L"cwd").empty());
   EXPECT_TRUE(UpdaterRuns(folder / L"onpath").empty());
   EXPECT_TRUE(OpenedAddresses().empty());
+}
+
+TEST_F(Shell, APortableCopyInAUserFolderStartsNoUpdaterAndLoadsNoDllBesideIt) {
+  const std::wstring portable = folder / L"Downloads\\Purlo.exe";
+  CopyInto(kInstalled, portable);
+  PlaceUpdater(folder / L"Downloads", 101);
+  // Nor does it load a DLL planted beside it under a system DLL's name.
+  CopyInto(std::wstring(kShellBin) + L"\\planted.dll", folder / L"Downloads\\userenv.dll");
+  ASSERT_TRUE(app.Start(portable, kCaption));
+  ::Sleep(1500);
+  EXPECT_TRUE(UpdaterRuns(folder / L"Downloads").empty());
+  EXPECT_TRUE(OpenedAddresses().empty());
+  EXPECT_FALSE(Exists(folder / L"Downloads\\planted-dll-loaded"));
+  app.End();
+  // Installed, the same program with the same updater beside it does start it.
+  PlaceUpdater(App(), 101);
+  ASSERT_TRUE(app.Start(Install(), kCaption));
+  EXPECT_TRUE(WaitUntil([&] { return !OpenedAddresses().empty(); }, 5000));
+  EXPECT_EQ(UpdaterRuns(App()).size(), 1u);
 }
 
 // ---- the About dialog ---------------------------------------------------------
@@ -413,6 +444,144 @@ TEST_F(Shell, AboutFieldsAreBlueUnderlined12CellSongtiAndTheProductLineBold) {
   ASSERT_TRUE(CloseAbout(box));
 }
 
+// ---- high DPI ---------------------------------------------------------------
+
+// HKCU\Control Panel\Desktop\LogPixels of the prefix: the DPI a program started
+// afterwards sees. Put back as it was at the end, also when the test fails.
+class LogPixels {
+ public:
+  explicit LogPixels(DWORD dpi) {
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                      nullptr, &key_, nullptr);
+    DWORD size = sizeof before_, type = 0;
+    had_ = ::RegQueryValueExW(key_, kValue, nullptr, &type, reinterpret_cast<BYTE*>(&before_), &size) ==
+               ERROR_SUCCESS && type == REG_DWORD;
+    Set(dpi);
+  }
+  ~LogPixels() {
+    if (had_) {
+      Set(before_);
+    } else {
+      ::RegDeleteValueW(key_, kValue);
+    }
+    ::RegCloseKey(key_);
+  }
+  LogPixels(const LogPixels&) = delete;
+  LogPixels& operator=(const LogPixels&) = delete;
+
+ private:
+  void Set(DWORD dpi) {
+    ::RegSetValueExW(key_, kValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  }
+  static constexpr const wchar_t* kValue = L"LogPixels";
+  HKEY key_ = nullptr;
+  DWORD before_ = 96;
+  bool had_ = false;
+};
+
+// A picture covers its frame when the pixels at the frame's far corners (and
+// the middles of its far edges) are not the dialog's face colour.
+::testing::AssertionResult CoversItsFrame(const Capture& frame) {
+  if (frame.Empty()) return ::testing::AssertionFailure() << "nothing captured";
+  const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+  const int w = frame.width, h = frame.height;
+  const POINT corners[] = {{w - 1, h - 1}, {w - 1, 0}, {0, h - 1}, {w - 1, h / 2}, {w / 2, h - 1}};
+  for (const POINT& p : corners) {
+    const COLORREF c = frame.Color(p.x, p.y);
+    if (std::abs(GetRValue(c) - GetRValue(face)) <= 6 && std::abs(GetGValue(c) - GetGValue(face)) <= 6 &&
+        std::abs(GetBValue(c) - GetBValue(face)) <= 6) {
+      return ::testing::AssertionFailure() << "face colour at (" << p.x << ", " << p.y << ") of " << w << " x " << h;
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+HWND LogoOf(HWND about) {
+  for (HWND child : Children(about)) {
+    if ((Style(child) & SS_TYPEMASK) == SS_BITMAP) return child;
+  }
+  return nullptr;
+}
+
+// At 96, 120 and 144 DPI: the window grows with its font, the banner
+// animation and the still banner fill the frame above the tree, About opens
+// centred over the main window with its logo filling its frame and the field
+// fonts scaled from their 12-pixel cell at 96 DPI.
+TEST_F(Shell, AtEveryDpiTheBannersFillTheirFramesAndAboutScales) {
+  const std::wstring program = Install();
+  int previousWidth = 0;
+  for (DWORD dpi : {96u, 120u, 144u}) {
+    SCOPED_TRACE(dpi);
+    LogPixels setting(dpi);
+    ASSERT_TRUE(app.Start(program, kCaption));
+    HWND animation = app.Control(1010), still = app.Control(1020), tree = app.Control(1000);
+    // The frame: the client area's width, down to the tree.
+    const RECT client = ClientRectOnScreen(app.Main());
+    const RECT frame = {client.left, client.top, client.right, WindowRect(tree).top};
+    EXPECT_GT(Width(client), previousWidth) << "the window grows with the DPI";
+    previousWidth = Width(client);
+    // Its first frame, once the frames are decoded.
+    Capture playing;
+    ASSERT_TRUE(WaitUntil([&] {
+      playing = CaptureScreen(frame);
+      return !playing.Empty() && playing.Color(playing.width / 2, playing.height / 2) != ::GetSysColor(COLOR_BTNFACE);
+    }, 3000, 10));
+    EXPECT_TRUE(Visible(animation) && !Visible(still)) << "captured while the animation played";
+    const RECT played = WindowRect(animation);
+    EXPECT_TRUE(EqualRect(&played, &frame)) << Width(played) << " x " << Height(played) << " in a frame of "
+                                            << Width(frame) << " x " << Height(frame);
+    EXPECT_TRUE(CoversItsFrame(playing)) << "the animation";
+    ASSERT_TRUE(WaitUntil([&] { return Visible(still) && !Visible(animation); }, 5000));
+    ASSERT_TRUE(WaitUntilStill(still));
+    const RECT shown = WindowRect(still);
+    EXPECT_TRUE(EqualRect(&shown, &frame)) << Width(shown) << " x " << Height(shown);
+    EXPECT_TRUE(CoversItsFrame(CaptureScreen(frame))) << "the still banner";
+    if (dpi != 120) Screenshot(L"dpi" + std::to_wstring(dpi));
+
+    HWND box = nullptr;
+    ASSERT_TRUE(OpenAbout(&box));
+    EXPECT_LE(CentreOffset(WindowRect(box), WindowRect(app.Main())), 2) << "centred over the main window";
+    GdiProbe gdi(app.Pid());
+    ASSERT_TRUE(gdi.Ready());
+    LOGFONTW product = {};
+    ASSERT_TRUE(WaitUntil([&] { return gdi.ControlFont(Control(box, 1018), &product) && product.lfWeight == 700; }, 5000));
+    for (int id : {1015, 1016, 1017, 1018}) {
+      LOGFONTW font = {};
+      ASSERT_TRUE(gdi.ControlFont(Control(box, id), &font));
+      EXPECT_EQ(font.lfHeight, ::MulDiv(12, dpi, 96)) << id;
+    }
+    // The logo's frame is 171 x 79 of the dialog's 213 x 222 dialog units; the
+    // group box below it covers its lowest dialog unit.
+    HWND logo = LogoOf(box);
+    ASSERT_NE(logo, nullptr);
+    const RECT aboutClient = ClientRectOnScreen(box), logoRect = WindowRect(logo);
+    EXPECT_NEAR(Width(logoRect), Width(aboutClient) * 171 / 213, 3);
+    EXPECT_NEAR(Height(logoRect), Height(aboutClient) * 79 / 222, 3);
+    const RECT groupBox = WindowRect(Children(box).back());
+    ASSERT_TRUE(WaitUntilStill(box));
+    const RECT shownLogo = {logoRect.left, logoRect.top, logoRect.right, std::min(logoRect.bottom, groupBox.top)};
+    EXPECT_TRUE(CoversItsFrame(CaptureScreen(shownLogo))) << "the logo";
+    if (dpi != 120) Screenshot(L"about-dpi" + std::to_wstring(dpi), box);
+    ASSERT_TRUE(CloseAbout(box));
+    if (dpi == 96) {
+      // Moved to a monitor of 144 DPI: the window takes the rectangle Windows
+      // suggests and draws its still banner anew for its frame.
+      const RECT before = WindowRect(app.Main());
+      const RECT suggested = {before.left - 40, before.top - 30, before.right + 60, before.bottom + 50};
+      ASSERT_TRUE(SendDpiChanged(app.Main(), 144, suggested));
+      const RECT after = WindowRect(app.Main());
+      EXPECT_TRUE(EqualRect(&after, &suggested)) << after.left << ", " << after.top << ", " << after.right << ", "
+                                                 << after.bottom;
+      ASSERT_TRUE(WaitUntilStill(still));
+      EXPECT_TRUE(CoversItsFrame(CaptureClient(still))) << "the still banner after the DPI change";
+    }
+    app.End();
+  }
+}
+
 TEST_F(Shell, OpeningAndClosingAbout50TimesLeaksNoGdiObjects) {
   // The probe counts for real: ten fonts of this process show as ten more.
   {
@@ -426,6 +595,9 @@ TEST_F(Shell, OpeningAndClosingAbout50TimesLeaksNoGdiObjects) {
     EXPECT_EQ(self.Objects(), before);
   }
   ASSERT_TRUE(app.Start(Install(), kCaption));
+  // Counted at a settled moment: after the banner's one swap, about 1.7 s in.
+  ASSERT_TRUE(WaitUntil([&] { return Visible(app.Control(kBannerStill)) && !Visible(app.Control(kBannerAnimation)); },
+                        10000));
   HWND box = nullptr;
   ASSERT_TRUE(OpenAbout(&box));  // first use loads what stays loaded
   ::Sleep(200);

@@ -1,6 +1,6 @@
 // The update check's pieces on real files in the sandbox: the command line,
-// the updater beside the program and nowhere else, the product page through
-// the prefix's http handler.
+// the updater beside an installed program (inside Program Files) and nowhere
+// else, the product page through the prefix's http handler.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -34,7 +34,7 @@ TEST(UpdaterCommandLine, EndsWithTheProgramFileNameAndFits259Characters) {
 
 class UpdaterRun : public ::testing::Test {
  protected:
-  TestFolder root{L"shell-run"};
+  InstalledFolder root;
 };
 
 TEST_F(UpdaterRun, StartsTheUpdaterBesideTheProgramAndReturnsItsExitCode) {
@@ -95,6 +95,39 @@ TEST_F(UpdaterRun, DecoysInTheCurrentFolderAndOnPathNeverRun) {
   ::CloseHandle(pi.hThread);
   ::CloseHandle(pi.hProcess);
   EXPECT_EQ(UpdaterRuns(root / L"cwd").size(), 1u);
+}
+
+TEST(UpdaterPlace, RunsOnlyInsideProgramFilesWhateverTheSpellingAndNeverThroughALink) {
+  TestFolder user{L"shell-portable"};
+  InstalledFolder installed;
+  PlaceUpdater(user / L"app", 7);
+  PlaceUpdater(user / L"Program Files\\Purlo", 7);  // named like the real one
+  PlaceUpdater(installed.Path(), 7);
+  const std::wstring throughLink = std::wstring(kLinkToProgramFiles) + L"\\Purlo\\Purlo.exe";
+  ASSERT_TRUE(Exists(std::wstring(kLinkToProgramFiles) + L"\\Purlo\\ovupdate.exe")) << "prepare_shell lays the link";
+  for (const std::wstring& program :
+       {user / L"app\\Purlo.exe", user / L"Program Files\\Purlo\\Purlo.exe", throughLink}) {
+    SCOPED_TRACE(Narrow(program));
+    DWORD exitCode = 12345;
+    EXPECT_FALSE(purlo::RunUpdater(program, &exitCode));
+    EXPECT_EQ(exitCode, 12345u);
+  }
+  EXPECT_TRUE(UpdaterRuns(user / L"app").empty());
+  EXPECT_TRUE(UpdaterRuns(user / L"Program Files\\Purlo").empty());
+  EXPECT_TRUE(UpdaterRuns(installed.Path()).empty());
+
+  // The installed folder in other spellings is the same folder.
+  wchar_t shortName[MAX_PATH] = {};
+  ASSERT_GT(::GetShortPathNameW(installed.Path().c_str(), shortName, MAX_PATH), 0u);
+  ASSERT_NE(std::wstring(shortName), installed.Path());
+  for (const std::wstring& program :
+       {std::wstring(L"c:\\PROGRAM FILES\\purlo\\Purlo.exe"), std::wstring(shortName) + L"\\Purlo.exe"}) {
+    SCOPED_TRACE(Narrow(program));
+    DWORD exitCode = 0;
+    EXPECT_TRUE(purlo::RunUpdater(program, &exitCode));
+    EXPECT_EQ(exitCode, 7u);
+  }
+  EXPECT_EQ(UpdaterRuns(installed.Path()).size(), 2u);
 }
 
 TEST(ProductPage, OpensOnceThroughThePrefixHttpHandler) {

@@ -24,37 +24,79 @@ win::UniqueFile InheritableOutput(const std::wstring& path) {
 CliOutput RunCli(const std::wstring& arguments) { return RunCli(arguments, nullptr); }
 
 CliOutput RunCli(const std::wstring& arguments, void* environment) {
+  return RunClisAtOnce({arguments}, environment).front();
+}
+
+namespace {
+
+struct Started {
+  win::UniqueKernel process;
+  std::wstring outPath, errPath;
+  bool ok = false;
+};
+
+Started StartCli(const std::wstring& arguments, void* environment, const std::wstring& outPath,
+                 const std::wstring& errPath) {
+  Started started;
+  started.outPath = outPath;
+  started.errPath = errPath;
+  win::UniqueFile out = InheritableOutput(outPath);
+  win::UniqueFile err = InheritableOutput(errPath);
+  STARTUPINFOW si = {};
+  si.cb = sizeof(si);
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = nullptr;
+  si.hStdOutput = out.Get();
+  si.hStdError = err.Get();
+  PROCESS_INFORMATION pi = {};
+  std::wstring commandLine = L"C:\\purlo\\purlo-cli.exe " + arguments;
+  const DWORD flags = environment != nullptr ? CREATE_UNICODE_ENVIRONMENT : 0;
+  if (!::CreateProcessW(L"C:\\purlo\\purlo-cli.exe", &commandLine[0], nullptr, nullptr, TRUE, flags, environment,
+                        L"C:\\purlo", &si, &pi)) {
+    return started;
+  }
+  started.process.Reset(pi.hProcess);
+  win::UniqueKernel thread(pi.hThread);
+  started.ok = true;
+  return started;
+}
+
+CliOutput Finish(Started& started) {
   CliOutput result;
+  if (!started.ok) {
+    result.err = "purlo-cli.exe could not be started";
+    return result;
+  }
+  ::WaitForSingleObject(started.process.Get(), 120000);
+  DWORD code = 0;
+  ::GetExitCodeProcess(started.process.Get(), &code);
+  result.exitCode = static_cast<int>(code);
+  result.out = ReadAll(started.outPath);
+  result.err = ReadAll(started.errPath);
+  return result;
+}
+
+}  // namespace
+
+std::vector<CliOutput> RunClisAtOnce(const std::vector<std::wstring>& arguments, void* environment) {
   const std::wstring folder = L"C:\\purlo-tests\\cli-output";
   MakeFolders(folder);
-  const std::wstring outPath = folder + L"\\out.txt";
-  const std::wstring errPath = folder + L"\\err.txt";
-  {
-    win::UniqueFile out = InheritableOutput(outPath);
-    win::UniqueFile err = InheritableOutput(errPath);
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = nullptr;
-    si.hStdOutput = out.Get();
-    si.hStdError = err.Get();
-    PROCESS_INFORMATION pi = {};
-    std::wstring commandLine = L"C:\\purlo\\purlo-cli.exe " + arguments;
-    const DWORD flags = environment != nullptr ? CREATE_UNICODE_ENVIRONMENT : 0;
-    if (!::CreateProcessW(L"C:\\purlo\\purlo-cli.exe", &commandLine[0], nullptr, nullptr, TRUE, flags, environment,
-                          L"C:\\purlo", &si, &pi)) {
-      result.err = "purlo-cli.exe could not be started";
-      return result;
-    }
-    win::UniqueKernel process(pi.hProcess);
-    win::UniqueKernel thread(pi.hThread);
-    ::WaitForSingleObject(process.Get(), 120000);
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.Get(), &code);
-    result.exitCode = static_cast<int>(code);
+  std::vector<Started> started;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::wstring n = i == 0 ? L"" : std::to_wstring(i);
+    started.push_back(StartCli(arguments[i], environment, folder + L"\\out" + n + L".txt", folder + L"\\err" + n + L".txt"));
   }
-  result.out = ReadAll(outPath);
-  result.err = ReadAll(errPath);
+  std::vector<CliOutput> results;
+  for (Started& s : started) results.push_back(Finish(s));
+  return results;
+}
+
+CliOutput RunCliInto(const std::wstring& arguments, const std::wstring& outPath) {
+  const std::wstring folder = L"C:\\purlo-tests\\cli-output";
+  MakeFolders(folder);
+  Started started = StartCli(arguments, nullptr, outPath, folder + L"\\err.txt");
+  CliOutput result = Finish(started);
+  result.out.clear();  // it went to outPath
   return result;
 }
 
@@ -144,6 +186,26 @@ struct Parser {
     Expect(L']');
     return out;
   }
+  std::vector<JsonRefused> Refusals() {
+    std::vector<JsonRefused> out;
+    Expect(L'[');
+    if (Take(L']')) return out;
+    do {
+      JsonRefused r;
+      Expect(L'{');
+      do {
+        std::wstring key = String();
+        Expect(L':');
+        if (key == L"path") r.path = String();
+        else if (key == L"why") r.why = String();
+        else ok = false;
+      } while (ok && Take(L','));
+      Expect(L'}');
+      out.push_back(r);
+    } while (ok && Take(L','));
+    Expect(L']');
+    return out;
+  }
   JsonCategory Category() {
     JsonCategory c;
     Expect(L'{');
@@ -156,6 +218,9 @@ struct Parser {
       else if (key == L"bytes") c.bytes = Number();
       else if (key == L"failed") c.failed = Strings();
       else if (key == L"skipped") c.skipped = Strings();
+      else if (key == L"kept") c.kept = Number();
+      else if (key == L"keptBytes") c.keptBytes = Number();
+      else if (key == L"refused") c.refused = Refusals();
       else if (key == L"files") {
         c.files = Files();
         c.hasFiles = true;

@@ -19,14 +19,25 @@ CliOutput RunCli(const std::wstring& arguments);
 // The same with the given environment block (wide, as CREATE_UNICODE_ENVIRONMENT takes it).
 CliOutput RunCli(const std::wstring& arguments, void* environment);
 
+// Several at once, each with its own output, all waited for.
+std::vector<CliOutput> RunClisAtOnce(const std::vector<std::wstring>& arguments, void* environment = nullptr);
+// Standard output into the file outPath (out stays empty); standard error as RunCli.
+CliOutput RunCliInto(const std::wstring& arguments, const std::wstring& outPath);
+
 struct JsonFile {
   std::wstring path;
   uint64_t bytes = 0;
 };
 
+struct JsonRefused {
+  std::wstring path, why;
+};
+
 struct JsonCategory {
   std::wstring id, label;
   uint64_t items = 0, bytes = 0;
+  uint64_t kept = 0, keptBytes = 0;
+  std::vector<JsonRefused> refused;
   std::vector<std::wstring> failed, skipped;  // sweep
   std::vector<JsonFile> files;                // scan --files
   bool hasFiles = false;

@@ -4,6 +4,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "tests/support/Fixtures.h"
@@ -190,6 +191,21 @@ RECT ClientRectOnScreen(HWND window) {
   return r;
 }
 
+RECT WorkAreaAtPointer() {
+  POINT pointer{};
+  ::GetCursorPos(&pointer);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  ::GetMonitorInfoW(::MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &info);
+  return info.rcWork;
+}
+
+int CentreOffset(const RECT& window, const RECT& area) {
+  const int dx = (window.left + window.right) - (area.left + area.right);
+  const int dy = (window.top + window.bottom) - (area.top + area.bottom);
+  return (std::max(std::abs(dx), std::abs(dy)) + 1) / 2;
+}
+
 std::vector<HWND> Children(HWND parent) {
   std::vector<HWND> children;
   for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
@@ -269,7 +285,10 @@ bool PressKey(HWND anyWindowOfThread, WORD virtualKey) {
   const LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
   const LPARAM up = down | (1u << 30) | (1u << 31);
   // Right after the window appears the press may not be deliverable yet: it
-  // is retried for a while. The release goes where the press went.
+  // is retried for a while (long on a loaded machine; it ends as soon as the
+  // press is taken). The release goes where the press went, unless the press
+  // has closed that window already (Esc on a dialog, sooner on a loaded machine).
+  constexpr DWORD kDeliverMs = 10000;
   HWND target = nullptr;
   const bool pressed = WaitUntil(
       [&] {
@@ -277,8 +296,12 @@ bool PressKey(HWND anyWindowOfThread, WORD virtualKey) {
         target = KeyTarget(anyWindowOfThread);
         return ::PostMessageW(target, WM_KEYDOWN, virtualKey, down) != FALSE;
       },
-      2000);
-  return pressed && WaitUntil([&] { return ::PostMessageW(target, WM_KEYUP, virtualKey, up) != FALSE; }, 2000);
+      kDeliverMs);
+  return pressed && WaitUntil(
+                        [&] {
+                          return ::PostMessageW(target, WM_KEYUP, virtualKey, up) != FALSE || !::IsWindow(target);
+                        },
+                        kDeliverMs);
 }
 
 bool TypeKey(HWND window, WORD virtualKey) {
@@ -390,12 +413,24 @@ class RemoteBuffer {
 
 const int kTextMax = 1024;
 
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
 int CheckFromState(UINT state) {
   const int image = static_cast<int>((state & TVIS_STATEIMAGEMASK) >> 12);
   return image == 0 ? -1 : image - 1;
 }
 
 }  // namespace
+
+bool SendDpiChanged(HWND window, UINT dpi, const RECT& suggested) {
+  RemoteBuffer remote(window, sizeof(RECT));
+  if (!remote.Ready() || !remote.Write(0, &suggested, sizeof suggested)) return false;
+  DWORD_PTR answer = 0;
+  return ::SendMessageTimeoutW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), remote.Param(), SMTO_ABORTIFHUNG, 5000,
+                               &answer) != 0;
+}
 
 TreeItem ReadTreeItem(HWND tree, HTREEITEM handle) {
   TreeItem result;

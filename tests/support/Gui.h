@@ -99,6 +99,11 @@ bool Visible(HWND window);  // the window and all its parents are visible
 int CheckState(HWND button);  // BM_GETCHECK: BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE; -1 on timeout
 RECT WindowRect(HWND window);  // screen coordinates
 RECT ClientRectOnScreen(HWND window);
+// The work area of the monitor the mouse pointer is on (the screen less any taskbar).
+RECT WorkAreaAtPointer();
+// How far the centre of `window` lies from the centre of `area`, in pixels, the
+// larger of the two axes.
+int CentreOffset(const RECT& window, const RECT& area);
 // Children in Z order (which is the template's tab order for a dialog).
 std::vector<HWND> Children(HWND parent);
 // The window that has the keyboard focus in the window's thread (null if none).
@@ -131,6 +136,10 @@ inline bool PressEscape(HWND w) { return PressKey(w, VK_ESCAPE); }
 bool TypeKey(HWND window, WORD virtualKey);
 // WM_CLOSE, posted: what the close box sends.
 void RequestClose(HWND window);
+// WM_DPICHANGED as Windows sends it when the window moves to a monitor of
+// another DPI: the new DPI and the rectangle it suggests, put into the
+// target's memory. False when it could not be delivered.
+bool SendDpiChanged(HWND window, UINT dpi, const RECT& suggested);
 
 // ---- message boxes ------------------------------------------------------
 

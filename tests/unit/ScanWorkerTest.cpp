@@ -16,12 +16,12 @@ namespace {
 const wchar_t kTestKey[] = L"Software\\PurloTests\\History";
 
 ScanTask TaskFor(JunkCategory c, std::vector<std::wstring> roots) {
-  return ScanTask{std::move(roots), nullptr, Info(c).taskLabel, c};
+  return ScanTask{std::move(roots), nullptr, Info(c).taskLabel, c, nullptr, nullptr};
 }
 
 // Runs one worker on this thread and returns what it reported.
 CategoryResult RunScanWorker(JunkCategory c, std::vector<std::wstring> roots, RecordingView& view) {
-  auto* task = new ScanTask{std::move(roots), &view, Info(c).taskLabel, c};
+  auto* task = new ScanTask{std::move(roots), &view, Info(c).taskLabel, c, nullptr, nullptr};
   ScanWorker(task);
   std::vector<CategoryResult> results = view.Results();
   return results.empty() ? CategoryResult{} : results.back();
@@ -104,6 +104,12 @@ TEST(ScanWorker, StormFilesEachCountedWithTheirSize) {
                                    {f / L"playlist.smpl", f / L"Storm\\playlist.smpl", f / L"Storm\\config.xml"}, view);
   EXPECT_EQ(view.Label(JunkCategory::StormPlayerHistory), L"暴风影音历史记录(3个文件,2.637KB)");
   EXPECT_EQ(r.items, 3u);
+  // The same file named twice (exepath in the Storm folder, in another case): once.
+  r = RunScanWorker(JunkCategory::StormPlayerHistory,
+                    {f / L"STORM\\Playlist.smpl", f / L"Storm\\playlist.smpl", f / L"Storm\\config.xml"}, view);
+  EXPECT_EQ(r.items, 2u);
+  EXPECT_EQ(r.bytes, 2300u);
+  EXPECT_EQ(view.Label(JunkCategory::StormPlayerHistory), L"暴风影音历史记录(2个文件,2.246KB)");
   RunningTotals.Take();
 }
 

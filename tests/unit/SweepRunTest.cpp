@@ -33,7 +33,7 @@ struct SweepRun : ::testing::Test {
 
 // Runs one sweep worker on this thread.
 void RunSweepWorker(JunkCategory c, std::vector<std::wstring> roots, RecordingView& view) {
-  SweepWorker(new ScanTask{std::move(roots), &view, Info(c).taskLabel, c});
+  SweepWorker(new ScanTask{std::move(roots), &view, Info(c).taskLabel, c, nullptr, nullptr});
 }
 
 // Every registry key and special folder points into one test folder.

@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <map>
+
+#include "engine/scan/CheckedOpen.h"
 #include "engine/scan/FileTreeWalker.h"
+#include "engine/scan/Paths.h"
 #include "engine/sweep/DeleteGuard.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
 #include "win/Handles.h"
 
@@ -188,4 +194,101 @@ TEST(SweepWalk, SingleFileByItsShortNameIsDeleted) {
   EXPECT_EQ(d.outcome, DeleteOutcome::Deleted);
   EXPECT_EQ(d.bytes, 77u);
   EXPECT_FALSE(Exists(f / L"A Long Folder Name\\history file.dat"));
+}
+
+// What the handle walk relies on, probed on the system it runs on (see
+// engine/scan/HandleWalk.md): listing through a folder's handle, opening
+// relative to it, and checks made on the opened handle that refuse what a
+// link leads to, whether or not the open followed the link (Wine follows a
+// Unix link even when asked not to).
+TEST(SweepWalk, ChecksOnTheOpenedHandleRefuseWhatALinkLeadsTo) {
+  const std::wstring c = L"C:\\links\\scan";  // never swept
+  ASSERT_TRUE(Exists(c + L"\\outside\\canary.txt")) << "link fixtures missing: run through ctest";
+  OpenedRoot root = OpenRoot(c + L"\\root", ProtectedFolders::None(), false);
+  ASSERT_EQ(root.check, RootCheck::Ready);
+  std::map<std::wstring, ListedEntry> listed;
+  FolderListing listing(root.handle.Get());
+  ListedEntry entry;
+  while (listing.Next(entry)) listed[std::wstring(entry.name, entry.nameLength)] = entry;
+  ASSERT_EQ(listed.count(L"dirlink"), 1u);
+  ASSERT_EQ(listed.count(L"filelink.txt"), 1u);
+  ASSERT_EQ(listed.count(L"sub"), 1u);
+  ASSERT_EQ(listed.count(L"junk.txt"), 1u);
+  // The listing's buffer is reused: the names live on in the map's keys.
+  for (auto& kv : listed) kv.second.name = kv.first.c_str();
+
+  DWORD error = 0;
+  win::UniqueFile dir = OpenRelative(root.handle.Get(), L"dirlink", 7, OpenFor::Listing, error);
+  HandleFacts dirFacts;
+  std::wstring dirReal;
+  if (dir) {
+    FactsOf(dir.Get(), dirFacts, true);
+    RealPathOf(dir.Get(), dirReal);
+  }
+  win::UniqueFile file = OpenRelative(root.handle.Get(), L"filelink.txt", 12, OpenFor::Measuring, error);
+  HandleFacts fileFacts;
+  std::wstring fileReal;
+  if (file) {
+    FactsOf(file.Get(), fileFacts, false);
+    RealPathOf(file.Get(), fileReal);
+  }
+  std::printf("[ probe    ] folder link: listed 0x%lx, opened %s, handle 0x%lx at %s\n",
+              static_cast<unsigned long>(listed[L"dirlink"].attributes),
+              !dir ? "no" : (dirFacts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? "as the link" : "FOLLOWED",
+              static_cast<unsigned long>(dirFacts.attributes), Narrow(dirReal).c_str());
+  std::printf("[ probe    ] file link: listed 0x%lx, opened %s, handle 0x%lx at %s\n",
+              static_cast<unsigned long>(listed[L"filelink.txt"].attributes),
+              !file ? "no" : (fileFacts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? "as the link" : "FOLLOWED",
+              static_cast<unsigned long>(fileFacts.attributes), Narrow(fileReal).c_str());
+
+  // Whatever the open did, the checks on the handle refuse both links.
+  FileIdentity identity;
+  EXPECT_FALSE(OpenCheckedFolder(root.handle.Get(), listed[L"dirlink"], root.real + L"\\dirlink",
+                                 ProtectedFolders::None(), OpenFor::Listing, identity));
+  if (file) {
+    EXPECT_TRUE((fileFacts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+                !IsReallyAt(file.Get(), root.real + L"\\filelink.txt"));
+  }
+  // A folder listed as a plain folder but opened where a link now stands is
+  // refused by identity too (the listing's id is the folder it showed).
+  ListedEntry swapped = listed[L"sub"];
+  swapped.name = L"dirlink";
+  swapped.nameLength = 7;
+  swapped.attributes = FILE_ATTRIBUTE_DIRECTORY;
+  EXPECT_FALSE(OpenCheckedFolder(root.handle.Get(), swapped, std::wstring(), ProtectedFolders::None(),
+                                 OpenFor::Listing, identity));
+  // The plain folder and file pass the same checks.
+  EXPECT_TRUE(OpenCheckedFolder(root.handle.Get(), listed[L"sub"], root.real + L"\\sub", ProtectedFolders::None(),
+                                OpenFor::Listing, identity));
+  win::UniqueFile junk = OpenRelative(root.handle.Get(), L"junk.txt", 8, OpenFor::Measuring, error);
+  ASSERT_TRUE(junk.Valid());
+  EXPECT_TRUE(IsReallyAt(junk.Get(), root.real + L"\\junk.txt"));
+
+  // Deletion through a handle, a read-only file included.
+  TestFolder f(L"sweep-probe");
+  WriteFile(f / L"ro.txt", 5);
+  ::SetFileAttributesW((f / L"ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(DeleteSingleFile(f / L"ro.txt", true).outcome, DeleteOutcome::Deleted);
+  EXPECT_FALSE(Exists(f / L"ro.txt"));
+  std::printf("[ probe    ] read-only deleted in place (extended disposition): %s\n",
+              DeletesReadOnlyInPlace() ? "yes" : "no, attribute cleared first");
+}
+
+// A read-only file in the tree that is a hard link of a file outside: that
+// name goes and counts, the other keeps its read-only attribute.
+TEST(SweepWalk, AHardLinkGoesAndItsOtherNameStaysReadOnly) {
+  TestFolder f(L"sweep-hardlink");
+  WriteFile(f / L"outside\\keep.dat", 9);
+  MakeFolders(f / L"root");
+  ASSERT_TRUE(::CreateHardLinkW((f / L"root\\link.dat").c_str(), (f / L"outside\\keep.dat").c_str(), nullptr));
+  ASSERT_TRUE(::SetFileAttributesW((f / L"outside\\keep.dat").c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_NE(::GetFileAttributesW((f / L"root\\link.dat").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  WalkResult r = Sweep(f / L"root");
+  EXPECT_EQ(r.files, 1);
+  EXPECT_EQ(r.bytes, 9u);
+  EXPECT_TRUE(r.failedPaths.empty());
+  EXPECT_FALSE(Exists(f / L"root\\link.dat"));
+  EXPECT_EQ(FileSize(f / L"outside\\keep.dat"), 9u);
+  EXPECT_NE(::GetFileAttributesW((f / L"outside\\keep.dat").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  ::SetFileAttributesW((f / L"outside\\keep.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
 }

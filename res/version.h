@@ -1,0 +1,9 @@
+// The product version: both programs' version resources and the packages
+// (scripts/package.sh reads PURLO_VERSION_TEXT) take it from here.
+#pragma once
+
+#define PURLO_VERSION_MAJOR 1
+#define PURLO_VERSION_MINOR 4
+#define PURLO_VERSION_TEXT "1.4"
+#define PURLO_PUBLISHER "the Purlo authors"
+#define PURLO_COPYRIGHT "Copyright (c) the Purlo authors. MIT licence."
