@@ -19,8 +19,8 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/scan/FileHandles.h"
-#include "engine/scan/Paths.h"
+#include "engine/core/FileHandles.h"
+#include "engine/core/Paths.h"
 #include "engine/sweep/DeleteGuard.h"
 #include "win/Handles.h"
 #include "win/Text.h"

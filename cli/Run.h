@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/scan/Catalogue.h"
-#include "engine/scan/FileFilter.h"
-#include "engine/scan/Threads.h"
+#include "engine/core/Catalogue.h"
+#include "engine/core/FileFilter.h"
+#include "engine/core/Threads.h"
 
 namespace cli {
 

@@ -7,7 +7,7 @@
 
 #include "cli/Console.h"
 #include "cli/Run.h"
-#include "engine/scan/Catalogue.h"
+#include "engine/core/Catalogue.h"
 #include "win/Handles.h"
 #include "win/SystemDll.h"
 #include "win/Text.h"

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "engine/scan/RunState.h"
+#include "engine/core/RunState.h"
 #include "ui/CPurloDlg.h"
 
 namespace ui {

@@ -1,7 +1,7 @@
 #include "ui/CPurloDlg.h"
 
-#include "engine/scan/CompletionMonitor.h"
-#include "engine/scan/RunState.h"
+#include "engine/core/CompletionMonitor.h"
+#include "engine/core/RunState.h"
 #include "engine/scan/ScanController.h"
 #include "engine/sweep/SweepController.h"
 #include "framework/Placement.h"

@@ -14,9 +14,9 @@
 
 #include "controls/CTreeCtrlEx.h"
 #include "controls/PictureEx.h"
-#include "engine/scan/RunLock.h"
-#include "engine/scan/RunView.h"
-#include "engine/scan/SystemLookups.h"
+#include "engine/core/RunLock.h"
+#include "engine/core/RunView.h"
+#include "engine/core/SystemLookups.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "ui/UpgradeHint.h"

@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "engine/scan/Catalogue.h"
+#include "engine/core/Catalogue.h"
 
 namespace ui {
 

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "engine/scan/CompletionMonitor.h"
-#include "engine/scan/RootRules.h"
-#include "engine/scan/RunState.h"
+#include "engine/core/CompletionMonitor.h"
+#include "engine/core/RootRules.h"
+#include "engine/core/RunState.h"
 #include "engine/scan/ScanWorker.h"
 #include "win/Text.h"
 

@@ -4,14 +4,14 @@
 
 #include <memory>
 
-#include "engine/scan/ByteCount.h"
-#include "engine/scan/CheckedOpen.h"
-#include "engine/scan/FileFilter.h"
-#include "engine/scan/FileTreeWalker.h"
-#include "engine/scan/Paths.h"
-#include "engine/scan/RegistryKeys.h"
-#include "engine/scan/RunView.h"
-#include "engine/scan/WorkerMethod.h"
+#include "engine/core/ByteCount.h"
+#include "engine/core/CheckedOpen.h"
+#include "engine/core/FileFilter.h"
+#include "engine/core/FileTreeWalker.h"
+#include "engine/core/Paths.h"
+#include "engine/core/RegistryKeys.h"
+#include "engine/core/RunView.h"
+#include "engine/core/WorkerMethod.h"
 #include "win/Handles.h"
 
 namespace purlo {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/scan/RunState.h"
+#include "engine/core/RunState.h"
 
 namespace purlo {
 

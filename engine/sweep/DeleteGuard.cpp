@@ -1,7 +1,7 @@
 #include "engine/sweep/DeleteGuard.h"
 
-#include "engine/scan/CheckedOpen.h"
-#include "engine/scan/Paths.h"
+#include "engine/core/CheckedOpen.h"
+#include "engine/core/Paths.h"
 #include "win/Handles.h"
 
 namespace purlo {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/scan/FileHandles.h"
-#include "engine/scan/ProtectedFolders.h"
+#include "engine/core/FileHandles.h"
+#include "engine/core/ProtectedFolders.h"
 
 namespace purlo {
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "engine/scan/RegistryKeys.h"
+#include "engine/core/RegistryKeys.h"
 #include "win/Handles.h"
 
 namespace purlo {

@@ -4,11 +4,11 @@
 
 #include <vector>
 
-#include "engine/scan/Catalogue.h"
-#include "engine/scan/RunView.h"
+#include "engine/core/Catalogue.h"
+#include "engine/core/RunView.h"
 #include "engine/scan/ScanController.h"
-#include "engine/scan/SystemLookups.h"
-#include "engine/scan/Threads.h"
+#include "engine/core/SystemLookups.h"
+#include "engine/core/Threads.h"
 
 namespace purlo {
 

@@ -4,12 +4,12 @@
 
 #include <memory>
 
-#include "engine/scan/ByteCount.h"
-#include "engine/scan/FileFilter.h"
-#include "engine/scan/FileTreeWalker.h"
-#include "engine/scan/Paths.h"
+#include "engine/core/ByteCount.h"
+#include "engine/core/FileFilter.h"
+#include "engine/core/FileTreeWalker.h"
+#include "engine/core/Paths.h"
 #include "engine/scan/ScanWorker.h"
-#include "engine/scan/WorkerMethod.h"
+#include "engine/core/WorkerMethod.h"
 #include "engine/sweep/DeleteGuard.h"
 #include "engine/sweep/RegistryHistory.h"
 

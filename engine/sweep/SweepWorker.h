@@ -2,7 +2,7 @@
 // it removed to RunningTotals, writes the item's label.
 #pragma once
 
-#include "engine/scan/RunState.h"
+#include "engine/core/RunState.h"
 
 namespace purlo {
 

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/scan/Catalogue.h"
-#include "engine/scan/RunLock.h"
-#include "engine/scan/RunState.h"
+#include "engine/core/Catalogue.h"
+#include "engine/core/RunLock.h"
+#include "engine/core/RunState.h"
 #include "tests/dialog/PurloWindow.h"
 #include "tests/e2e/Seeds.h"
 #include "tests/support/CliRun.h"

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/scan/Catalogue.h"
+#include "engine/core/Catalogue.h"
 #include "tests/dialog/PurloWindow.h"
 #include "tests/support/CliRun.h"
 

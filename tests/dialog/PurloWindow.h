@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/scan/Catalogue.h"
+#include "engine/core/Catalogue.h"
 #include "tests/support/GuiTest.h"
 
 namespace testing_support {

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <map>
 
-#include "engine/scan/RunState.h"
+#include "engine/core/RunState.h"
 #include "tests/e2e/Seeds.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"

@@ -7,8 +7,8 @@
 #include <shlobj.h>
 #include <userenv.h>
 
-#include "engine/scan/LabelText.h"
-#include "engine/scan/RunState.h"
+#include "engine/core/LabelText.h"
+#include "engine/core/RunState.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/Safety.h"

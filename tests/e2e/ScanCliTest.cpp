@@ -1,7 +1,7 @@
 // purlo-cli scan, end to end, on seeded locations of the sandbox prefix.
 #include <gtest/gtest.h>
 
-#include "engine/scan/RunState.h"
+#include "engine/core/RunState.h"
 #include "tests/e2e/Seeds.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"

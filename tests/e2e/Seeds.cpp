@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "engine/scan/Catalogue.h"
+#include "engine/core/Catalogue.h"
 #include "tests/support/Fixtures.h"
 #include "win/Handles.h"
 

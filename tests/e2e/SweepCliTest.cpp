@@ -6,10 +6,10 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include "engine/scan/Catalogue.h"
-#include "engine/scan/LabelText.h"
-#include "engine/scan/RunLock.h"
-#include "engine/scan/RunState.h"
+#include "engine/core/Catalogue.h"
+#include "engine/core/LabelText.h"
+#include "engine/core/RunLock.h"
+#include "engine/core/RunState.h"
 #include "tests/e2e/Seeds.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"

@@ -1,6 +1,6 @@
 #include "tests/support/RecordingView.h"
 
-#include "engine/scan/RunState.h"
+#include "engine/core/RunState.h"
 
 namespace testing_support {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/scan/RunView.h"
+#include "engine/core/RunView.h"
 #include "win/Handles.h"
 
 namespace testing_support {

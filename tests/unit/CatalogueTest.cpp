@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "engine/scan/Catalogue.h"
+#include "engine/core/Catalogue.h"
 
 using namespace purlo;
 

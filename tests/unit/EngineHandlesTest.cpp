@@ -2,8 +2,8 @@
 // ends, and the workers of a monitor that could not start left to the next.
 #include <gtest/gtest.h>
 
-#include "engine/scan/CompletionMonitor.h"
-#include "engine/scan/RunState.h"
+#include "engine/core/CompletionMonitor.h"
+#include "engine/core/RunState.h"
 #include "engine/scan/ScanController.h"
 #include "tests/support/RecordingView.h"
 

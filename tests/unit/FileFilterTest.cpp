@@ -2,7 +2,7 @@
 // * and ?, anchored or trailing.
 #include <gtest/gtest.h>
 
-#include "engine/scan/FileFilter.h"
+#include "engine/core/FileFilter.h"
 
 using purlo::MatchesKeepPattern;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "engine/scan/FileTreeWalker.h"
-#include "engine/scan/RunState.h"
+#include "engine/core/FileTreeWalker.h"
+#include "engine/core/RunState.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/RecordingView.h"
 #include "win/Handles.h"

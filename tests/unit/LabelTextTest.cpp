@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/scan/LabelText.h"
+#include "engine/core/LabelText.h"
 
 using namespace purlo;
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/scan/Paths.h"
+#include "engine/core/Paths.h"
 #include "tests/support/Fixtures.h"
 
 using namespace purlo;

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "engine/scan/ProtectedFolders.h"
-#include "engine/scan/RootRules.h"
+#include "engine/core/ProtectedFolders.h"
+#include "engine/core/RootRules.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
 

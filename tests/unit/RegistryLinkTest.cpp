@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "engine/scan/RegistryKeys.h"
+#include "engine/core/RegistryKeys.h"
 #include "engine/scan/ScanWorker.h"
 #include "engine/sweep/RegistryHistory.h"
 #include "tests/support/Fixtures.h"

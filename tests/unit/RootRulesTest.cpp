@@ -3,7 +3,7 @@
 
 #include <map>
 
-#include "engine/scan/RootRules.h"
+#include "engine/core/RootRules.h"
 
 using namespace purlo;
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <process.h>
 
-#include "engine/scan/CompletionMonitor.h"
-#include "engine/scan/LabelText.h"
+#include "engine/core/CompletionMonitor.h"
+#include "engine/core/LabelText.h"
 #include "engine/scan/ScanController.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/RecordingView.h"

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "engine/scan/RootRules.h"
+#include "engine/core/RootRules.h"
 #include "engine/scan/ScanWorker.h"
-#include "engine/scan/SystemLookups.h"
-#include "engine/scan/WorkerMethod.h"
+#include "engine/core/SystemLookups.h"
+#include "engine/core/WorkerMethod.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/RecordingView.h"
 #include "win/Handles.h"

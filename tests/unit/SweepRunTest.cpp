@@ -3,9 +3,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "engine/scan/CompletionMonitor.h"
-#include "engine/scan/LabelText.h"
-#include "engine/scan/RunState.h"
+#include "engine/core/CompletionMonitor.h"
+#include "engine/core/LabelText.h"
+#include "engine/core/RunState.h"
 #include "engine/sweep/RegistryHistory.h"
 #include "engine/sweep/SweepController.h"
 #include "engine/sweep/SweepWorker.h"

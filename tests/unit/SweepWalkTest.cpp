@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <map>
 
-#include "engine/scan/CheckedOpen.h"
-#include "engine/scan/FileTreeWalker.h"
-#include "engine/scan/Paths.h"
+#include "engine/core/CheckedOpen.h"
+#include "engine/core/FileTreeWalker.h"
+#include "engine/core/Paths.h"
 #include "engine/sweep/DeleteGuard.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
@@ -197,7 +197,7 @@ TEST(SweepWalk, SingleFileByItsShortNameIsDeleted) {
 }
 
 // What the handle walk relies on, probed on the system it runs on (see
-// engine/scan/HandleWalk.md): listing through a folder's handle, opening
+// engine/core/HandleWalk.md): listing through a folder's handle, opening
 // relative to it, and checks made on the opened handle that refuse what a
 // link leads to, whether or not the open followed the link (Wine follows a
 // Unix link even when asked not to).

@@ -6,9 +6,9 @@
 #include <process.h>
 
 #include "cli/Run.h"
-#include "engine/scan/FileTreeWalker.h"
-#include "engine/scan/Paths.h"
-#include "engine/scan/RunState.h"
+#include "engine/core/FileTreeWalker.h"
+#include "engine/core/Paths.h"
+#include "engine/core/RunState.h"
 #include "engine/scan/ScanWorker.h"
 #include "engine/sweep/DeleteGuard.h"
 #include "tests/support/CliRun.h"

@@ -1,4 +1,4 @@
-#include "engine/scan/Threads.h"
+#include "engine/core/Threads.h"
 
 #include <process.h>
 

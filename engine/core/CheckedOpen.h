@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/scan/FileHandles.h"
-#include "engine/scan/ProtectedFolders.h"
+#include "engine/core/FileHandles.h"
+#include "engine/core/ProtectedFolders.h"
 #include "win/Handles.h"
 
 namespace purlo {

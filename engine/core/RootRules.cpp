@@ -1,8 +1,8 @@
-#include "engine/scan/RootRules.h"
+#include "engine/core/RootRules.h"
 
 #include <shlobj.h>
 
-#include "engine/scan/Paths.h"
+#include "engine/core/Paths.h"
 
 namespace purlo {
 

@@ -1,7 +1,7 @@
-#include "engine/scan/FileFilter.h"
+#include "engine/core/FileFilter.h"
 
-#include "engine/scan/ByteCount.h"
-#include "engine/scan/Paths.h"
+#include "engine/core/ByteCount.h"
+#include "engine/core/Paths.h"
 #include "win/Handles.h"
 #include "win/Text.h"
 

@@ -2,8 +2,8 @@
 // the totals, relabels the buttons and closes the handles.
 #pragma once
 
-#include "engine/scan/RunState.h"
-#include "engine/scan/Threads.h"
+#include "engine/core/RunState.h"
+#include "engine/core/Threads.h"
 
 namespace purlo {
 

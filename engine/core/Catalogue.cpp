@@ -1,4 +1,4 @@
-#include "engine/scan/Catalogue.h"
+#include "engine/core/Catalogue.h"
 
 #include <algorithm>
 

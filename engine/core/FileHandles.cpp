@@ -1,4 +1,4 @@
-#include "engine/scan/FileHandles.h"
+#include "engine/core/FileHandles.h"
 
 #include <winternl.h>
 

@@ -1,4 +1,4 @@
-#include "engine/scan/RegistryKeys.h"
+#include "engine/core/RegistryKeys.h"
 
 namespace purlo {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/scan/Catalogue.h"
-#include "engine/scan/ProtectedFolders.h"
-#include "engine/scan/RunView.h"
-#include "engine/scan/SystemLookups.h"
+#include "engine/core/Catalogue.h"
+#include "engine/core/ProtectedFolders.h"
+#include "engine/core/RunView.h"
+#include "engine/core/SystemLookups.h"
 
 namespace purlo {
 

@@ -1,4 +1,4 @@
-#include "engine/scan/LabelText.h"
+#include "engine/core/LabelText.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "engine/scan/SystemLookups.h"
+#include "engine/core/SystemLookups.h"
 
 #include <shlobj.h>
 

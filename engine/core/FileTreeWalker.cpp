@@ -1,14 +1,14 @@
-#include "engine/scan/FileTreeWalker.h"
+#include "engine/core/FileTreeWalker.h"
 
 #include <algorithm>
 
-#include "engine/scan/ByteCount.h"
-#include "engine/scan/CheckedOpen.h"
-#include "engine/scan/FileFilter.h"
-#include "engine/scan/Paths.h"
-#include "engine/scan/RunState.h"
-#include "engine/scan/RunView.h"
-#include "engine/scan/TreeWalk.h"
+#include "engine/core/ByteCount.h"
+#include "engine/core/CheckedOpen.h"
+#include "engine/core/FileFilter.h"
+#include "engine/core/Paths.h"
+#include "engine/core/RunState.h"
+#include "engine/core/RunView.h"
+#include "engine/core/TreeWalk.h"
 #include "win/Handles.h"
 
 namespace purlo {

@@ -1,4 +1,4 @@
-#include "engine/scan/RunLock.h"
+#include "engine/core/RunLock.h"
 
 #include <string>
 

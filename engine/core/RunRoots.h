@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "engine/scan/Catalogue.h"
-#include "engine/scan/FileHandles.h"
+#include "engine/core/Catalogue.h"
+#include "engine/core/FileHandles.h"
 
 namespace purlo {
 

@@ -1,8 +1,8 @@
-#include "engine/scan/WorkerMethod.h"
+#include "engine/core/WorkerMethod.h"
 
-#include "engine/scan/FileFilter.h"
-#include "engine/scan/LabelText.h"
-#include "engine/scan/RootRules.h"
+#include "engine/core/FileFilter.h"
+#include "engine/core/LabelText.h"
+#include "engine/core/RootRules.h"
 
 namespace purlo {
 

@@ -1,11 +1,11 @@
-#include "engine/scan/ProtectedFolders.h"
+#include "engine/core/ProtectedFolders.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <set>
 
-#include "engine/scan/Paths.h"
+#include "engine/core/Paths.h"
 #include "win/Handles.h"
 #include "win/Text.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/scan/Catalogue.h"
+#include "engine/core/Catalogue.h"
 
 namespace purlo {
 

@@ -1,4 +1,4 @@
-#include "engine/scan/Paths.h"
+#include "engine/core/Paths.h"
 
 #include "win/Handles.h"
 #include "win/Text.h"

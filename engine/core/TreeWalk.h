@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/scan/CheckedOpen.h"
-#include "engine/scan/FileHandles.h"
-#include "engine/scan/Paths.h"
-#include "engine/scan/ProtectedFolders.h"
-#include "engine/scan/RunState.h"
+#include "engine/core/CheckedOpen.h"
+#include "engine/core/FileHandles.h"
+#include "engine/core/Paths.h"
+#include "engine/core/ProtectedFolders.h"
+#include "engine/core/RunState.h"
 #include "win/Handles.h"
 
 namespace purlo {

@@ -1,8 +1,8 @@
-#include "engine/scan/CheckedOpen.h"
+#include "engine/core/CheckedOpen.h"
 
 #include <algorithm>
 
-#include "engine/scan/Paths.h"
+#include "engine/core/Paths.h"
 
 namespace purlo {
 

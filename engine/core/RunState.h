@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/scan/Catalogue.h"
-#include "engine/scan/ProtectedFolders.h"
-#include "engine/scan/RunRoots.h"
-#include "engine/scan/RunView.h"
+#include "engine/core/Catalogue.h"
+#include "engine/core/ProtectedFolders.h"
+#include "engine/core/RunRoots.h"
+#include "engine/core/RunView.h"
 #include "win/Handles.h"
 
 namespace purlo {

@@ -1,9 +1,9 @@
-#include "engine/scan/CompletionMonitor.h"
+#include "engine/core/CompletionMonitor.h"
 
 #include <algorithm>
 #include <memory>
 
-#include "engine/scan/LabelText.h"
+#include "engine/core/LabelText.h"
 
 namespace purlo {
 

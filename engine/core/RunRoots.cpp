@@ -1,7 +1,7 @@
-#include "engine/scan/RunRoots.h"
+#include "engine/core/RunRoots.h"
 
-#include "engine/scan/CheckedOpen.h"
-#include "engine/scan/Paths.h"
+#include "engine/core/CheckedOpen.h"
+#include "engine/core/Paths.h"
 
 namespace purlo {
 

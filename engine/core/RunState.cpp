@@ -1,4 +1,4 @@
-#include "engine/scan/RunState.h"
+#include "engine/core/RunState.h"
 
 namespace purlo {
 

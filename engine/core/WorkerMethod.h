@@ -2,7 +2,7 @@
 // the label, in a fixed order of tests.
 #pragma once
 
-#include "engine/scan/RunState.h"
+#include "engine/core/RunState.h"
 
 namespace purlo {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/scan/FileHandles.h"
+#include "engine/core/FileHandles.h"
 
 namespace purlo {
 
