@@ -1,75 +1,9 @@
 #include "engine/scan/ScanController.h"
 
-#include <cstdio>
-#include <memory>
-
-#include "engine/core/CompletionMonitor.h"
-#include "engine/core/RootRules.h"
 #include "engine/core/RunState.h"
 #include "engine/scan/ScanWorker.h"
-#include "win/Text.h"
 
 namespace purlo {
-
-const wchar_t kAppTitle[] = L"Purlo";
-
-std::wstring TempPathFailureText(DWORD error) {
-  char text[64];
-  std::snprintf(text, sizeof text, "GetTempPath failed with error %d.\n", static_cast<int>(error));
-  return win::FromUtf8(text);
-}
-
-namespace {
-
-bool AnyFileRoots(const std::vector<JunkCategory>& categories) {
-  for (JunkCategory category : categories) {
-    if (HasFileRoots(category)) return true;
-  }
-  return false;
-}
-
-}  // namespace
-
-StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked, SystemLookups& lookups,
-                         ThreadStarter starter, const WorkerKind& kind) {
-  const std::vector<JunkCategory> categories = InRunOrder(ticked);
-  // Looked up once per start, as the machine stands now.
-  const auto protectedFolders = std::make_shared<const ProtectedFolders>(
-      AnyFileRoots(categories) ? ProtectedFolders(lookups.SystemFolders()) : ProtectedFolders());
-  // Every category's roots before any worker starts: each worker knows all of them.
-  std::vector<std::pair<JunkCategory, Roots>> tasks;
-  auto runRoots = std::make_shared<RunRoots>();
-  for (JunkCategory category : categories) {
-    Roots roots = BuildRoots(category, WindowsMajorVersion, lookups);
-    if (roots.outcome == RootsOutcome::TempPathFailed) {
-      view.ShowMessage(TempPathFailureText(roots.error), kAppTitle, MB_OK);
-      return StartResult::TempPathFailed;
-    }
-    if (roots.outcome == RootsOutcome::Skipped) continue;
-    RefuseProtectedRoots(category, roots, *protectedFolders);
-    if (HasFileRoots(category)) runRoots->Add(category, roots.paths);
-    tasks.push_back({category, std::move(roots)});
-  }
-  for (auto& [category, roots] : tasks) {
-    for (const RefusedRoot& refused : roots.refused) view.RootRefused(category, refused.path, refused.why);
-    auto* task =
-        new ScanTask{std::move(roots.paths), &view, Info(category).taskLabel, category, protectedFolders, runRoots};
-    if (kind.beforeEach != nullptr) kind.beforeEach();
-    HANDLE worker = starter(kind.entry, task);
-    if (worker == nullptr) {
-      delete task;
-      view.ShowMessage(kind.failureText(category), kAppTitle, MB_OK);
-      return StartResult::ThreadFailed;
-    }
-    WorkerList->Append(worker);
-    if (kind.afterEach != nullptr) kind.afterEach(view);
-  }
-  if (!StartCompletionMonitor(view, starter)) {
-    view.ShowMessage(kind.failureText(JunkCategory::SystemTemp), kAppTitle, MB_OK);
-    return StartResult::ThreadFailed;
-  }
-  return StartResult::Started;
-}
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "engine/core/Catalogue.h"
 #include "engine/core/RunView.h"
-#include "engine/scan/ScanController.h"
+#include "engine/core/WorkerStart.h"
 #include "engine/core/SystemLookups.h"
 #include "engine/core/Threads.h"
 
