@@ -106,6 +106,22 @@ for prefix in win7; do
   ln -s ../outside/canary.txt "$inv/data/filelink.txt"
   ln -s ../outside/dir "$inv/data/dirlink"
 
+  # A trash holding links to canaries outside it, and one plain item, staged
+  # beside the sandbox's own: Wine's shell cannot put a link in the bin (it
+  # moves the target), so the case swaps this one in for its run.
+  bin=$drive_c/links/bin
+  staged=$home/.local/share/purlo-staged-bin
+  rm -rf "$bin" "$staged"
+  mkdir -p "$bin/outside/canarydir" "$staged/Trash/files" "$staged/Trash/info"
+  printf 'bin canary, 20 bytes' >"$bin/outside/canary.txt"
+  printf 'bin canary in a folder\n' >"$bin/outside/canarydir/inner.txt"
+  printf 'plain item' >"$staged/Trash/files/plain.txt"
+  ln -s "$bin/outside/canary.txt" "$staged/Trash/files/filelink.txt"
+  ln -s "$bin/outside/canarydir" "$staged/Trash/files/dirlink"
+  for item in plain.txt filelink.txt dirlink; do
+    printf '[Trash Info]\nPath=/tmp/%s\nDeletionDate=2026-12-01T10:00:00\n' "$item" >"$staged/Trash/info/$item.trashinfo"
+  done
+
   # Entry names holding a backslash: joined to their folder they climb out of it.
   sep=$names/separators
   mkdir -p "$sep/data/..\\victim/emptydir" "$sep/data/..\\..\\loop" "$sep/victim/emptydir" "$sep/data/ok"

@@ -219,6 +219,10 @@ win::UniqueFile OpenRelative(HANDLE folder, const wchar_t* name, size_t nameLeng
       break;
     case OpenFor::Deleting: access |= DELETE | FILE_WRITE_ATTRIBUTES; [[fallthrough]];
     case OpenFor::Measuring: options |= kNonDirectoryFile; break;
+    case OpenFor::RemovingLink:
+      access |= DELETE;
+      options |= kOpenForBackupIntent;
+      break;
   }
   UNICODE_STRING text;
   OBJECT_ATTRIBUTES object = RelativeName(folder, name, nameLength, text);

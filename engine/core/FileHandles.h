@@ -71,6 +71,7 @@ enum class OpenFor {
   ListingAndRemoval,  // a folder to list, then remove when emptied
   Measuring,       // a file to measure
   Deleting,        // a file to delete
+  RemovingLink,    // a link of either kind, itself, to remove (never its target where the system honours that)
 };
 
 // Opens `name` (one component) relative to the folder open as `folder`,

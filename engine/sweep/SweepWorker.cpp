@@ -11,6 +11,7 @@
 #include "engine/scan/ScanWorker.h"
 #include "engine/core/WorkerMethod.h"
 #include "engine/sweep/DeleteGuard.h"
+#include "engine/sweep/RecycleBinLinks.h"
 #include "engine/sweep/RegistryHistory.h"
 
 namespace purlo {
@@ -67,10 +68,15 @@ void SweepFolderTrees(const ScanTask& task, CategoryResult& result) {
 
 // What went: the shell's figures before emptying less what it still holds
 // afterwards. Emptying can report success and leave items behind (Wine keeps
-// trashed folders), and those were not freed.
+// trashed folders), and those were not freed. The bin's links go first, as
+// links; while one stays that could not, the bin is not emptied (the shell
+// might follow it), and those links are reported as not deleted.
 void SweepRecycleBin(CategoryResult& result) {
   const Measured before = MeasureRecycleBin();
-  ::SHEmptyRecycleBinW(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+  result.failedPaths = RemoveRecycleBinLinks();
+  if (result.failedPaths.empty()) {
+    ::SHEmptyRecycleBinW(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+  }
   const Measured after = MeasureRecycleBin();
   result.items = before.items > after.items ? before.items - after.items : 0;
   result.bytes = before.bytes > after.bytes ? before.bytes - after.bytes : 0;

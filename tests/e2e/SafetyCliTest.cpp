@@ -451,6 +451,70 @@ static std::vector<wchar_t> WithValue(const std::vector<wchar_t>& block, const s
   return out;
 }
 
+// While it lives, a trash staged by the sandbox preparation stands in for the
+// sandbox's own (reached through the Documents link into its HOME); both are
+// whole folders, moved by name, so the links inside them stay links.
+class StagedTrash {
+ public:
+  StagedTrash()
+      : share_(SpecialFolder(CSIDL_PERSONAL) + L"\\.local\\share"),
+        trash_(share_ + L"\\Trash"),
+        aside_(share_ + L"\\purlo-trash-aside"),
+        staged_(share_ + L"\\purlo-staged-bin\\Trash") {
+    if (!Exists(staged_ + L"\\files\\plain.txt")) return;
+    hadTrash_ = Exists(trash_);
+    if (hadTrash_ && !::MoveFileW(trash_.c_str(), aside_.c_str())) return;
+    ready_ = ::MoveFileW(staged_.c_str(), trash_.c_str()) != FALSE;
+  }
+  ~StagedTrash() {
+    if (ready_) ::MoveFileW(trash_.c_str(), (staged_ + L"-used").c_str());
+    if (hadTrash_) ::MoveFileW(aside_.c_str(), trash_.c_str());
+  }
+  bool Ready() const { return ready_; }
+  std::wstring Files() const { return trash_ + L"\\files"; }
+
+ private:
+  std::wstring share_, trash_, aside_, staged_;
+  bool hadTrash_ = false, ready_ = false;
+};
+
+// A bin holding links to canaries outside it, and one plain item. Emptying
+// must never reach through a link: Wine's shell would delete the targets. A
+// link that cannot be removed as a link keeps the bin from being emptied and
+// is reported; the figures say nothing went.
+TEST(RecycleBinCli, LinksInTheBinAreNeverFollowed) {
+  const std::wstring outside = L"C:\\links\\bin\\outside";
+  StagedTrash staged;
+  ASSERT_TRUE(staged.Ready()) << "link fixtures missing: run through ctest";
+
+  CliOutput scan = RunCli(L"scan RecycleBin --json");
+  ASSERT_EQ(scan.exitCode, 0) << scan.err;
+  JsonRun scanned = ParseRun(scan.out);
+  ASSERT_TRUE(scanned.parsed) << scan.out;
+  ASSERT_EQ(scanned.categories.size(), 1u);
+  EXPECT_GE(scanned.categories[0].items, 2u) << "the staged trash was not the one the shell used: " << scan.out;
+
+  CliOutput sweep = RunCli(L"sweep RecycleBin --yes --json");
+  JsonRun swept = ParseRun(sweep.out);
+  ASSERT_TRUE(swept.parsed) << sweep.out;
+  ASSERT_EQ(swept.categories.size(), 1u);
+  const JsonCategory& result = swept.categories[0];
+  EXPECT_EQ(FileSize(outside + L"\\canary.txt"), 20u);
+  EXPECT_EQ(FileSize(outside + L"\\canarydir\\inner.txt"), 23u);
+  // Wine opens a Unix link's target whatever it is asked, so no link can go
+  // as a link here: both stay, and with them everything else in the bin.
+  EXPECT_EQ(result.failed.size(), 2u) << sweep.err;
+  for (const std::wstring& path : result.failed) {
+    const std::wstring name = path.substr(path.rfind(L'\\') + 1);
+    EXPECT_TRUE(name == L"dirlink" || name == L"filelink.txt") << Narrow(path);
+  }
+  EXPECT_TRUE(Exists(staged.Files() + L"\\plain.txt"));
+  EXPECT_EQ(result.items, 0u);
+  EXPECT_EQ(result.bytes, 0u);
+  EXPECT_EQ(result.label, purlo::FileLabel(L"回收站", 0, 0.0, true));
+  EXPECT_EQ(sweep.exitCode, 3) << "links left in the bin must not read as a clean sweep";
+}
+
 // A Firefox profile folder that is a link to the Windows folder (made from the
 // Linux side by the sandbox preparation, found through APPDATA): the single
 // file named in it is refused, neither counted nor deleted.
