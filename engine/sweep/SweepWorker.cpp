@@ -81,31 +81,32 @@ void SweepRecycleBin(CategoryResult& result) {
 
 unsigned __stdcall SweepWorker(void* param) {
   std::unique_ptr<ScanTask> task(static_cast<ScanTask*>(param));
-  const MethodChoice choice = ChooseMethod(*task, WindowsMajorVersion);
+  const MethodChoice choice = ChooseMethod(task->item, WindowsMajorVersion);
   CategoryResult result;
   bool enablesSweepNow = true;
   switch (choice.method) {
-    case Method::RecycleBin: SweepRecycleBin(result); break;
-    case Method::RegistryValues:
+    case CountingMethod::RecycleBin: SweepRecycleBin(result); break;
+    case CountingMethod::RegistryValues:
       if (choice.key != nullptr) result.items = RemoveHistoryValues(choice.key);
       RunningTotals.Add(result.items, 0.0);
       break;
-    case Method::OneFile:
+    case CountingMethod::OneFile:
       enablesSweepNow = false;
       if (!task->roots.empty()) SweepOneFile(*task, task->roots[0], result);
       RunningTotals.Add(result.items, static_cast<double>(result.bytes));
       break;
-    case Method::EveryFile:
+    case CountingMethod::EveryFile:
       enablesSweepNow = false;
       SweepEveryFile(*task, result);
       break;
-    case Method::FolderTrees: SweepFolderTrees(*task, result); break;
-    case Method::Nothing:
+    case CountingMethod::FolderTrees: SweepFolderTrees(*task, result); break;
+    case CountingMethod::ByWindowsVersion:  // resolved by ChooseMethod
+    case CountingMethod::Nothing:
       enablesSweepNow = false;
       RunningTotals.Add(0, 0.0);
       break;
   }
-  WriteResult(*task, result, choice.method == Method::RegistryValues, true);
+  WriteResult(*task, result, choice.method == CountingMethod::RegistryValues, true);
   if (enablesSweepNow) task->owner->EnableButton(Button::SweepNow, true);
   return 0;
 }
