@@ -67,7 +67,7 @@ Measured ScanOneFile(const ScanTask& task, const std::wstring& path, std::vector
 
 Measured ScanFolderTrees(const ScanTask& task) {
   Measured total;
-  FileTreeWalker walker(std::wstring(), task.owner, task.item);
+  FileTreeWalker walker(task.owner, task.item);
   walker.SetProtectedFolders(task.protectedFolders);
   walker.SetRunRoots(task.runRoots);
   for (const std::wstring& root : DistinctFolderRoots(task.roots)) {

@@ -6,11 +6,11 @@
 
 #include "engine/core/ByteCount.h"
 #include "engine/core/FileFilter.h"
-#include "engine/core/FileTreeWalker.h"
 #include "engine/core/Paths.h"
 #include "engine/scan/ScanWorker.h"
 #include "engine/core/WorkerMethod.h"
 #include "engine/sweep/DeleteGuard.h"
+#include "engine/sweep/FileTreeDeleter.h"
 #include "engine/sweep/RegistryHistory.h"
 
 namespace purlo {
@@ -49,7 +49,7 @@ void SweepEveryFile(const ScanTask& task, CategoryResult& result) {
 }
 
 void SweepFolderTrees(const ScanTask& task, CategoryResult& result) {
-  FileTreeWalker walker(std::wstring(), task.owner, task.item);
+  FileTreeDeleter walker(task.owner, task.item);
   walker.SetProtectedFolders(task.protectedFolders);
   walker.SetRunRoots(task.runRoots);
   walker.SetKeptFolders(task.roots);
