@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "engine/core/LabelText.h"
 
@@ -93,15 +94,15 @@ bool StartCompletionMonitor(RunView& owner, ThreadStarter starter) {
   const std::vector<HANDLE> claimed = WorkerList->ClaimForMonitor();
   const WorkerListStore::MonitorToken token = WorkerList->ReserveMonitor();
   auto* job = new MonitorJob{WorkerList, &owner, claimed, token};
-  HANDLE thread = starter(MonitorEntry, job);
-  if (thread == nullptr) {
+  win::UniqueThread thread(starter(MonitorEntry, job));
+  if (!thread) {
     delete job;
     WorkerList->ForgetMonitor(token);
     // The next run's monitor waits for these workers and closes their handles.
     WorkerList->ReturnClaimed(claimed);
     return false;
   }
-  WorkerList->AttachMonitor(token, thread);
+  WorkerList->AttachMonitor(token, std::move(thread));
   return true;
 }
 

@@ -82,10 +82,11 @@ extern RunGateStore RunGate;
 
 int MajorVersionFromGetVersion();
 
-// The handles of the workers that are running, with the view that owns the run.
+// The handles of the workers that are running, with the view that owns the
+// run. The list owns every handle it holds: removing one closes it.
 class WorkerListStore {
  public:
-  void Append(HANDLE thread);
+  void Append(win::UniqueThread thread);
   std::vector<HANDLE> Snapshot();
   // The handles appended since the last claim: the run a new monitor watches.
   // They stay listed (pause and cancel reach them) until the monitor closes them.
@@ -111,7 +112,7 @@ class WorkerListStore {
   using MonitorToken = unsigned;
   MonitorToken ReserveMonitor();
   // The new monitor's thread; closed at once when that monitor has already ended.
-  void AttachMonitor(MonitorToken token, HANDLE monitor);
+  void AttachMonitor(MonitorToken token, win::UniqueThread monitor);
   // Its thread could not be created.
   void ForgetMonitor(MonitorToken token);
   // A monitor's last act.
@@ -128,13 +129,13 @@ class WorkerListStore {
  private:
   struct MonitorSlot {
     MonitorToken token;
-    HANDLE thread;  // nullptr until attached
+    win::UniqueThread thread;  // none until attached
     bool ended;
   };
 
   win::CriticalSection lock_{0x80000400};
-  std::vector<HANDLE> handles_;
-  std::vector<HANDLE> unclaimed_;
+  std::vector<win::UniqueThread> handles_;
+  std::vector<HANDLE> unclaimed_;  // some of handles_, not owned twice
   std::vector<MonitorSlot> monitors_;
   MonitorToken nextToken_ = 1;
   RunView* owner_ = nullptr;
