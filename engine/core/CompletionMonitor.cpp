@@ -83,14 +83,7 @@ void WaitForAll(const std::vector<HANDLE>& handles) {
   }
 }
 
-unsigned __stdcall CompletionMonitor(void* workerList) {
-  auto* list = static_cast<WorkerListStore*>(workerList);
-  MonitorJob job{list, list->Owner(), list->ClaimForMonitor()};
-  return RunMonitor(job);
-}
-
 bool StartCompletionMonitor(RunView& owner, ThreadStarter starter) {
-  WorkerList->SetOwner(&owner);
   const std::vector<HANDLE> claimed = WorkerList->ClaimForMonitor();
   const WorkerListStore::MonitorToken token = WorkerList->ReserveMonitor();
   auto* job = new MonitorJob{WorkerList, &owner, claimed, token};

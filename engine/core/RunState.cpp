@@ -81,33 +81,9 @@ void WorkerListStore::CloseAndRemove(const std::vector<HANDLE>& handles) {
   }
 }
 
-// Under the lock, so that no handle is closed (and its value reused) while it
-// is being suspended or resumed; neither call waits for the thread.
-void WorkerListStore::SuspendAll() {
-  win::Lock hold(lock_);
-  for (const win::UniqueThread& h : handles_) ::SuspendThread(h.Get());
-}
-
-void WorkerListStore::ResumeAll(int times) {
-  win::Lock hold(lock_);
-  for (const win::UniqueThread& h : handles_) {
-    for (int i = 0; i < times; ++i) ::ResumeThread(h.Get());
-  }
-}
-
 size_t WorkerListStore::Size() {
   win::Lock hold(lock_);
   return handles_.size();
-}
-
-void WorkerListStore::SetOwner(RunView* owner) {
-  win::Lock hold(lock_);
-  owner_ = owner;
-}
-
-RunView* WorkerListStore::Owner() {
-  win::Lock hold(lock_);
-  return owner_;
 }
 
 void WorkerListStore::ReturnClaimed(const std::vector<HANDLE>& handles) {
