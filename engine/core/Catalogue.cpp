@@ -11,7 +11,7 @@ namespace {
 using C = JunkCategory;
 using M = CountingMethod;
 
-const std::array<CategoryInfo, kCategoryCount> kCatalogue = {{
+constexpr std::array<CategoryInfo, kCategoryCount> kCatalogue = {{
     {C::SystemTemp, 1, L"SystemTemp", L"系统临时文件", L"系统临时文件", L"系统临时文件", true, 1, M::FolderTrees},
     {C::Prefetch, 2, L"Prefetch", L"系统预读文件", L"系统预读文件", L"系统预读文件", true, 3, M::FolderTrees},
     {C::RecycleBin, 3, L"RecycleBin", L"回收站", L"回收站", L"回收站", true, 2, M::RecycleBin},
@@ -34,9 +34,9 @@ const std::array<CategoryInfo, kCategoryCount> kCatalogue = {{
     {C::SearchHistory, 12, L"SearchHistory", L"Windows 搜索历史记录", L"Windows 搜索历史记录", L"Windows 搜索历史记录",
      false, 12, M::RegistryValues},
     {C::FirefoxHistory, 13, L"FirefoxHistory", L"火狐浏览器历史记录", L"火狐浏览器历史记录", L"火狐浏览器历史记录",
-     false, 13, M::SingleFiles},
+     false, 13, M::OneFile},
     {C::MaxthonHistory, 14, L"MaxthonHistory", L"遨游浏览器历史记录", L"遨游浏览器历史记录", L"遨游浏览器历史记录",
-     false, 14, M::SingleFiles},
+     false, 14, M::OneFile},
     {C::TheWorldHistory, 15, L"TheWorldHistory", L"世界之窗浏览记录", L"世界之窗浏览记录", L"世界之窗浏览记录", false,
      15, M::FolderTrees},
     {C::QqToolbarHistory, 16, L"QqToolbarHistory", L"QQ 工具栏搜索记录", L"QQ 工具栏搜索记录", L"QQ 工具栏搜索记录",
@@ -48,12 +48,42 @@ const std::array<CategoryInfo, kCategoryCount> kCatalogue = {{
     {C::RealPlayerHistory, 19, L"RealPlayerHistory", L"RealPlayer 历史记录", L"RealPlayer 历史记录",
      L"RealPlayer历史记录", false, 19, M::FolderTrees},
     {C::StormPlayerHistory, 20, L"StormPlayerHistory", L"暴风影音历史记录", L"暴风影音历史记录", L"暴风影音历史记录",
-     false, 20, M::SingleFiles},
+     false, 20, M::EveryFile},
     {C::QqPlayerHistory, 21, L"QqPlayerHistory", L"QQ 影音历史记录", L"QQ 影音历史记录", L"QQ 影音历史记录", false, 21,
      M::ByWindowsVersion},
     {C::KankanHistory, 22, L"KankanHistory", L"迅雷看看历史目录", L"迅雷看看历史目录", L"迅雷看看历史目录", false, 22,
      M::FolderTrees},
 }};
+
+// A short table would compile with zeroed entries at its end: every entry
+// must sit at its own position, in tree order.
+constexpr bool InTreeOrder() {
+  for (size_t i = 0; i < kCatalogue.size(); ++i) {
+    if (kCatalogue[i].position != static_cast<int>(i) + 1 || static_cast<size_t>(kCatalogue[i].id) != i) return false;
+  }
+  return true;
+}
+
+constexpr bool RunOrdersArePermutation() {
+  bool taken[kCategoryCount] = {};
+  for (const CategoryInfo& info : kCatalogue) {
+    if (info.runOrder < 1 || info.runOrder > kCategoryCount || taken[info.runOrder - 1]) return false;
+    taken[info.runOrder - 1] = true;
+  }
+  return true;
+}
+
+constexpr bool NoEntryCountsNothing() {
+  for (const CategoryInfo& info : kCatalogue) {
+    if (info.method == M::Nothing) return false;
+  }
+  return true;
+}
+
+static_assert(kCatalogue.size() == 22, "the program knows 22 categories");
+static_assert(InTreeOrder(), "one entry per category, in tree order");
+static_assert(RunOrdersArePermutation(), "run orders 1..22, each once");
+static_assert(NoEntryCountsNothing(), "Nothing is what ByWindowsVersion comes to, never an entry's method");
 
 std::array<JunkCategory, kCategoryCount> SortedByRunOrder() {
   std::array<JunkCategory, kCategoryCount> order{};

@@ -36,7 +36,16 @@ enum class JunkCategory {
 
 constexpr int kCategoryCount = 22;
 
-enum class CountingMethod { FolderTrees, SingleFiles, RecycleBin, RegistryValues, ByWindowsVersion };
+// How the workers of a category, scan and sweep alike, treat its roots.
+enum class CountingMethod {
+  FolderTrees,       // every root as a folder tree
+  OneFile,           // the first root as one file
+  EveryFile,         // every root as one file
+  RecycleBin,        // the shell's recycle bin (the root is kRecycleBinMarker)
+  RegistryValues,    // the values of the category's history key
+  ByWindowsVersion,  // one file on version 5, folder trees on 6, Nothing elsewhere
+  Nothing,           // what ByWindowsVersion comes to on other versions; no entry has it
+};
 
 struct CategoryInfo {
   JunkCategory id;

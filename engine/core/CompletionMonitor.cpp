@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "engine/core/LabelText.h"
 
@@ -82,26 +83,19 @@ void WaitForAll(const std::vector<HANDLE>& handles) {
   }
 }
 
-unsigned __stdcall CompletionMonitor(void* workerList) {
-  auto* list = static_cast<WorkerListStore*>(workerList);
-  MonitorJob job{list, list->Owner(), list->ClaimForMonitor()};
-  return RunMonitor(job);
-}
-
 bool StartCompletionMonitor(RunView& owner, ThreadStarter starter) {
-  WorkerList->SetOwner(&owner);
   const std::vector<HANDLE> claimed = WorkerList->ClaimForMonitor();
   const WorkerListStore::MonitorToken token = WorkerList->ReserveMonitor();
   auto* job = new MonitorJob{WorkerList, &owner, claimed, token};
-  HANDLE thread = starter(MonitorEntry, job);
-  if (thread == nullptr) {
+  win::UniqueThread thread(starter(MonitorEntry, job));
+  if (!thread) {
     delete job;
     WorkerList->ForgetMonitor(token);
     // The next run's monitor waits for these workers and closes their handles.
     WorkerList->ReturnClaimed(claimed);
     return false;
   }
-  WorkerList->AttachMonitor(token, thread);
+  WorkerList->AttachMonitor(token, std::move(thread));
   return true;
 }
 

@@ -7,11 +7,8 @@
 
 namespace purlo {
 
-// Thread entry; the argument is the WorkerList.
-unsigned __stdcall CompletionMonitor(void* workerList);
-
-// Stores the owner and starts the monitor for the handles appended since the
-// last one. False when the thread could not be created.
+// Starts the monitor for the handles appended since the last one; it ends the
+// run in `owner`. False when the thread could not be created.
 bool StartCompletionMonitor(RunView& owner, ThreadStarter starter = StartThread);
 
 // Waits for every handle, in batches the platform accepts.

@@ -1,7 +1,5 @@
 #include "engine/core/FileTreeWalker.h"
 
-#include <algorithm>
-
 #include "engine/core/ByteCount.h"
 #include "engine/core/CheckedOpen.h"
 #include "engine/core/FileFilter.h"
@@ -56,15 +54,13 @@ struct ScanVisitor {
   bool FolderDone(const WalkFolder&) { return !ScanMustStop(); }
 };
 
-FileTreeWalker::FileTreeWalker(std::wstring root, RunView* progress, JunkCategory category)
-    : root_(std::move(root)), progress_(progress), category_(category) {}
+FileTreeWalker::FileTreeWalker(RunView* progress, JunkCategory category) : progress_(progress), category_(category) {}
 
 void FileTreeWalker::Reset() {
   failedPaths_.clear();
   skippedPaths_.clear();
   byteTotal_ = 0;
   fileCount_ = 0;
-  root_.clear();
 }
 
 WalkResult FileTreeWalker::Result() const { return WalkResult{byteTotal_, fileCount_, failedPaths_, skippedPaths_}; }
@@ -104,9 +100,8 @@ bool FileTreeWalker::Accepts(const WalkEntry& entry) const {
   return !KeptFile(entry.path, entry.real, FindDataOf(entry.listed));
 }
 
-bool FileTreeWalker::IsKept(const FileIdentity& identity) const {
-  if (runRoots_ && runRoots_->IsRoot(identity)) return true;
-  return std::find(kept_.begin(), kept_.end(), identity) != kept_.end();
+bool FileTreeWalker::IsRootOfTheRun(const FileIdentity& identity) const {
+  return runRoots_ && runRoots_->IsRoot(identity);
 }
 
 bool FileTreeWalker::OpenRootFor(const std::wstring& root, bool forRemoval, OpenedRoot& opened) const {

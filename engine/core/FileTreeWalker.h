@@ -1,6 +1,6 @@
-// Walks one folder tree: the scan measures it (ScanFolder), the sweep empties
-// it (SetRoot, SweepFolder). The counters belong to the walker, not to one
-// call: walks add to them until Reset.
+// Walks one folder tree: the scan measures it (ScanFolder); the sweep's
+// FileTreeDeleter (engine/sweep) empties it on the same rules. The counters
+// belong to the walker, not to one call: walks add to them until Reset.
 #pragma once
 
 #include <windows.h>
@@ -34,8 +34,7 @@ class FileTreeWalker {
  public:
   // progress, when given, is told each file a scan has counted and each file
   // a sweep works on, as files of `category`.
-  explicit FileTreeWalker(std::wstring root = std::wstring(), RunView* progress = nullptr,
-                          JunkCategory category = JunkCategory::SystemTemp);
+  explicit FileTreeWalker(RunView* progress = nullptr, JunkCategory category = JunkCategory::SystemTemp);
 
   // The folders no walk may enter or take as its root, and above which no
   // root may lie; a root that is one is reported to `progress` as refused.
@@ -57,41 +56,27 @@ class FileTreeWalker {
 
   void Reset();
 
-  // Sweep side. SweepFolder deletes every file below `path` that it can,
-  // clearing read-only, hidden and system first, and removes the sub-folders
-  // left empty; `path` itself is removed only when it is not the root. Never
-  // removes a kept folder. Counts what was deleted with its full size; lists
-  // the files that could not be deleted (failed) and the files left alone
-  // because their real location is elsewhere (skipped). Never enters or
-  // deletes a reparse point, and walks nothing where ScanFolder walks
-  // nothing. Stops early once ShutdownRequested is 1.
-  void SetRoot(std::wstring path);
-  // Folders a sweep never removes, known by their identities: every root of
-  // the task (ordinary or long form; those that do not exist are left out).
-  void SetKeptFolders(const std::vector<std::wstring>& folders);
-  WalkResult SweepFolder(std::wstring path);
-
- private:
-  friend struct ScanVisitor;
-  friend struct SweepVisitor;
+ protected:
   WalkResult Result() const;
   // The one place where the walk's files and folders are taken or left alone.
   bool Accepts(const WalkEntry& entry) const;
-  bool IsKept(const FileIdentity& identity) const;
+  bool IsRootOfTheRun(const FileIdentity& identity) const;
   const ProtectedFolders& Protected() const;
   // Opens a root for a walk; a protected one is reported.
   bool OpenRootFor(const std::wstring& root, bool forRemoval, OpenedRoot& opened) const;
 
-  std::wstring root_;
   uint64_t byteTotal_ = 0;
   int64_t fileCount_ = 0;
   std::vector<std::wstring> failedPaths_;
   std::vector<std::wstring> skippedPaths_;
-  std::vector<FileIdentity> kept_;
-  std::shared_ptr<const ProtectedFolders> protected_;
-  std::shared_ptr<const RunRoots> runRoots_;
   RunView* progress_ = nullptr;
   JunkCategory category_;
+
+ private:
+  friend struct ScanVisitor;
+
+  std::shared_ptr<const ProtectedFolders> protected_;
+  std::shared_ptr<const RunRoots> runRoots_;
 };
 
 }  // namespace purlo

@@ -73,13 +73,13 @@ GetFinalPathFn FinalPathCall() {
   return call;
 }
 
-// Long names of an existing path (any form), in long form; the path itself
-// (long form) when it does not exist.
-std::wstring LongNames(const std::wstring& longPath) {
+}  // namespace
+
+std::wstring LongNames(const std::wstring& path) {
   std::wstring buffer(512, L'\0');
   for (;;) {
-    DWORD n = ::GetLongPathNameW(longPath.c_str(), &buffer[0], static_cast<DWORD>(buffer.size()));
-    if (n == 0) return longPath;
+    DWORD n = ::GetLongPathNameW(path.c_str(), &buffer[0], static_cast<DWORD>(buffer.size()));
+    if (n == 0) return path;
     if (n < buffer.size()) {
       buffer.resize(n);
       return buffer;
@@ -88,7 +88,18 @@ std::wstring LongNames(const std::wstring& longPath) {
   }
 }
 
-}  // namespace
+std::wstring FullPathName(const std::wstring& path) {
+  std::wstring full(512, L'\0');
+  for (;;) {
+    DWORD n = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+    if (n == 0) return std::wstring();
+    if (n < full.size()) {
+      full.resize(n);
+      return full;
+    }
+    full.assign(n + 1, L'\0');
+  }
+}
 
 std::wstring WithoutTrailingBackslashes(std::wstring text) {
   while (text.size() > 1 && text.back() == L'\\') text.pop_back();
@@ -238,16 +249,7 @@ std::wstring RootInLongForm(const std::wstring& root) {
   if (!IsBelowDriveRoot(root)) return std::wstring();
   // A root is read as the system reads an ordinary path (trailing dots and
   // spaces dropped, "nul" the device): that is what the setting meant.
-  std::wstring full(512, L'\0');
-  for (;;) {
-    DWORD n = ::GetFullPathNameW(root.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
-    if (n == 0) return std::wstring();
-    if (n < full.size()) {
-      full.resize(n);
-      break;
-    }
-    full.assign(n + 1, L'\0');
-  }
+  const std::wstring full = FullPathName(root);
   if (!IsBelowDriveRoot(full)) return std::wstring();
   return WithoutTrailingBackslashes(LongForm(full));
 }

@@ -31,6 +31,14 @@ std::wstring OrdinaryForm(const std::wstring& path);
 bool IsWalkableName(const wchar_t* name);
 bool IsWalkableName(const wchar_t* name, size_t length);
 
+// The path as the system completes it (current drive and folder applied, "."
+// and ".." taken out, trailing dots and spaces dropped), at any length; empty
+// when the system cannot.
+std::wstring FullPathName(const std::wstring& path);
+// The long names of an existing path (any form); the path itself when it
+// does not exist.
+std::wstring LongNames(const std::wstring& path);
+
 // A root as the system reads an ordinary path, in long form without a
 // trailing backslash; empty when IsBelowDriveRoot refuses it or what it reads
 // as (a device such as "C:\x\nul").

@@ -34,16 +34,10 @@ std::wstring Tidy(std::wstring path) {
   return win::ToUpper(out);
 }
 
+// The path itself where the system cannot complete it.
 std::wstring FullPath(const std::wstring& path) {
-  wchar_t buffer[1024];
-  DWORD n = ::GetFullPathNameW(path.c_str(), 1024, buffer, nullptr);
-  return (n > 0 && n < 1024) ? std::wstring(buffer, n) : path;
-}
-
-std::wstring LongPath(const std::wstring& path) {
-  wchar_t buffer[1024];
-  DWORD n = ::GetLongPathNameW(path.c_str(), buffer, 1024);
-  return (n > 0 && n < 1024) ? std::wstring(buffer, n) : path;
+  std::wstring full = FullPathName(path);
+  return full.empty() ? path : full;
 }
 
 // Where the path really leads, links followed; empty when unknown.
@@ -61,12 +55,6 @@ void AddOnce(std::vector<std::wstring>& forms, const std::wstring& form) {
   forms.push_back(form);
 }
 
-// `inner` is `outer` or lies below it; both tidy.
-bool IsSameOrBelow(const std::wstring& inner, const std::wstring& outer) {
-  if (inner.size() < outer.size() || inner.compare(0, outer.size(), outer) != 0) return false;
-  return inner.size() == outer.size() || inner[outer.size()] == L'\\';
-}
-
 }  // namespace
 
 std::vector<std::wstring> ComparableForms(const std::wstring& path) {
@@ -74,11 +62,11 @@ std::vector<std::wstring> ComparableForms(const std::wstring& path) {
   if (!IsAbsolute(path)) return forms;
   const std::wstring full = FullPath(path);
   AddOnce(forms, Tidy(full));
-  AddOnce(forms, Tidy(LongPath(full)));
+  AddOnce(forms, Tidy(LongNames(full)));
   const std::wstring real = RealPath(full);
   if (!real.empty()) {
     AddOnce(forms, Tidy(real));
-    AddOnce(forms, Tidy(LongPath(real)));
+    AddOnce(forms, Tidy(LongNames(real)));
   }
   return forms;
 }
@@ -180,7 +168,7 @@ bool ProtectedFolders::Holds(const FileIdentity& identity) const {
 bool ProtectedFolders::Refuses(const std::wstring& root) const {
   for (const std::wstring& rootForm : ComparableForms(root)) {
     for (const std::wstring& folder : forms_) {
-      if (IsSameOrBelow(folder, rootForm)) return true;
+      if (IsSameOrInside(folder, rootForm)) return true;  // both tidy, never empty
     }
   }
   return false;

@@ -1,5 +1,7 @@
 #include "engine/core/RunState.h"
 
+#include <utility>
+
 namespace purlo {
 
 RunningTotalsStore RunningTotals;
@@ -46,10 +48,10 @@ int MajorVersionFromGetVersion() {
   return (major == 5 || major == 6) ? static_cast<int>(major) : 0;
 }
 
-void WorkerListStore::Append(HANDLE thread) {
+void WorkerListStore::Append(win::UniqueThread thread) {
   win::Lock hold(lock_);
-  handles_.push_back(thread);
-  unclaimed_.push_back(thread);
+  unclaimed_.push_back(thread.Get());
+  handles_.push_back(std::move(thread));
 }
 
 std::vector<HANDLE> WorkerListStore::ClaimForMonitor() {
@@ -61,49 +63,27 @@ std::vector<HANDLE> WorkerListStore::ClaimForMonitor() {
 
 std::vector<HANDLE> WorkerListStore::Snapshot() {
   win::Lock hold(lock_);
-  return handles_;
+  std::vector<HANDLE> listed;
+  listed.reserve(handles_.size());
+  for (const win::UniqueThread& h : handles_) listed.push_back(h.Get());
+  return listed;
 }
 
 void WorkerListStore::CloseAndRemove(const std::vector<HANDLE>& handles) {
   win::Lock hold(lock_);
   for (HANDLE h : handles) {
     for (auto it = handles_.begin(); it != handles_.end(); ++it) {
-      if (*it == h) {
+      if (it->Get() == h) {
         handles_.erase(it);
         break;
       }
     }
-    ::CloseHandle(h);
-  }
-}
-
-// Under the lock, so that no handle is closed (and its value reused) while it
-// is being suspended or resumed; neither call waits for the thread.
-void WorkerListStore::SuspendAll() {
-  win::Lock hold(lock_);
-  for (HANDLE h : handles_) ::SuspendThread(h);
-}
-
-void WorkerListStore::ResumeAll(int times) {
-  win::Lock hold(lock_);
-  for (HANDLE h : handles_) {
-    for (int i = 0; i < times; ++i) ::ResumeThread(h);
   }
 }
 
 size_t WorkerListStore::Size() {
   win::Lock hold(lock_);
   return handles_.size();
-}
-
-void WorkerListStore::SetOwner(RunView* owner) {
-  win::Lock hold(lock_);
-  owner_ = owner;
-}
-
-RunView* WorkerListStore::Owner() {
-  win::Lock hold(lock_);
-  return owner_;
 }
 
 void WorkerListStore::ReturnClaimed(const std::vector<HANDLE>& handles) {
@@ -114,24 +94,23 @@ void WorkerListStore::ReturnClaimed(const std::vector<HANDLE>& handles) {
 WorkerListStore::MonitorToken WorkerListStore::ReserveMonitor() {
   win::Lock hold(lock_);
   const MonitorToken token = nextToken_++;
-  monitors_.push_back(MonitorSlot{token, nullptr, false});
+  monitors_.push_back(MonitorSlot{token, win::UniqueThread(), false});
   return token;
 }
 
-void WorkerListStore::AttachMonitor(MonitorToken token, HANDLE monitor) {
+// A handle not taken into a slot is closed on return: its monitor has ended,
+// or WaitForMonitors took its slot before the handle arrived.
+void WorkerListStore::AttachMonitor(MonitorToken token, win::UniqueThread monitor) {
   win::Lock hold(lock_);
   for (auto it = monitors_.begin(); it != monitors_.end(); ++it) {
     if (it->token != token) continue;
     if (it->ended) {
       monitors_.erase(it);
-      ::CloseHandle(monitor);
     } else {
-      it->thread = monitor;
+      it->thread = std::move(monitor);
     }
     return;
   }
-  // Its slot was taken by WaitForMonitors before the handle arrived.
-  ::CloseHandle(monitor);
 }
 
 void WorkerListStore::ForgetMonitor(MonitorToken token) {
@@ -148,9 +127,8 @@ void WorkerListStore::MonitorEnded(MonitorToken token) {
   win::Lock hold(lock_);
   for (auto it = monitors_.begin(); it != monitors_.end(); ++it) {
     if (it->token != token) continue;
-    if (it->thread != nullptr) {
-      ::CloseHandle(it->thread);
-      monitors_.erase(it);
+    if (it->thread) {
+      monitors_.erase(it);  // closes its handle
     } else {
       it->ended = true;  // AttachMonitor closes the handle
     }
@@ -159,29 +137,26 @@ void WorkerListStore::MonitorEnded(MonitorToken token) {
 }
 
 void WorkerListStore::WaitForMonitors() {
-  std::vector<HANDLE> monitors;
+  std::vector<win::UniqueThread> monitors;
   {
     win::Lock hold(lock_);
     std::vector<MonitorSlot> pending;
-    for (const MonitorSlot& slot : monitors_) {
-      if (slot.thread != nullptr) {
-        monitors.push_back(slot.thread);
+    for (MonitorSlot& slot : monitors_) {
+      if (slot.thread) {
+        monitors.push_back(std::move(slot.thread));
       } else if (!slot.ended) {
-        pending.push_back(slot);
+        pending.push_back(std::move(slot));
       }
     }
     monitors_.swap(pending);
   }
-  for (HANDLE h : monitors) {
-    ::WaitForSingleObject(h, INFINITE);
-    ::CloseHandle(h);
-  }
+  for (const win::UniqueThread& monitor : monitors) ::WaitForSingleObject(monitor.Get(), INFINITE);
 }
 
 size_t WorkerListStore::MonitorHandles() {
   win::Lock hold(lock_);
   size_t open = 0;
-  for (const MonitorSlot& slot : monitors_) open += slot.thread != nullptr;
+  for (const MonitorSlot& slot : monitors_) open += slot.thread.Valid();
   return open;
 }
 
@@ -190,13 +165,15 @@ bool WorkerListStore::WaitForThreads(DWORD milliseconds) {
   {
     win::Lock hold(lock_);
     const HANDLE self = ::GetCurrentProcess();
-    std::vector<HANDLE> threads = handles_;
+    auto copy = [&](const win::UniqueThread& thread) {
+      win::UniqueKernel duplicate;
+      if (::DuplicateHandle(self, thread.Get(), self, duplicate.Put(), SYNCHRONIZE, FALSE, 0)) {
+        copies.push_back(std::move(duplicate));
+      }
+    };
+    for (const win::UniqueThread& worker : handles_) copy(worker);
     for (const MonitorSlot& slot : monitors_) {
-      if (slot.thread != nullptr) threads.push_back(slot.thread);
-    }
-    for (HANDLE h : threads) {
-      HANDLE copy = nullptr;
-      if (::DuplicateHandle(self, h, self, &copy, SYNCHRONIZE, FALSE, 0)) copies.emplace_back(copy);
+      if (slot.thread) copy(slot.thread);
     }
   }
   const DWORD start = ::GetTickCount();

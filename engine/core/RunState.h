@@ -54,7 +54,7 @@ extern RunningTotalsStore RunningTotals;
 // 1 while the current (or last) run is a scan, 0 for a sweep.
 extern std::atomic<uint8_t> RunMode;
 // 1 asks scan walkers to stop. An atomic byte: writing it never waits for a
-// worker, suspended or not.
+// worker.
 extern std::atomic<uint8_t> StopRequested;
 // 1 asks every walk, scan and sweep alike, to stop at its next file: the
 // program is closing or the console was interrupted. Never cleared.
@@ -82,28 +82,25 @@ extern RunGateStore RunGate;
 
 int MajorVersionFromGetVersion();
 
-// The handles of the workers that are running, with the view that owns the run.
+// The handles of the workers that are running. The list owns every handle it
+// holds: removing one closes it.
 class WorkerListStore {
  public:
-  void Append(HANDLE thread);
+  void Append(win::UniqueThread thread);
   std::vector<HANDLE> Snapshot();
   // The handles appended since the last claim: the run a new monitor watches.
-  // They stay listed (pause and cancel reach them) until the monitor closes them.
+  // They stay listed (closing waits for them) until the monitor closes them.
   std::vector<HANDLE> ClaimForMonitor();
   // Removes these handles from the list and closes them.
   void CloseAndRemove(const std::vector<HANDLE>& handles);
-  void SuspendAll();
-  void ResumeAll(int times);
   size_t Size();
-
-  void SetOwner(RunView* owner);
-  RunView* Owner();
 
   // Gives back handles claimed by a monitor that could not be started, so
   // that the next monitor waits for them and closes them.
   void ReturnClaimed(const std::vector<HANDLE>& handles);
 
-  // Monitors are not workers (pause must not reach them), but whoever ends
+  // Monitors are not listed with the workers (a monitor waits for workers
+  // only, never for another monitor), but whoever ends
   // the process must let them finish first: a thread still unwinding while
   // the runtime tears down at exit can crash the process. A monitor's handle
   // is closed when its run ends (a dialog lives long and runs many times):
@@ -111,7 +108,7 @@ class WorkerListStore {
   using MonitorToken = unsigned;
   MonitorToken ReserveMonitor();
   // The new monitor's thread; closed at once when that monitor has already ended.
-  void AttachMonitor(MonitorToken token, HANDLE monitor);
+  void AttachMonitor(MonitorToken token, win::UniqueThread monitor);
   // Its thread could not be created.
   void ForgetMonitor(MonitorToken token);
   // A monitor's last act.
@@ -128,16 +125,15 @@ class WorkerListStore {
  private:
   struct MonitorSlot {
     MonitorToken token;
-    HANDLE thread;  // nullptr until attached
+    win::UniqueThread thread;  // none until attached
     bool ended;
   };
 
   win::CriticalSection lock_{0x80000400};
-  std::vector<HANDLE> handles_;
-  std::vector<HANDLE> unclaimed_;
+  std::vector<win::UniqueThread> handles_;
+  std::vector<HANDLE> unclaimed_;  // some of handles_, not owned twice
   std::vector<MonitorSlot> monitors_;
   MonitorToken nextToken_ = 1;
-  RunView* owner_ = nullptr;
 };
 
 extern WorkerListStore* WorkerList;

@@ -6,30 +6,23 @@
 
 namespace purlo {
 
-MethodChoice ChooseMethod(const ScanTask& task, int windowsMajor) {
-  using C = JunkCategory;
-  const std::wstring first = task.roots.empty() ? std::wstring() : task.roots[0];
-  const bool hasFirst = !task.roots.empty();
-  auto firstIs = [&](C category) { return hasFirst && first == Info(category).taskLabel; };
-  auto labelIs = [&](C category) { return task.label == Info(category).taskLabel; };
+namespace {
 
-  if (hasFirst && first == kRecycleBinMarker) return {Method::RecycleBin};
-  if (firstIs(C::IeTypedUrls)) return {Method::RegistryValues, HistoryKey(C::IeTypedUrls, windowsMajor)};
-  if (firstIs(C::RunHistory)) return {Method::RegistryValues, HistoryKey(C::RunHistory, windowsMajor)};
-  if (firstIs(C::SearchHistory)) return {Method::RegistryValues, HistoryKey(C::SearchHistory, windowsMajor)};
-  if (labelIs(C::MaxthonHistory)) return {Method::OneFile};
-  if (firstIs(C::QqToolbarHistory)) return {Method::RegistryValues, HistoryKey(C::QqToolbarHistory, windowsMajor)};
-  if (firstIs(C::BaiduToolbarHistory)) {
-    return {Method::RegistryValues, HistoryKey(C::BaiduToolbarHistory, windowsMajor)};
+MethodChoice ByWindowsVersion(int windowsMajor) {
+  if (windowsMajor == 5) return {CountingMethod::OneFile};
+  if (windowsMajor == 6) return {CountingMethod::FolderTrees};
+  return {CountingMethod::Nothing};
+}
+
+}  // namespace
+
+MethodChoice ChooseMethod(JunkCategory category, int windowsMajor) {
+  const CountingMethod method = Info(category).method;
+  switch (method) {
+    case CountingMethod::RegistryValues: return {method, HistoryKey(category, windowsMajor)};
+    case CountingMethod::ByWindowsVersion: return ByWindowsVersion(windowsMajor);
+    default: return {method};
   }
-  if (labelIs(C::StormPlayerHistory)) return {Method::EveryFile};
-  if (labelIs(C::FirefoxHistory)) return {Method::OneFile};
-  if (labelIs(C::QqPlayerHistory)) {
-    if (windowsMajor == 5) return {Method::OneFile};
-    if (windowsMajor == 6) return {Method::FolderTrees};
-    return {Method::Nothing};
-  }
-  return {Method::FolderTrees};
 }
 
 void WriteResult(const ScanTask& task, CategoryResult& result, bool registry, bool sweep) {

@@ -1,26 +1,17 @@
-// How a worker, scan or sweep, treats its task: chosen from the first root and
-// the label, in a fixed order of tests.
+// How a worker, scan or sweep, treats its task: the catalogue's counting
+// method of its category, as it comes out on this version of Windows.
 #pragma once
 
 #include "engine/core/RunState.h"
 
 namespace purlo {
 
-enum class Method {
-  RecycleBin,
-  RegistryValues,  // `key`; none (nullptr) on a version without one
-  OneFile,         // roots[0]
-  EveryFile,       // every root as one file
-  FolderTrees,     // every root as a folder tree
-  Nothing,         // QqPlayerHistory on a version other than 5 or 6
-};
-
 struct MethodChoice {
-  Method method;
-  const wchar_t* key = nullptr;
+  CountingMethod method;     // never ByWindowsVersion
+  const wchar_t* key = nullptr;  // RegistryValues: none (nullptr) on a version without one
 };
 
-MethodChoice ChooseMethod(const ScanTask& task, int windowsMajor);
+MethodChoice ChooseMethod(JunkCategory category, int windowsMajor);
 
 // A worker's last step: the label from its figures, reported and written into
 // its item. Registry categories count entries ("项"), the others files.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "engine/core/CompletionMonitor.h"
 #include "engine/core/RootRules.h"
@@ -54,13 +55,13 @@ StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked,
     auto* task =
         new ScanTask{std::move(roots.paths), &view, Info(category).taskLabel, category, protectedFolders, runRoots};
     if (kind.beforeEach != nullptr) kind.beforeEach();
-    HANDLE worker = starter(kind.entry, task);
-    if (worker == nullptr) {
+    win::UniqueThread worker(starter(kind.entry, task));
+    if (!worker) {
       delete task;
       view.ShowMessage(kind.failureText(category), kAppTitle, MB_OK);
       return StartResult::ThreadFailed;
     }
-    WorkerList->Append(worker);
+    WorkerList->Append(std::move(worker));
     if (kind.afterEach != nullptr) kind.afterEach(view);
   }
   if (!StartCompletionMonitor(view, starter)) {

@@ -67,7 +67,7 @@ Measured ScanOneFile(const ScanTask& task, const std::wstring& path, std::vector
 
 Measured ScanFolderTrees(const ScanTask& task) {
   Measured total;
-  FileTreeWalker walker(std::wstring(), task.owner, task.item);
+  FileTreeWalker walker(task.owner, task.item);
   walker.SetProtectedFolders(task.protectedFolders);
   walker.SetRunRoots(task.runRoots);
   for (const std::wstring& root : DistinctFolderRoots(task.roots)) {
@@ -96,29 +96,30 @@ Measured ScanEveryFile(const ScanTask& task) {
 
 unsigned __stdcall ScanWorker(void* param) {
   std::unique_ptr<ScanTask> task(static_cast<ScanTask*>(param));
-  const MethodChoice choice = ChooseMethod(*task, WindowsMajorVersion);
+  const MethodChoice choice = ChooseMethod(task->item, WindowsMajorVersion);
   Measured measured;
   switch (choice.method) {
-    case Method::RecycleBin:
+    case CountingMethod::RecycleBin:
       measured = MeasureRecycleBin();
       RunningTotals.Add(measured.items, static_cast<double>(measured.bytes));
       break;
-    case Method::RegistryValues:
+    case CountingMethod::RegistryValues:
       measured.items = CountRegistryValues(choice.key);
       RunningTotals.Add(measured.items, 0.0);
       break;
-    case Method::OneFile:
+    case CountingMethod::OneFile:
       if (!task->roots.empty()) measured = ScanOneFile(*task, task->roots[0]);
       RunningTotals.Add(measured.items, static_cast<double>(measured.bytes));
       break;
-    case Method::EveryFile: measured = ScanEveryFile(*task); break;
-    case Method::FolderTrees: measured = ScanFolderTrees(*task); break;
-    case Method::Nothing: RunningTotals.Add(0, 0.0); break;
+    case CountingMethod::EveryFile: measured = ScanEveryFile(*task); break;
+    case CountingMethod::FolderTrees: measured = ScanFolderTrees(*task); break;
+    case CountingMethod::ByWindowsVersion:  // resolved by ChooseMethod
+    case CountingMethod::Nothing: RunningTotals.Add(0, 0.0); break;
   }
   CategoryResult result;
   result.items = measured.items;
   result.bytes = measured.bytes;
-  WriteResult(*task, result, choice.method == Method::RegistryValues, false);
+  WriteResult(*task, result, choice.method == CountingMethod::RegistryValues, false);
   return 0;
 }
 

@@ -1,10 +1,11 @@
-// The sweep side of FileTreeWalker: empties a folder tree, keeps its root and
-// every other root of the task.
+#include "engine/sweep/FileTreeDeleter.h"
+
 #include <windows.h>
+
+#include <algorithm>
 
 #include "engine/core/ByteCount.h"
 #include "engine/core/CheckedOpen.h"
-#include "engine/core/FileTreeWalker.h"
 #include "engine/core/Paths.h"
 #include "engine/core/RunState.h"
 #include "engine/core/RunView.h"
@@ -15,7 +16,7 @@ namespace purlo {
 
 struct SweepVisitor {
   static constexpr OpenFor kFolders = OpenFor::ListingAndRemoval;
-  FileTreeWalker& walker;
+  FileTreeDeleter& walker;
 
   // A closing program stops between files, never inside one.
   bool BeforeEntry() { return ShutdownRequested.load() != 1; }
@@ -46,9 +47,18 @@ struct SweepVisitor {
   }
 };
 
-void FileTreeWalker::SetRoot(std::wstring path) { root_ = WithoutTrailingBackslash(std::move(path)); }
+void FileTreeDeleter::SetRoot(std::wstring path) { root_ = WithoutTrailingBackslash(std::move(path)); }
 
-void FileTreeWalker::SetKeptFolders(const std::vector<std::wstring>& folders) {
+void FileTreeDeleter::Reset() {
+  FileTreeWalker::Reset();
+  root_.clear();
+}
+
+bool FileTreeDeleter::IsKept(const FileIdentity& identity) const {
+  return IsRootOfTheRun(identity) || std::find(kept_.begin(), kept_.end(), identity) != kept_.end();
+}
+
+void FileTreeDeleter::SetKeptFolders(const std::vector<std::wstring>& folders) {
   kept_.clear();
   for (const std::wstring& folder : folders) {
     OpenedRoot opened = OpenRoot(OrdinaryForm(folder), ProtectedFolders::None(), false);
@@ -56,7 +66,7 @@ void FileTreeWalker::SetKeptFolders(const std::vector<std::wstring>& folders) {
   }
 }
 
-WalkResult FileTreeWalker::SweepFolder(std::wstring path) {
+WalkResult FileTreeDeleter::SweepFolder(std::wstring path) {
   const bool keep = (WithoutTrailingBackslash(path) == root_);
   OpenedRoot root;
   // Opened once; everything below is reached through this handle.

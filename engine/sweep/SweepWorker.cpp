@@ -6,11 +6,11 @@
 
 #include "engine/core/ByteCount.h"
 #include "engine/core/FileFilter.h"
-#include "engine/core/FileTreeWalker.h"
 #include "engine/core/Paths.h"
-#include "engine/scan/ScanWorker.h"
 #include "engine/core/WorkerMethod.h"
+#include "engine/scan/ScanWorker.h"
 #include "engine/sweep/DeleteGuard.h"
+#include "engine/sweep/FileTreeDeleter.h"
 #include "engine/sweep/RecycleBinLinks.h"
 #include "engine/sweep/RegistryHistory.h"
 
@@ -50,7 +50,7 @@ void SweepEveryFile(const ScanTask& task, CategoryResult& result) {
 }
 
 void SweepFolderTrees(const ScanTask& task, CategoryResult& result) {
-  FileTreeWalker walker(std::wstring(), task.owner, task.item);
+  FileTreeDeleter walker(task.owner, task.item);
   walker.SetProtectedFolders(task.protectedFolders);
   walker.SetRunRoots(task.runRoots);
   walker.SetKeptFolders(task.roots);
@@ -87,31 +87,32 @@ void SweepRecycleBin(CategoryResult& result) {
 
 unsigned __stdcall SweepWorker(void* param) {
   std::unique_ptr<ScanTask> task(static_cast<ScanTask*>(param));
-  const MethodChoice choice = ChooseMethod(*task, WindowsMajorVersion);
+  const MethodChoice choice = ChooseMethod(task->item, WindowsMajorVersion);
   CategoryResult result;
   bool enablesSweepNow = true;
   switch (choice.method) {
-    case Method::RecycleBin: SweepRecycleBin(result); break;
-    case Method::RegistryValues:
+    case CountingMethod::RecycleBin: SweepRecycleBin(result); break;
+    case CountingMethod::RegistryValues:
       if (choice.key != nullptr) result.items = RemoveHistoryValues(choice.key);
       RunningTotals.Add(result.items, 0.0);
       break;
-    case Method::OneFile:
+    case CountingMethod::OneFile:
       enablesSweepNow = false;
       if (!task->roots.empty()) SweepOneFile(*task, task->roots[0], result);
       RunningTotals.Add(result.items, static_cast<double>(result.bytes));
       break;
-    case Method::EveryFile:
+    case CountingMethod::EveryFile:
       enablesSweepNow = false;
       SweepEveryFile(*task, result);
       break;
-    case Method::FolderTrees: SweepFolderTrees(*task, result); break;
-    case Method::Nothing:
+    case CountingMethod::FolderTrees: SweepFolderTrees(*task, result); break;
+    case CountingMethod::ByWindowsVersion:  // resolved by ChooseMethod
+    case CountingMethod::Nothing:
       enablesSweepNow = false;
       RunningTotals.Add(0, 0.0);
       break;
   }
-  WriteResult(*task, result, choice.method == Method::RegistryValues, true);
+  WriteResult(*task, result, choice.method == CountingMethod::RegistryValues, true);
   if (enablesSweepNow) task->owner->EnableButton(Button::SweepNow, true);
   return 0;
 }

@@ -3,8 +3,41 @@
 #include <set>
 
 #include "engine/core/Catalogue.h"
+#include "engine/core/RootRules.h"
+#include "engine/core/SystemLookups.h"
+#include "engine/core/WorkerMethod.h"
 
 using namespace purlo;
+
+namespace {
+
+// The worker's method told from a task's first root and its label, tested in
+// this order: the rule the counting-method column must agree with.
+MethodChoice MethodByLabelText(const std::vector<std::wstring>& roots, const std::wstring& label, int windowsMajor) {
+  using C = JunkCategory;
+  using M = CountingMethod;
+  const bool hasFirst = !roots.empty();
+  auto firstIs = [&](C category) { return hasFirst && roots[0] == Info(category).taskLabel; };
+  auto labelIs = [&](C category) { return label == Info(category).taskLabel; };
+
+  if (hasFirst && roots[0] == kRecycleBinMarker) return {M::RecycleBin};
+  if (firstIs(C::IeTypedUrls)) return {M::RegistryValues, HistoryKey(C::IeTypedUrls, windowsMajor)};
+  if (firstIs(C::RunHistory)) return {M::RegistryValues, HistoryKey(C::RunHistory, windowsMajor)};
+  if (firstIs(C::SearchHistory)) return {M::RegistryValues, HistoryKey(C::SearchHistory, windowsMajor)};
+  if (labelIs(C::MaxthonHistory)) return {M::OneFile};
+  if (firstIs(C::QqToolbarHistory)) return {M::RegistryValues, HistoryKey(C::QqToolbarHistory, windowsMajor)};
+  if (firstIs(C::BaiduToolbarHistory)) return {M::RegistryValues, HistoryKey(C::BaiduToolbarHistory, windowsMajor)};
+  if (labelIs(C::StormPlayerHistory)) return {M::EveryFile};
+  if (labelIs(C::FirefoxHistory)) return {M::OneFile};
+  if (labelIs(C::QqPlayerHistory)) {
+    if (windowsMajor == 5) return {M::OneFile};
+    if (windowsMajor == 6) return {M::FolderTrees};
+    return {M::Nothing};
+  }
+  return {M::FolderTrees};
+}
+
+}  // namespace
 
 TEST(Catalogue, TwentyTwoCategoriesInTreeOrderWithDistinctRunOrders) {
   std::set<int> runOrders;
@@ -65,4 +98,19 @@ TEST(Catalogue, IdentifiersAreFoundExactly) {
   EXPECT_EQ(found, JunkCategory::KankanHistory);
   EXPECT_FALSE(FindCategory(L"kankanhistory", found));
   EXPECT_FALSE(FindCategory(L"", found));
+}
+
+// Every category, on every version the program tells apart, with the roots and
+// label a run gives its worker.
+TEST(Catalogue, CountingMethodsAgreeWithTheLabelRule) {
+  WindowsLookups lookups;
+  for (int windowsMajor : {0, 5, 6}) {
+    for (const CategoryInfo& info : Catalogue()) {
+      const Roots roots = BuildRoots(info.id, windowsMajor, lookups);
+      const MethodChoice byLabel = MethodByLabelText(roots.paths, info.taskLabel, windowsMajor);
+      const MethodChoice chosen = ChooseMethod(info.id, windowsMajor);
+      EXPECT_EQ(chosen.method, byLabel.method) << info.identifier << " on " << windowsMajor;
+      EXPECT_EQ(chosen.key, byLabel.key) << info.identifier << " on " << windowsMajor;
+    }
+  }
 }

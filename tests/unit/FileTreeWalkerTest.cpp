@@ -28,7 +28,7 @@ TEST_F(ScanWalk, CountsEveryFileAtAnyDepthWithItsSize) {
   WriteFile(f / L"one\\two\\empty.dat", 0);
   MakeFolders(f / L"empty\\deeper");
   RecordingView view;
-  FileTreeWalker walker(L"", &view);
+  FileTreeWalker walker(&view);
   WalkResult r = walker.ScanFolder(f.Path());
   EXPECT_EQ(r.files, 4);
   EXPECT_EQ(r.bytes, 600u);
@@ -62,7 +62,7 @@ TEST_F(ScanWalk, FileHeldOpenWithoutSharingIsCounted) {
   win::UniqueFile hold(::CreateFileW((f / L"locked").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(hold.Valid());
   RecordingView view;
-  FileTreeWalker walker(L"", &view);
+  FileTreeWalker walker(&view);
   WalkResult r = walker.ScanFolder(f.Path());
   EXPECT_EQ(r.files, 2);
   EXPECT_EQ(r.bytes, 550u);
@@ -103,7 +103,7 @@ TEST_F(ScanWalk, RefusesEmptyRelativeAndDriveRootPaths) {
   FileTreeWalker walker;
   for (const wchar_t* path : {L"", L"\\", L"C:", L"C:\\", L"purlo-tests", L"\\purlo-tests", L"C:purlo-tests"}) {
     RecordingView view;
-    FileTreeWalker refusing(L"", &view);
+    FileTreeWalker refusing(&view);
     WalkResult r = refusing.ScanFolder(path);
     EXPECT_EQ(r.files, 0) << "path: " << std::string(path, path + wcslen(path));
     EXPECT_TRUE(view.ScanningPaths().empty());
@@ -130,7 +130,7 @@ TEST_F(ScanWalk, LinksAreNeitherFollowedNorCounted) {
   ASSERT_NE(dirLink, INVALID_FILE_ATTRIBUTES);
   ASSERT_TRUE(dirLink & FILE_ATTRIBUTE_REPARSE_POINT);
   RecordingView view;
-  FileTreeWalker walker(L"", &view);
+  FileTreeWalker walker(&view);
   WalkResult r = walker.ScanFolder(root);
   for (const std::wstring& path : view.ScanningPaths()) {
     EXPECT_EQ(path.find(L"dirlink"), std::wstring::npos);
@@ -157,7 +157,7 @@ TEST_F(ScanWalk, StopRequestedEndsEveryLevelAfterOneMoreFile) {
       StopRequested = 1;
     }
   } view;
-  FileTreeWalker walker(L"", &view);
+  FileTreeWalker walker(&view);
   WalkResult r = walker.ScanFolder(f.Path());
   EXPECT_EQ(r.files, 1);
   // A later walk with the flag still up stops after its first file too.

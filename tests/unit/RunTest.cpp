@@ -147,7 +147,7 @@ TEST_F(Run, ThreadFailureStopsTheStartAndTheNextMonitorClosesEarlierWorkers) {
 
 TEST_F(Run, MonitorWaitsForMoreThan64Workers) {
   RecordingView view;
-  for (int i = 0; i < 150; ++i) WorkerList->Append(StartThread(Quick, nullptr));
+  for (int i = 0; i < 150; ++i) WorkerList->Append(win::UniqueThread(StartThread(Quick, nullptr)));
   ASSERT_TRUE(StartCompletionMonitor(view));
   ASSERT_TRUE(view.WaitForRunEnd());
   EXPECT_EQ(WorkerList->Size(), 0u);

@@ -15,10 +15,6 @@ namespace {
 
 const wchar_t kTestKey[] = L"Software\\PurloTests\\History";
 
-ScanTask TaskFor(JunkCategory c, std::vector<std::wstring> roots) {
-  return ScanTask{std::move(roots), nullptr, Info(c).taskLabel, c, nullptr, nullptr};
-}
-
 // Runs one worker on this thread and returns what it reported.
 CategoryResult RunScanWorker(JunkCategory c, std::vector<std::wstring> roots, RecordingView& view) {
   auto* task = new ScanTask{std::move(roots), &view, Info(c).taskLabel, c, nullptr, nullptr};
@@ -29,20 +25,19 @@ CategoryResult RunScanWorker(JunkCategory c, std::vector<std::wstring> roots, Re
 
 }  // namespace
 
-TEST(WorkerMethod, ChosenFromTheFirstRootAndTheLabel) {
-  EXPECT_EQ(ChooseMethod(TaskFor(JunkCategory::RecycleBin, {L"回收站"}), 6).method, Method::RecycleBin);
-  MethodChoice typed = ChooseMethod(TaskFor(JunkCategory::IeTypedUrls, {L"Internet Explorer 地址栏历史网址"}), 6);
-  EXPECT_EQ(typed.method, Method::RegistryValues);
+TEST(WorkerMethod, ChosenFromTheCategoryAndTheWindowsVersion) {
+  EXPECT_EQ(ChooseMethod(JunkCategory::RecycleBin, 6).method, CountingMethod::RecycleBin);
+  MethodChoice typed = ChooseMethod(JunkCategory::IeTypedUrls, 6);
+  EXPECT_EQ(typed.method, CountingMethod::RegistryValues);
   EXPECT_STREQ(typed.key, L"Software\\Microsoft\\Internet Explorer\\TypedURLs");
-  EXPECT_EQ(ChooseMethod(TaskFor(JunkCategory::QqToolbarHistory, {L"QQ 工具栏搜索记录"}), 0).key, nullptr);
-  EXPECT_EQ(ChooseMethod(TaskFor(JunkCategory::MaxthonHistory, {}), 6).method, Method::OneFile);
-  EXPECT_EQ(ChooseMethod(TaskFor(JunkCategory::FirefoxHistory, {L"C:\\x"}), 6).method, Method::OneFile);
-  EXPECT_EQ(ChooseMethod(TaskFor(JunkCategory::StormPlayerHistory, {}), 6).method, Method::EveryFile);
-  EXPECT_EQ(ChooseMethod(TaskFor(JunkCategory::QqPlayerHistory, {L"C:\\x"}), 5).method, Method::OneFile);
-  EXPECT_EQ(ChooseMethod(TaskFor(JunkCategory::QqPlayerHistory, {L"C:\\x"}), 6).method, Method::FolderTrees);
-  EXPECT_EQ(ChooseMethod(TaskFor(JunkCategory::QqPlayerHistory, {}), 0).method, Method::Nothing);
-  // An empty root list fails every test on the first root.
-  EXPECT_EQ(ChooseMethod(TaskFor(JunkCategory::OfficeSetupCache, {}), 6).method, Method::FolderTrees);
+  EXPECT_EQ(ChooseMethod(JunkCategory::QqToolbarHistory, 0).key, nullptr);
+  EXPECT_EQ(ChooseMethod(JunkCategory::MaxthonHistory, 6).method, CountingMethod::OneFile);
+  EXPECT_EQ(ChooseMethod(JunkCategory::FirefoxHistory, 6).method, CountingMethod::OneFile);
+  EXPECT_EQ(ChooseMethod(JunkCategory::StormPlayerHistory, 6).method, CountingMethod::EveryFile);
+  EXPECT_EQ(ChooseMethod(JunkCategory::QqPlayerHistory, 5).method, CountingMethod::OneFile);
+  EXPECT_EQ(ChooseMethod(JunkCategory::QqPlayerHistory, 6).method, CountingMethod::FolderTrees);
+  EXPECT_EQ(ChooseMethod(JunkCategory::QqPlayerHistory, 0).method, CountingMethod::Nothing);
+  EXPECT_EQ(ChooseMethod(JunkCategory::OfficeSetupCache, 6).method, CountingMethod::FolderTrees);
 }
 
 TEST(ScanWorker, RegistryValuesDirectlyInTheKey) {

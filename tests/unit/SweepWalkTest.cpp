@@ -4,9 +4,9 @@
 #include <map>
 
 #include "engine/core/CheckedOpen.h"
-#include "engine/core/FileTreeWalker.h"
 #include "engine/core/Paths.h"
 #include "engine/sweep/DeleteGuard.h"
+#include "engine/sweep/FileTreeDeleter.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
 #include "win/Handles.h"
@@ -17,7 +17,7 @@ using namespace testing_support;
 namespace {
 
 WalkResult Sweep(const std::wstring& root) {
-  FileTreeWalker walker;
+  FileTreeDeleter walker;
   walker.SetRoot(root);
   return walker.SweepFolder(root);
 }
@@ -97,7 +97,7 @@ TEST(SweepWalk, TrailingBackslashMissingRootAndCountersUntilReset) {
   TestFolder f(L"sweep-roots");
   WriteFile(f / L"x\\a", 1);
   WriteFile(f / L"y\\b", 2);
-  FileTreeWalker walker;
+  FileTreeDeleter walker;
   walker.SetRoot(f / L"x\\");
   walker.SweepFolder(f / L"x");
   EXPECT_TRUE(Exists(f / L"x"));
@@ -116,7 +116,7 @@ TEST(SweepWalk, TrailingBackslashMissingRootAndCountersUntilReset) {
 TEST(SweepWalk, AFolderThatIsNotTheRootIsRemovedWhenEmptied) {
   TestFolder f(L"sweep-notroot");
   WriteFile(f / L"gone\\a", 1);
-  FileTreeWalker walker;  // no root set
+  FileTreeDeleter walker;  // no root set
   WalkResult r = walker.SweepFolder(f / L"gone");
   EXPECT_EQ(r.files, 1);
   EXPECT_FALSE(Exists(f / L"gone"));

@@ -6,11 +6,11 @@
 #include <process.h>
 
 #include "cli/Run.h"
-#include "engine/core/FileTreeWalker.h"
 #include "engine/core/Paths.h"
 #include "engine/core/RunState.h"
 #include "engine/scan/ScanWorker.h"
 #include "engine/sweep/DeleteGuard.h"
+#include "engine/sweep/FileTreeDeleter.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
 #include "win/Handles.h"
@@ -64,7 +64,7 @@ void WalkWithStackLeft(WalkJob* job) {
     volatile char* taken = static_cast<volatile char*>(_alloca(free - kStackLeft));
     taken[0] = 0;
   }
-  FileTreeWalker walker;
+  FileTreeDeleter walker;
   if (job->sweep) {
     walker.SetRoot(job->root);
     job->out->result = walker.SweepFolder(job->root);
@@ -163,7 +163,7 @@ TEST(TaskRoots, ASweepNeverRemovesAFolderThatIsARootOfItsTask) {
   WriteFile(f / L"outer\\inner\\a.tmp", 5);
   WriteFile(f / L"outer\\gone\\b.tmp", 6);
   const std::wstring outer = f / L"outer", inner = f / L"outer\\inner";
-  FileTreeWalker walker;
+  FileTreeDeleter walker;
   walker.SetKeptFolders(ComparableFolders({inner + L"\\", outer}));
   walker.SetRoot(outer);
   WalkResult r = walker.SweepFolder(outer);
@@ -186,7 +186,7 @@ TEST(RealLocations, OnlyDrivesAndSharesAreWalkable) {
   TestFolder f(L"real-forms");
   WriteFile(f / L"x.tmp", 9);
   for (const std::wstring& root : {L"\\\\?\\" + f.Path(), L"\\\\.\\" + f.Path(), L"\\\\?\\GLOBALROOT\\??\\" + f.Path()}) {
-    FileTreeWalker walker;
+    FileTreeDeleter walker;
     EXPECT_EQ(walker.ScanFolder(root).files, 0) << Narrow(root);
     walker.SetRoot(root);
     EXPECT_EQ(walker.SweepFolder(root).files, 0) << Narrow(root);

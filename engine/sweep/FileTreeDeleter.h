@@ -1,0 +1,43 @@
+// The sweep's walk: empties a folder tree on the rules the scan counts it by,
+// keeps its root and every other root of the task.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/core/FileTreeWalker.h"
+
+namespace purlo {
+
+class FileTreeDeleter : public FileTreeWalker {
+ public:
+  using FileTreeWalker::FileTreeWalker;
+
+  // The folder whose contents go while it stays itself.
+  void SetRoot(std::wstring path);
+  // Folders a sweep never removes, known by their identities: every root of
+  // the task (ordinary or long form; those that do not exist are left out).
+  void SetKeptFolders(const std::vector<std::wstring>& folders);
+
+  // Deletes every file below `path` that it can, clearing read-only, hidden
+  // and system first, and removes the sub-folders left empty; `path` itself
+  // is removed only when it is not the root. Never removes a kept folder.
+  // Counts what was deleted with its full size; lists the files that could
+  // not be deleted (failed) and the files left alone because their real
+  // location is elsewhere (skipped). Never enters or deletes a reparse point,
+  // and walks nothing where ScanFolder walks nothing. Stops early once
+  // ShutdownRequested is 1.
+  WalkResult SweepFolder(std::wstring path);
+
+  // The counters and the root.
+  void Reset();
+
+ private:
+  friend struct SweepVisitor;
+  bool IsKept(const FileIdentity& identity) const;
+
+  std::wstring root_;
+  std::vector<FileIdentity> kept_;
+};
+
+}  // namespace purlo
