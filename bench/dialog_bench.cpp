@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/Texts.h"
 #include "tests/support/GuiTest.h"
 #include "win/Handles.h"
 #include "win/Text.h"
@@ -72,7 +73,7 @@ GuiRun GuiScan(const std::wstring& purlo) {
     const double sentAt = Seconds(start, Now());
     run.roundTrips.push_back(RoundTripMs(app.Main(), 5000));
     if (run.roundTrips.back() >= *std::max_element(run.roundTrips.begin(), run.roundTrips.end())) run.slowestAt = sentAt;
-    if (Text(startScan) == L"重新扫描") break;
+    if (Text(startScan) == purlo::texts::kRescan) break;
     if (Seconds(start, Now()) > 600) return run;
   }
   run.seconds = Seconds(start, Now());

@@ -23,12 +23,13 @@ void CliView::SetStatusText(const std::wstring& text) {
 
 int CliView::ShowMessage(const std::wstring& text, const std::wstring& caption, UINT type) {
   win::Lock hold(lock_);
-  if (caption == L"清除完毕") {
-    sweepSummary_ = text;  // the sweep's closing message: printed at the end
-  } else {
-    Err(!text.empty() && text.back() == L'\n' ? text : text + L"\n");
-  }
+  Err(!text.empty() && text.back() == L'\n' ? text : text + L"\n");
   return IDOK;
+}
+
+void CliView::SweepEnded(const std::wstring& summary) {
+  win::Lock hold(lock_);
+  sweepSummary_ = summary;
 }
 
 void CliView::ShowScanningPath(const std::wstring& path) {

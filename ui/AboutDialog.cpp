@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "engine/core/Texts.h"
 #include "framework/Placement.h"
 #include "ui/Art.h"
 
@@ -24,7 +25,7 @@ bool IsContactField(int id) { return id == kSupportMail || id == kSampleMail || 
 HFONT FieldFont(UINT dpi, LONG weight, BOOL underline) {
   return ::CreateFontW(fw::ScaleForDpi(kFieldCellHeightAt96Dpi, dpi), 0, 0, 0, weight, FALSE, underline, FALSE,
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, L"宋体");
+                       DEFAULT_PITCH | FF_DONTCARE, purlo::texts::kAboutFieldFont);
 }
 
 // The dialog's one bitmap static: the logo (bitmap 146 in the template).

@@ -17,7 +17,9 @@
 namespace ui {
 
 using purlo::Button;
+using purlo::Caption;
 using purlo::JunkCategory;
+namespace texts = purlo::texts;
 
 namespace {
 
@@ -25,17 +27,6 @@ const UINT_PTR kBannerTimer = 2;
 const UINT kBannerDelay = 1667;
 const UINT_PTR kPathTimer = 3;
 const UINT kPathPeriod = 50;
-
-const wchar_t kStartScan[] = L"开始扫描";
-const wchar_t kPause[] = L"暂停";
-const wchar_t kContinue[] = L"继续扫描";
-const wchar_t kRescan[] = L"重新扫描";
-const wchar_t kSweepNow[] = L"立即清理";
-const wchar_t kCancelScan[] = L"取消扫描";
-const wchar_t kPrompt[] = L"提示";
-const wchar_t kScanningPrefix[] = L"正在扫描: ";
-const wchar_t kSweepingPrefix[] = L"正在清理: ";
-const wchar_t kWelcome[] = L" 定期清理系统中的无用文件，可以释放被占用的磁盘空间，让系统运行更流畅。";
 
 }  // namespace
 
@@ -45,6 +36,7 @@ struct ViewOp {
   Kind kind;
   JunkCategory item = JunkCategory::SystemTemp;
   Button button = Button::StartScan;
+  Caption caption = Caption::StartScan;
   std::wstring text;
   bool flag = false;
 };
@@ -83,7 +75,7 @@ BOOL CPurloDlg::OnInitDialog() {
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
   // Before the notice, which opens on the same monitor, while still hidden.
   fw::CenterOnPointerMonitor(Hwnd());
-  // "放　弃" ends the process from inside the notice; its result is not looked at.
+  // Giving up ends the process from inside the notice; its result is not looked at.
   CDutyAssert notice(Hwnd());
   notice.DoModal();
   purlo::StartUpdateCheck(Hwnd());
@@ -98,7 +90,7 @@ BOOL CPurloDlg::OnInitDialog() {
   tree_.ModifyStyle(0, TVS_CHECKBOXES);
   TickRecommended();
   recommended_.SetCheck(BST_CHECKED);
-  status_.SetWindowText(kWelcome);
+  status_.SetWindowText(texts::kWelcome);
   window_ = Hwnd();
   purlo::InitRunState();
   return TRUE;
@@ -206,33 +198,37 @@ void CPurloDlg::BeginShutdown() {
 void CPurloDlg::OnStartScan() {
   // Enter reaches the default button even when a run has disabled it.
   if (!startScan_.IsWindowEnabled()) return;
-  const std::wstring text = startScan_.GetWindowText();
+  const Caption shown = captions_[Slot(Button::StartScan)];
   ResetDownloadedProgramsColor();
   if (NothingTicked()) {
-    MessageBox(L"请选择要扫描的项目", kPrompt, MB_OK | MB_ICONHAND);
+    MessageBox(texts::kTickToScan, texts::kPrompt, MB_OK | MB_ICONHAND);
     return;
   }
-  if (text == kStartScan || text == kRescan) {
-    StartScanRun();
-  } else if (text == kPause) {
-    // The second click of a double click on "开始扫描" is not a pause.
-    if (WithinDoubleClickOfScanStart()) return;
-    startScan_.SetWindowText(kContinue);
-    Pause();
-  } else if (text == kContinue) {
-    startScan_.SetWindowText(kPause);
-    Continue();
+  switch (shown) {
+    case Caption::StartScan:
+    case Caption::Rescan: StartScanRun(); break;
+    case Caption::Pause:
+      // The second click of a double click that started the scan is not a pause.
+      if (WithinDoubleClickOfScanStart()) return;
+      ShowCaption(Button::StartScan, Caption::Continue);
+      Pause();
+      break;
+    case Caption::Continue:
+      ShowCaption(Button::StartScan, Caption::Pause);
+      Continue();
+      break;
+    default: break;
   }
 }
 
 void CPurloDlg::StartScanRun() {
   if (purlo::WorkerList == nullptr) {
-    MessageBox(L"扫描失败请重试!", purlo::kAppTitle, MB_OK);
+    MessageBox(texts::kScanFailed, texts::kAppTitle, MB_OK);
     return;
   }
   if (runActive_) return;
   if (!runLock_.Take()) {
-    MessageBox(L"扫描失败请重试!", purlo::kAppTitle, MB_OK);
+    MessageBox(texts::kScanFailed, texts::kAppTitle, MB_OK);
     return;
   }
   runActive_ = true;
@@ -270,14 +266,14 @@ void CPurloDlg::Continue() {
 
 void CPurloDlg::OnSweepNow() {
   if (!sweepNow_.IsWindowEnabled()) return;
-  const std::wstring text = sweepNow_.GetWindowText();
+  const Caption shown = captions_[Slot(Button::SweepNow)];
   ResetDownloadedProgramsColor();
-  if (text == kCancelScan) CancelScanFlow();
+  if (shown == Caption::CancelScan) CancelScanFlow();
   if (NothingTicked()) {
-    MessageBox(L"请选择要清理的项目", kPrompt, MB_OK | MB_ICONHAND);
+    MessageBox(texts::kTickToSweep, texts::kPrompt, MB_OK | MB_ICONHAND);
     return;
   }
-  if (text != kSweepNow) return;
+  if (shown != Caption::SweepNow) return;
   StartSweepRun();
 }
 
@@ -287,7 +283,7 @@ void CPurloDlg::CancelScanFlow() {
   const bool wasPaused = !purlo::RunGate.IsOpen();
   purlo::RunGate.Close();
   HoldUpdates();
-  const int answer = MessageBox(L"是否取消正在进行的扫描?", kPrompt, MB_YESNO);
+  const int answer = MessageBox(texts::kCancelScanQuestion, texts::kPrompt, MB_YESNO);
   if (closing_) return;
   if (answer != IDYES) {
     if (!wasPaused) Continue();
@@ -296,8 +292,8 @@ void CPurloDlg::CancelScanFlow() {
   purlo::StopRequested = 1;
   purlo::RunGate.Open();
   ReleaseUpdates();
-  startScan_.SetWindowText(kRescan);
-  sweepNow_.SetWindowText(kSweepNow);
+  ShowCaption(Button::StartScan, Caption::Rescan);
+  ShowCaption(Button::SweepNow, Caption::SweepNow);
   if (runActive_) {
     // Until the cancelled scan's monitor has ended it, nothing may start.
     DisableButton(startScan_);
@@ -307,12 +303,12 @@ void CPurloDlg::CancelScanFlow() {
 
 void CPurloDlg::StartSweepRun() {
   if (purlo::WorkerList == nullptr) {
-    MessageBox(L"清理失败请重试!", purlo::kAppTitle, MB_OK);
+    MessageBox(texts::kSweepFailed, texts::kAppTitle, MB_OK);
     return;
   }
   if (runActive_) return;
   if (!runLock_.Take()) {
-    MessageBox(L"清理失败请重试!", purlo::kAppTitle, MB_OK);
+    MessageBox(texts::kSweepFailed, texts::kAppTitle, MB_OK);
     return;
   }
   runActive_ = true;
@@ -344,7 +340,7 @@ void CPurloDlg::ResetDownloadedProgramsColor() {
 
 // A button disabled while it has the focus would take the keyboard with it:
 // no control would hold the focus, and Esc and Enter would reach nothing.
-// The focus goes to the tree first, or to "关　于" when the tree is disabled.
+// The focus goes to the tree first, or to About when the tree is disabled.
 void CPurloDlg::DisableButton(const fw::CButton& button) {
   if (::GetFocus() == button.Hwnd()) {
     HWND next = tree_.IsWindowEnabled() ? tree_.Hwnd() : GetDlgItem(IDC_ABOUT);
@@ -378,10 +374,10 @@ void CPurloDlg::SetStatusText(const std::wstring& text) {
   Deliver(std::move(op));
 }
 
-void CPurloDlg::SetButtonText(Button button, const std::wstring& text) {
+void CPurloDlg::SetButtonText(Button button, Caption caption) {
   auto op = std::make_unique<ViewOp>(ViewOp::ButtonText);
   op->button = button;
-  op->text = text;
+  op->caption = caption;
   Deliver(std::move(op));
 }
 
@@ -454,13 +450,20 @@ void CPurloDlg::OnViewOp(std::unique_ptr<ViewOp> op) {
 // still finishing.
 void CPurloDlg::ApplyFromRun(const ViewOp& op) {
   if (op.kind == ViewOp::ButtonEnable && op.flag && runActive_) {
-    enableAtEnd_[op.button == Button::StartScan ? 0 : 1] = true;
+    enableAtEnd_[Slot(op.button)] = true;
     return;
   }
   Apply(op);
 }
 
 fw::CButton& CPurloDlg::ButtonFor(Button button) { return button == Button::StartScan ? startScan_ : sweepNow_; }
+
+int CPurloDlg::Slot(Button button) { return button == Button::StartScan ? 0 : 1; }
+
+void CPurloDlg::ShowCaption(Button button, Caption caption) {
+  captions_[Slot(button)] = caption;
+  ButtonFor(button).SetWindowText(purlo::CaptionText(caption));
+}
 
 void CPurloDlg::Apply(const ViewOp& op) {
   switch (op.kind) {
@@ -471,12 +474,12 @@ void CPurloDlg::Apply(const ViewOp& op) {
       ForgetLatestPath();
       status_.SetWindowText(op.text);
       break;
-    case ViewOp::ButtonText: ButtonFor(op.button).SetWindowText(op.text); break;
+    case ViewOp::ButtonText: ShowCaption(op.button, op.caption); break;
     case ViewOp::ButtonEnable:
       if (op.flag) {
         ButtonFor(op.button).EnableWindow(true);
       } else {
-        enableAtEnd_[op.button == Button::StartScan ? 0 : 1] = false;
+        enableAtEnd_[Slot(op.button)] = false;
         DisableButton(ButtonFor(op.button));
       }
       break;
@@ -515,7 +518,7 @@ void CPurloDlg::ShowLatestPath() {
     pathFresh_ = false;
     path = latestPath_;
   }
-  status_.SetWindowText(FitPathToEdit(status_.Hwnd(), sweeping_ ? kSweepingPrefix : kScanningPrefix, path));
+  status_.SetWindowText(FitPathToEdit(status_.Hwnd(), sweeping_ ? texts::kSweepingPrefix : texts::kScanningPrefix, path));
 }
 
 void CPurloDlg::StartPathTimer() {

@@ -36,7 +36,7 @@ class CPurloDlg : public fw::CDialog, public purlo::RunView {
   // (ShowMessage answers IDCANCEL at once).
   void SetItemLabel(purlo::JunkCategory item, const std::wstring& text) override;
   void SetStatusText(const std::wstring& text) override;
-  void SetButtonText(purlo::Button button, const std::wstring& text) override;
+  void SetButtonText(purlo::Button button, purlo::Caption caption) override;
   void EnableButton(purlo::Button button, bool enable) override;
   int ShowMessage(const std::wstring& text, const std::wstring& caption, UINT type) override;
   void ShowScanningPath(const std::wstring& path) override;
@@ -92,6 +92,8 @@ class CPurloDlg : public fw::CDialog, public purlo::RunView {
   void StartPathTimer();
   void ForgetLatestPath();
   fw::CButton& ButtonFor(purlo::Button button);
+  static int Slot(purlo::Button button);  // Start-scan 0, Sweep-now 1
+  void ShowCaption(purlo::Button button, purlo::Caption caption);
 
   // Fields bound by the data exchange, in this order of binding: 1000, 1001,
   // 1007, 1004, 1006, 1005, 1010.
@@ -116,6 +118,8 @@ class CPurloDlg : public fw::CDialog, public purlo::RunView {
   bool runActive_ = false;
   purlo::RunLock runLock_;
   bool enableAtEnd_[2] = {false, false};  // Start-scan, Sweep-now: enabled by the run, granted at its end
+  // What each button shows, as the template opens them; a click is decided by it.
+  purlo::Caption captions_[2] = {purlo::Caption::StartScan, purlo::Caption::SweepNow};
   bool holding_ = false;         // paused or asking: scan results wait here
   bool sweeping_ = false;        // the run in progress deletes
   DWORD scanStartedAt_ = 0;      // input time of the click that began the last scan

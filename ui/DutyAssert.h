@@ -1,5 +1,5 @@
-// The notice shown at every start, before the main window: "开　始" (or Esc)
-// continues, "放　弃" ends the program.
+// The notice shown at every start, before the main window: its Start button
+// (or Esc) continues, its Give-up button ends the program.
 #pragma once
 
 #include "framework/Dialog.h"

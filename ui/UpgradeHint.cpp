@@ -1,5 +1,6 @@
 #include "ui/UpgradeHint.h"
 
+#include "engine/core/Texts.h"
 #include "ui/AboutDialog.h"
 #include "ui/UpdateCheck.h"
 #include "win/Gdi.h"
@@ -8,7 +9,6 @@ namespace purlo {
 
 namespace {
 
-const wchar_t kAboutText[] = L"　关　于　";
 constexpr int kFirstFrame = 153;
 constexpr int kLastFrame = 157;
 constexpr DWORD kFramePauseMs = 10;
@@ -52,14 +52,14 @@ void UpgradeHint::OnFlashTimer(HWND dialog) {
     PlayFlash(button);
     flashPhase_ = false;
   } else {
-    ::SetWindowTextW(button, kAboutText);
+    ::SetWindowTextW(button, texts::kAbout);
     flashPhase_ = true;
   }
 }
 
 void UpgradeHint::OnAbout(HWND dialog) {
   if (updateAvailable_) {
-    ::SetDlgItemTextW(dialog, kAboutButton, kAboutText);
+    ::SetDlgItemTextW(dialog, kAboutButton, texts::kAbout);
     OpenProductPage();
     updateAvailable_ = false;
   }

@@ -8,11 +8,13 @@
 #include <algorithm>
 #include <cctype>
 
+#include "engine/core/Texts.h"
 #include "tests/dialog/PurloWindow.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Resources.h"
 
 using namespace testing_support;
+namespace texts = purlo::texts;
 
 namespace {
 
@@ -53,8 +55,8 @@ TEST(DialogResources, Template102HoldsTheMainDialogExactly) {
   EXPECT_EQ(dialog.exStyle, static_cast<DWORD>(WS_EX_APPWINDOW));
 
   const ExpectedControl expected[] = {
-      {1004, L"Button", L"开始扫描", kChild | BS_DEFPUSHBUTTON | WS_TABSTOP, 222, 236, 50, 14},
-      {1005, L"Button", L"立即清理", kChild | BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, 283, 236, 50, 14},
+      {1004, L"Button", texts::kStartScan, kChild | BS_DEFPUSHBUTTON | WS_TABSTOP, 222, 236, 50, 14},
+      {1005, L"Button", texts::kSweepNow, kChild | BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, 283, 236, 50, 14},
       {1000, L"SysTreeView32", L"", kChild | WS_BORDER | WS_TABSTOP | TVS_CHECKBOXES | TVS_NOHSCROLL, 0, 62, 395, 147},
       {1001, L"Button", L"全选", kChild | BS_AUTORADIOBUTTON | WS_GROUP, 9, 234, 27, 10},
       {1002, L"Button", L"反选", kChild | BS_AUTORADIOBUTTON, 45, 234, 25, 10},

@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "engine/core/Catalogue.h"
+#include "engine/core/Texts.h"
 #include "tests/dialog/PurloWindow.h"
 #include "tests/support/CliRun.h"
 
 using namespace testing_support;
+namespace texts = purlo::texts;
 using purlo::JunkCategory;
 
 namespace {
@@ -81,11 +83,11 @@ TEST_F(MainDialog, OpensWithTheCatalogueTheRecommendedFiveAndTheWelcome) {
   EXPECT_EQ(CheckState(app.Control(kRecommended)), BST_CHECKED);
   EXPECT_EQ(CheckState(app.Control(kSelectAll)), BST_UNCHECKED);
   EXPECT_EQ(CheckState(app.Control(kInvert)), BST_UNCHECKED);
-  EXPECT_EQ(Text(app.Control(kStartScan)), L"开始扫描");
+  EXPECT_EQ(Text(app.Control(kStartScan)), texts::kStartScan);
   EXPECT_TRUE(Enabled(app.Control(kStartScan)));
-  EXPECT_EQ(Text(app.Control(kSweepNow)), L"立即清理");
+  EXPECT_EQ(Text(app.Control(kSweepNow)), texts::kSweepNow);
   EXPECT_FALSE(Enabled(app.Control(kSweepNow)));
-  EXPECT_EQ(Text(app.Control(kStatus)), kWelcomeText);
+  EXPECT_EQ(Text(app.Control(kStatus)), texts::kWelcome);
   EXPECT_EQ(Text(app.Control(kAbout)), L"关　于");
   EXPECT_EQ(FocusedWindow(app.Main()), app.Control(kStartScan));
   EXPECT_LE(CentreOffset(WindowRect(app.Main()), WorkAreaAtPointer()), 2) << "centred on the pointer's monitor";
@@ -129,7 +131,7 @@ TEST_F(MainDialog, DownloadedProgramsIsRedUntilAScanAndSelectionFollowsTheFocusR
   EXPECT_LT(unfocused.CountColor(red, highlight, 8), area / 10);
 
   ASSERT_TRUE(Click(app.Control(kStartScan)));
-  ASSERT_TRUE(WaitForText(app.Control(kStartScan), L"重新扫描", kRunTimeoutMs));
+  ASSERT_TRUE(WaitForText(app.Control(kStartScan), texts::kRescan, kRunTimeoutMs));
   const RECT bare = LabelRect(tree, JunkCategory::DownloadedPrograms);
   Capture scanned =
       CaptureWhen(tree, [&](const Capture& c) { return c.Count(bare, IsRed) == 0 && c.Count(bare, IsDark) > 20; });
@@ -171,8 +173,8 @@ TEST_F(MainDialog, SelectionCommandsFollowTheirTable) {
 
   // Nothing but ticks changed.
   EXPECT_EQ(Labels(tree), labels);
-  EXPECT_EQ(Text(app.Control(kStatus)), kWelcomeText);
-  EXPECT_EQ(Text(app.Control(kStartScan)), L"开始扫描");
+  EXPECT_EQ(Text(app.Control(kStatus)), texts::kWelcome);
+  EXPECT_EQ(Text(app.Control(kStartScan)), texts::kStartScan);
   EXPECT_FALSE(Enabled(app.Control(kSweepNow)));
   EXPECT_TRUE(NoMessageBoxFor(app.Pid(), 300));
 }
@@ -191,19 +193,19 @@ TEST_F(MainDialog, EnterPressesStartScanAndEscCloses) {
   ASSERT_TRUE(PressEnter(app.Main()));
   MessageBoxInfo box = WaitForMessageBox(app.Pid());
   ASSERT_TRUE(box.Found());
-  EXPECT_EQ(box.text, L"请选择要扫描的项目");
-  EXPECT_EQ(box.caption, L"提示");
+  EXPECT_EQ(box.text, texts::kTickToScan);
+  EXPECT_EQ(box.caption, texts::kPrompt);
   EXPECT_TRUE(box.hasIcon);
   EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
   ASSERT_TRUE(AnswerMessageBox(box, IDOK));
-  EXPECT_EQ(Text(app.Control(kStartScan)), L"开始扫描");
+  EXPECT_EQ(Text(app.Control(kStartScan)), texts::kStartScan);
 
   ASSERT_TRUE(Click(app.Control(kRecommended)));
   ASSERT_TRUE(MouseClickAt(tree, POINT{200, 5}));
   ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(app.Main()) == tree; }));
   ASSERT_TRUE(PressEnter(app.Main()));
-  EXPECT_TRUE(WaitUntil([&] { return Text(app.Control(kStartScan)) != L"开始扫描"; }, 5000));
-  EXPECT_TRUE(WaitForText(app.Control(kStartScan), L"重新扫描", kRunTimeoutMs));
+  EXPECT_TRUE(WaitUntil([&] { return Text(app.Control(kStartScan)) != texts::kStartScan; }, 5000));
+  EXPECT_TRUE(WaitForText(app.Control(kStartScan), texts::kRescan, kRunTimeoutMs));
 
   ASSERT_TRUE(PressEscape(app.Main()));
   EXPECT_TRUE(app.process().WaitForExit(5000));

@@ -14,7 +14,6 @@
 namespace testing_support {
 
 extern const wchar_t kPurloExe[];     // C:\purlo\Purlo.exe
-extern const wchar_t kWelcomeText[];  // the status line at start-up
 
 enum PurloControl {
   kTree = 1000,

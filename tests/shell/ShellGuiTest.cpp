@@ -11,6 +11,7 @@
 #include <iterator>
 #include <string>
 
+#include "engine/core/Texts.h"
 #include "tests/shell/GdiProbe.h"
 #include "tests/shell/ShellFixtures.h"
 #include "tests/support/CliRun.h"
@@ -29,7 +30,7 @@ const wchar_t kInstalled[] = L"C:\\purlo-shell\\bin\\Purlo.exe";
 const std::wstring kLinePrefix = L"ovupdate.exe Q00000042 v1.4 ";
 const std::wstring kPage = L"http:\\\\www.example.com\\Q00000042";
 const std::wstring kTemplateAboutText = L"关　于";
-const std::wstring kRestoredAboutText = L"　关　于　";
+const std::wstring kRestoredAboutText = purlo::texts::kAbout;
 constexpr int kAbout = 1019;
 constexpr int kBannerAnimation = 1010;
 constexpr int kBannerStill = 1020;
@@ -410,7 +411,7 @@ TEST_F(Shell, AboutFieldsAreBlueUnderlined12CellSongtiAndTheProductLineBold) {
     SCOPED_TRACE(id);
     LOGFONTW font = {};
     ASSERT_TRUE(gdi.ControlFont(Control(box, id), &font));
-    EXPECT_STREQ(font.lfFaceName, L"宋体");
+    EXPECT_STREQ(font.lfFaceName, purlo::texts::kAboutFieldFont);
     EXPECT_EQ(font.lfHeight, 12);
     EXPECT_EQ(font.lfWidth, 0);
     EXPECT_EQ(font.lfWeight, id == 1018 ? 700 : 400);

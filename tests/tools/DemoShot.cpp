@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/core/Texts.h"
 #include "tests/support/GuiTest.h"
 
 using namespace testing_support;
@@ -27,7 +28,7 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "purlo-demo-shot: could not click\n");
     return 1;
   }
-  if (!WaitUntil([&] { return Text(startScan) == L"重新扫描"; }, 120000)) {
+  if (!WaitUntil([&] { return Text(startScan) == purlo::texts::kRescan; }, 120000)) {
     std::fprintf(stderr, "purlo-demo-shot: the scan did not end\n");
     return 1;
   }
