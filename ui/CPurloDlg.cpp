@@ -6,7 +6,6 @@
 #include "engine/sweep/SweepController.h"
 #include "framework/Placement.h"
 #include "res/resource.h"
-#include "ui/AppMessages.h"
 #include "ui/Art.h"
 #include "ui/CategoryItems.h"
 #include "ui/DutyAssert.h"
@@ -30,31 +29,10 @@ const UINT kPathPeriod = 50;
 
 }  // namespace
 
-struct ViewOp {
-  enum Kind { Label, Status, ButtonText, ButtonEnable, Finished };
-  explicit ViewOp(Kind k) : kind(k) {}
-  Kind kind;
-  JunkCategory item = JunkCategory::SystemTemp;
-  Button button = Button::StartScan;
-  Caption caption = Caption::StartScan;
-  std::wstring text;
-  bool flag = false;
-};
-
-// A message box a worker waits for. Shared: a worker that gives up at
-// shut-down leaves it to the UI thread, and the other way round.
-struct Question {
-  std::wstring text, caption;
-  UINT type = MB_OK;
-  std::atomic<int> answer{IDCANCEL};
-  win::UniqueEvent answered{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-};
-
 CPurloDlg::CPurloDlg()
     : fw::CDialog(IDD_PURLO_DIALOG),
       icon_(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
-      uiThread_(::GetCurrentThreadId()),
-      closingEvent_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+      view_(*this) {}
 
 CPurloDlg::~CPurloDlg() = default;
 
@@ -91,7 +69,7 @@ BOOL CPurloDlg::OnInitDialog() {
   TickRecommended();
   recommended_.SetCheck(BST_CHECKED);
   status_.SetWindowText(texts::kWelcome);
-  window_ = Hwnd();
+  view_.AttachWindow(Hwnd());
   purlo::InitRunState();
   return TRUE;
 }
@@ -130,13 +108,8 @@ bool CPurloDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
   switch (message) {
     case WM_QUERYDRAGICON: result = reinterpret_cast<LRESULT>(icon_); return true;
     case WM_DPICHANGED: OnDpiChanged(lParam); result = 0; return true;
-    case WM_APP_VIEW_OP: OnViewOp(std::unique_ptr<ViewOp>(reinterpret_cast<ViewOp*>(lParam))); return true;
-    case WM_APP_ASK: {
-      std::unique_ptr<std::shared_ptr<Question>> question(reinterpret_cast<std::shared_ptr<Question>*>(lParam));
-      OnAsk(*question);
-      return true;
-    }
     default:
+      if (view_.OnPosted(message, lParam)) return true;
       if (message == purlo::UpdateAvailableMessage()) {
         upgrade_.OnUpdateAvailable(Hwnd());
         return true;
@@ -182,12 +155,11 @@ void CPurloDlg::OnDestroy() {
   ReleaseStaticPicture(GetDlgItem(IDC_BANNER_STILL));
   purlo::DetachUpdateTarget(Hwnd());
   BeginShutdown();
-  window_ = nullptr;
+  view_.AttachWindow(nullptr);
 }
 
 void CPurloDlg::BeginShutdown() {
-  if (closing_.exchange(true)) return;
-  ::SetEvent(closingEvent_.Get());
+  if (!view_.BeginClosing()) return;
   purlo::ShutdownRequested = 1;
   purlo::StopRequested = 1;
   purlo::RunGate.Open();
@@ -237,12 +209,12 @@ void CPurloDlg::StartScanRun() {
   enableAtEnd_[0] = enableAtEnd_[1] = false;
   purlo::RunGate.Open();
   StartPathTimer();
-  const purlo::StartResult started = purlo::StartScan(*this, Ticked(), lookups_);
+  const purlo::StartResult started = purlo::StartScan(view_, Ticked(), lookups_);
   if (started == purlo::StartResult::TempPathFailed) {
     EndRunHere();  // nothing was started
   } else if (started == purlo::StartResult::ThreadFailed) {
     // The workers already started are a run of their own: let a monitor end it.
-    if (!purlo::StartCompletionMonitor(*this)) EndRunHere();
+    if (!purlo::StartCompletionMonitor(view_)) EndRunHere();
   }
 }
 
@@ -254,12 +226,12 @@ bool CPurloDlg::WithinDoubleClickOfScanStart() const {
 
 void CPurloDlg::Pause() {
   purlo::RunGate.Close();
-  HoldUpdates();
+  view_.HoldUpdates();
 }
 
 void CPurloDlg::Continue() {
   purlo::RunGate.Open();
-  ReleaseUpdates();
+  view_.ReleaseUpdates();
 }
 
 // ---- Sweep-now (1005) ----
@@ -282,16 +254,16 @@ void CPurloDlg::OnSweepNow() {
 void CPurloDlg::CancelScanFlow() {
   const bool wasPaused = !purlo::RunGate.IsOpen();
   purlo::RunGate.Close();
-  HoldUpdates();
+  view_.HoldUpdates();
   const int answer = MessageBox(texts::kCancelScanQuestion, texts::kPrompt, MB_YESNO);
-  if (closing_) return;
+  if (view_.Closing()) return;
   if (answer != IDYES) {
     if (!wasPaused) Continue();
     return;
   }
   purlo::StopRequested = 1;
   purlo::RunGate.Open();
-  ReleaseUpdates();
+  view_.ReleaseUpdates();
   ShowCaption(Button::StartScan, Caption::Rescan);
   ShowCaption(Button::SweepNow, Caption::SweepNow);
   if (runActive_) {
@@ -317,12 +289,12 @@ void CPurloDlg::StartSweepRun() {
   purlo::RunGate.Open();
   DisableButton(startScan_);
   StartPathTimer();
-  const purlo::StartResult started = purlo::StartSweep(*this, Ticked(), lookups_);
+  const purlo::StartResult started = purlo::StartSweep(view_, Ticked(), lookups_);
   if (started == purlo::StartResult::TempPathFailed) {
     EndRunHere();
     startScan_.EnableWindow(true);
   } else if (started == purlo::StartResult::ThreadFailed) {
-    if (!purlo::StartCompletionMonitor(*this)) {
+    if (!purlo::StartCompletionMonitor(view_)) {
       EndRunHere();
       startScan_.EnableWindow(true);
     }
@@ -359,91 +331,7 @@ std::vector<JunkCategory> CPurloDlg::Ticked() const {
   return ticked;
 }
 
-// ---- RunView ----
-
-void CPurloDlg::SetItemLabel(JunkCategory item, const std::wstring& text) {
-  auto op = std::make_unique<ViewOp>(ViewOp::Label);
-  op->item = item;
-  op->text = text;
-  Deliver(std::move(op));
-}
-
-void CPurloDlg::SetStatusText(const std::wstring& text) {
-  auto op = std::make_unique<ViewOp>(ViewOp::Status);
-  op->text = text;
-  Deliver(std::move(op));
-}
-
-void CPurloDlg::SetButtonText(Button button, Caption caption) {
-  auto op = std::make_unique<ViewOp>(ViewOp::ButtonText);
-  op->button = button;
-  op->caption = caption;
-  Deliver(std::move(op));
-}
-
-void CPurloDlg::EnableButton(Button button, bool enable) {
-  auto op = std::make_unique<ViewOp>(ViewOp::ButtonEnable);
-  op->button = button;
-  op->flag = enable;
-  Deliver(std::move(op));
-}
-
-void CPurloDlg::RunFinished(bool endedAsScan) {
-  auto op = std::make_unique<ViewOp>(ViewOp::Finished);
-  op->flag = endedAsScan;
-  Deliver(std::move(op));
-}
-
-void CPurloDlg::ShowScanningPath(const std::wstring& path) {
-  if (closing_) return;
-  win::Lock hold(pathLock_);
-  latestPath_ = path;
-  pathFresh_ = true;
-}
-
-// The same slot: a run either scans or sweeps, and the timer knows which.
-void CPurloDlg::ShowSweepingPath(const std::wstring& path) { ShowScanningPath(path); }
-
-// The calling worker waits for the answer; the UI thread never waits for it.
-int CPurloDlg::ShowMessage(const std::wstring& text, const std::wstring& caption, UINT type) {
-  if (closing_) return IDCANCEL;
-  if (OnUiThread()) return MessageBox(text, caption, type);
-  auto question = std::make_shared<Question>();
-  question->text = text;
-  question->caption = caption;
-  question->type = type;
-  auto* payload = new std::shared_ptr<Question>(question);
-  if (!::PostMessageW(window_.load(), WM_APP_ASK, 0, reinterpret_cast<LPARAM>(payload))) {
-    delete payload;
-    return IDCANCEL;
-  }
-  HANDLE waits[] = {question->answered.Get(), closingEvent_.Get()};
-  ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-  return question->answer;
-}
-
-void CPurloDlg::OnAsk(const std::shared_ptr<Question>& question) {
-  if (!closing_) question->answer = MessageBox(question->text, question->caption, question->type);
-  ::SetEvent(question->answered.Get());
-}
-
-void CPurloDlg::Deliver(std::unique_ptr<ViewOp> op) {
-  if (closing_) return;
-  if (OnUiThread()) {
-    Apply(*op);
-    return;
-  }
-  if (::PostMessageW(window_.load(), WM_APP_VIEW_OP, 0, reinterpret_cast<LPARAM>(op.get()))) op.release();
-}
-
-void CPurloDlg::OnViewOp(std::unique_ptr<ViewOp> op) {
-  if (closing_) return;
-  if (holding_) {
-    held_.push_back(std::move(op));
-    return;
-  }
-  ApplyFromRun(*op);
-}
+// ---- The engines' operations, on the UI thread ----
 
 // A button that a worker or the monitor enables while the run is alive opens
 // up only when the run has ended, so that no click can meet a run that is
@@ -454,6 +342,10 @@ void CPurloDlg::ApplyFromRun(const ViewOp& op) {
     return;
   }
   Apply(op);
+}
+
+int CPurloDlg::Ask(const std::wstring& text, const std::wstring& caption, UINT type) {
+  return MessageBox(text, caption, type);
 }
 
 fw::CButton& CPurloDlg::ButtonFor(Button button) { return button == Button::StartScan ? startScan_ : sweepNow_; }
@@ -471,7 +363,7 @@ void CPurloDlg::Apply(const ViewOp& op) {
     case ViewOp::Status:
       // Only the monitor and the controllers write the status line: whatever
       // path a walker left behind is older than this text.
-      ForgetLatestPath();
+      view_.ForgetLatestPath();
       status_.SetWindowText(op.text);
       break;
     case ViewOp::ButtonText: ShowCaption(op.button, op.caption); break;
@@ -485,7 +377,7 @@ void CPurloDlg::Apply(const ViewOp& op) {
       break;
     case ViewOp::Finished:
       ::KillTimer(Hwnd(), kPathTimer);
-      ForgetLatestPath();
+      view_.ForgetLatestPath();
       EndRunHere();
       if (enableAtEnd_[0]) startScan_.EnableWindow(true);
       if (enableAtEnd_[1]) sweepNow_.EnableWindow(true);
@@ -500,35 +392,16 @@ void CPurloDlg::EndRunHere() {
   runLock_.Release();
 }
 
-void CPurloDlg::HoldUpdates() { holding_ = true; }
-
-void CPurloDlg::ReleaseUpdates() {
-  holding_ = false;
-  std::vector<std::unique_ptr<ViewOp>> held;
-  held.swap(held_);
-  for (const auto& op : held) ApplyFromRun(*op);
-}
-
 void CPurloDlg::ShowLatestPath() {
-  if (holding_ || closing_) return;
+  if (view_.Holding() || view_.Closing()) return;
   std::wstring path;
-  {
-    win::Lock hold(pathLock_);
-    if (!pathFresh_) return;
-    pathFresh_ = false;
-    path = latestPath_;
-  }
+  if (!view_.TakeLatestPath(path)) return;
   status_.SetWindowText(FitPathToEdit(status_.Hwnd(), sweeping_ ? texts::kSweepingPrefix : texts::kScanningPrefix, path));
 }
 
 void CPurloDlg::StartPathTimer() {
-  ForgetLatestPath();
+  view_.ForgetLatestPath();
   ::SetTimer(Hwnd(), kPathTimer, kPathPeriod, nullptr);
-}
-
-void CPurloDlg::ForgetLatestPath() {
-  win::Lock hold(pathLock_);
-  pathFresh_ = false;
 }
 
 }  // namespace ui
