@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "controls/GifBlocks.h"
+#include "res/resource.h"
 #include "win/Gdi.h"
 #include "win/Memory.h"
 
@@ -16,7 +17,6 @@ namespace picture_ex {
 
 namespace {
 
-constexpr WORD kGifResourceId = 141;
 constexpr DWORD kStopBoundMs = 5000;
 constexpr DWORD kShortFrameMs = 100;
 constexpr int kHimetricPerInch = 2540;
@@ -237,7 +237,7 @@ bool CPictureEx::PlaybackRunning() const {
   return thread_ && ::WaitForSingleObject(thread_.Get(), 0) == WAIT_TIMEOUT;
 }
 
-bool CPictureEx::LoadFromResource() { return LoadFromResource(picture_ex::kGifResourceId); }
+bool CPictureEx::LoadFromResource() { return LoadFromResource(IDR_BANNER_GIF); }
 
 bool CPictureEx::LoadFromResource(WORD id) {
   HMODULE module = ::GetModuleHandleW(nullptr);
