@@ -1,7 +1,6 @@
 #include "controls/PictureEx.h"
 
 #include <olectl.h>
-#include <process.h>
 
 #include <cstring>
 #include <utility>
@@ -10,6 +9,7 @@
 #include "res/resource.h"
 #include "win/Gdi.h"
 #include "win/Memory.h"
+#include "win/Thread.h"
 
 std::atomic<int32_t> PassCounter{0};
 
@@ -381,14 +381,13 @@ bool CPictureEx::Play() {
     auto run = std::make_shared<PlaybackRun>(scene_, Hwnd());
     if (!run->Valid()) return false;
     auto* argument = new std::shared_ptr<PlaybackRun>(run);
-    const uintptr_t thread =
-        ::_beginthreadex(nullptr, 0, picture_ex::PlaybackThread, argument, CREATE_SUSPENDED, nullptr);
-    if (thread == 0) {
+    win::UniqueThread thread = win::BeginThread(picture_ex::PlaybackThread, argument, win::ThreadStart::Suspended);
+    if (!thread) {
       delete argument;
       return false;
     }
     run_ = std::move(run);
-    thread_.Reset(reinterpret_cast<HANDLE>(thread));
+    thread_ = std::move(thread);
     ::ResumeThread(thread_.Get());
     return false;
   }

@@ -1,13 +1,13 @@
 #include "ui/UpdateCheck.h"
 
 #include <objbase.h>
-#include <process.h>
 #include <shellapi.h>
 
 #include <vector>
 
 #include "ui/ProgramFiles.h"
 #include "win/Handles.h"
+#include "win/Thread.h"
 
 namespace purlo {
 
@@ -158,8 +158,7 @@ unsigned __stdcall UpdateCheckThread(void* dialogWindow) {
 
 void StartUpdateCheck(HWND dialog) {
   AttachUpdateTarget(dialog);
-  win::UniqueThread thread(
-      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, UpdateCheckThread, dialog, 0, nullptr)));
+  win::UniqueThread thread = win::BeginThread(UpdateCheckThread, dialog);
 }
 
 }  // namespace purlo
