@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/core/Texts.h"
+#include "res/resource.h"
 #include "tests/support/GuiTest.h"
 #include "win/Handles.h"
 #include "win/Text.h"
@@ -63,8 +64,8 @@ GuiRun GuiScan(const std::wstring& purlo) {
   GuiRun run;
   AppUnderTest app;
   if (!app.Start(purlo, L"Purlo Beta")) return run;
-  HWND startScan = app.Control(1004);
-  Click(app.Control(1001));
+  HWND startScan = app.Control(IDC_START_SCAN);
+  Click(app.Control(IDC_SELECT_ALL));
   ::Sleep(300);
   const LARGE_INTEGER start = Now();
   if (!Click(startScan)) return run;
@@ -77,7 +78,7 @@ GuiRun GuiScan(const std::wstring& purlo) {
     if (Seconds(start, Now()) > 600) return run;
   }
   run.seconds = Seconds(start, Now());
-  run.summary = Text(app.Control(1006));
+  run.summary = Text(app.Control(IDC_STATUS));
   run.peakWorkingSet = app.process().PeakWorkingSet();
   app.Close();
   return run;

@@ -1,10 +1,9 @@
 #include "cli/CliView.h"
 
-#include <process.h>
-
 #include "cli/Console.h"
 #include "cli/Json.h"
 #include "win/Text.h"
+#include "win/Thread.h"
 
 namespace cli {
 
@@ -131,7 +130,7 @@ void CliView::RunFinished(bool endedAsScan) {
 
 void CliView::StartProgress() {
   if (quiet_ || !IsConsole(STD_ERROR_HANDLE)) return;
-  progress_.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, ProgressEntry, this, 0, nullptr)));
+  progress_ = win::BeginThread(ProgressEntry, this);
 }
 
 unsigned __stdcall CliView::ProgressEntry(void* self) {

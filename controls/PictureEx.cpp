@@ -1,14 +1,15 @@
 #include "controls/PictureEx.h"
 
 #include <olectl.h>
-#include <process.h>
 
 #include <cstring>
 #include <utility>
 
 #include "controls/GifBlocks.h"
+#include "res/resource.h"
 #include "win/Gdi.h"
 #include "win/Memory.h"
+#include "win/Thread.h"
 
 std::atomic<int32_t> PassCounter{0};
 
@@ -16,7 +17,6 @@ namespace picture_ex {
 
 namespace {
 
-constexpr WORD kGifResourceId = 141;
 constexpr DWORD kStopBoundMs = 5000;
 constexpr DWORD kShortFrameMs = 100;
 constexpr int kHimetricPerInch = 2540;
@@ -237,7 +237,7 @@ bool CPictureEx::PlaybackRunning() const {
   return thread_ && ::WaitForSingleObject(thread_.Get(), 0) == WAIT_TIMEOUT;
 }
 
-bool CPictureEx::LoadFromResource() { return LoadFromResource(picture_ex::kGifResourceId); }
+bool CPictureEx::LoadFromResource() { return LoadFromResource(IDR_BANNER_GIF); }
 
 bool CPictureEx::LoadFromResource(WORD id) {
   HMODULE module = ::GetModuleHandleW(nullptr);
@@ -381,14 +381,13 @@ bool CPictureEx::Play() {
     auto run = std::make_shared<PlaybackRun>(scene_, Hwnd());
     if (!run->Valid()) return false;
     auto* argument = new std::shared_ptr<PlaybackRun>(run);
-    const uintptr_t thread =
-        ::_beginthreadex(nullptr, 0, picture_ex::PlaybackThread, argument, CREATE_SUSPENDED, nullptr);
-    if (thread == 0) {
+    win::UniqueThread thread = win::BeginThread(picture_ex::PlaybackThread, argument, win::ThreadStart::Suspended);
+    if (!thread) {
       delete argument;
       return false;
     }
     run_ = std::move(run);
-    thread_.Reset(reinterpret_cast<HANDLE>(thread));
+    thread_ = std::move(thread);
     ::ResumeThread(thread_.Get());
     return false;
   }

@@ -42,7 +42,7 @@ class CPictureEx : public fw::CStatic, private fw::SubclassHandler {
   CPictureEx(const CPictureEx&) = delete;
   CPictureEx& operator=(const CPictureEx&) = delete;
 
-  // GIF resource 141 (or `id`) of the program's module. Attach the control
+  // GIF resource IDR_BANNER_GIF (or `id`) of the program's module. Attach the control
   // first: the load resizes it and prepares its off-screen picture.
   bool LoadFromResource();
   bool LoadFromResource(WORD id);

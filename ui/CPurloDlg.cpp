@@ -165,7 +165,7 @@ void CPurloDlg::BeginShutdown() {
   purlo::RunGate.Open();
 }
 
-// ---- Start-scan (1004) ----
+// ---- Start-scan (IDC_START_SCAN) ----
 
 void CPurloDlg::OnStartScan() {
   // Enter reaches the default button even when a run has disabled it.
@@ -234,7 +234,7 @@ void CPurloDlg::Continue() {
   view_.ReleaseUpdates();
 }
 
-// ---- Sweep-now (1005) ----
+// ---- Sweep-now (IDC_SWEEP_NOW) ----
 
 void CPurloDlg::OnSweepNow() {
   if (!sweepNow_.IsWindowEnabled()) return;

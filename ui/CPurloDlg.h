@@ -1,4 +1,4 @@
-// The main dialog (template 102): the category tree, the Start-scan and
+// The main dialog (IDD_PURLO_DIALOG): the category tree, the Start-scan and
 // Sweep-now buttons, the selection commands, the status line and the banner.
 // What workers and monitors ask of the window reaches it through its
 // UiThreadView, on the UI thread.
@@ -68,12 +68,12 @@ class CPurloDlg : public fw::CDialog, private ViewOpTarget {
   int Ask(const std::wstring& text, const std::wstring& caption, UINT type) override;
   void ShowLatestPath();
   void StartPathTimer();
+  // The engines' buttons are IDC_START_SCAN and IDC_SWEEP_NOW.
   fw::CButton& ButtonFor(purlo::Button button);
   static int Slot(purlo::Button button);  // Start-scan 0, Sweep-now 1
   void ShowCaption(purlo::Button button, purlo::Caption caption);
 
-  // Fields bound by the data exchange, in this order of binding: 1000, 1001,
-  // 1007, 1004, 1006, 1005, 1010.
+  // Fields bound by the data exchange, in its order of binding.
   HICON icon_;
   CTreeCtrlEx tree_;
   fw::CButton selectAll_;

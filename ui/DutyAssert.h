@@ -3,11 +3,11 @@
 #pragma once
 
 #include "framework/Dialog.h"
+#include "res/resource.h"
 
 class CDutyAssert : public fw::CDialog {
  public:
-  static constexpr UINT kTemplate = 9;
-  explicit CDutyAssert(HWND parent = nullptr) : fw::CDialog(kTemplate, parent) {}
+  explicit CDutyAssert(HWND parent = nullptr) : fw::CDialog(IDD_STARTUP_NOTICE, parent) {}
 
  protected:
   BOOL OnInitDialog() override;

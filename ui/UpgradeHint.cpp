@@ -1,6 +1,7 @@
 #include "ui/UpgradeHint.h"
 
 #include "engine/core/Texts.h"
+#include "res/resource.h"
 #include "ui/AboutDialog.h"
 #include "ui/UpdateCheck.h"
 #include "win/Gdi.h"
@@ -9,8 +10,8 @@ namespace purlo {
 
 namespace {
 
-constexpr int kFirstFrame = 153;
-constexpr int kLastFrame = 157;
+constexpr int kFirstFrame = IDB_UPGRADE1;
+constexpr int kLastFrame = IDB_UPGRADE5;
 constexpr DWORD kFramePauseMs = 10;
 
 void DrawFrame(HDC target, const RECT& area, int bitmapId) {
@@ -47,7 +48,7 @@ void UpgradeHint::OnUpdateAvailable(HWND dialog) {
 
 void UpgradeHint::OnFlashTimer(HWND dialog) {
   if (!updateAvailable_) return;
-  HWND button = ::GetDlgItem(dialog, kAboutButton);
+  HWND button = ::GetDlgItem(dialog, IDC_ABOUT);
   if (flashPhase_) {
     PlayFlash(button);
     flashPhase_ = false;
@@ -59,7 +60,7 @@ void UpgradeHint::OnFlashTimer(HWND dialog) {
 
 void UpgradeHint::OnAbout(HWND dialog) {
   if (updateAvailable_) {
-    ::SetDlgItemTextW(dialog, kAboutButton, texts::kAbout);
+    ::SetDlgItemTextW(dialog, IDC_ABOUT, texts::kAbout);
     OpenProductPage();
     updateAvailable_ = false;
   }

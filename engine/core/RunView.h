@@ -15,7 +15,8 @@
 
 namespace purlo {
 
-enum class Button { StartScan = 1004, SweepNow = 1005 };
+// The two buttons a run changes; a view maps them to its own controls.
+enum class Button { StartScan, SweepNow };
 
 // Why a root was left out of its category's task.
 enum class RootRefusal {

@@ -53,10 +53,10 @@ class Runs : public GuiTest {
  protected:
   void Open() {
     ASSERT_TRUE(app.Start(kPurloExe, L"Purlo Beta"));
-    tree = app.Control(kTree);
-    startScan = app.Control(kStartScan);
-    sweepNow = app.Control(kSweepNow);
-    status = app.Control(kStatus);
+    tree = app.Control(IDC_CATEGORY_TREE);
+    startScan = app.Control(IDC_START_SCAN);
+    sweepNow = app.Control(IDC_SWEEP_NOW);
+    status = app.Control(IDC_STATUS);
     ASSERT_EQ(TreeItems(tree).size(), 22u);
   }
   std::wstring Label(JunkCategory category) { return TreeItems(tree).at(static_cast<int>(category)).text; }
@@ -91,7 +91,7 @@ TEST_F(Runs, ScanByClicksShowsWhatTheCliReports) {
   ASSERT_EQ(cli.categories.size(), 22u);
 
   Open();
-  ASSERT_TRUE(Click(app.Control(kSelectAll)));
+  ASSERT_TRUE(Click(app.Control(IDC_SELECT_ALL)));
   ASSERT_TRUE(WaitUntil([&] { return Ticks(tree) == std::vector<bool>(22, true); }));
   ASSERT_TRUE(Click(startScan));
   ASSERT_TRUE(WaitForText(startScan, texts::kRescan, kRunTimeoutMs));
@@ -136,7 +136,7 @@ TEST_F(Runs, SweepByClicksDeletesTheJunkAndNothingElse) {
     }
   }
   Open();
-  ASSERT_TRUE(Click(app.Control(kSelectAll)));
+  ASSERT_TRUE(Click(app.Control(IDC_SELECT_ALL)));
   ASSERT_TRUE(WaitUntil([&] { return Ticks(tree) == std::vector<bool>(22, true); }));
   ASSERT_TRUE(Click(startScan));
   ASSERT_TRUE(WaitForText(startScan, texts::kRescan, kRunTimeoutMs));

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/core/Texts.h"
+#include "res/resource.h"
 #include "tests/support/GuiTest.h"
 
 using namespace testing_support;
@@ -22,9 +23,9 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   // The still banner replaces the animation 1667 ms after start.
-  WaitUntil([&] { return Visible(app.Control(1020)); }, 5000);
-  HWND startScan = app.Control(1004);
-  if (!Click(app.Control(1001)) || !Click(startScan)) {
+  WaitUntil([&] { return Visible(app.Control(IDC_BANNER_STILL)); }, 5000);
+  HWND startScan = app.Control(IDC_START_SCAN);
+  if (!Click(app.Control(IDC_SELECT_ALL)) || !Click(startScan)) {
     std::fprintf(stderr, "purlo-demo-shot: could not click\n");
     return 1;
   }
