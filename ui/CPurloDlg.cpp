@@ -396,7 +396,8 @@ void CPurloDlg::ShowLatestPath() {
   if (view_.Holding() || view_.Closing()) return;
   std::wstring path;
   if (!view_.TakeLatestPath(path)) return;
-  status_.SetWindowText(FitPathToEdit(status_.Hwnd(), sweeping_ ? texts::kSweepingPrefix : texts::kScanningPrefix, path));
+  const wchar_t* prefix = sweeping_ ? texts::kSweepingPrefix : texts::kScanningPrefix;
+  status_.SetWindowText(FitPathToEdit(status_.Hwnd(), prefix, path));
 }
 
 void CPurloDlg::StartPathTimer() {

@@ -57,7 +57,8 @@ TEST(DialogResources, TheMainTemplateHoldsTheMainDialogExactly) {
   const ExpectedControl expected[] = {
       {IDC_START_SCAN, L"Button", texts::kStartScan, kChild | BS_DEFPUSHBUTTON | WS_TABSTOP, 222, 236, 50, 14},
       {IDC_SWEEP_NOW, L"Button", texts::kSweepNow, kChild | BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, 283, 236, 50, 14},
-      {IDC_CATEGORY_TREE, L"SysTreeView32", L"", kChild | WS_BORDER | WS_TABSTOP | TVS_CHECKBOXES | TVS_NOHSCROLL, 0, 62, 395, 147},
+      {IDC_CATEGORY_TREE, L"SysTreeView32", L"", kChild | WS_BORDER | WS_TABSTOP | TVS_CHECKBOXES | TVS_NOHSCROLL, 0,
+       62, 395, 147},
       {IDC_SELECT_ALL, L"Button", L"全选", kChild | BS_AUTORADIOBUTTON | WS_GROUP, 9, 234, 27, 10},
       {IDC_INVERT, L"Button", L"反选", kChild | BS_AUTORADIOBUTTON, 45, 234, 25, 10},
       {IDC_STATUS, L"Edit", L"", kChild | ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP, 5, 217, 311, 13},
@@ -105,7 +106,8 @@ TEST(DialogResources, PicturesIconManifestAndVersion) {
   // The still banner and the About logo drawn at 1.5x and 2x beside them.
   const struct {
     int id, width, height;
-  } scaled[] = {{IDB_BANNER_150, 1035, 164}, {IDB_BANNER_200, 1380, 218}, {IDB_ABOUT_150, 384, 192}, {IDB_ABOUT_200, 512, 256}};
+  } scaled[] = {
+      {IDB_BANNER_150, 1035, 164}, {IDB_BANNER_200, 1380, 218}, {IDB_ABOUT_150, 384, 192}, {IDB_ABOUT_200, 512, 256}};
   for (const auto& want : scaled) {
     BitmapInfo got = exe.Bitmap(want.id);
     ASSERT_TRUE(got.found) << want.id;

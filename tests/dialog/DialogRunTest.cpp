@@ -181,7 +181,8 @@ TEST_F(Runs, PauseHoldsEveryFigureAndContinueEndsLikeAnUnpausedScan) {
   ASSERT_TRUE(TickOnly(tree, {JunkCategory::TheWorldHistory}));
   ASSERT_TRUE(MouseClick(startScan));
   ASSERT_TRUE(MouseClick(startScan)) << "the second click of a double click";
-  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(texts::kScanningPrefix, 0) == 0; }, 5000)) << Narrow(Text(status));
+  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(texts::kScanningPrefix, 0) == 0; }, 5000))
+      << Narrow(Text(status));
   EXPECT_NE(Text(status).find(L"C:\\purlo-gui\\small\\data"), std::wstring::npos) << Narrow(Text(status));
   const std::wstring early = Text(status);
   EXPECT_TRUE(WaitUntil([&] { return Text(status) != early; }, 2000)) << "the double click paused the scan";
@@ -343,7 +344,8 @@ TEST_F(Runs, EscDuringASweepOf50000FilesEndsTheProcessWithin2sAndLeavesWholeFile
   }, 5000));
   ASSERT_TRUE(MouseClick(sweepNow));
   ASSERT_TRUE(WaitUntil([&] { return !Enabled(startScan) && !Enabled(sweepNow); }, 2000)) << "no scan during a sweep";
-  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(texts::kSweepingPrefix, 0) == 0; }, 5000)) << Narrow(Text(status));
+  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(texts::kSweepingPrefix, 0) == 0; }, 5000))
+      << Narrow(Text(status));
   const std::wstring first = Text(status);
   EXPECT_NE(first.find(L"\\f"), std::wstring::npos) << "a file's name: " << Narrow(first);
   ASSERT_TRUE(WaitUntil([&] { return Text(status) != first; }, 2000)) << "the line moves";

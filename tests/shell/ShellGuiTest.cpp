@@ -42,7 +42,8 @@ bool IsBlue(uint32_t rgb) { return Blue(rgb) > 190 && Red(rgb) < 90 && Green(rgb
 
 HWND FindAbout(DWORD pid) {
   for (HWND w : TopLevelWindows(pid)) {
-    if (ClassName(w) == L"#32770" && Control(w, IDC_PRODUCT_LINE) != nullptr && Control(w, IDC_SUPPORT_MAIL) != nullptr) return w;
+    if (ClassName(w) == L"#32770" && Control(w, IDC_PRODUCT_LINE) != nullptr && Control(w, IDC_SUPPORT_MAIL) != nullptr)
+      return w;
   }
   return nullptr;
 }
@@ -399,7 +400,8 @@ TEST_F(Shell, AboutFieldsAreBlueUnderlined12CellSongtiAndTheProductLineBold) {
   GdiProbe gdi(app.Pid());
   ASSERT_TRUE(gdi.Ready());
   LOGFONTW product = {};
-  ASSERT_TRUE(WaitUntil([&] { return gdi.ControlFont(Control(box, IDC_PRODUCT_LINE), &product) && product.lfWeight == 700; }, 5000));
+  ASSERT_TRUE(WaitUntil(
+      [&] { return gdi.ControlFont(Control(box, IDC_PRODUCT_LINE), &product) && product.lfWeight == 700; }, 5000));
   EXPECT_EQ(Text(Control(box, IDC_SUPPORT_MAIL)), L"support@example.com");
   EXPECT_EQ(Text(Control(box, IDC_SAMPLE_MAIL)), L"samples@example.com");
   EXPECT_EQ(Text(Control(box, IDC_WEB_SITE)), L"http://www.example.com");
@@ -516,7 +518,8 @@ TEST_F(Shell, AtEveryDpiTheBannersFillTheirFramesAndAboutScales) {
     SCOPED_TRACE(dpi);
     LogPixels setting(dpi);
     ASSERT_TRUE(app.Start(program, kCaption));
-    HWND animation = app.Control(IDC_BANNER_ANIMATION), still = app.Control(IDC_BANNER_STILL), tree = app.Control(IDC_CATEGORY_TREE);
+    HWND animation = app.Control(IDC_BANNER_ANIMATION), still = app.Control(IDC_BANNER_STILL),
+         tree = app.Control(IDC_CATEGORY_TREE);
     // The frame: the client area's width, down to the tree.
     const RECT client = ClientRectOnScreen(app.Main());
     const RECT frame = {client.left, client.top, client.right, WindowRect(tree).top};
@@ -546,7 +549,8 @@ TEST_F(Shell, AtEveryDpiTheBannersFillTheirFramesAndAboutScales) {
     GdiProbe gdi(app.Pid());
     ASSERT_TRUE(gdi.Ready());
     LOGFONTW product = {};
-    ASSERT_TRUE(WaitUntil([&] { return gdi.ControlFont(Control(box, IDC_PRODUCT_LINE), &product) && product.lfWeight == 700; }, 5000));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return gdi.ControlFont(Control(box, IDC_PRODUCT_LINE), &product) && product.lfWeight == 700; }, 5000));
     for (int id : {IDC_SUPPORT_MAIL, IDC_SAMPLE_MAIL, IDC_WEB_SITE, IDC_PRODUCT_LINE}) {
       LOGFONTW font = {};
       ASSERT_TRUE(gdi.ControlFont(Control(box, id), &font));
@@ -595,8 +599,8 @@ TEST_F(Shell, OpeningAndClosingAbout50TimesLeaksNoGdiObjects) {
   }
   ASSERT_TRUE(app.Start(Install(), kCaption));
   // Counted at a settled moment: after the banner's one swap, about 1.7 s in.
-  ASSERT_TRUE(WaitUntil([&] { return Visible(app.Control(IDC_BANNER_STILL)) && !Visible(app.Control(IDC_BANNER_ANIMATION)); },
-                        10000));
+  ASSERT_TRUE(WaitUntil(
+      [&] { return Visible(app.Control(IDC_BANNER_STILL)) && !Visible(app.Control(IDC_BANNER_ANIMATION)); }, 10000));
   HWND box = nullptr;
   ASSERT_TRUE(OpenAbout(&box));  // first use loads what stays loaded
   ::Sleep(200);
@@ -610,7 +614,8 @@ TEST_F(Shell, OpeningAndClosingAbout50TimesLeaksNoGdiObjects) {
     SCOPED_TRACE(i);
     ASSERT_TRUE(OpenAbout(&box));
     LOGFONTW font = {};
-    ASSERT_TRUE(WaitUntil([&] { return gdi.ControlFont(Control(box, IDC_SUPPORT_MAIL), &font) && font.lfUnderline; }, 3000))
+    ASSERT_TRUE(
+        WaitUntil([&] { return gdi.ControlFont(Control(box, IDC_SUPPORT_MAIL), &font) && font.lfUnderline; }, 3000))
         << "painted with its fonts";
     ASSERT_TRUE(CloseAbout(box));
   }
