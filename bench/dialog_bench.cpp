@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/Texts.h"
+#include "res/resource.h"
 #include "tests/support/GuiTest.h"
 #include "win/Handles.h"
 #include "win/Text.h"
@@ -62,8 +64,8 @@ GuiRun GuiScan(const std::wstring& purlo) {
   GuiRun run;
   AppUnderTest app;
   if (!app.Start(purlo, L"Purlo Beta")) return run;
-  HWND startScan = app.Control(1004);
-  Click(app.Control(1001));
+  HWND startScan = app.Control(IDC_START_SCAN);
+  Click(app.Control(IDC_SELECT_ALL));
   ::Sleep(300);
   const LARGE_INTEGER start = Now();
   if (!Click(startScan)) return run;
@@ -72,11 +74,11 @@ GuiRun GuiScan(const std::wstring& purlo) {
     const double sentAt = Seconds(start, Now());
     run.roundTrips.push_back(RoundTripMs(app.Main(), 5000));
     if (run.roundTrips.back() >= *std::max_element(run.roundTrips.begin(), run.roundTrips.end())) run.slowestAt = sentAt;
-    if (Text(startScan) == L"重新扫描") break;
+    if (Text(startScan) == purlo::texts::kRescan) break;
     if (Seconds(start, Now()) > 600) return run;
   }
   run.seconds = Seconds(start, Now());
-  run.summary = Text(app.Control(1006));
+  run.summary = Text(app.Control(IDC_STATUS));
   run.peakWorkingSet = app.process().PeakWorkingSet();
   app.Close();
   return run;

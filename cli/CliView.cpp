@@ -1,10 +1,9 @@
 #include "cli/CliView.h"
 
-#include <process.h>
-
 #include "cli/Console.h"
 #include "cli/Json.h"
 #include "win/Text.h"
+#include "win/Thread.h"
 
 namespace cli {
 
@@ -23,12 +22,13 @@ void CliView::SetStatusText(const std::wstring& text) {
 
 int CliView::ShowMessage(const std::wstring& text, const std::wstring& caption, UINT type) {
   win::Lock hold(lock_);
-  if (caption == L"清除完毕") {
-    sweepSummary_ = text;  // the sweep's closing message: printed at the end
-  } else {
-    Err(!text.empty() && text.back() == L'\n' ? text : text + L"\n");
-  }
+  Err(!text.empty() && text.back() == L'\n' ? text : text + L"\n");
   return IDOK;
+}
+
+void CliView::SweepEnded(const std::wstring& summary) {
+  win::Lock hold(lock_);
+  sweepSummary_ = summary;
 }
 
 void CliView::ShowScanningPath(const std::wstring& path) {
@@ -130,7 +130,7 @@ void CliView::RunFinished(bool endedAsScan) {
 
 void CliView::StartProgress() {
   if (quiet_ || !IsConsole(STD_ERROR_HANDLE)) return;
-  progress_.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, ProgressEntry, this, 0, nullptr)));
+  progress_ = win::BeginThread(ProgressEntry, this);
 }
 
 unsigned __stdcall CliView::ProgressEntry(void* self) {

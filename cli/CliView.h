@@ -24,9 +24,11 @@ class CliView final : public purlo::RunView {
 
   void SetItemLabel(purlo::JunkCategory item, const std::wstring& text) override {}
   void SetStatusText(const std::wstring& text) override;
-  void SetButtonText(purlo::Button button, const std::wstring& text) override {}
+  void SetButtonText(purlo::Button button, purlo::Caption caption) override {}
   void EnableButton(purlo::Button button, bool enable) override {}
   int ShowMessage(const std::wstring& text, const std::wstring& caption, UINT type) override;
+  // Kept for the end: printed after the labels, or as the document's summary.
+  void SweepEnded(const std::wstring& summary) override;
   void ShowScanningPath(const std::wstring& path) override;
   void ShowSweepingPath(const std::wstring& path) override;
   void FileCounted(purlo::JunkCategory category, const std::wstring& path, uint64_t bytes) override;

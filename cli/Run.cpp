@@ -10,6 +10,7 @@
 #include "engine/core/CompletionMonitor.h"
 #include "engine/core/RunLock.h"
 #include "engine/core/RunState.h"
+#include "engine/core/Texts.h"
 #include "engine/scan/ScanController.h"
 #include "engine/scan/ScanWorker.h"
 #include "engine/sweep/SweepController.h"
@@ -72,7 +73,7 @@ bool WasInterrupted() { return interrupted.load(); }
 
 int RunCommand(const RunOptions& options, purlo::ThreadStarter starter, std::vector<purlo::JunkCategory>* unreported) {
   if (!purlo::InitRunState()) {
-    Err(options.sweep ? L"清理失败请重试!\n" : L"扫描失败请重试!\n");
+    Err(std::wstring(options.sweep ? purlo::texts::kSweepFailed : purlo::texts::kScanFailed) + L"\n");
     return kExitFailed;
   }
   purlo::RunLock runLock;

@@ -12,13 +12,6 @@ void CTreeCtrlEx::SetLabelColor(HTREEITEM item, COLORREF color) {
   labelStyles_[item] = style;
 }
 
-bool CTreeCtrlEx::LabelColor(HTREEITEM item, COLORREF& color) const {
-  auto found = labelStyles_.find(item);
-  if (found == labelStyles_.end()) return false;
-  color = found->second.color;
-  return true;
-}
-
 void CTreeCtrlEx::OnAttached() { subclass_.Install(Hwnd(), *this); }
 
 bool CTreeCtrlEx::OnSubclassMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -24,8 +24,6 @@ class CTreeCtrlEx : public fw::CTreeCtrl, private fw::SubclassHandler {
   // Gives the item its label colour from the next paint on; invalidates nothing.
   // UI thread only.
   void SetLabelColor(HTREEITEM item, COLORREF color);
-  // The colour recorded for the item, or false when it has none.
-  bool LabelColor(HTREEITEM item, COLORREF& color) const;
 
  protected:
   void OnAttached() override;

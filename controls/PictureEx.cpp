@@ -1,14 +1,16 @@
 #include "controls/PictureEx.h"
 
 #include <olectl.h>
-#include <process.h>
 
 #include <cstring>
 #include <utility>
 
 #include "controls/GifBlocks.h"
+#include "controls/PlaybackScene.h"
+#include "res/resource.h"
 #include "win/Gdi.h"
 #include "win/Memory.h"
+#include "win/Thread.h"
 
 std::atomic<int32_t> PassCounter{0};
 
@@ -16,101 +18,11 @@ namespace picture_ex {
 
 namespace {
 
-constexpr WORD kGifResourceId = 141;
 constexpr DWORD kStopBoundMs = 5000;
 constexpr DWORD kShortFrameMs = 100;
 constexpr int kHimetricPerInch = 2540;
 
-RECT Rect(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
-
 }  // namespace
-
-// A memory DC with a bitmap of its own selected into it.
-class Surface {
- public:
-  Surface(HDC reference, int width, int height)
-      : dc_(::CreateCompatibleDC(reference)),
-        bitmap_(::CreateCompatibleBitmap(reference, width, height)),
-        select_(dc_.Get(), dc_ && bitmap_ ? bitmap_.Get() : nullptr) {}
-  Surface(const Surface&) = delete;
-  Surface& operator=(const Surface&) = delete;
-
-  bool Valid() const { return dc_ && bitmap_; }
-  HDC Dc() const { return dc_.Get(); }
-
- private:
-  win::MemoryDC dc_;
-  win::UniqueBitmap bitmap_;
-  win::SelectGuard select_;
-};
-
-// The off-screen picture and everything drawn into it. Created by a load on
-// the UI thread; during an animation only the playback thread draws into it,
-// while the paint handler copies it out.
-class Scene {
- public:
-  using GifFrame = CPictureEx::GifFrame;
-
-  Scene(HDC reference, LONG width, LONG height, COLORREF background)
-      : canvas_(reference, width, height), width_(width), height_(height), background_(background) {}
-
-  bool Valid() const { return canvas_.Valid(); }
-  HDC Dc() const { return canvas_.Dc(); }
-
-  std::vector<GifFrame> frames;
-  win::ComRef<IPicture> still;
-  RECT stillPlace{};
-  size_t current = 0;  // the frame to show next
-
-  // Draws the whole picture upright, scaled to the rectangle.
-  bool Render(IPicture* picture, int x, int y, int width, int height) {
-    OLE_XSIZE_HIMETRIC hw = 0;
-    OLE_YSIZE_HIMETRIC hh = 0;
-    if (picture == nullptr || FAILED(picture->get_Width(&hw)) || FAILED(picture->get_Height(&hh))) return false;
-    return SUCCEEDED(picture->Render(Dc(), x, y, width, height, 0, hh, hw, -hh, nullptr));
-  }
-  bool RenderFrame(const GifFrame& f) { return Render(f.picture.Get(), f.left, f.top, f.width, f.height); }
-
-  bool Fill(const RECT& rect) {
-    win::UniqueBrush brush(::CreateSolidBrush(background_));
-    if (!brush) return false;
-    ::FillRect(Dc(), &rect, brush.Get());
-    return true;
-  }
-  bool FillAll() { return Fill(RECT{0, 0, width_, height_}); }
-
-  // Keeps a copy of what a disposal-3 frame is about to cover.
-  void SaveUnder(const GifFrame& f) {
-    saved_.reset();
-    if (f.width <= 0 || f.height <= 0) return;
-    auto saved = std::make_unique<Surface>(Dc(), f.width, f.height);
-    if (!saved->Valid()) return;
-    ::BitBlt(saved->Dc(), 0, 0, f.width, f.height, Dc(), f.left, f.top, SRCCOPY);
-    saved_ = std::move(saved);
-  }
-
-  void Dispose(const GifFrame& f) {
-    switch (f.disposal) {
-      case 2:
-        Fill(Rect(f.left, f.top, f.width, f.height));
-        break;
-      case 3:
-        if (saved_) {
-          ::BitBlt(Dc(), f.left, f.top, f.width, f.height, saved_->Dc(), 0, 0, SRCCOPY);
-          saved_.reset();
-        }
-        break;
-      default:
-        break;
-    }
-  }
-
- private:
-  Surface canvas_;
-  std::unique_ptr<Surface> saved_;
-  LONG width_, height_;
-  COLORREF background_;
-};
 
 // One playback: what the thread draws, its stop request, and its way to the
 // window. The thread holds its own reference, so a thread that outlives Stop's
@@ -131,6 +43,9 @@ class PlaybackRun {
   bool StopRequested() const { return exit_; }
   // Ends early when a stop is requested.
   void Wait(DWORD ms) const { ::WaitForSingleObject(wake_.Get(), ms); }
+
+  // Held to publish the scene and to copy it out, and for nothing that waits.
+  win::CriticalSection& SceneLock() { return lock_; }
 
   // Asks for a repaint without erasing (InvalidateRect does not wait for the
   // window's thread, so holding the lock here blocks nobody for long).
@@ -153,23 +68,45 @@ class PlaybackRun {
 
 namespace {
 
+void Publish(PlaybackRun& run) {
+  win::Lock hold(run.SceneLock());
+  run.GetScene().Publish();
+}
+
+bool DrawFrame(PlaybackRun& run, const GifFrame& f) {
+  Scene& scene = run.GetScene();
+  if (f.disposal == 3) scene.SaveUnder(f);
+  const bool drawn = scene.RenderFrame(f);
+  Publish(run);
+  return drawn;
+}
+
+// Disposes of the frame shown and moves to the next; after the last frame the
+// scene is filled and the pass counted, when that fill was made.
+void EndFrame(PlaybackRun& run, const GifFrame& f) {
+  Scene& scene = run.GetScene();
+  bool passEnded = false;
+  scene.Dispose(f);
+  if (++scene.current >= scene.frames.size()) {
+    scene.current = 0;
+    passEnded = scene.FillAll();
+  }
+  Publish(run);
+  if (passEnded) PassCounter.fetch_add(1);
+}
+
 void PlaybackLoop(PlaybackRun& run) {
   Scene& scene = run.GetScene();
   // A disposal left pending by an earlier Stop comes first.
   scene.Dispose(scene.frames[scene.current]);
+  Publish(run);
   while (!run.StopRequested() && PassCounter.load() < 1) {
-    const CPictureEx::GifFrame& f = scene.frames[scene.current];
-    if (f.disposal == 3) scene.SaveUnder(f);
-    if (scene.RenderFrame(f)) run.RequestRepaint();
+    const GifFrame& f = scene.frames[scene.current];
+    if (DrawFrame(run, f)) run.RequestRepaint();
     if (run.StopRequested()) break;
     run.Wait(CPictureEx::FrameWaitMs(f.delay));
     if (run.StopRequested()) break;
-    scene.Dispose(f);
-    if (++scene.current >= scene.frames.size()) {
-      scene.current = 0;
-      // A pass counts only when its closing fill was made.
-      if (scene.FillAll()) PassCounter.fetch_add(1);
-    }
+    EndFrame(run, f);
   }
 }
 
@@ -237,7 +174,7 @@ bool CPictureEx::PlaybackRunning() const {
   return thread_ && ::WaitForSingleObject(thread_.Get(), 0) == WAIT_TIMEOUT;
 }
 
-bool CPictureEx::LoadFromResource() { return LoadFromResource(picture_ex::kGifResourceId); }
+bool CPictureEx::LoadFromResource() { return LoadFromResource(IDR_BANNER_GIF); }
 
 bool CPictureEx::LoadFromResource(WORD id) {
   HMODULE module = ::GetModuleHandleW(nullptr);
@@ -360,6 +297,7 @@ bool CPictureEx::PrepareOffscreen(Decoded&& decoded) {
   scene->stillPlace = decoded.stillPlace;
   RECT all{0, 0, width_, height_};
   ::FillRect(scene->Dc(), &all, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_MENU + 1)));
+  scene->Publish();
   background_ = background;
   scene_ = std::move(scene);
   return true;
@@ -381,20 +319,20 @@ bool CPictureEx::Play() {
     auto run = std::make_shared<PlaybackRun>(scene_, Hwnd());
     if (!run->Valid()) return false;
     auto* argument = new std::shared_ptr<PlaybackRun>(run);
-    const uintptr_t thread =
-        ::_beginthreadex(nullptr, 0, picture_ex::PlaybackThread, argument, CREATE_SUSPENDED, nullptr);
-    if (thread == 0) {
+    win::UniqueThread thread = win::BeginThread(picture_ex::PlaybackThread, argument, win::ThreadStart::Suspended);
+    if (!thread) {
       delete argument;
       return false;
     }
     run_ = std::move(run);
-    thread_.Reset(reinterpret_cast<HANDLE>(thread));
+    thread_ = std::move(thread);
     ::ResumeThread(thread_.Get());
     return false;
   }
   if (!scene_->still) return false;
   const RECT& at = scene_->stillPlace;
   if (!scene_->Render(scene_->still.Get(), at.left, at.top, at.right - at.left, at.bottom - at.top)) return false;
+  scene_->Publish();
   ::InvalidateRect(Hwnd(), nullptr, FALSE);
   return true;
 }
@@ -430,13 +368,23 @@ bool CPictureEx::OnSubclassMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 void CPictureEx::OnPaint() {
   win::PaintDC paint(Hwnd());
+  if (run_) {
+    // A playback thread may be publishing.
+    win::Lock hold(run_->SceneLock());
+    CopyScene(paint.Get());
+  } else {
+    CopyScene(paint.Get());
+  }
+}
+
+void CPictureEx::CopyScene(HDC target) {
   RECT client{};
   ::GetClientRect(Hwnd(), &client);
   if (!fit_ || (client.right == width_ && client.bottom == height_)) {
-    ::BitBlt(paint.Get(), 0, 0, width_, height_, scene_->Dc(), 0, 0, SRCCOPY);
+    ::BitBlt(target, 0, 0, width_, height_, scene_->ShownDc(), 0, 0, SRCCOPY);
     return;
   }
-  ::SetStretchBltMode(paint.Get(), HALFTONE);
-  ::SetBrushOrgEx(paint.Get(), 0, 0, nullptr);
-  ::StretchBlt(paint.Get(), 0, 0, client.right, client.bottom, scene_->Dc(), 0, 0, width_, height_, SRCCOPY);
+  ::SetStretchBltMode(target, HALFTONE);
+  ::SetBrushOrgEx(target, 0, 0, nullptr);
+  ::StretchBlt(target, 0, 0, client.right, client.bottom, scene_->ShownDc(), 0, 0, width_, height_, SRCCOPY);
 }

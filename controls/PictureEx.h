@@ -11,8 +11,8 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
+#include "controls/PlaybackScene.h"
 #include "framework/Controls.h"
 #include "framework/Subclass.h"
 #include "win/ComRef.h"
@@ -24,25 +24,19 @@
 extern std::atomic<int32_t> PassCounter;
 
 namespace picture_ex {
-class Scene;
 class PlaybackRun;
 }  // namespace picture_ex
 
 class CPictureEx : public fw::CStatic, private fw::SubclassHandler {
  public:
-  struct GifFrame {
-    win::ComRef<IPicture> picture;
-    int width = 0, height = 0, left = 0, top = 0;
-    uint32_t delay = 0;  // hundredths of a second; 0xFFFFFFFF without a control extension
-    int disposal = 0;
-  };
+  using GifFrame = picture_ex::GifFrame;
 
   CPictureEx();
   ~CPictureEx() override;
   CPictureEx(const CPictureEx&) = delete;
   CPictureEx& operator=(const CPictureEx&) = delete;
 
-  // GIF resource 141 (or `id`) of the program's module. Attach the control
+  // GIF resource IDR_BANNER_GIF (or `id`) of the program's module. Attach the control
   // first: the load resizes it and prepares its off-screen picture.
   bool LoadFromResource();
   bool LoadFromResource(WORD id);
@@ -89,6 +83,7 @@ class CPictureEx : public fw::CStatic, private fw::SubclassHandler {
 
   bool OnSubclassMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
   void OnPaint();
+  void CopyScene(HDC target);
   bool LoadGif(const uint8_t* data, size_t size, HGLOBAL block, DWORD blockSize, Decoded& out);
   bool LoadOther(HGLOBAL block, DWORD size, Decoded& out);
   bool PrepareOffscreen(Decoded&& decoded);

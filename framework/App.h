@@ -17,10 +17,9 @@ class CWinApp {
 
   virtual bool InitInstance() = 0;
   // The process's exit code; called after InitInstance (and the loop, if any).
-  virtual int ExitInstance() { return exitCode_; }
+  virtual int ExitInstance() { return 0; }
 
   HINSTANCE Instance() const { return instance_; }
-  void SetExitCode(int code) { exitCode_ = code; }
 
   // The one application object, or nullptr before it is constructed.
   static CWinApp* Current();
@@ -30,7 +29,6 @@ class CWinApp {
   int Run(HINSTANCE instance);
 
   HINSTANCE instance_ = nullptr;
-  int exitCode_ = 0;
 };
 
 // Call from wWinMain: runs the application object.

@@ -53,12 +53,6 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
 int CButton::GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
 void CButton::SetCheck(int state) const { SendMessage(BM_SETCHECK, static_cast<WPARAM>(state)); }
 
-HBITMAP CStatic::SetBitmap(HBITMAP bitmap) const {
-  return reinterpret_cast<HBITMAP>(SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
-}
-
-HBITMAP CStatic::GetBitmap() const { return reinterpret_cast<HBITMAP>(SendMessage(STM_GETIMAGE, IMAGE_BITMAP)); }
-
 HTREEITEM CTreeCtrl::InsertItem(const std::wstring& text, HTREEITEM parent, HTREEITEM after) const {
   TVINSERTSTRUCTW insert{};
   insert.hParent = parent;

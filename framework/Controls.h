@@ -60,9 +60,6 @@ class CEdit : public CWnd {
 class CStatic : public CWnd {
  public:
   using CWnd::CWnd;
-  // STM_SETIMAGE: returns the bitmap shown before, which the caller owns again.
-  HBITMAP SetBitmap(HBITMAP bitmap) const;
-  HBITMAP GetBitmap() const;
 };
 
 class CTreeCtrl : public CWnd {

@@ -37,26 +37,6 @@ void DataExchange::Control(int id, CWnd& field) {
   if (item != nullptr) field.Attach(item);
 }
 
-void DataExchange::Text(int id, std::wstring& value) {
-  CWnd item(Item(id));
-  if (!item) return;
-  if (saving_) {
-    value = item.GetWindowText();
-  } else {
-    item.SetWindowText(value);
-  }
-}
-
-void DataExchange::Check(int id, bool& value) {
-  CButton item(Item(id));
-  if (!item) return;
-  if (saving_) {
-    value = item.GetCheck() == BST_CHECKED;
-  } else {
-    item.SetCheck(value ? BST_CHECKED : BST_UNCHECKED);
-  }
-}
-
 CDialog::CDialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
 
 CDialog::~CDialog() {
@@ -88,7 +68,7 @@ bool CDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
 }
 
 BOOL CDialog::OnInitDialog() {
-  DataExchange dx(Hwnd(), false);
+  DataExchange dx(Hwnd());
   DoDataExchange(dx);
   return TRUE;
 }

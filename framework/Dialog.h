@@ -13,27 +13,19 @@
 
 namespace fw {
 
-// Binds fields to the dialog's controls by id, in the order of the calls, and
-// copies simple values between fields and controls.
+// Binds fields to the dialog's controls by id, in the order of the calls.
 class DataExchange {
  public:
-  DataExchange(HWND dialog, bool saving) : dialog_(dialog), saving_(saving) {}
+  explicit DataExchange(HWND dialog) : dialog_(dialog) {}
 
   // Attaches `field` to control `id`. A missing control leaves the field
   // unattached and marks the exchange failed.
   void Control(int id, CWnd& field);
-  // The control's text into `value` when saving, else `value` into the control.
-  void Text(int id, std::wstring& value);
-  // The same for a check box or radio button (BST_CHECKED).
-  void Check(int id, bool& value);
-
-  bool Saving() const { return saving_; }
   bool Failed() const { return failed_; }
 
  private:
   HWND Item(int id);
   HWND dialog_;
-  bool saving_;
   bool failed_ = false;
 };
 
@@ -52,7 +44,6 @@ class CDialog : public CWnd {
   HWND GetDlgItem(int id) const { return ::GetDlgItem(Hwnd(), id); }
   // A message box owned by this dialog.
   int MessageBox(const std::wstring& text, const std::wstring& caption, UINT type) const;
-  UINT TemplateId() const { return templateId_; }
 
  protected:
   // Every message of the dialog, from WM_INITDIALOG to WM_NCDESTROY. Return

@@ -2,16 +2,12 @@
 
 #include <utility>
 
+#include "engine/core/Texts.h"
 #include "framework/Placement.h"
 #include "ui/Art.h"
 
 namespace {
 
-constexpr WORD kOk = 1012;
-constexpr int kProductLine = 1018;
-constexpr int kSupportMail = 1015;
-constexpr int kSampleMail = 1016;
-constexpr int kWebSite = 1017;
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr int kFieldCellHeightAt96Dpi = 12;
 
@@ -19,15 +15,15 @@ const wchar_t kSupportAddress[] = L"support@example.com";
 const wchar_t kSampleAddress[] = L"samples@example.com";
 const wchar_t kWebAddress[] = L"http://www.example.com";
 
-bool IsContactField(int id) { return id == kSupportMail || id == kSampleMail || id == kWebSite; }
+bool IsContactField(int id) { return id == IDC_SUPPORT_MAIL || id == IDC_SAMPLE_MAIL || id == IDC_WEB_SITE; }
 
 HFONT FieldFont(UINT dpi, LONG weight, BOOL underline) {
   return ::CreateFontW(fw::ScaleForDpi(kFieldCellHeightAt96Dpi, dpi), 0, 0, 0, weight, FALSE, underline, FALSE,
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, L"宋体");
+                       DEFAULT_PITCH | FF_DONTCARE, purlo::texts::kAboutFieldFont);
 }
 
-// The dialog's one bitmap static: the logo (bitmap 146 in the template).
+// The dialog's one bitmap static: the logo (IDB_ABOUT in the template).
 HWND LogoStatic(HWND dialog) {
   for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
     if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) return child;
@@ -41,14 +37,14 @@ BOOL myabout::OnInitDialog() {
   fw::CDialog::OnInitDialog();
   fw::CenterOverOwner(Hwnd());
   ui::FitStaticPicture(LogoStatic(Hwnd()), ui::kAboutLogoArt);
-  ::SetDlgItemTextW(Hwnd(), kSupportMail, kSupportAddress);
-  ::SetDlgItemTextW(Hwnd(), kSampleMail, kSampleAddress);
-  ::SetDlgItemTextW(Hwnd(), kWebSite, kWebAddress);
+  ::SetDlgItemTextW(Hwnd(), IDC_SUPPORT_MAIL, kSupportAddress);
+  ::SetDlgItemTextW(Hwnd(), IDC_SAMPLE_MAIL, kSampleAddress);
+  ::SetDlgItemTextW(Hwnd(), IDC_WEB_SITE, kWebAddress);
   return TRUE;
 }
 
 bool myabout::OnCommand(WORD id, WORD code, HWND control) {
-  if (id == kOk && code == BN_CLICKED) {
+  if (id == IDC_ABOUT_OK && code == BN_CLICKED) {
     OnOK();
     return true;
   }
@@ -80,10 +76,10 @@ void myabout::MakeFieldFonts() {
   FieldFonts fonts;
   fonts.contact.Reset(FieldFont(dpi, FW_NORMAL, TRUE));
   fonts.product.Reset(FieldFont(dpi, FW_BOLD, FALSE));
-  for (int id : {kSupportMail, kSampleMail, kWebSite}) {
+  for (int id : {IDC_SUPPORT_MAIL, IDC_SAMPLE_MAIL, IDC_WEB_SITE}) {
     ::SendDlgItemMessageW(Hwnd(), id, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.contact.Get()), TRUE);
   }
-  ::SendDlgItemMessageW(Hwnd(), kProductLine, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.product.Get()), TRUE);
+  ::SendDlgItemMessageW(Hwnd(), IDC_PRODUCT_LINE, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.product.Get()), TRUE);
   std::swap(fonts_, fonts);
 }
 

@@ -3,12 +3,12 @@
 #pragma once
 
 #include "framework/Dialog.h"
+#include "res/resource.h"
 #include "win/Gdi.h"
 
 class myabout : public fw::CDialog {
  public:
-  static constexpr UINT kTemplate = 144;
-  explicit myabout(HWND parent = nullptr) : fw::CDialog(kTemplate, parent) {}
+  explicit myabout(HWND parent = nullptr) : fw::CDialog(IDD_ABOUT, parent) {}
 
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -19,8 +19,8 @@ class myabout : public fw::CDialog {
   // Made on the first paint, given to the fields; they outlive the window
   // (released with this object, after DialogBox has destroyed the controls).
   struct FieldFonts {
-    win::UniqueFont contact;  // 1015-1017
-    win::UniqueFont product;  // 1018
+    win::UniqueFont contact;  // the support and sample mail, the web site
+    win::UniqueFont product;  // the product line
   };
   void OnPaint();
   void MakeFieldFonts();

@@ -13,9 +13,9 @@ struct ArtVariants {
   WORD ids[3];
 };
 
-extern const ArtVariants kStillBannerArt;     // bitmaps 142 and its scaled variants
-extern const ArtVariants kBannerAnimationArt;  // GIF 141 and its scaled variants
-extern const ArtVariants kAboutLogoArt;       // bitmap 146 and its scaled variants
+extern const ArtVariants kStillBannerArt;     // IDB_BANNER and its scaled variants
+extern const ArtVariants kBannerAnimationArt;  // IDR_BANNER_GIF and its scaled variants
+extern const ArtVariants kAboutLogoArt;       // IDB_ABOUT and its scaled variants
 
 // The id of the variant whose width is nearest to `frameWidth` (the 1x one
 // when none can be read).

@@ -6,7 +6,6 @@
 #include "engine/sweep/SweepController.h"
 #include "framework/Placement.h"
 #include "res/resource.h"
-#include "ui/AppMessages.h"
 #include "ui/Art.h"
 #include "ui/CategoryItems.h"
 #include "ui/DutyAssert.h"
@@ -17,7 +16,9 @@
 namespace ui {
 
 using purlo::Button;
+using purlo::Caption;
 using purlo::JunkCategory;
+namespace texts = purlo::texts;
 
 namespace {
 
@@ -26,43 +27,12 @@ const UINT kBannerDelay = 1667;
 const UINT_PTR kPathTimer = 3;
 const UINT kPathPeriod = 50;
 
-const wchar_t kStartScan[] = L"开始扫描";
-const wchar_t kPause[] = L"暂停";
-const wchar_t kContinue[] = L"继续扫描";
-const wchar_t kRescan[] = L"重新扫描";
-const wchar_t kSweepNow[] = L"立即清理";
-const wchar_t kCancelScan[] = L"取消扫描";
-const wchar_t kPrompt[] = L"提示";
-const wchar_t kScanningPrefix[] = L"正在扫描: ";
-const wchar_t kSweepingPrefix[] = L"正在清理: ";
-const wchar_t kWelcome[] = L" 定期清理系统中的无用文件，可以释放被占用的磁盘空间，让系统运行更流畅。";
-
 }  // namespace
-
-struct ViewOp {
-  enum Kind { Label, Status, ButtonText, ButtonEnable, Finished };
-  explicit ViewOp(Kind k) : kind(k) {}
-  Kind kind;
-  JunkCategory item = JunkCategory::SystemTemp;
-  Button button = Button::StartScan;
-  std::wstring text;
-  bool flag = false;
-};
-
-// A message box a worker waits for. Shared: a worker that gives up at
-// shut-down leaves it to the UI thread, and the other way round.
-struct Question {
-  std::wstring text, caption;
-  UINT type = MB_OK;
-  std::atomic<int> answer{IDCANCEL};
-  win::UniqueEvent answered{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-};
 
 CPurloDlg::CPurloDlg()
     : fw::CDialog(IDD_PURLO_DIALOG),
       icon_(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
-      uiThread_(::GetCurrentThreadId()),
-      closingEvent_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+      view_(*this) {}
 
 CPurloDlg::~CPurloDlg() = default;
 
@@ -83,7 +53,7 @@ BOOL CPurloDlg::OnInitDialog() {
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
   // Before the notice, which opens on the same monitor, while still hidden.
   fw::CenterOnPointerMonitor(Hwnd());
-  // "放　弃" ends the process from inside the notice; its result is not looked at.
+  // Giving up ends the process from inside the notice; its result is not looked at.
   CDutyAssert notice(Hwnd());
   notice.DoModal();
   purlo::StartUpdateCheck(Hwnd());
@@ -98,8 +68,8 @@ BOOL CPurloDlg::OnInitDialog() {
   tree_.ModifyStyle(0, TVS_CHECKBOXES);
   TickRecommended();
   recommended_.SetCheck(BST_CHECKED);
-  status_.SetWindowText(kWelcome);
-  window_ = Hwnd();
+  status_.SetWindowText(texts::kWelcome);
+  view_.AttachWindow(Hwnd());
   purlo::InitRunState();
   return TRUE;
 }
@@ -138,13 +108,8 @@ bool CPurloDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
   switch (message) {
     case WM_QUERYDRAGICON: result = reinterpret_cast<LRESULT>(icon_); return true;
     case WM_DPICHANGED: OnDpiChanged(lParam); result = 0; return true;
-    case WM_APP_VIEW_OP: OnViewOp(std::unique_ptr<ViewOp>(reinterpret_cast<ViewOp*>(lParam))); return true;
-    case WM_APP_ASK: {
-      std::unique_ptr<std::shared_ptr<Question>> question(reinterpret_cast<std::shared_ptr<Question>*>(lParam));
-      OnAsk(*question);
-      return true;
-    }
     default:
+      if (view_.OnPosted(message, lParam)) return true;
       if (message == purlo::UpdateAvailableMessage()) {
         upgrade_.OnUpdateAvailable(Hwnd());
         return true;
@@ -190,49 +155,52 @@ void CPurloDlg::OnDestroy() {
   ReleaseStaticPicture(GetDlgItem(IDC_BANNER_STILL));
   purlo::DetachUpdateTarget(Hwnd());
   BeginShutdown();
-  window_ = nullptr;
+  view_.AttachWindow(nullptr);
 }
 
 void CPurloDlg::BeginShutdown() {
-  if (closing_.exchange(true)) return;
-  ::SetEvent(closingEvent_.Get());
+  if (!view_.BeginClosing()) return;
   purlo::ShutdownRequested = 1;
   purlo::StopRequested = 1;
   purlo::RunGate.Open();
 }
 
-// ---- Start-scan (1004) ----
+// ---- Start-scan (IDC_START_SCAN) ----
 
 void CPurloDlg::OnStartScan() {
   // Enter reaches the default button even when a run has disabled it.
   if (!startScan_.IsWindowEnabled()) return;
-  const std::wstring text = startScan_.GetWindowText();
+  const Caption shown = captions_[Slot(Button::StartScan)];
   ResetDownloadedProgramsColor();
   if (NothingTicked()) {
-    MessageBox(L"请选择要扫描的项目", kPrompt, MB_OK | MB_ICONHAND);
+    MessageBox(texts::kTickToScan, texts::kPrompt, MB_OK | MB_ICONHAND);
     return;
   }
-  if (text == kStartScan || text == kRescan) {
-    StartScanRun();
-  } else if (text == kPause) {
-    // The second click of a double click on "开始扫描" is not a pause.
-    if (WithinDoubleClickOfScanStart()) return;
-    startScan_.SetWindowText(kContinue);
-    Pause();
-  } else if (text == kContinue) {
-    startScan_.SetWindowText(kPause);
-    Continue();
+  switch (shown) {
+    case Caption::StartScan:
+    case Caption::Rescan: StartScanRun(); break;
+    case Caption::Pause:
+      // The second click of a double click that started the scan is not a pause.
+      if (WithinDoubleClickOfScanStart()) return;
+      ShowCaption(Button::StartScan, Caption::Continue);
+      Pause();
+      break;
+    case Caption::Continue:
+      ShowCaption(Button::StartScan, Caption::Pause);
+      Continue();
+      break;
+    default: break;
   }
 }
 
 void CPurloDlg::StartScanRun() {
   if (purlo::WorkerList == nullptr) {
-    MessageBox(L"扫描失败请重试!", purlo::kAppTitle, MB_OK);
+    MessageBox(texts::kScanFailed, texts::kAppTitle, MB_OK);
     return;
   }
   if (runActive_) return;
   if (!runLock_.Take()) {
-    MessageBox(L"扫描失败请重试!", purlo::kAppTitle, MB_OK);
+    MessageBox(texts::kScanFailed, texts::kAppTitle, MB_OK);
     return;
   }
   runActive_ = true;
@@ -241,12 +209,12 @@ void CPurloDlg::StartScanRun() {
   enableAtEnd_[0] = enableAtEnd_[1] = false;
   purlo::RunGate.Open();
   StartPathTimer();
-  const purlo::StartResult started = purlo::StartScan(*this, Ticked(), lookups_);
+  const purlo::StartResult started = purlo::StartScan(view_, Ticked(), lookups_);
   if (started == purlo::StartResult::TempPathFailed) {
     EndRunHere();  // nothing was started
   } else if (started == purlo::StartResult::ThreadFailed) {
     // The workers already started are a run of their own: let a monitor end it.
-    if (!purlo::StartCompletionMonitor(*this)) EndRunHere();
+    if (!purlo::StartCompletionMonitor(view_)) EndRunHere();
   }
 }
 
@@ -258,26 +226,26 @@ bool CPurloDlg::WithinDoubleClickOfScanStart() const {
 
 void CPurloDlg::Pause() {
   purlo::RunGate.Close();
-  HoldUpdates();
+  view_.HoldUpdates();
 }
 
 void CPurloDlg::Continue() {
   purlo::RunGate.Open();
-  ReleaseUpdates();
+  view_.ReleaseUpdates();
 }
 
-// ---- Sweep-now (1005) ----
+// ---- Sweep-now (IDC_SWEEP_NOW) ----
 
 void CPurloDlg::OnSweepNow() {
   if (!sweepNow_.IsWindowEnabled()) return;
-  const std::wstring text = sweepNow_.GetWindowText();
+  const Caption shown = captions_[Slot(Button::SweepNow)];
   ResetDownloadedProgramsColor();
-  if (text == kCancelScan) CancelScanFlow();
+  if (shown == Caption::CancelScan) CancelScanFlow();
   if (NothingTicked()) {
-    MessageBox(L"请选择要清理的项目", kPrompt, MB_OK | MB_ICONHAND);
+    MessageBox(texts::kTickToSweep, texts::kPrompt, MB_OK | MB_ICONHAND);
     return;
   }
-  if (text != kSweepNow) return;
+  if (shown != Caption::SweepNow) return;
   StartSweepRun();
 }
 
@@ -286,18 +254,18 @@ void CPurloDlg::OnSweepNow() {
 void CPurloDlg::CancelScanFlow() {
   const bool wasPaused = !purlo::RunGate.IsOpen();
   purlo::RunGate.Close();
-  HoldUpdates();
-  const int answer = MessageBox(L"是否取消正在进行的扫描?", kPrompt, MB_YESNO);
-  if (closing_) return;
+  view_.HoldUpdates();
+  const int answer = MessageBox(texts::kCancelScanQuestion, texts::kPrompt, MB_YESNO);
+  if (view_.Closing()) return;
   if (answer != IDYES) {
     if (!wasPaused) Continue();
     return;
   }
   purlo::StopRequested = 1;
   purlo::RunGate.Open();
-  ReleaseUpdates();
-  startScan_.SetWindowText(kRescan);
-  sweepNow_.SetWindowText(kSweepNow);
+  view_.ReleaseUpdates();
+  ShowCaption(Button::StartScan, Caption::Rescan);
+  ShowCaption(Button::SweepNow, Caption::SweepNow);
   if (runActive_) {
     // Until the cancelled scan's monitor has ended it, nothing may start.
     DisableButton(startScan_);
@@ -307,12 +275,12 @@ void CPurloDlg::CancelScanFlow() {
 
 void CPurloDlg::StartSweepRun() {
   if (purlo::WorkerList == nullptr) {
-    MessageBox(L"清理失败请重试!", purlo::kAppTitle, MB_OK);
+    MessageBox(texts::kSweepFailed, texts::kAppTitle, MB_OK);
     return;
   }
   if (runActive_) return;
   if (!runLock_.Take()) {
-    MessageBox(L"清理失败请重试!", purlo::kAppTitle, MB_OK);
+    MessageBox(texts::kSweepFailed, texts::kAppTitle, MB_OK);
     return;
   }
   runActive_ = true;
@@ -321,12 +289,12 @@ void CPurloDlg::StartSweepRun() {
   purlo::RunGate.Open();
   DisableButton(startScan_);
   StartPathTimer();
-  const purlo::StartResult started = purlo::StartSweep(*this, Ticked(), lookups_);
+  const purlo::StartResult started = purlo::StartSweep(view_, Ticked(), lookups_);
   if (started == purlo::StartResult::TempPathFailed) {
     EndRunHere();
     startScan_.EnableWindow(true);
   } else if (started == purlo::StartResult::ThreadFailed) {
-    if (!purlo::StartCompletionMonitor(*this)) {
+    if (!purlo::StartCompletionMonitor(view_)) {
       EndRunHere();
       startScan_.EnableWindow(true);
     }
@@ -344,7 +312,7 @@ void CPurloDlg::ResetDownloadedProgramsColor() {
 
 // A button disabled while it has the focus would take the keyboard with it:
 // no control would hold the focus, and Esc and Enter would reach nothing.
-// The focus goes to the tree first, or to "关　于" when the tree is disabled.
+// The focus goes to the tree first, or to About when the tree is disabled.
 void CPurloDlg::DisableButton(const fw::CButton& button) {
   if (::GetFocus() == button.Hwnd()) {
     HWND next = tree_.IsWindowEnabled() ? tree_.Hwnd() : GetDlgItem(IDC_ABOUT);
@@ -363,104 +331,31 @@ std::vector<JunkCategory> CPurloDlg::Ticked() const {
   return ticked;
 }
 
-// ---- RunView ----
-
-void CPurloDlg::SetItemLabel(JunkCategory item, const std::wstring& text) {
-  auto op = std::make_unique<ViewOp>(ViewOp::Label);
-  op->item = item;
-  op->text = text;
-  Deliver(std::move(op));
-}
-
-void CPurloDlg::SetStatusText(const std::wstring& text) {
-  auto op = std::make_unique<ViewOp>(ViewOp::Status);
-  op->text = text;
-  Deliver(std::move(op));
-}
-
-void CPurloDlg::SetButtonText(Button button, const std::wstring& text) {
-  auto op = std::make_unique<ViewOp>(ViewOp::ButtonText);
-  op->button = button;
-  op->text = text;
-  Deliver(std::move(op));
-}
-
-void CPurloDlg::EnableButton(Button button, bool enable) {
-  auto op = std::make_unique<ViewOp>(ViewOp::ButtonEnable);
-  op->button = button;
-  op->flag = enable;
-  Deliver(std::move(op));
-}
-
-void CPurloDlg::RunFinished(bool endedAsScan) {
-  auto op = std::make_unique<ViewOp>(ViewOp::Finished);
-  op->flag = endedAsScan;
-  Deliver(std::move(op));
-}
-
-void CPurloDlg::ShowScanningPath(const std::wstring& path) {
-  if (closing_) return;
-  win::Lock hold(pathLock_);
-  latestPath_ = path;
-  pathFresh_ = true;
-}
-
-// The same slot: a run either scans or sweeps, and the timer knows which.
-void CPurloDlg::ShowSweepingPath(const std::wstring& path) { ShowScanningPath(path); }
-
-// The calling worker waits for the answer; the UI thread never waits for it.
-int CPurloDlg::ShowMessage(const std::wstring& text, const std::wstring& caption, UINT type) {
-  if (closing_) return IDCANCEL;
-  if (OnUiThread()) return MessageBox(text, caption, type);
-  auto question = std::make_shared<Question>();
-  question->text = text;
-  question->caption = caption;
-  question->type = type;
-  auto* payload = new std::shared_ptr<Question>(question);
-  if (!::PostMessageW(window_.load(), WM_APP_ASK, 0, reinterpret_cast<LPARAM>(payload))) {
-    delete payload;
-    return IDCANCEL;
-  }
-  HANDLE waits[] = {question->answered.Get(), closingEvent_.Get()};
-  ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-  return question->answer;
-}
-
-void CPurloDlg::OnAsk(const std::shared_ptr<Question>& question) {
-  if (!closing_) question->answer = MessageBox(question->text, question->caption, question->type);
-  ::SetEvent(question->answered.Get());
-}
-
-void CPurloDlg::Deliver(std::unique_ptr<ViewOp> op) {
-  if (closing_) return;
-  if (OnUiThread()) {
-    Apply(*op);
-    return;
-  }
-  if (::PostMessageW(window_.load(), WM_APP_VIEW_OP, 0, reinterpret_cast<LPARAM>(op.get()))) op.release();
-}
-
-void CPurloDlg::OnViewOp(std::unique_ptr<ViewOp> op) {
-  if (closing_) return;
-  if (holding_) {
-    held_.push_back(std::move(op));
-    return;
-  }
-  ApplyFromRun(*op);
-}
+// ---- The engines' operations, on the UI thread ----
 
 // A button that a worker or the monitor enables while the run is alive opens
 // up only when the run has ended, so that no click can meet a run that is
 // still finishing.
 void CPurloDlg::ApplyFromRun(const ViewOp& op) {
   if (op.kind == ViewOp::ButtonEnable && op.flag && runActive_) {
-    enableAtEnd_[op.button == Button::StartScan ? 0 : 1] = true;
+    enableAtEnd_[Slot(op.button)] = true;
     return;
   }
   Apply(op);
 }
 
+int CPurloDlg::Ask(const std::wstring& text, const std::wstring& caption, UINT type) {
+  return MessageBox(text, caption, type);
+}
+
 fw::CButton& CPurloDlg::ButtonFor(Button button) { return button == Button::StartScan ? startScan_ : sweepNow_; }
+
+int CPurloDlg::Slot(Button button) { return button == Button::StartScan ? 0 : 1; }
+
+void CPurloDlg::ShowCaption(Button button, Caption caption) {
+  captions_[Slot(button)] = caption;
+  ButtonFor(button).SetWindowText(purlo::CaptionText(caption));
+}
 
 void CPurloDlg::Apply(const ViewOp& op) {
   switch (op.kind) {
@@ -468,21 +363,21 @@ void CPurloDlg::Apply(const ViewOp& op) {
     case ViewOp::Status:
       // Only the monitor and the controllers write the status line: whatever
       // path a walker left behind is older than this text.
-      ForgetLatestPath();
+      view_.ForgetLatestPath();
       status_.SetWindowText(op.text);
       break;
-    case ViewOp::ButtonText: ButtonFor(op.button).SetWindowText(op.text); break;
+    case ViewOp::ButtonText: ShowCaption(op.button, op.caption); break;
     case ViewOp::ButtonEnable:
       if (op.flag) {
         ButtonFor(op.button).EnableWindow(true);
       } else {
-        enableAtEnd_[op.button == Button::StartScan ? 0 : 1] = false;
+        enableAtEnd_[Slot(op.button)] = false;
         DisableButton(ButtonFor(op.button));
       }
       break;
     case ViewOp::Finished:
       ::KillTimer(Hwnd(), kPathTimer);
-      ForgetLatestPath();
+      view_.ForgetLatestPath();
       EndRunHere();
       if (enableAtEnd_[0]) startScan_.EnableWindow(true);
       if (enableAtEnd_[1]) sweepNow_.EnableWindow(true);
@@ -497,35 +392,17 @@ void CPurloDlg::EndRunHere() {
   runLock_.Release();
 }
 
-void CPurloDlg::HoldUpdates() { holding_ = true; }
-
-void CPurloDlg::ReleaseUpdates() {
-  holding_ = false;
-  std::vector<std::unique_ptr<ViewOp>> held;
-  held.swap(held_);
-  for (const auto& op : held) ApplyFromRun(*op);
-}
-
 void CPurloDlg::ShowLatestPath() {
-  if (holding_ || closing_) return;
+  if (view_.Holding() || view_.Closing()) return;
   std::wstring path;
-  {
-    win::Lock hold(pathLock_);
-    if (!pathFresh_) return;
-    pathFresh_ = false;
-    path = latestPath_;
-  }
-  status_.SetWindowText(FitPathToEdit(status_.Hwnd(), sweeping_ ? kSweepingPrefix : kScanningPrefix, path));
+  if (!view_.TakeLatestPath(path)) return;
+  const wchar_t* prefix = sweeping_ ? texts::kSweepingPrefix : texts::kScanningPrefix;
+  status_.SetWindowText(FitPathToEdit(status_.Hwnd(), prefix, path));
 }
 
 void CPurloDlg::StartPathTimer() {
-  ForgetLatestPath();
+  view_.ForgetLatestPath();
   ::SetTimer(Hwnd(), kPathTimer, kPathPeriod, nullptr);
-}
-
-void CPurloDlg::ForgetLatestPath() {
-  win::Lock hold(pathLock_);
-  pathFresh_ = false;
 }
 
 }  // namespace ui

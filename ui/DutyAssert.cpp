@@ -4,11 +4,6 @@
 
 #include "framework/Placement.h"
 
-namespace {
-constexpr WORD kStart = 1011;
-constexpr WORD kGiveUp = 1012;
-}  // namespace
-
 // It opens before the main window is shown, and has no caption or taskbar
 // button: in the middle of the screen the user is looking at.
 BOOL CDutyAssert::OnInitDialog() {
@@ -20,9 +15,9 @@ BOOL CDutyAssert::OnInitDialog() {
 bool CDutyAssert::OnCommand(WORD id, WORD code, HWND control) {
   if (code != BN_CLICKED) return fw::CDialog::OnCommand(id, code, control);
   switch (id) {
-    case kStart: OnOK(); return true;
+    case IDC_NOTICE_START: OnOK(); return true;
     // Ends the process through the runtime's exit; nothing else has started yet.
-    case kGiveUp: std::exit(1);
+    case IDC_NOTICE_GIVE_UP: std::exit(1);
     default: return fw::CDialog::OnCommand(id, code, control);
   }
 }

@@ -1,13 +1,13 @@
-// The notice shown at every start, before the main window: "开　始" (or Esc)
-// continues, "放　弃" ends the program.
+// The notice shown at every start, before the main window: its Start button
+// (or Esc) continues, its Give-up button ends the program.
 #pragma once
 
 #include "framework/Dialog.h"
+#include "res/resource.h"
 
 class CDutyAssert : public fw::CDialog {
  public:
-  static constexpr UINT kTemplate = 9;
-  explicit CDutyAssert(HWND parent = nullptr) : fw::CDialog(kTemplate, parent) {}
+  explicit CDutyAssert(HWND parent = nullptr) : fw::CDialog(IDD_STARTUP_NOTICE, parent) {}
 
  protected:
   BOOL OnInitDialog() override;

@@ -6,8 +6,8 @@
 
 namespace ui {
 
-void SelectAll(const fw::CTreeCtrl& tree);         // "全选": tick every item
-void InvertSelection(const fw::CTreeCtrl& tree);   // "反选": flip every item, one after the other
-void SelectRecommended(const fw::CTreeCtrl& tree); // "推荐": exactly the recommended five
+void SelectAll(const fw::CTreeCtrl& tree);         // Select all: tick every item
+void InvertSelection(const fw::CTreeCtrl& tree);   // Invert: flip every item, one after the other
+void SelectRecommended(const fw::CTreeCtrl& tree); // Recommended: exactly the recommended five
 
 }  // namespace ui

@@ -1,13 +1,13 @@
 #include "ui/UpdateCheck.h"
 
 #include <objbase.h>
-#include <process.h>
 #include <shellapi.h>
 
 #include <vector>
 
 #include "ui/ProgramFiles.h"
 #include "win/Handles.h"
+#include "win/Thread.h"
 
 namespace purlo {
 
@@ -32,26 +32,14 @@ std::wstring FolderPart(const std::wstring& path) {
 
 // Never destroyed: the check may still be running while the runtime tears
 // down the process's statics at exit.
-CRITICAL_SECTION& TargetLock() {
-  static CRITICAL_SECTION* lock = [] {
-    auto* cs = new CRITICAL_SECTION;
-    ::InitializeCriticalSection(cs);
-    return cs;
-  }();
+win::CriticalSection& TargetLock() {
+  static win::CriticalSection* lock = new win::CriticalSection;
   return *lock;
 }
 HWND g_target = nullptr;
 
-class TargetGuard {
- public:
-  TargetGuard() { ::EnterCriticalSection(&TargetLock()); }
-  ~TargetGuard() { ::LeaveCriticalSection(&TargetLock()); }
-  TargetGuard(const TargetGuard&) = delete;
-  TargetGuard& operator=(const TargetGuard&) = delete;
-};
-
 void ReportUpdateAvailable(HWND dialog) {
-  TargetGuard guard;
+  win::Lock guard(TargetLock());
   if (dialog != nullptr && dialog == g_target) ::PostMessageW(dialog, UpdateAvailableMessage(), 0, 0);
 }
 
@@ -138,12 +126,12 @@ UINT UpdateAvailableMessage() {
 }
 
 void AttachUpdateTarget(HWND dialog) {
-  TargetGuard guard;
+  win::Lock guard(TargetLock());
   g_target = dialog;
 }
 
 void DetachUpdateTarget(HWND dialog) {
-  TargetGuard guard;
+  win::Lock guard(TargetLock());
   if (g_target == dialog) g_target = nullptr;
 }
 
@@ -158,8 +146,7 @@ unsigned __stdcall UpdateCheckThread(void* dialogWindow) {
 
 void StartUpdateCheck(HWND dialog) {
   AttachUpdateTarget(dialog);
-  win::UniqueThread thread(
-      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, UpdateCheckThread, dialog, 0, nullptr)));
+  win::UniqueThread thread = win::BeginThread(UpdateCheckThread, dialog);
 }
 
 }  // namespace purlo

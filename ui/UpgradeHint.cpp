@@ -1,5 +1,7 @@
 #include "ui/UpgradeHint.h"
 
+#include "engine/core/Texts.h"
+#include "res/resource.h"
 #include "ui/AboutDialog.h"
 #include "ui/UpdateCheck.h"
 #include "win/Gdi.h"
@@ -8,9 +10,8 @@ namespace purlo {
 
 namespace {
 
-const wchar_t kAboutText[] = L"　关　于　";
-constexpr int kFirstFrame = 153;
-constexpr int kLastFrame = 157;
+constexpr int kFirstFrame = IDB_UPGRADE1;
+constexpr int kLastFrame = IDB_UPGRADE5;
 constexpr DWORD kFramePauseMs = 10;
 
 void DrawFrame(HDC target, const RECT& area, int bitmapId) {
@@ -47,19 +48,19 @@ void UpgradeHint::OnUpdateAvailable(HWND dialog) {
 
 void UpgradeHint::OnFlashTimer(HWND dialog) {
   if (!updateAvailable_) return;
-  HWND button = ::GetDlgItem(dialog, kAboutButton);
+  HWND button = ::GetDlgItem(dialog, IDC_ABOUT);
   if (flashPhase_) {
     PlayFlash(button);
     flashPhase_ = false;
   } else {
-    ::SetWindowTextW(button, kAboutText);
+    ::SetWindowTextW(button, texts::kAbout);
     flashPhase_ = true;
   }
 }
 
 void UpgradeHint::OnAbout(HWND dialog) {
   if (updateAvailable_) {
-    ::SetDlgItemTextW(dialog, kAboutButton, kAboutText);
+    ::SetDlgItemTextW(dialog, IDC_ABOUT, texts::kAbout);
     OpenProductPage();
     updateAvailable_ = false;
   }

@@ -11,7 +11,6 @@ class UpgradeHint {
  public:
   static constexpr UINT_PTR kFlashTimer = 1;
   static constexpr UINT kFlashPeriodMs = 500;
-  static constexpr int kAboutButton = 1019;
 
   // The update check's UpdateAvailableMessage reached the dialog.
   void OnUpdateAvailable(HWND dialog);

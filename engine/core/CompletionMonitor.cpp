@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/core/LabelText.h"
+#include "engine/core/Texts.h"
 
 namespace purlo {
 
@@ -22,16 +23,16 @@ struct MonitorJob {
 void EndScan(RunView& view) {
   const Totals totals = RunningTotals.Take();
   if (totals.bytes == 0.0 && totals.items == 0) {
-    view.SetStatusText(kNothingFound);
+    view.SetStatusText(texts::kNothingFound);
     view.EnableButton(Button::SweepNow, false);
-    view.SetButtonText(Button::SweepNow, L"立即清理");
+    view.SetButtonText(Button::SweepNow, Caption::SweepNow);
   } else {
     view.EnableButton(Button::SweepNow, true);
     view.SetStatusText(ScanSummary(totals.items, totals.bytes));
-    view.SetButtonText(Button::SweepNow, L"立即清理");
+    view.SetButtonText(Button::SweepNow, Caption::SweepNow);
   }
   view.EnableButton(Button::StartScan, true);
-  view.SetButtonText(Button::StartScan, L"重新扫描");
+  view.SetButtonText(Button::StartScan, Caption::Rescan);
 }
 
 std::wstring EndSweep(RunView& view) {
@@ -39,7 +40,7 @@ std::wstring EndSweep(RunView& view) {
   std::wstring summary = SweepSummary(totals.bytes);
   view.SetStatusText(L"");
   view.EnableButton(Button::StartScan, true);
-  view.SetButtonText(Button::StartScan, L"重新扫描");
+  view.SetButtonText(Button::StartScan, Caption::Rescan);
   return summary;
 }
 
@@ -55,7 +56,7 @@ unsigned RunMonitor(MonitorJob& job) {
     sweepSummary = EndSweep(view);
   }
   job.list->CloseAndRemove(job.handles);
-  if (!endsAsScan) view.ShowMessage(sweepSummary, L"清除完毕", MB_OK);
+  if (!endsAsScan) view.SweepEnded(sweepSummary);
   view.RunFinished(endsAsScan);
   return 0;
 }

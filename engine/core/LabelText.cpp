@@ -2,11 +2,10 @@
 
 #include <cstdio>
 
+#include "engine/core/Texts.h"
 #include "win/Text.h"
 
 namespace purlo {
-
-const wchar_t kNothingFound[] = L"扫描已经完成，没有发现需要清理的文件。";
 
 SizeUnit UnitFor(double bytes) {
   if (bytes < 1024.0) return SizeUnit::Bytes;
@@ -28,31 +27,32 @@ std::wstring SizeNumber(double bytes) {
 
 namespace {
 
-const wchar_t* UnitText(SizeUnit unit, const wchar_t* const (&texts)[3]) { return texts[static_cast<int>(unit)]; }
+const wchar_t* const kUnits[3] = {L"B", L"KB", L"MB"};
 
-const wchar_t* const kLabelUnits[3] = {L"B)", L"KB)", L"MB)"};
-const wchar_t* const kScanSummaryUnits[3] = {L"B。", L"KB。", L"MB。"};
-const wchar_t* const kSweepSummaryUnits[3] = {L"B", L"KB", L"MB"};
+const wchar_t* UnitText(SizeUnit unit) { return kUnits[static_cast<int>(unit)]; }
+
+// "1.500KB"
+std::wstring SizeText(double bytes) { return SizeNumber(bytes) + UnitText(UnitFor(bytes)); }
+
+const wchar_t* LabelOpening(bool sweep) { return sweep ? texts::kSweptOpening : L"("; }
 
 }  // namespace
 
 std::wstring FileLabel(const std::wstring& label, uint64_t items, double bytes, bool sweep) {
-  return label + (sweep ? L"(清理" : L"(") + win::Decimal(items) + L"个文件," + SizeNumber(bytes) +
-         UnitText(UnitFor(bytes), kLabelUnits);
+  return label + LabelOpening(sweep) + win::Decimal(items) + texts::kFilesCounted + SizeText(bytes) + L")";
 }
 
 std::wstring RegistryLabel(const std::wstring& label, uint64_t items, bool sweep) {
-  return label + (sweep ? L"(清理" : L"(") + win::Decimal(items) + L"项)";
+  return label + LabelOpening(sweep) + win::Decimal(items) + texts::kEntriesClosing;
 }
 
 std::wstring ScanSummary(uint64_t items, double bytes) {
-  return L"扫描已经完成，共发现垃圾文件" + win::Decimal(items) + L"个," + SizeNumber(bytes) +
-         UnitText(UnitFor(bytes), kScanSummaryUnits) + L"建议您立即清理。";
+  return texts::kScanSummaryOpening + win::Decimal(items) + texts::kScanSummaryCount + SizeText(bytes) +
+         texts::kScanSummaryClosing;
 }
 
 std::wstring SweepSummary(double bytes) {
-  return L"已经成功清理选中的文件，为您节省了" + SizeNumber(bytes) + UnitText(UnitFor(bytes), kSweepSummaryUnits) +
-         L"的磁盘空间。";
+  return texts::kSweepSummaryOpening + SizeText(bytes) + texts::kSweepSummaryClosing;
 }
 
 }  // namespace purlo

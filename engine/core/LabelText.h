@@ -13,14 +13,12 @@ SizeUnit UnitFor(double bytes);
 // The byte total scaled to its unit and printed with three decimals.
 std::wstring SizeNumber(double bytes);
 
-// "label(N个文件,1.500KB)"; sweep labels read "(清理" for "(".
+// "label(N files,1.500KB)"; a sweep's label opens with what it removed.
 std::wstring FileLabel(const std::wstring& label, uint64_t items, double bytes, bool sweep);
-// "label(N项)" / "label(清理N项)".
+// "label(N entries)", or what a sweep removed.
 std::wstring RegistryLabel(const std::wstring& label, uint64_t items, bool sweep);
 
 std::wstring ScanSummary(uint64_t items, double bytes);
 std::wstring SweepSummary(double bytes);
-
-extern const wchar_t kNothingFound[];
 
 }  // namespace purlo

@@ -11,10 +11,12 @@
 #include <vector>
 
 #include "engine/core/Catalogue.h"
+#include "engine/core/Texts.h"
 
 namespace purlo {
 
-enum class Button { StartScan = 1004, SweepNow = 1005 };
+// The two buttons a run changes; a view maps them to its own controls.
+enum class Button { StartScan, SweepNow };
 
 // Why a root was left out of its category's task.
 enum class RootRefusal {
@@ -40,7 +42,7 @@ class RunView {
 
   virtual void SetItemLabel(JunkCategory item, const std::wstring& text) = 0;
   virtual void SetStatusText(const std::wstring& text) = 0;
-  virtual void SetButtonText(Button button, const std::wstring& text) = 0;
+  virtual void SetButtonText(Button button, Caption caption) = 0;
   virtual void EnableButton(Button button, bool enable) = 0;
   // MessageBoxW semantics: returns the button pressed.
   virtual int ShowMessage(const std::wstring& text, const std::wstring& caption, UINT type) = 0;
@@ -59,6 +61,9 @@ class RunView {
   virtual void RootRefused(JunkCategory category, const std::wstring& root, RootRefusal why) {}
   // A worker's figures, just before it writes its label.
   virtual void CategoryFinished(const CategoryResult& result) {}
+  // A sweep's end, with its summary; the monitor goes on when this returns.
+  // By default the summary is shown in a message box.
+  virtual void SweepEnded(const std::wstring& summary) { ShowMessage(summary, texts::kSweepDone, MB_OK); }
   // The monitor's last act for a run.
   virtual void RunFinished(bool endedAsScan) {}
 };

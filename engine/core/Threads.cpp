@@ -1,11 +1,11 @@
 #include "engine/core/Threads.h"
 
-#include <process.h>
+#include "win/Thread.h"
 
 namespace purlo {
 
 HANDLE StartThread(ThreadEntry entry, void* argument) {
-  return reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, entry, argument, 0, nullptr));
+  return win::BeginThread(entry, argument).Release();
 }
 
 }  // namespace purlo

@@ -3,9 +3,11 @@
 
 #include <windows.h>
 
+#include "win/Thread.h"
+
 namespace purlo {
 
-using ThreadEntry = unsigned(__stdcall*)(void*);
+using ThreadEntry = win::ThreadEntry;
 // Returns the new thread's handle, or nullptr when it could not be created.
 using ThreadStarter = HANDLE (*)(ThreadEntry entry, void* argument);
 

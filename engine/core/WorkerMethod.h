@@ -14,7 +14,7 @@ struct MethodChoice {
 MethodChoice ChooseMethod(JunkCategory category, int windowsMajor);
 
 // A worker's last step: the label from its figures, reported and written into
-// its item. Registry categories count entries ("项"), the others files.
+// its item. Registry categories count entries, the others files.
 void WriteResult(const ScanTask& task, CategoryResult& result, bool registry, bool sweep);
 
 }  // namespace purlo

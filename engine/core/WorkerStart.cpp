@@ -7,11 +7,10 @@
 #include "engine/core/CompletionMonitor.h"
 #include "engine/core/RootRules.h"
 #include "engine/core/RunState.h"
+#include "engine/core/Texts.h"
 #include "win/Text.h"
 
 namespace purlo {
-
-const wchar_t kAppTitle[] = L"Purlo";
 
 std::wstring TempPathFailureText(DWORD error) {
   char text[64];
@@ -42,7 +41,7 @@ StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked,
   for (JunkCategory category : categories) {
     Roots roots = BuildRoots(category, WindowsMajorVersion, lookups);
     if (roots.outcome == RootsOutcome::TempPathFailed) {
-      view.ShowMessage(TempPathFailureText(roots.error), kAppTitle, MB_OK);
+      view.ShowMessage(TempPathFailureText(roots.error), texts::kAppTitle, MB_OK);
       return StartResult::TempPathFailed;
     }
     if (roots.outcome == RootsOutcome::Skipped) continue;
@@ -58,14 +57,14 @@ StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked,
     win::UniqueThread worker(starter(kind.entry, task));
     if (!worker) {
       delete task;
-      view.ShowMessage(kind.failureText(category), kAppTitle, MB_OK);
+      view.ShowMessage(kind.failureText(category), texts::kAppTitle, MB_OK);
       return StartResult::ThreadFailed;
     }
     WorkerList->Append(std::move(worker));
     if (kind.afterEach != nullptr) kind.afterEach(view);
   }
   if (!StartCompletionMonitor(view, starter)) {
-    view.ShowMessage(kind.failureText(JunkCategory::SystemTemp), kAppTitle, MB_OK);
+    view.ShowMessage(kind.failureText(JunkCategory::SystemTemp), texts::kAppTitle, MB_OK);
     return StartResult::ThreadFailed;
   }
   return StartResult::Started;

@@ -19,8 +19,6 @@ enum class StartResult {
   ThreadFailed,    // message shown; earlier workers run on, no monitor
 };
 
-extern const wchar_t kAppTitle[];
-
 // What differs between starting scan workers and sweep workers.
 struct WorkerKind {
   ThreadEntry entry;

@@ -1,5 +1,6 @@
 #include "engine/sweep/SweepController.h"
 
+#include "engine/core/Texts.h"
 #include "engine/sweep/SweepWorker.h"
 
 namespace purlo {
@@ -12,10 +13,10 @@ const wchar_t* SweepFailureText(JunkCategory category) {
     case JunkCategory::OfficeSetupCache:
     case JunkCategory::IeTemp:
     case JunkCategory::IeCookies:
-    case JunkCategory::TheWorldHistory: return L"扫描失败请重试!";
+    case JunkCategory::TheWorldHistory: return texts::kScanFailed;
     case JunkCategory::QqPlayerHistory:
-    case JunkCategory::KankanHistory: return L"清除失败请重试!";
-    default: return L"清理失败请重试!";
+    case JunkCategory::KankanHistory: return texts::kClearFailed;
+    default: return texts::kSweepFailed;
   }
 }
 

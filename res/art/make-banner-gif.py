@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Draws the animated banner, res/banner.gif (GIF resource 141), and the same
+"""Draws the animated banner, res/banner.gif (GIF resource IDR_BANNER_GIF), and the same
 animation at 1.5x and 2x, res/banner-150.gif and res/banner-200.gif.
 
 The still banner of make_art.py, with a band of light sweeping across it from

@@ -8,11 +8,13 @@
 #include <algorithm>
 #include <cctype>
 
+#include "engine/core/Texts.h"
 #include "tests/dialog/PurloWindow.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Resources.h"
 
 using namespace testing_support;
+namespace texts = purlo::texts;
 
 namespace {
 
@@ -37,10 +39,10 @@ void ExpectNoSupportedOsFromWindows81(std::string manifest) {
 
 }  // namespace
 
-TEST(DialogResources, Template102HoldsTheMainDialogExactly) {
+TEST(DialogResources, TheMainTemplateHoldsTheMainDialogExactly) {
   ResourceFile exe(kPurloExe);
   ASSERT_TRUE(exe.Opened());
-  DialogTemplate dialog = exe.Dialog(102);
+  DialogTemplate dialog = exe.Dialog(IDD_PURLO_DIALOG);
   ASSERT_TRUE(dialog.found);
   EXPECT_EQ(dialog.caption, L"Purlo Beta");
   EXPECT_EQ(dialog.font, L"MS Shell Dlg");
@@ -53,16 +55,17 @@ TEST(DialogResources, Template102HoldsTheMainDialogExactly) {
   EXPECT_EQ(dialog.exStyle, static_cast<DWORD>(WS_EX_APPWINDOW));
 
   const ExpectedControl expected[] = {
-      {1004, L"Button", L"开始扫描", kChild | BS_DEFPUSHBUTTON | WS_TABSTOP, 222, 236, 50, 14},
-      {1005, L"Button", L"立即清理", kChild | BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, 283, 236, 50, 14},
-      {1000, L"SysTreeView32", L"", kChild | WS_BORDER | WS_TABSTOP | TVS_CHECKBOXES | TVS_NOHSCROLL, 0, 62, 395, 147},
-      {1001, L"Button", L"全选", kChild | BS_AUTORADIOBUTTON | WS_GROUP, 9, 234, 27, 10},
-      {1002, L"Button", L"反选", kChild | BS_AUTORADIOBUTTON, 45, 234, 25, 10},
-      {1006, L"Edit", L"", kChild | ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP, 5, 217, 311, 13},
-      {1007, L"Button", L"推荐", kChild | BS_AUTORADIOBUTTON, 82, 234, 30, 10},
-      {1010, L"Static", L"", kChild | SS_BLACKFRAME, 0, 0, 395, 62},
-      {1020, L"Static", L"", kChild | SS_BITMAP | SS_REALSIZECONTROL, 0, 0, 395, 62},
-      {1019, L"Button", L"关　于", kChild | BS_PUSHBUTTON | WS_TABSTOP, 343, 236, 50, 14},
+      {IDC_START_SCAN, L"Button", texts::kStartScan, kChild | BS_DEFPUSHBUTTON | WS_TABSTOP, 222, 236, 50, 14},
+      {IDC_SWEEP_NOW, L"Button", texts::kSweepNow, kChild | BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, 283, 236, 50, 14},
+      {IDC_CATEGORY_TREE, L"SysTreeView32", L"", kChild | WS_BORDER | WS_TABSTOP | TVS_CHECKBOXES | TVS_NOHSCROLL, 0,
+       62, 395, 147},
+      {IDC_SELECT_ALL, L"Button", L"全选", kChild | BS_AUTORADIOBUTTON | WS_GROUP, 9, 234, 27, 10},
+      {IDC_INVERT, L"Button", L"反选", kChild | BS_AUTORADIOBUTTON, 45, 234, 25, 10},
+      {IDC_STATUS, L"Edit", L"", kChild | ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP, 5, 217, 311, 13},
+      {IDC_RECOMMENDED, L"Button", L"推荐", kChild | BS_AUTORADIOBUTTON, 82, 234, 30, 10},
+      {IDC_BANNER_ANIMATION, L"Static", L"", kChild | SS_BLACKFRAME, 0, 0, 395, 62},
+      {IDC_BANNER_STILL, L"Static", L"", kChild | SS_BITMAP | SS_REALSIZECONTROL, 0, 0, 395, 62},
+      {IDC_ABOUT, L"Button", L"关　于", kChild | BS_PUSHBUTTON | WS_TABSTOP, 343, 236, 50, 14},
   };
   ASSERT_EQ(dialog.controls.size(), sizeof expected / sizeof expected[0]);
   for (size_t i = 0; i < dialog.controls.size(); ++i) {
@@ -79,19 +82,19 @@ TEST(DialogResources, Template102HoldsTheMainDialogExactly) {
     EXPECT_EQ(got.cx, want.cx);
     EXPECT_EQ(got.cy, want.cy);
   }
-  EXPECT_EQ(dialog.controls[8].textOrdinal, 142) << "1020 shows bitmap 142";
+  EXPECT_EQ(dialog.controls[8].textOrdinal, IDB_BANNER) << "the still banner shows IDB_BANNER";
 }
 
 TEST(DialogResources, PicturesIconManifestAndVersion) {
   ResourceFile exe(kPurloExe);
   ASSERT_TRUE(exe.Opened());
-  BitmapInfo banner = exe.Bitmap(142);
+  BitmapInfo banner = exe.Bitmap(IDB_BANNER);
   ASSERT_TRUE(banner.found);
   EXPECT_EQ(banner.width, 690);
   EXPECT_EQ(banner.height, 109);
   EXPECT_EQ(banner.bitCount, 32);
   EXPECT_TRUE(banner.loads);
-  for (int id = 153; id <= 157; ++id) {
+  for (int id = IDB_UPGRADE1; id <= IDB_UPGRADE5; ++id) {
     BitmapInfo frame = exe.Bitmap(id);
     ASSERT_TRUE(frame.found) << id;
     EXPECT_EQ(frame.width, 63) << id;
@@ -99,11 +102,12 @@ TEST(DialogResources, PicturesIconManifestAndVersion) {
     EXPECT_EQ(frame.bitCount, 24) << id;
     EXPECT_TRUE(frame.loads) << id;
   }
-  EXPECT_TRUE(exe.Bitmap(146).found) << "the About picture";
+  EXPECT_TRUE(exe.Bitmap(IDB_ABOUT).found) << "the About picture";
   // The still banner and the About logo drawn at 1.5x and 2x beside them.
   const struct {
     int id, width, height;
-  } scaled[] = {{1142, 1035, 164}, {2142, 1380, 218}, {1146, 384, 192}, {2146, 512, 256}};
+  } scaled[] = {
+      {IDB_BANNER_150, 1035, 164}, {IDB_BANNER_200, 1380, 218}, {IDB_ABOUT_150, 384, 192}, {IDB_ABOUT_200, 512, 256}};
   for (const auto& want : scaled) {
     BitmapInfo got = exe.Bitmap(want.id);
     ASSERT_TRUE(got.found) << want.id;
@@ -118,7 +122,7 @@ TEST(DialogResources, PicturesIconManifestAndVersion) {
     for (int bits : {4, 8, 32}) want.emplace_back(size, bits);
   }
   for (int bits : {8, 32}) want.emplace_back(128, bits);
-  std::vector<IconEntry> icons = exe.IconGroup(4);
+  std::vector<IconEntry> icons = exe.IconGroup(IDR_MAINFRAME);
   std::vector<std::pair<int, int>> got;
   for (const IconEntry& icon : icons) {
     got.emplace_back(icon.width == 0 ? 256 : icon.width, icon.bitCount);
@@ -161,7 +165,7 @@ TEST(DialogResources, CliHasManifestVersionAndIcon) {
   EXPECT_EQ(cli.VersionString(L"CompanyName"), L"the Purlo authors");
   EXPECT_NE(cli.VersionString(L"FileDescription"), L"");
   EXPECT_NE(cli.VersionString(L"FileDescription"), ResourceFile(kPurloExe).VersionString(L"FileDescription"));
-  EXPECT_EQ(cli.IconGroup(4).size(), 14u) << "the program's icon, every size";
+  EXPECT_EQ(cli.IconGroup(IDR_MAINFRAME).size(), 14u) << "the program's icon, every size";
 }
 
 TEST(DialogResources, PurloIsAWindowsGuiProgram) {

@@ -9,6 +9,7 @@
 #include "engine/core/Catalogue.h"
 #include "engine/core/RunLock.h"
 #include "engine/core/RunState.h"
+#include "engine/core/Texts.h"
 #include "tests/dialog/PurloWindow.h"
 #include "tests/e2e/Seeds.h"
 #include "tests/support/CliRun.h"
@@ -16,6 +17,7 @@
 #include "win/Handles.h"
 
 using namespace testing_support;
+namespace texts = purlo::texts;
 using purlo::JunkCategory;
 
 namespace {
@@ -51,10 +53,10 @@ class Runs : public GuiTest {
  protected:
   void Open() {
     ASSERT_TRUE(app.Start(kPurloExe, L"Purlo Beta"));
-    tree = app.Control(kTree);
-    startScan = app.Control(kStartScan);
-    sweepNow = app.Control(kSweepNow);
-    status = app.Control(kStatus);
+    tree = app.Control(IDC_CATEGORY_TREE);
+    startScan = app.Control(IDC_START_SCAN);
+    sweepNow = app.Control(IDC_SWEEP_NOW);
+    status = app.Control(IDC_STATUS);
     ASSERT_EQ(TreeItems(tree).size(), 22u);
   }
   std::wstring Label(JunkCategory category) { return TreeItems(tree).at(static_cast<int>(category)).text; }
@@ -89,14 +91,14 @@ TEST_F(Runs, ScanByClicksShowsWhatTheCliReports) {
   ASSERT_EQ(cli.categories.size(), 22u);
 
   Open();
-  ASSERT_TRUE(Click(app.Control(kSelectAll)));
+  ASSERT_TRUE(Click(app.Control(IDC_SELECT_ALL)));
   ASSERT_TRUE(WaitUntil([&] { return Ticks(tree) == std::vector<bool>(22, true); }));
   ASSERT_TRUE(Click(startScan));
-  ASSERT_TRUE(WaitForText(startScan, L"重新扫描", kRunTimeoutMs));
+  ASSERT_TRUE(WaitForText(startScan, texts::kRescan, kRunTimeoutMs));
   std::vector<std::wstring> labels = Labels(tree);
   for (size_t i = 0; i < 22; ++i) EXPECT_EQ(labels[i], cli.categories[i].label) << Narrow(cli.categories[i].id);
   EXPECT_EQ(Text(status), cli.summary);
-  EXPECT_EQ(Text(sweepNow), L"立即清理");
+  EXPECT_EQ(Text(sweepNow), texts::kSweepNow);
   // Both open up once the run has ended, just after the texts.
   EXPECT_TRUE(WaitUntil([&] { return Enabled(sweepNow) && Enabled(startScan); }));
   Screenshot(L"scanned");
@@ -109,14 +111,14 @@ TEST_F(Runs, ScanByClicksShowsWhatTheCliReports) {
     ASSERT_TRUE(Click(button));
     MessageBoxInfo box = WaitForMessageBox(app.Pid(), 10000);
     ASSERT_TRUE(box.Found());
-    EXPECT_EQ(box.text, button == startScan ? L"扫描失败请重试!" : L"清理失败请重试!");
-    EXPECT_EQ(box.caption, L"Purlo");
+    EXPECT_EQ(box.text, button == startScan ? texts::kScanFailed : texts::kSweepFailed);
+    EXPECT_EQ(box.caption, texts::kAppTitle);
     ASSERT_TRUE(AnswerMessageBox(box, IDOK));
     EXPECT_EQ(Labels(tree), labels);
     EXPECT_EQ(Text(status), cli.summary);
   }
-  EXPECT_EQ(Text(startScan), L"重新扫描");
-  EXPECT_EQ(Text(sweepNow), L"立即清理");
+  EXPECT_EQ(Text(startScan), texts::kRescan);
+  EXPECT_EQ(Text(sweepNow), texts::kSweepNow);
 }
 
 TEST_F(Runs, SweepByClicksDeletesTheJunkAndNothingElse) {
@@ -134,17 +136,17 @@ TEST_F(Runs, SweepByClicksDeletesTheJunkAndNothingElse) {
     }
   }
   Open();
-  ASSERT_TRUE(Click(app.Control(kSelectAll)));
+  ASSERT_TRUE(Click(app.Control(IDC_SELECT_ALL)));
   ASSERT_TRUE(WaitUntil([&] { return Ticks(tree) == std::vector<bool>(22, true); }));
   ASSERT_TRUE(Click(startScan));
-  ASSERT_TRUE(WaitForText(startScan, L"重新扫描", kRunTimeoutMs));
+  ASSERT_TRUE(WaitForText(startScan, texts::kRescan, kRunTimeoutMs));
   ASSERT_TRUE(WaitUntil([&] { return Enabled(sweepNow); }));
   ASSERT_TRUE(Click(sweepNow));
   MessageBoxInfo box = WaitForMessageBox(app.Pid(), 30000);
   ASSERT_TRUE(box.Found());
   char summary[160];
   std::snprintf(summary, sizeof summary, "已经成功清理选中的文件，为您节省了%0.3fMB的磁盘空间。", bytes / 1048576.0);
-  EXPECT_EQ(box.caption, L"清除完毕");
+  EXPECT_EQ(box.caption, texts::kSweepDone);
   EXPECT_EQ(Narrow(box.text), summary);
   EXPECT_FALSE(box.hasIcon);
   EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
@@ -166,7 +168,7 @@ TEST_F(Runs, SweepByClicksDeletesTheJunkAndNothingElse) {
     ::DeleteFileW(sentinel.c_str());
   }
   EXPECT_EQ(Text(status), L"");
-  EXPECT_TRUE(WaitUntil([&] { return Enabled(startScan) && Text(startScan) == L"重新扫描"; }));
+  EXPECT_TRUE(WaitUntil([&] { return Enabled(startScan) && Text(startScan) == texts::kRescan; }));
   EXPECT_TRUE(Enabled(sweepNow));
 }
 
@@ -179,14 +181,15 @@ TEST_F(Runs, PauseHoldsEveryFigureAndContinueEndsLikeAnUnpausedScan) {
   ASSERT_TRUE(TickOnly(tree, {JunkCategory::TheWorldHistory}));
   ASSERT_TRUE(MouseClick(startScan));
   ASSERT_TRUE(MouseClick(startScan)) << "the second click of a double click";
-  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(L"正在扫描: ", 0) == 0; }, 5000)) << Narrow(Text(status));
+  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(texts::kScanningPrefix, 0) == 0; }, 5000))
+      << Narrow(Text(status));
   EXPECT_NE(Text(status).find(L"C:\\purlo-gui\\small\\data"), std::wstring::npos) << Narrow(Text(status));
   const std::wstring early = Text(status);
   EXPECT_TRUE(WaitUntil([&] { return Text(status) != early; }, 2000)) << "the double click paused the scan";
-  ASSERT_EQ(Text(startScan), L"暂停");
+  ASSERT_EQ(Text(startScan), texts::kPause);
   WaitOutDoubleClickTime();
   ASSERT_TRUE(Click(startScan));
-  ASSERT_TRUE(WaitForText(startScan, L"继续扫描", 2000));
+  ASSERT_TRUE(WaitForText(startScan, texts::kContinue, 2000));
   ::Sleep(150);
   const std::wstring label = Label(JunkCategory::TheWorldHistory);
   const std::wstring pausedStatus = Text(status);
@@ -202,10 +205,10 @@ TEST_F(Runs, PauseHoldsEveryFigureAndContinueEndsLikeAnUnpausedScan) {
   }
   EXPECT_LT(slowest, 100.0);
   std::printf("slowest round trip while paused: %.1f ms\n", slowest);
-  EXPECT_EQ(Text(sweepNow), L"取消扫描");
+  EXPECT_EQ(Text(sweepNow), texts::kCancelScan);
   ASSERT_TRUE(Click(startScan));
-  EXPECT_TRUE(WaitForText(startScan, L"暂停", 2000));
-  ASSERT_TRUE(WaitForText(startScan, L"重新扫描", kRunTimeoutMs));
+  EXPECT_TRUE(WaitForText(startScan, texts::kPause, 2000));
+  ASSERT_TRUE(WaitForText(startScan, texts::kRescan, kRunTimeoutMs));
   EXPECT_EQ(Label(JunkCategory::TheWorldHistory), referenceLabel);
   EXPECT_EQ(Text(status), referenceSummary);
 }
@@ -219,12 +222,12 @@ TEST_F(Runs, CancelNoGoesOnAndYesEndsWithTheFiguresSoFar) {
 
   // Running, No: the question holds the walk, then it runs to its end.
   ASSERT_TRUE(Click(startScan));
-  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(L"正在扫描: ", 0) == 0; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(texts::kScanningPrefix, 0) == 0; }, 5000));
   ASSERT_TRUE(Click(sweepNow));
   MessageBoxInfo box = WaitForMessageBox(app.Pid());
   ASSERT_TRUE(box.Found());
-  EXPECT_EQ(box.text, L"是否取消正在进行的扫描?");
-  EXPECT_EQ(box.caption, L"提示");
+  EXPECT_EQ(box.text, texts::kCancelScanQuestion);
+  EXPECT_EQ(box.caption, texts::kPrompt);
   EXPECT_FALSE(box.hasIcon);
   EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO}));
   ::Sleep(150);
@@ -232,24 +235,24 @@ TEST_F(Runs, CancelNoGoesOnAndYesEndsWithTheFiguresSoFar) {
   ::Sleep(500);
   EXPECT_EQ(Text(status), asked) << "the walk waits while the question is on screen";
   ASSERT_TRUE(AnswerMessageBox(box, IDNO));
-  EXPECT_EQ(Text(startScan), L"暂停");
-  EXPECT_EQ(Text(sweepNow), L"取消扫描");
-  ASSERT_TRUE(WaitForText(startScan, L"重新扫描", kRunTimeoutMs));
+  EXPECT_EQ(Text(startScan), texts::kPause);
+  EXPECT_EQ(Text(sweepNow), texts::kCancelScan);
+  ASSERT_TRUE(WaitForText(startScan, texts::kRescan, kRunTimeoutMs));
   EXPECT_EQ(Label(JunkCategory::TheWorldHistory), referenceLabel);
   EXPECT_EQ(Text(status), referenceSummary);
   EXPECT_TRUE(NoMessageBoxFor(app.Pid(), 200)) << "a cancel-scan click never starts a sweep";
 
   // Paused, No: still paused. Then Yes: ended with the figures so far.
   ASSERT_TRUE(Click(startScan));
-  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(L"正在扫描: ", 0) == 0; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(texts::kScanningPrefix, 0) == 0; }, 5000));
   WaitOutDoubleClickTime();
   ASSERT_TRUE(Click(startScan));
-  ASSERT_TRUE(WaitForText(startScan, L"继续扫描", 2000));
+  ASSERT_TRUE(WaitForText(startScan, texts::kContinue, 2000));
   ASSERT_TRUE(Click(sweepNow));
   box = WaitForMessageBox(app.Pid());
   ASSERT_TRUE(box.Found());
   ASSERT_TRUE(AnswerMessageBox(box, IDNO));
-  EXPECT_EQ(Text(startScan), L"继续扫描");
+  EXPECT_EQ(Text(startScan), texts::kContinue);
   ::Sleep(150);
   const std::wstring paused = Text(status);
   ::Sleep(700);
@@ -260,8 +263,8 @@ TEST_F(Runs, CancelNoGoesOnAndYesEndsWithTheFiguresSoFar) {
   box = WaitForMessageBox(app.Pid());
   ASSERT_TRUE(box.Found());
   ASSERT_TRUE(AnswerMessageBox(box, IDYES));
-  EXPECT_EQ(Text(startScan), L"重新扫描");
-  EXPECT_EQ(Text(sweepNow), L"立即清理");
+  EXPECT_EQ(Text(startScan), texts::kRescan);
+  EXPECT_EQ(Text(sweepNow), texts::kSweepNow);
   ASSERT_TRUE(WaitUntil([&] { return Enabled(startScan); }, 5000)) << "the cancelled scan ends";
   ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(L"扫描已经完成", 0) == 0; }, 5000));
   const std::wstring cut = Label(JunkCategory::TheWorldHistory);
@@ -271,7 +274,7 @@ TEST_F(Runs, CancelNoGoesOnAndYesEndsWithTheFiguresSoFar) {
 
   // Running, Yes.
   ASSERT_TRUE(Click(startScan));
-  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(L"正在扫描: ", 0) == 0; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(texts::kScanningPrefix, 0) == 0; }, 5000));
   ASSERT_TRUE(Click(sweepNow));
   box = WaitForMessageBox(app.Pid());
   ASSERT_TRUE(box.Found());
@@ -287,10 +290,10 @@ TEST_F(Runs, ALongPathLosesItsMiddleInTheStatusLineAndKeepsItsFileName) {
   Open();
   ASSERT_TRUE(TickOnly(tree, {JunkCategory::TheWorldHistory}));
   ASSERT_TRUE(Click(startScan));
-  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(L"正在扫描: ", 0) == 0; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(texts::kScanningPrefix, 0) == 0; }, 5000));
   WaitOutDoubleClickTime();
   ASSERT_TRUE(Click(startScan));
-  ASSERT_TRUE(WaitForText(startScan, L"继续扫描", 2000));
+  ASSERT_TRUE(WaitForText(startScan, texts::kContinue, 2000));
   ::Sleep(150);
   const std::wstring shown = Text(status);
   const std::wstring start = L"正在扫描: C:\\purlo-gui\\long\\";
@@ -310,9 +313,9 @@ TEST_F(Runs, ClosingDuringAScanOf50000FilesEndsTheProcessWithin5s) {
   Open();
   ASSERT_TRUE(TickOnly(tree, {JunkCategory::TheWorldHistory}));
   ASSERT_TRUE(Click(startScan));
-  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(L"正在扫描: ", 0) == 0; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(texts::kScanningPrefix, 0) == 0; }, 5000));
   ::Sleep(300);
-  ASSERT_EQ(Text(startScan), L"暂停");
+  ASSERT_EQ(Text(startScan), texts::kPause);
   const DWORD start = ::GetTickCount();
   RequestClose(app.Main());
   EXPECT_TRUE(app.process().WaitForExit(5000));
@@ -331,7 +334,7 @@ TEST_F(Runs, EscDuringASweepOf50000FilesEndsTheProcessWithin2sAndLeavesWholeFile
   ASSERT_TRUE(TickOnly(tree, {JunkCategory::TheWorldHistory}));
   // Sweep-now opens up once a scan has ended: here a cancelled one.
   ASSERT_TRUE(Click(startScan));
-  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(L"正在扫描: ", 0) == 0; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(texts::kScanningPrefix, 0) == 0; }, 5000));
   ASSERT_TRUE(Click(sweepNow));
   MessageBoxInfo box = WaitForMessageBox(app.Pid());
   ASSERT_TRUE(box.Found());
@@ -341,11 +344,12 @@ TEST_F(Runs, EscDuringASweepOf50000FilesEndsTheProcessWithin2sAndLeavesWholeFile
   }, 5000));
   ASSERT_TRUE(MouseClick(sweepNow));
   ASSERT_TRUE(WaitUntil([&] { return !Enabled(startScan) && !Enabled(sweepNow); }, 2000)) << "no scan during a sweep";
-  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(L"正在清理: ", 0) == 0; }, 5000)) << Narrow(Text(status));
+  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(texts::kSweepingPrefix, 0) == 0; }, 5000))
+      << Narrow(Text(status));
   const std::wstring first = Text(status);
   EXPECT_NE(first.find(L"\\f"), std::wstring::npos) << "a file's name: " << Narrow(first);
   ASSERT_TRUE(WaitUntil([&] { return Text(status) != first; }, 2000)) << "the line moves";
-  EXPECT_EQ(Text(status).rfind(L"正在清理: ", 0), 0u) << Narrow(Text(status));
+  EXPECT_EQ(Text(status).rfind(texts::kSweepingPrefix, 0), 0u) << Narrow(Text(status));
   EXPECT_NE(FocusedWindow(app.Main()), nullptr) << "some control keeps the keyboard";
   const DWORD start = ::GetTickCount();
   ASSERT_TRUE(TypeKey(app.Main(), VK_ESCAPE));

@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "engine/core/Catalogue.h"
+#include "engine/core/Texts.h"
 #include "tests/dialog/PurloWindow.h"
 #include "tests/support/CliRun.h"
 
 using namespace testing_support;
+namespace texts = purlo::texts;
 using purlo::JunkCategory;
 
 namespace {
@@ -49,7 +51,7 @@ class MainDialog : public GuiTest {
     // earlier test would draw that item hot.
     ::SetCursorPos(0, 0);
     ASSERT_TRUE(app.Start(kPurloExe, L"Purlo Beta"));
-    tree = app.Control(kTree);
+    tree = app.Control(IDC_CATEGORY_TREE);
     ASSERT_NE(tree, nullptr);
     ASSERT_EQ(TreeItems(tree).size(), 22u);
     // The window shows before the tree has painted, more so while the banner
@@ -78,22 +80,22 @@ TEST_F(MainDialog, OpensWithTheCatalogueTheRecommendedFiveAndTheWelcome) {
     EXPECT_EQ(items[i].text, info.startupLabel) << i;
     EXPECT_EQ(items[i].checkState, info.recommended ? 1 : 0) << Narrow(info.identifier);
   }
-  EXPECT_EQ(CheckState(app.Control(kRecommended)), BST_CHECKED);
-  EXPECT_EQ(CheckState(app.Control(kSelectAll)), BST_UNCHECKED);
-  EXPECT_EQ(CheckState(app.Control(kInvert)), BST_UNCHECKED);
-  EXPECT_EQ(Text(app.Control(kStartScan)), L"开始扫描");
-  EXPECT_TRUE(Enabled(app.Control(kStartScan)));
-  EXPECT_EQ(Text(app.Control(kSweepNow)), L"立即清理");
-  EXPECT_FALSE(Enabled(app.Control(kSweepNow)));
-  EXPECT_EQ(Text(app.Control(kStatus)), kWelcomeText);
-  EXPECT_EQ(Text(app.Control(kAbout)), L"关　于");
-  EXPECT_EQ(FocusedWindow(app.Main()), app.Control(kStartScan));
+  EXPECT_EQ(CheckState(app.Control(IDC_RECOMMENDED)), BST_CHECKED);
+  EXPECT_EQ(CheckState(app.Control(IDC_SELECT_ALL)), BST_UNCHECKED);
+  EXPECT_EQ(CheckState(app.Control(IDC_INVERT)), BST_UNCHECKED);
+  EXPECT_EQ(Text(app.Control(IDC_START_SCAN)), texts::kStartScan);
+  EXPECT_TRUE(Enabled(app.Control(IDC_START_SCAN)));
+  EXPECT_EQ(Text(app.Control(IDC_SWEEP_NOW)), texts::kSweepNow);
+  EXPECT_FALSE(Enabled(app.Control(IDC_SWEEP_NOW)));
+  EXPECT_EQ(Text(app.Control(IDC_STATUS)), texts::kWelcome);
+  EXPECT_EQ(Text(app.Control(IDC_ABOUT)), L"关　于");
+  EXPECT_EQ(FocusedWindow(app.Main()), app.Control(IDC_START_SCAN));
   EXPECT_LE(CentreOffset(WindowRect(app.Main()), WorkAreaAtPointer()), 2) << "centred on the pointer's monitor";
   const DWORD treeStyle = Style(tree);
   EXPECT_EQ(treeStyle & 0x307u, 0x307u) << std::hex << treeStyle;
   // The still banner takes over from the animation once, after 1667 ms.
-  EXPECT_TRUE(WaitUntil([&] { return Visible(app.Control(kBannerStill)); }, 5000));
-  EXPECT_TRUE(WaitUntil([&] { return !Visible(app.Control(kBannerAnimation)); }, 1000));
+  EXPECT_TRUE(WaitUntil([&] { return Visible(app.Control(IDC_BANNER_STILL)); }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return !Visible(app.Control(IDC_BANNER_ANIMATION)); }, 1000));
   Screenshot(L"start");
 }
 
@@ -121,15 +123,15 @@ TEST_F(MainDialog, DownloadedProgramsIsRedUntilAScanAndSelectionFollowsTheFocusR
   EXPECT_EQ(focused.Count(red, IsRed), 0) << "a focused selection is drawn as the tree draws it";
   EXPECT_GT(focused.CountColor(red, highlight, 8), area / 3);
 
-  ASSERT_TRUE(MouseClick(app.Control(kStatus)));
-  ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(app.Main()) == app.Control(kStatus); }));
+  ASSERT_TRUE(MouseClick(app.Control(IDC_STATUS)));
+  ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(app.Main()) == app.Control(IDC_STATUS); }));
   Capture unfocused = CaptureWhen(tree, [&](const Capture& c) { return c.Count(red, IsRed) > 20; });
   Screenshot(L"selected-unfocused");
   EXPECT_GT(unfocused.Count(red, IsRed), 20) << "without the focus the label shows its own colour";
   EXPECT_LT(unfocused.CountColor(red, highlight, 8), area / 10);
 
-  ASSERT_TRUE(Click(app.Control(kStartScan)));
-  ASSERT_TRUE(WaitForText(app.Control(kStartScan), L"重新扫描", kRunTimeoutMs));
+  ASSERT_TRUE(Click(app.Control(IDC_START_SCAN)));
+  ASSERT_TRUE(WaitForText(app.Control(IDC_START_SCAN), texts::kRescan, kRunTimeoutMs));
   const RECT bare = LabelRect(tree, JunkCategory::DownloadedPrograms);
   Capture scanned =
       CaptureWhen(tree, [&](const Capture& c) { return c.Count(bare, IsRed) == 0 && c.Count(bare, IsDark) > 20; });
@@ -145,35 +147,35 @@ TEST_F(MainDialog, SelectionCommandsFollowTheirTable) {
   std::vector<bool> all(22, true), inverted;
   for (bool r : recommended) inverted.push_back(!r);
 
-  ASSERT_TRUE(Click(app.Control(kSelectAll)));
+  ASSERT_TRUE(Click(app.Control(IDC_SELECT_ALL)));
   EXPECT_TRUE(WaitUntil([&] { return Ticks(tree) == all; }));
-  EXPECT_EQ(CheckState(app.Control(kSelectAll)), BST_CHECKED);
-  EXPECT_EQ(CheckState(app.Control(kRecommended)), BST_UNCHECKED);
-  ASSERT_TRUE(Click(app.Control(kSelectAll)));
+  EXPECT_EQ(CheckState(app.Control(IDC_SELECT_ALL)), BST_CHECKED);
+  EXPECT_EQ(CheckState(app.Control(IDC_RECOMMENDED)), BST_UNCHECKED);
+  ASSERT_TRUE(Click(app.Control(IDC_SELECT_ALL)));
   ::Sleep(200);
   EXPECT_EQ(Ticks(tree), all) << "全选 on a full selection keeps it";
 
-  ASSERT_TRUE(Click(app.Control(kRecommended)));
+  ASSERT_TRUE(Click(app.Control(IDC_RECOMMENDED)));
   EXPECT_TRUE(WaitUntil([&] { return Ticks(tree) == recommended; }));
 
-  ASSERT_TRUE(Click(app.Control(kInvert)));
+  ASSERT_TRUE(Click(app.Control(IDC_INVERT)));
   EXPECT_TRUE(WaitUntil([&] { return Ticks(tree) == inverted; }));
-  EXPECT_EQ(CheckState(app.Control(kInvert)), BST_CHECKED);
-  ASSERT_TRUE(Click(app.Control(kInvert)));
+  EXPECT_EQ(CheckState(app.Control(IDC_INVERT)), BST_CHECKED);
+  ASSERT_TRUE(Click(app.Control(IDC_INVERT)));
   EXPECT_TRUE(WaitUntil([&] { return Ticks(tree) == recommended; })) << "反选 twice gives back the ticks";
 
   // A tick by hand leaves the radio marker alone.
-  ASSERT_TRUE(Click(app.Control(kRecommended)));
+  ASSERT_TRUE(Click(app.Control(IDC_RECOMMENDED)));
   ASSERT_TRUE(WaitUntil([&] { return Ticks(tree) == recommended; }));
   ASSERT_TRUE(ClickTreeCheck(tree, ItemAt(tree, JunkCategory::IeCookies)));
   EXPECT_TRUE(WaitUntil([&] { return ReadTreeItem(tree, ItemAt(tree, JunkCategory::IeCookies)).checkState == 1; }));
-  EXPECT_EQ(CheckState(app.Control(kRecommended)), BST_CHECKED);
+  EXPECT_EQ(CheckState(app.Control(IDC_RECOMMENDED)), BST_CHECKED);
 
   // Nothing but ticks changed.
   EXPECT_EQ(Labels(tree), labels);
-  EXPECT_EQ(Text(app.Control(kStatus)), kWelcomeText);
-  EXPECT_EQ(Text(app.Control(kStartScan)), L"开始扫描");
-  EXPECT_FALSE(Enabled(app.Control(kSweepNow)));
+  EXPECT_EQ(Text(app.Control(IDC_STATUS)), texts::kWelcome);
+  EXPECT_EQ(Text(app.Control(IDC_START_SCAN)), texts::kStartScan);
+  EXPECT_FALSE(Enabled(app.Control(IDC_SWEEP_NOW)));
   EXPECT_TRUE(NoMessageBoxFor(app.Pid(), 300));
 }
 
@@ -191,19 +193,19 @@ TEST_F(MainDialog, EnterPressesStartScanAndEscCloses) {
   ASSERT_TRUE(PressEnter(app.Main()));
   MessageBoxInfo box = WaitForMessageBox(app.Pid());
   ASSERT_TRUE(box.Found());
-  EXPECT_EQ(box.text, L"请选择要扫描的项目");
-  EXPECT_EQ(box.caption, L"提示");
+  EXPECT_EQ(box.text, texts::kTickToScan);
+  EXPECT_EQ(box.caption, texts::kPrompt);
   EXPECT_TRUE(box.hasIcon);
   EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
   ASSERT_TRUE(AnswerMessageBox(box, IDOK));
-  EXPECT_EQ(Text(app.Control(kStartScan)), L"开始扫描");
+  EXPECT_EQ(Text(app.Control(IDC_START_SCAN)), texts::kStartScan);
 
-  ASSERT_TRUE(Click(app.Control(kRecommended)));
+  ASSERT_TRUE(Click(app.Control(IDC_RECOMMENDED)));
   ASSERT_TRUE(MouseClickAt(tree, POINT{200, 5}));
   ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(app.Main()) == tree; }));
   ASSERT_TRUE(PressEnter(app.Main()));
-  EXPECT_TRUE(WaitUntil([&] { return Text(app.Control(kStartScan)) != L"开始扫描"; }, 5000));
-  EXPECT_TRUE(WaitForText(app.Control(kStartScan), L"重新扫描", kRunTimeoutMs));
+  EXPECT_TRUE(WaitUntil([&] { return Text(app.Control(IDC_START_SCAN)) != texts::kStartScan; }, 5000));
+  EXPECT_TRUE(WaitForText(app.Control(IDC_START_SCAN), texts::kRescan, kRunTimeoutMs));
 
   ASSERT_TRUE(PressEscape(app.Main()));
   EXPECT_TRUE(app.process().WaitForExit(5000));

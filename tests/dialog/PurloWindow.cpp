@@ -5,7 +5,6 @@
 namespace testing_support {
 
 const wchar_t kPurloExe[] = L"C:\\purlo\\Purlo.exe";
-const wchar_t kWelcomeText[] = L" 定期清理系统中的无用文件，可以释放被占用的磁盘空间，让系统运行更流畅。";
 const wchar_t kSmallTree[] = L"C:\\purlo-gui\\small";
 const wchar_t kGuiTree[] = L"C:\\purlo-gui\\tree";
 const wchar_t kLongTree[] = L"C:\\purlo-gui\\long";

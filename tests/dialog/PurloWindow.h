@@ -1,6 +1,6 @@
 // Purlo.exe as a person meets it, for the dialog tests: started from C:\purlo
-// in the sandbox, its controls found by id, read back and clicked from this
-// process.
+// in the sandbox, its controls found by their ids (res/resource.h), read back
+// and clicked from this process.
 #pragma once
 
 #include <windows.h>
@@ -9,25 +9,12 @@
 #include <vector>
 
 #include "engine/core/Catalogue.h"
+#include "res/resource.h"
 #include "tests/support/GuiTest.h"
 
 namespace testing_support {
 
 extern const wchar_t kPurloExe[];     // C:\purlo\Purlo.exe
-extern const wchar_t kWelcomeText[];  // the status line at start-up
-
-enum PurloControl {
-  kTree = 1000,
-  kSelectAll = 1001,
-  kInvert = 1002,
-  kStartScan = 1004,
-  kSweepNow = 1005,
-  kStatus = 1006,
-  kRecommended = 1007,
-  kBannerAnimation = 1010,
-  kAbout = 1019,
-  kBannerStill = 1020,
-};
 
 // The labels of the 22 items, in tree order.
 std::vector<std::wstring> Labels(HWND tree);

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "engine/core/Catalogue.h"
+#include "engine/core/Texts.h"
 #include "tests/support/Fixtures.h"
 #include "win/Handles.h"
 
@@ -251,7 +252,7 @@ std::wstring SweepLabel(const wchar_t* id, const std::wstring& scanLabel) {
   purlo::JunkCategory category;
   if (!purlo::FindCategory(id, category)) return L"?";
   const std::wstring task = purlo::Info(category).taskLabel;
-  return task + L"(清理" + scanLabel.substr(task.size() + 1);
+  return task + purlo::texts::kSweptOpening + scanLabel.substr(task.size() + 1);
 }
 
 std::wstring SentinelFor(const std::wstring& root, const std::wstring& tag) {

@@ -8,14 +8,12 @@
 #include <cstdlib>
 #include <vector>
 
+#include "res/resource.h"
 #include "tests/support/GuiTest.h"
 
 namespace {
 
 using namespace testing_support;
-
-constexpr int kAnimation = 1010;
-constexpr int kStill = 1020;
 
 double NowMs() {
   LARGE_INTEGER f, now;
@@ -42,14 +40,14 @@ class Banner : public GuiTest {};
 TEST_F(Banner, PlaysInItsFrameThenTheStillBannerTakesOverAfterAboutOnePointSevenSeconds) {
   ASSERT_TRUE(app.Start(L"C:\\purlo\\Purlo.exe", L"Purlo Beta"));
   const double start = NowMs();
-  HWND animation = app.Control(kAnimation);
-  HWND still = app.Control(kStill);
+  HWND animation = app.Control(IDC_BANNER_ANIMATION);
+  HWND still = app.Control(IDC_BANNER_STILL);
   ASSERT_TRUE(animation != nullptr && still != nullptr);
   // The control keeps its frame, the client area's width down to the tree,
   // and the GIF (690 x 109 at 96 DPI) is drawn to fill it.
   const RECT r = WindowRect(animation), client = ClientRectOnScreen(app.Main());
   EXPECT_EQ(r.right - r.left, client.right - client.left);
-  EXPECT_EQ(r.bottom, WindowRect(app.Control(1000)).top);
+  EXPECT_EQ(r.bottom, WindowRect(app.Control(IDC_CATEGORY_TREE)).top);
   EXPECT_NEAR(r.right - r.left, 690, 2);
   EXPECT_NEAR(r.bottom - r.top, 109, 2);
   EXPECT_TRUE(Visible(animation));

@@ -87,7 +87,7 @@ INT_PTR CALLBACK NoticeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (LOWORD(wParam)) {
     case IDC_NOTICE_START:
     case IDCANCEL: ::EndDialog(dialog, 0); return TRUE;
-    case IDC_NOTICE_QUIT: ::ExitProcess(1);
+    case IDC_NOTICE_GIVE_UP: ::ExitProcess(1);
   }
   return FALSE;
 }

@@ -1,6 +1,9 @@
 // Control ids of the test-only program that the GUI driver's own tests drive.
 #pragma once
 
+// Its notice's buttons and Purlo's pictures carry Purlo's own ids.
+#include "res/resource.h"
+
 #define IDD_TARGET 100
 #define IDD_NOTICE 200
 #define IDC_TREE 1001
@@ -11,8 +14,6 @@
 #define IDC_DISABLED 1006
 #define IDC_RED 1007
 #define IDC_FLASH 1008
-#define IDC_NOTICE_START 1011
-#define IDC_NOTICE_QUIT 1012
 
 // The dialog's results, which become the process's exit code.
 #define TARGET_RESULT_OK 11

@@ -181,7 +181,7 @@ TEST_F(Driver, TheStartUpNoticeIsPassedOrGivenUp) {
   HWND notice = app.StartAndWaitForNotice(kTarget, L"--notice");
   ASSERT_NE(notice, nullptr);
   EXPECT_EQ(WaitForWindow(app.Pid(), L"#32770", kCaption, 300), nullptr) << "main window before the notice";
-  ASSERT_TRUE(Click(::GetDlgItem(notice, IDC_NOTICE_QUIT)));
+  ASSERT_TRUE(Click(::GetDlgItem(notice, IDC_NOTICE_GIVE_UP)));
   ASSERT_TRUE(app.process().WaitForExit(5000));
   EXPECT_EQ(app.process().ExitCode(), 1u);
 }
@@ -204,7 +204,7 @@ TEST_F(Driver, CapturesWhatTheScreenShows) {
   // Around it the dialog's face, not red.
   EXPECT_NE(shot.Color(red.left - 3, red.top + 2), RGB(255, 0, 0));
 
-  // The flash frame 153 shows: yellow characters on red.
+  // The flash frame IDB_UPGRADE1 shows: yellow characters on red.
   const RECT flash = RectIn(dialog, app.Control(IDC_FLASH));
   EXPECT_EQ(flash.right - flash.left, 63);
   EXPECT_EQ(flash.bottom - flash.top, 21);

@@ -109,7 +109,7 @@ TEST_F(Resources, ReadsAnExtendedTemplateControlByControl) {
   ASSERT_NE(flash, nullptr);
   EXPECT_EQ(flash->classAtom, kStaticAtom);
   EXPECT_TRUE(flash->ClassIs(L"static"));
-  EXPECT_EQ(flash->textOrdinal, 153);
+  EXPECT_EQ(flash->textOrdinal, IDB_UPGRADE1);
   EXPECT_TRUE(flash->text.empty());
   EXPECT_EQ(flash->style & SS_TYPEMASK, static_cast<DWORD>(SS_BITMAP));
   EXPECT_EQ(t.controls[8].text, L"说明文字");
@@ -166,8 +166,9 @@ TEST_F(Resources, ArtHasTheSizesAndDepthsTheDialogNeeds) {
   struct Expect {
     int id, width, height, bits;
   };
-  const Expect bitmaps[] = {{142, 690, 109, 32}, {146, 256, 128, 32}, {153, 63, 21, 24}, {154, 63, 21, 24},
-                            {155, 63, 21, 24},  {156, 63, 21, 24},   {157, 63, 21, 24}};
+  const Expect bitmaps[] = {{IDB_BANNER, 690, 109, 32},  {IDB_ABOUT, 256, 128, 32},   {IDB_UPGRADE1, 63, 21, 24},
+                            {IDB_UPGRADE2, 63, 21, 24}, {IDB_UPGRADE3, 63, 21, 24}, {IDB_UPGRADE4, 63, 21, 24},
+                            {IDB_UPGRADE5, 63, 21, 24}};
   for (const Expect& e : bitmaps) {
     const BitmapInfo b = file.Bitmap(e.id);
     ASSERT_TRUE(b.found) << e.id;
@@ -183,7 +184,7 @@ TEST_F(Resources, ArtHasTheSizesAndDepthsTheDialogNeeds) {
   }
   EXPECT_FALSE(file.Bitmap(143).found);
 
-  const std::vector<IconEntry> icons = file.IconGroup(4);
+  const std::vector<IconEntry> icons = file.IconGroup(IDR_MAINFRAME);
   std::vector<std::vector<int>> got;
   for (const IconEntry& e : icons) {
     got.push_back({e.width, e.height, e.bitCount});

@@ -1,5 +1,6 @@
 #include "tests/picture/PictureWindow.h"
 
+#include "res/resource.h"
 #include "win/Gdi.h"
 
 namespace testgif {
@@ -39,7 +40,7 @@ PictureWindow::PictureWindow(CPictureEx& bound) : picture(bound) {
   HWND host = Host();
   if (host == nullptr) return;
   control_ = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_BLACKFRAME, 20, 20, 100, 40, host,
-                               reinterpret_cast<HMENU>(1010), ::GetModuleHandleW(nullptr), nullptr);
+                               reinterpret_cast<HMENU>(IDC_BANNER_ANIMATION), ::GetModuleHandleW(nullptr), nullptr);
   if (control_ != nullptr) picture.Attach(control_);
   ::InvalidateRect(host, nullptr, TRUE);
   ::UpdateWindow(host);

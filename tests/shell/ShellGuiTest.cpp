@@ -11,10 +11,12 @@
 #include <iterator>
 #include <string>
 
+#include "engine/core/Texts.h"
 #include "tests/shell/GdiProbe.h"
 #include "tests/shell/ShellFixtures.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
+#include "res/resource.h"
 #include "win/Text.h"
 #include "tests/support/Gui.h"
 #include "tests/support/GuiTest.h"
@@ -29,10 +31,7 @@ const wchar_t kInstalled[] = L"C:\\purlo-shell\\bin\\Purlo.exe";
 const std::wstring kLinePrefix = L"ovupdate.exe Q00000042 v1.4 ";
 const std::wstring kPage = L"http:\\\\www.example.com\\Q00000042";
 const std::wstring kTemplateAboutText = L"关　于";
-const std::wstring kRestoredAboutText = L"　关　于　";
-constexpr int kAbout = 1019;
-constexpr int kBannerAnimation = 1010;
-constexpr int kBannerStill = 1020;
+const std::wstring kRestoredAboutText = purlo::texts::kAbout;
 constexpr int kAboutCycles = 50;
 
 // A flash frame is yellow characters on red, edge to edge: warm pixels, which
@@ -43,7 +42,8 @@ bool IsBlue(uint32_t rgb) { return Blue(rgb) > 190 && Red(rgb) < 90 && Green(rgb
 
 HWND FindAbout(DWORD pid) {
   for (HWND w : TopLevelWindows(pid)) {
-    if (ClassName(w) == L"#32770" && Control(w, 1018) != nullptr && Control(w, 1015) != nullptr) return w;
+    if (ClassName(w) == L"#32770" && Control(w, IDC_PRODUCT_LINE) != nullptr && Control(w, IDC_SUPPORT_MAIL) != nullptr)
+      return w;
   }
   return nullptr;
 }
@@ -66,7 +66,7 @@ class Shell : public GuiTest {
 
   // Share of the About button's pixels that are warm, in percent.
   int WarmShare() {
-    HWND button = app.Control(kAbout);
+    HWND button = app.Control(IDC_ABOUT);
     const Capture c = CaptureClient(button);
     if (c.Empty()) return -1;
     const RECT all = {0, 0, c.width, c.height};
@@ -91,7 +91,7 @@ class Shell : public GuiTest {
   }
 
   bool OpenAbout(HWND* about) {
-    if (!Click(app.Control(kAbout))) return false;
+    if (!Click(app.Control(IDC_ABOUT))) return false;
     *about = nullptr;
     return WaitUntil([&] { return (*about = FindAbout(app.Pid())) != nullptr; }, 5000);
   }
@@ -99,7 +99,7 @@ class Shell : public GuiTest {
   // the window and the object behind it: closed means the window is gone and
   // the main dialog's thread is back from the box.
   bool CloseAbout(HWND about) {
-    return Click(Control(about, 1012)) && WaitUntil([&] { return !::IsWindow(about); }, 10000) &&
+    return Click(Control(about, IDC_ABOUT_OK)) && WaitUntil([&] { return !::IsWindow(about); }, 10000) &&
            RoundTripMs(app.Main(), 10000) >= 0;
   }
 
@@ -112,7 +112,7 @@ class Shell : public GuiTest {
 TEST_F(Shell, NoticeTemplateHoldsItsTextsAndButtons) {
   ResourceFile exe(kInstalled);
   ASSERT_TRUE(exe.Opened());
-  const DialogTemplate t = exe.Dialog(9);
+  const DialogTemplate t = exe.Dialog(IDD_STARTUP_NOTICE);
   ASSERT_TRUE(t.found);
   EXPECT_EQ(t.cx, 241);
   EXPECT_EQ(t.cy, 126);
@@ -128,10 +128,10 @@ TEST_F(Shell, NoticeTemplateHoldsItsTextsAndButtons) {
   EXPECT_EQ(t.controls[0].style & (SS_TYPEMASK | WS_GROUP), DWORD(SS_CENTER | WS_GROUP));
   EXPECT_EQ(t.controls[1].text, body);
   EXPECT_EQ(t.controls[1].style & (SS_TYPEMASK | WS_GROUP), DWORD(SS_LEFT | WS_GROUP));
-  EXPECT_EQ(t.controls[2].id, 1011);
+  EXPECT_EQ(t.controls[2].id, IDC_NOTICE_START);
   EXPECT_EQ(t.controls[2].text, L"开　始");
   EXPECT_EQ(t.controls[2].style & (BS_TYPEMASK | WS_TABSTOP), DWORD(BS_DEFPUSHBUTTON | WS_TABSTOP));
-  EXPECT_EQ(t.controls[3].id, 1012);
+  EXPECT_EQ(t.controls[3].id, IDC_NOTICE_GIVE_UP);
   EXPECT_EQ(t.controls[3].text, L"放　弃");
   EXPECT_EQ(t.controls[3].style & (BS_TYPEMASK | WS_TABSTOP), DWORD(BS_PUSHBUTTON | WS_TABSTOP));
   EXPECT_EQ(t.controls[4].style & BS_TYPEMASK, DWORD(BS_GROUPBOX));
@@ -149,10 +149,10 @@ TEST_F(Shell, GiveUpEndsTheProcessWithCode1BeforeTheMainWindowAndTheUpdater) {
   PlaceUpdater(App(), 100);
   HWND notice = app.StartAndWaitForNotice(Install());
   ASSERT_NE(notice, nullptr);
-  EXPECT_EQ(Text(Control(notice, 1012)), L"放　弃");
+  EXPECT_EQ(Text(Control(notice, IDC_NOTICE_GIVE_UP)), L"放　弃");
   ::Sleep(500);
   EXPECT_TRUE(UpdaterRuns(App()).empty()) << "the update check starts only after the notice";
-  ASSERT_TRUE(Click(Control(notice, 1012)));
+  ASSERT_TRUE(Click(Control(notice, IDC_NOTICE_GIVE_UP)));
   bool mainShown = false;
   WaitUntil([&] {
     for (HWND w : TopLevelWindows(app.Pid())) mainShown |= Text(w) == kCaption;
@@ -178,7 +178,7 @@ TEST_F(Shell, StartButtonAndEscapeBothContinueIntoTheMainDialog) {
     if (escape) {
       ASSERT_TRUE(PressEscape(notice));
     } else {
-      ASSERT_TRUE(Click(Control(notice, 1011)));
+      ASSERT_TRUE(Click(Control(notice, IDC_NOTICE_START)));
     }
     HWND main = WaitForWindow(app.Pid(), L"#32770", kCaption, 10000);
     ASSERT_NE(main, nullptr);
@@ -218,7 +218,7 @@ TEST_F(Shell, UpdaterGetsTheCommandLineWithTheProgramFileNameAsNamed) {
 TEST_F(Shell, Code100FlashesTheAboutButtonUntilAboutOpensThePageOnce) {
   PlaceUpdater(App(), 100, 1500);
   ASSERT_TRUE(app.Start(Install(), kCaption));
-  HWND about = app.Control(kAbout);
+  HWND about = app.Control(IDC_ABOUT);
   ASSERT_NE(about, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return UpdaterEnded(App()); }, 10000));
   const DWORD ended = ::GetTickCount();
@@ -267,7 +267,7 @@ TEST_F(Shell, Code101OpensThePageOnceAtStartAndNeverFlashes) {
   int flashSamples = 0, textSamples = 0;
   FlashChanges(1500, &flashSamples, &textSamples);
   EXPECT_EQ(flashSamples, 0);
-  EXPECT_EQ(Text(app.Control(kAbout)), kTemplateAboutText);
+  EXPECT_EQ(Text(app.Control(IDC_ABOUT)), kTemplateAboutText);
   HWND box = nullptr;
   ASSERT_TRUE(OpenAbout(&box));
   ASSERT_TRUE(CloseAbout(box));
@@ -287,7 +287,7 @@ TEST_F(Shell, OtherCodesAndNoUpdaterChangeNothing) {
     int flashSamples = 0, textSamples = 0;
     FlashChanges(1200, &flashSamples, &textSamples);
     EXPECT_EQ(flashSamples, 0);
-    EXPECT_EQ(Text(app.Control(kAbout)), kTemplateAboutText);
+    EXPECT_EQ(Text(app.Control(IDC_ABOUT)), kTemplateAboutText);
     EXPECT_TRUE(OpenedAddresses().empty());
     app.End();
   }
@@ -333,7 +333,7 @@ TEST_F(Shell, APortableCopyInAUserFolderStartsNoUpdaterAndLoadsNoDllBesideIt) {
 TEST_F(Shell, AboutTemplateHoldsTheControlsInOrder) {
   ResourceFile exe(kInstalled);
   ASSERT_TRUE(exe.Opened());
-  const DialogTemplate t = exe.Dialog(144);
+  const DialogTemplate t = exe.Dialog(IDD_ABOUT);
   ASSERT_TRUE(t.found);
   EXPECT_EQ(t.cx, 213);
   EXPECT_EQ(t.cy, 222);
@@ -349,15 +349,15 @@ TEST_F(Shell, AboutTemplateHoldsTheControlsInOrder) {
   };
   const Expected expected[] = {
       {-1, L"Static", L"", 20, 12, 171, 79},
-      {1018, L"Static", L"Purlo\n程序版本：V1.4", 17, 101, 179, 18},
+      {IDC_PRODUCT_LINE, L"Static", L"Purlo\n程序版本：V1.4", 17, 101, 179, 18},
       {-1, L"Static", nullptr, 17, 126, 185, 18},
       {-1, L"Static", L"技术支持信箱", 17, 152, 52, 8},
       {-1, L"Static", L"样本上报信箱", 17, 168, 52, 8},
       {-1, L"Static", L"Orvane网址", 17, 184, 52, 8},
-      {1015, L"Edit", L"", 72, 152, 124, 12},
-      {1016, L"Edit", L"", 72, 168, 124, 12},
-      {1017, L"Edit", L"", 72, 183, 124, 12},
-      {1012, L"Button", L"确  定", 81, 204, 50, 14},
+      {IDC_SUPPORT_MAIL, L"Edit", L"", 72, 152, 124, 12},
+      {IDC_SAMPLE_MAIL, L"Edit", L"", 72, 168, 124, 12},
+      {IDC_WEB_SITE, L"Edit", L"", 72, 183, 124, 12},
+      {IDC_ABOUT_OK, L"Button", L"确  定", 81, 204, 50, 14},
       {-1, L"Button", L"", 6, 90, 200, 111},
   };
   ASSERT_EQ(t.controls.size(), std::size(expected));
@@ -374,7 +374,7 @@ TEST_F(Shell, AboutTemplateHoldsTheControlsInOrder) {
     EXPECT_EQ(c.cx, expected[i].cx);
     EXPECT_EQ(c.cy, expected[i].cy);
   }
-  EXPECT_EQ(t.controls[0].textOrdinal, 146);
+  EXPECT_EQ(t.controls[0].textOrdinal, IDB_ABOUT);
   EXPECT_EQ(t.controls[0].style & SS_TYPEMASK, DWORD(SS_BITMAP));
   EXPECT_NE(t.controls[2].text.find(L'\n'), std::wstring::npos) << "two lines";
   for (int i : {1, 2}) EXPECT_EQ(t.controls[i].style & (SS_TYPEMASK | WS_GROUP), DWORD(SS_CENTER | WS_GROUP));
@@ -385,7 +385,7 @@ TEST_F(Shell, AboutTemplateHoldsTheControlsInOrder) {
   }
   EXPECT_EQ(t.controls[9].style & (BS_TYPEMASK | WS_TABSTOP), DWORD(BS_DEFPUSHBUTTON | WS_TABSTOP));
   EXPECT_EQ(t.controls[10].style & BS_TYPEMASK, DWORD(BS_GROUPBOX));
-  const BitmapInfo logo = exe.Bitmap(146);
+  const BitmapInfo logo = exe.Bitmap(IDB_ABOUT);
   EXPECT_TRUE(logo.found && logo.loads);
   EXPECT_EQ(logo.width, 256);
   EXPECT_EQ(logo.height, 128);
@@ -400,21 +400,22 @@ TEST_F(Shell, AboutFieldsAreBlueUnderlined12CellSongtiAndTheProductLineBold) {
   GdiProbe gdi(app.Pid());
   ASSERT_TRUE(gdi.Ready());
   LOGFONTW product = {};
-  ASSERT_TRUE(WaitUntil([&] { return gdi.ControlFont(Control(box, 1018), &product) && product.lfWeight == 700; }, 5000));
-  EXPECT_EQ(Text(Control(box, 1015)), L"support@example.com");
-  EXPECT_EQ(Text(Control(box, 1016)), L"samples@example.com");
-  EXPECT_EQ(Text(Control(box, 1017)), L"http://www.example.com");
-  EXPECT_EQ(Text(Control(box, 1018)), L"Purlo\n程序版本：V1.4");
+  ASSERT_TRUE(WaitUntil(
+      [&] { return gdi.ControlFont(Control(box, IDC_PRODUCT_LINE), &product) && product.lfWeight == 700; }, 5000));
+  EXPECT_EQ(Text(Control(box, IDC_SUPPORT_MAIL)), L"support@example.com");
+  EXPECT_EQ(Text(Control(box, IDC_SAMPLE_MAIL)), L"samples@example.com");
+  EXPECT_EQ(Text(Control(box, IDC_WEB_SITE)), L"http://www.example.com");
+  EXPECT_EQ(Text(Control(box, IDC_PRODUCT_LINE)), L"Purlo\n程序版本：V1.4");
 
-  for (int id : {1015, 1016, 1017, 1018}) {
+  for (int id : {IDC_SUPPORT_MAIL, IDC_SAMPLE_MAIL, IDC_WEB_SITE, IDC_PRODUCT_LINE}) {
     SCOPED_TRACE(id);
     LOGFONTW font = {};
     ASSERT_TRUE(gdi.ControlFont(Control(box, id), &font));
-    EXPECT_STREQ(font.lfFaceName, L"宋体");
+    EXPECT_STREQ(font.lfFaceName, purlo::texts::kAboutFieldFont);
     EXPECT_EQ(font.lfHeight, 12);
     EXPECT_EQ(font.lfWidth, 0);
-    EXPECT_EQ(font.lfWeight, id == 1018 ? 700 : 400);
-    EXPECT_EQ(font.lfUnderline, id == 1018 ? 0 : 1);
+    EXPECT_EQ(font.lfWeight, id == IDC_PRODUCT_LINE ? 700 : 400);
+    EXPECT_EQ(font.lfUnderline, id == IDC_PRODUCT_LINE ? 0 : 1);
     EXPECT_EQ(font.lfItalic, 0);
     EXPECT_EQ(font.lfCharSet, DEFAULT_CHARSET);
     EXPECT_EQ(font.lfQuality, CLEARTYPE_QUALITY);
@@ -423,7 +424,7 @@ TEST_F(Shell, AboutFieldsAreBlueUnderlined12CellSongtiAndTheProductLineBold) {
   const Capture shot = CaptureClient(box);
   ASSERT_FALSE(shot.Empty());
   Screenshot(L"about", box);
-  for (int id : {1015, 1016, 1017}) {
+  for (int id : {IDC_SUPPORT_MAIL, IDC_SAMPLE_MAIL, IDC_WEB_SITE}) {
     SCOPED_TRACE(id);
     const RECT field = RectIn(box, Control(box, id));
     const int blue = shot.Count(field, IsBlue);
@@ -440,7 +441,7 @@ TEST_F(Shell, AboutFieldsAreBlueUnderlined12CellSongtiAndTheProductLineBold) {
     EXPECT_GT(longestRun, 40) << "the underline";
   }
   // The product line is not blue.
-  EXPECT_LT(shot.Count(RectIn(box, Control(box, 1018)), IsBlue), 5);
+  EXPECT_LT(shot.Count(RectIn(box, Control(box, IDC_PRODUCT_LINE)), IsBlue), 5);
   ASSERT_TRUE(CloseAbout(box));
 }
 
@@ -517,7 +518,8 @@ TEST_F(Shell, AtEveryDpiTheBannersFillTheirFramesAndAboutScales) {
     SCOPED_TRACE(dpi);
     LogPixels setting(dpi);
     ASSERT_TRUE(app.Start(program, kCaption));
-    HWND animation = app.Control(1010), still = app.Control(1020), tree = app.Control(1000);
+    HWND animation = app.Control(IDC_BANNER_ANIMATION), still = app.Control(IDC_BANNER_STILL),
+         tree = app.Control(IDC_CATEGORY_TREE);
     // The frame: the client area's width, down to the tree.
     const RECT client = ClientRectOnScreen(app.Main());
     const RECT frame = {client.left, client.top, client.right, WindowRect(tree).top};
@@ -547,8 +549,9 @@ TEST_F(Shell, AtEveryDpiTheBannersFillTheirFramesAndAboutScales) {
     GdiProbe gdi(app.Pid());
     ASSERT_TRUE(gdi.Ready());
     LOGFONTW product = {};
-    ASSERT_TRUE(WaitUntil([&] { return gdi.ControlFont(Control(box, 1018), &product) && product.lfWeight == 700; }, 5000));
-    for (int id : {1015, 1016, 1017, 1018}) {
+    ASSERT_TRUE(WaitUntil(
+        [&] { return gdi.ControlFont(Control(box, IDC_PRODUCT_LINE), &product) && product.lfWeight == 700; }, 5000));
+    for (int id : {IDC_SUPPORT_MAIL, IDC_SAMPLE_MAIL, IDC_WEB_SITE, IDC_PRODUCT_LINE}) {
       LOGFONTW font = {};
       ASSERT_TRUE(gdi.ControlFont(Control(box, id), &font));
       EXPECT_EQ(font.lfHeight, ::MulDiv(12, dpi, 96)) << id;
@@ -596,8 +599,8 @@ TEST_F(Shell, OpeningAndClosingAbout50TimesLeaksNoGdiObjects) {
   }
   ASSERT_TRUE(app.Start(Install(), kCaption));
   // Counted at a settled moment: after the banner's one swap, about 1.7 s in.
-  ASSERT_TRUE(WaitUntil([&] { return Visible(app.Control(kBannerStill)) && !Visible(app.Control(kBannerAnimation)); },
-                        10000));
+  ASSERT_TRUE(WaitUntil(
+      [&] { return Visible(app.Control(IDC_BANNER_STILL)) && !Visible(app.Control(IDC_BANNER_ANIMATION)); }, 10000));
   HWND box = nullptr;
   ASSERT_TRUE(OpenAbout(&box));  // first use loads what stays loaded
   ::Sleep(200);
@@ -611,7 +614,8 @@ TEST_F(Shell, OpeningAndClosingAbout50TimesLeaksNoGdiObjects) {
     SCOPED_TRACE(i);
     ASSERT_TRUE(OpenAbout(&box));
     LOGFONTW font = {};
-    ASSERT_TRUE(WaitUntil([&] { return gdi.ControlFont(Control(box, 1015), &font) && font.lfUnderline; }, 3000))
+    ASSERT_TRUE(
+        WaitUntil([&] { return gdi.ControlFont(Control(box, IDC_SUPPORT_MAIL), &font) && font.lfUnderline; }, 3000))
         << "painted with its fonts";
     ASSERT_TRUE(CloseAbout(box));
   }

@@ -3,8 +3,8 @@
 //   class MainWindow : public testing_support::GuiTest {};
 //   TEST_F(MainWindow, StartsWithFiveTicked) {
 //     ASSERT_TRUE(app.Start(L"C:\\purlo\\Purlo.exe", L"Purlo Beta"));
-//     HWND tree = app.Control(1000);
-//     ... TreeItems(tree), Click(app.Control(1004)), WaitForMessageBox(app.Pid()) ...
+//     HWND tree = app.Control(IDC_CATEGORY_TREE);
+//     ... TreeItems(tree), Click(app.Control(IDC_START_SCAN)), WaitForMessageBox(app.Pid()) ...
 //     Screenshot(L"after-scan");  // C:\purlo-tests\screenshots\MainWindow.StartsWithFiveTicked-after-scan.png
 //   }
 //

@@ -19,9 +19,10 @@ void RecordingView::SetStatusText(const std::wstring& text) {
   status_ = text;
 }
 
-void RecordingView::SetButtonText(Button button, const std::wstring& text) {
+// Recorded as the text the button would show.
+void RecordingView::SetButtonText(Button button, purlo::Caption caption) {
   win::Lock hold(lock_);
-  buttonTexts_[button] = text;
+  buttonTexts_[button] = purlo::CaptionText(caption);
 }
 
 void RecordingView::EnableButton(Button button, bool enable) {

@@ -16,7 +16,7 @@ class RecordingView : public purlo::RunView {
 
   void SetItemLabel(purlo::JunkCategory item, const std::wstring& text) override;
   void SetStatusText(const std::wstring& text) override;
-  void SetButtonText(purlo::Button button, const std::wstring& text) override;
+  void SetButtonText(purlo::Button button, purlo::Caption caption) override;
   void EnableButton(purlo::Button button, bool enable) override;
   int ShowMessage(const std::wstring& text, const std::wstring& caption, UINT type) override;
   void ShowScanningPath(const std::wstring& path) override;

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/core/Texts.h"
+#include "res/resource.h"
 #include "tests/support/GuiTest.h"
 
 using namespace testing_support;
@@ -21,13 +23,13 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   // The still banner replaces the animation 1667 ms after start.
-  WaitUntil([&] { return Visible(app.Control(1020)); }, 5000);
-  HWND startScan = app.Control(1004);
-  if (!Click(app.Control(1001)) || !Click(startScan)) {
+  WaitUntil([&] { return Visible(app.Control(IDC_BANNER_STILL)); }, 5000);
+  HWND startScan = app.Control(IDC_START_SCAN);
+  if (!Click(app.Control(IDC_SELECT_ALL)) || !Click(startScan)) {
     std::fprintf(stderr, "purlo-demo-shot: could not click\n");
     return 1;
   }
-  if (!WaitUntil([&] { return Text(startScan) == L"重新扫描"; }, 120000)) {
+  if (!WaitUntil([&] { return Text(startScan) == purlo::texts::kRescan; }, 120000)) {
     std::fprintf(stderr, "purlo-demo-shot: the scan did not end\n");
     return 1;
   }

@@ -4,6 +4,7 @@
 
 #include "engine/core/CompletionMonitor.h"
 #include "engine/core/RunState.h"
+#include "engine/core/Texts.h"
 #include "engine/scan/ScanController.h"
 #include "tests/support/RecordingView.h"
 
@@ -73,7 +74,7 @@ TEST_F(Handles, WorkersOfAMonitorThatCouldNotStartAreClosedByTheNext) {
   g_started = 0;  // the worker is the first thread, the monitor the second
   EXPECT_EQ(StartScan(view, {JunkCategory::IeTypedUrls}, lookups, FailSecond), StartResult::ThreadFailed);
   ASSERT_EQ(view.Messages().size(), 1u);
-  EXPECT_EQ(view.Messages()[0].text, L"扫描失败请重试!");
+  EXPECT_EQ(view.Messages()[0].text, texts::kScanFailed);
   EXPECT_EQ(WorkerList->Size(), 1u);
   EXPECT_EQ(WorkerList->MonitorHandles(), 0u);
 

@@ -5,6 +5,7 @@
 
 #include "engine/core/CompletionMonitor.h"
 #include "engine/core/LabelText.h"
+#include "engine/core/Texts.h"
 #include "engine/scan/ScanController.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/RecordingView.h"
@@ -70,10 +71,10 @@ TEST_F(Run, MonitorWithAnEmptyListReportsAtOnce) {
   ASSERT_TRUE(view.WaitForRunEnd(5000));
   EXPECT_TRUE(view.Results().empty());
   EXPECT_EQ(view.Label(JunkCategory::MaxthonHistory), L"遨游浏览器历史记录");  // bare, untouched
-  EXPECT_EQ(view.Status(), kNothingFound);
+  EXPECT_EQ(view.Status(), texts::kNothingFound);
   EXPECT_FALSE(view.ButtonEnabled(Button::SweepNow));
-  EXPECT_EQ(view.ButtonText(Button::SweepNow), L"立即清理");
-  EXPECT_EQ(view.ButtonText(Button::StartScan), L"重新扫描");
+  EXPECT_EQ(view.ButtonText(Button::SweepNow), texts::kSweepNow);
+  EXPECT_EQ(view.ButtonText(Button::StartScan), texts::kRescan);
   EXPECT_EQ(WorkerList->Size(), 0u);
 }
 
@@ -107,7 +108,7 @@ TEST_F(Run, StartResetsLabelsAndTurnsTheButtons) {
   ASSERT_TRUE(view.WaitForRunEnd());
   EXPECT_EQ(view.Label(JunkCategory::Prefetch), L"系统预读文件");
   EXPECT_EQ(view.Label(JunkCategory::SystemTemp), L"系统临时文件");
-  EXPECT_EQ(view.sweepTextAtFirstLabel, L"取消扫描");
+  EXPECT_EQ(view.sweepTextAtFirstLabel, texts::kCancelScan);
   EXPECT_EQ(view.Label(JunkCategory::DownloadedPrograms).rfind(L"已下载程序文件(", 0), 0u);
 }
 
@@ -133,8 +134,8 @@ TEST_F(Run, ThreadFailureStopsTheStartAndTheNextMonitorClosesEarlierWorkers) {
                                           JunkCategory::IeTemp};
   EXPECT_EQ(StartScan(view, five, lookups, FailOnNth), StartResult::ThreadFailed);
   ASSERT_EQ(view.Messages().size(), 1u);
-  EXPECT_EQ(view.Messages()[0].text, L"扫描失败请重试!");
-  EXPECT_EQ(view.ButtonText(Button::StartScan), L"暂停");
+  EXPECT_EQ(view.Messages()[0].text, texts::kScanFailed);
+  EXPECT_EQ(view.ButtonText(Button::StartScan), texts::kPause);
   EXPECT_FALSE(view.WaitForRunEnd(500));
   EXPECT_EQ(view.Results().size(), 3u);  // the first three ran to their end
   EXPECT_EQ(WorkerList->Size(), 3u);
@@ -163,10 +164,10 @@ TEST_F(Run, RunModeAloneDecidesTheEnd) {
   ASSERT_TRUE(view.WaitForRunEnd());
   EXPECT_FALSE(view.LastEndedAsScan());
   ASSERT_EQ(view.Messages().size(), 1u);
-  EXPECT_EQ(view.Messages()[0].caption, L"清除完毕");
+  EXPECT_EQ(view.Messages()[0].caption, texts::kSweepDone);
   EXPECT_EQ(view.Messages()[0].text, L"已经成功清理选中的文件，为您节省了2.000KB的磁盘空间。");
   EXPECT_EQ(view.Status(), L"");
-  EXPECT_EQ(view.ButtonText(Button::StartScan), L"重新扫描");
+  EXPECT_EQ(view.ButtonText(Button::StartScan), texts::kRescan);
   EXPECT_EQ(RunningTotals.Read().bytes, 0.0);
 }
 

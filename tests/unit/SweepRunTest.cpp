@@ -6,6 +6,7 @@
 #include "engine/core/CompletionMonitor.h"
 #include "engine/core/LabelText.h"
 #include "engine/core/RunState.h"
+#include "engine/core/Texts.h"
 #include "engine/sweep/RegistryHistory.h"
 #include "engine/sweep/SweepController.h"
 #include "engine/sweep/SweepWorker.h"
@@ -157,7 +158,7 @@ TEST_F(SweepRun, StormWithoutItsKeyDeletesTheTwoCommonFiles) {
   EXPECT_TRUE(Exists(f / L"Storm"));
   ASSERT_EQ(view.Messages().size(), 1u);
   EXPECT_EQ(view.Messages()[0].text, L"已经成功清理选中的文件，为您节省了2.344KB的磁盘空间。");
-  EXPECT_EQ(view.Messages()[0].caption, L"清除完毕");
+  EXPECT_EQ(view.Messages()[0].caption, texts::kSweepDone);
 }
 
 TEST_F(SweepRun, AllCategoriesWithoutBrowserKeysStartTwentyWorkers) {
@@ -184,7 +185,7 @@ TEST_F(SweepRun, AllCategoriesWithoutBrowserKeysStartTwentyWorkers) {
   EXPECT_EQ(view.Results().size(), 20u);
   EXPECT_EQ(view.Label(JunkCategory::MaxthonHistory), L"");
   EXPECT_EQ(view.Label(JunkCategory::TheWorldHistory), L"");
-  EXPECT_EQ(view.ButtonText(Button::StartScan), L"重新扫描");
+  EXPECT_EQ(view.ButtonText(Button::StartScan), texts::kRescan);
   EXPECT_TRUE(view.ButtonEnabled(Button::StartScan));
 }
 
@@ -202,7 +203,7 @@ TEST_F(SweepRun, FailingFourthWorkerShowsItsTextAndNoSummary) {
                        lookups, FailFourth),
             StartResult::ThreadFailed);
   ASSERT_EQ(view.Messages().size(), 1u);
-  EXPECT_EQ(view.Messages()[0].text, L"扫描失败请重试!");
+  EXPECT_EQ(view.Messages()[0].text, texts::kScanFailed);
   EXPECT_FALSE(view.WaitForRunEnd(1000));
   EXPECT_EQ(view.Results().size(), 3u);
   EXPECT_EQ(view.Label(JunkCategory::UpdateDownloads), L"");
@@ -213,11 +214,11 @@ TEST_F(SweepRun, FailingFourthWorkerShowsItsTextAndNoSummary) {
 }
 
 TEST_F(SweepRun, FailureTextsByCategory) {
-  EXPECT_STREQ(SweepFailureText(JunkCategory::SystemTemp), L"清理失败请重试!");
-  EXPECT_STREQ(SweepFailureText(JunkCategory::RecycleBin), L"清理失败请重试!");
-  EXPECT_STREQ(SweepFailureText(JunkCategory::IeCookies), L"扫描失败请重试!");
-  EXPECT_STREQ(SweepFailureText(JunkCategory::TheWorldHistory), L"扫描失败请重试!");
-  EXPECT_STREQ(SweepFailureText(JunkCategory::StormPlayerHistory), L"清理失败请重试!");
-  EXPECT_STREQ(SweepFailureText(JunkCategory::QqPlayerHistory), L"清除失败请重试!");
-  EXPECT_STREQ(SweepFailureText(JunkCategory::KankanHistory), L"清除失败请重试!");
+  EXPECT_STREQ(SweepFailureText(JunkCategory::SystemTemp), texts::kSweepFailed);
+  EXPECT_STREQ(SweepFailureText(JunkCategory::RecycleBin), texts::kSweepFailed);
+  EXPECT_STREQ(SweepFailureText(JunkCategory::IeCookies), texts::kScanFailed);
+  EXPECT_STREQ(SweepFailureText(JunkCategory::TheWorldHistory), texts::kScanFailed);
+  EXPECT_STREQ(SweepFailureText(JunkCategory::StormPlayerHistory), texts::kSweepFailed);
+  EXPECT_STREQ(SweepFailureText(JunkCategory::QqPlayerHistory), texts::kClearFailed);
+  EXPECT_STREQ(SweepFailureText(JunkCategory::KankanHistory), texts::kClearFailed);
 }

@@ -1,0 +1,64 @@
+// The program's own texts, each in one place: the captions the code gives the
+// buttons, the status lines, the messages and their titles, and the pieces
+// that labels and summaries are made of. The engines, both front ends, the
+// tests and the benchmark use these names. What a window opens with lives in
+// its dialog template (res/*.rc), the categories' labels in the catalogue.
+#pragma once
+
+namespace purlo {
+
+// The captions of the two run buttons. The dialog keeps the one each button
+// shows and decides a click by it.
+enum class Caption { StartScan, Pause, Continue, Rescan, SweepNow, CancelScan };
+
+namespace texts {
+
+// Titles of message boxes.
+extern const wchar_t kAppTitle[];
+extern const wchar_t kPrompt[];
+extern const wchar_t kSweepDone[];
+
+// Captions.
+extern const wchar_t kStartScan[];
+extern const wchar_t kPause[];
+extern const wchar_t kContinue[];
+extern const wchar_t kRescan[];
+extern const wchar_t kSweepNow[];
+extern const wchar_t kCancelScan[];
+extern const wchar_t kAbout[];  // as the flashing About button is drawn anew
+
+// The status line.
+extern const wchar_t kWelcome[];
+extern const wchar_t kScanningPrefix[];
+extern const wchar_t kSweepingPrefix[];
+extern const wchar_t kNothingFound[];
+
+// Messages.
+extern const wchar_t kTickToScan[];
+extern const wchar_t kTickToSweep[];
+extern const wchar_t kCancelScanQuestion[];
+extern const wchar_t kScanFailed[];
+extern const wchar_t kSweepFailed[];
+extern const wchar_t kClearFailed[];
+
+// Pieces of a category's label after a run: "label(N files,1.500KB)" or
+// "label(N entries)", a sweep's opening with what it removed.
+extern const wchar_t kSweptOpening[];
+extern const wchar_t kFilesCounted[];
+extern const wchar_t kEntriesClosing[];
+
+// Pieces of the two summaries, around the count and the size "1.500KB".
+extern const wchar_t kScanSummaryOpening[];
+extern const wchar_t kScanSummaryCount[];
+extern const wchar_t kScanSummaryClosing[];
+extern const wchar_t kSweepSummaryOpening[];
+extern const wchar_t kSweepSummaryClosing[];
+
+// The face of About's field fonts.
+extern const wchar_t kAboutFieldFont[];
+
+}  // namespace texts
+
+const wchar_t* CaptionText(Caption caption);
+
+}  // namespace purlo
