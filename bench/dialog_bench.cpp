@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/Catalogue.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/GuiTest.h"
 #include "win/Handles.h"
 #include "win/Text.h"
@@ -34,15 +36,9 @@ LARGE_INTEGER Now() {
 double CliScanSeconds(const std::wstring& cli) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   win::UniqueFile nul(::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = startup.hStdError = nul.Get();
-  std::wstring command = L"\"" + cli + L"\" scan --all";
-  PROCESS_INFORMATION info{};
   const LARGE_INTEGER start = Now();
-  if (!::CreateProcessW(cli.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) return -1;
-  win::UniqueKernel process(info.hProcess), thread(info.hThread);
+  win::UniqueKernel process = StartCli(L"scan --all", nul.Get(), nul.Get(), nullptr, cli);
+  if (!process) return -1;
   ::WaitForSingleObject(process.Get(), INFINITE);
   const LARGE_INTEGER end = Now();
   DWORD code = 1;
@@ -64,7 +60,12 @@ GuiRun GuiScan(const std::wstring& purlo) {
   if (!app.Start(purlo, L"Purlo Beta")) return run;
   HWND startScan = app.Control(1004);
   Click(app.Control(1001));
-  ::Sleep(300);
+  HWND tree = app.Control(1000);
+  WaitUntil([&] {
+    const std::vector<TreeItem> items = TreeItems(tree);
+    return items.size() == static_cast<size_t>(purlo::kCategoryCount) &&
+           std::all_of(items.begin(), items.end(), [](const TreeItem& item) { return item.checkState == 1; });
+  });
   const LARGE_INTEGER start = Now();
   if (!Click(startScan)) return run;
   for (;;) {
