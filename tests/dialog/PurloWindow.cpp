@@ -44,6 +44,10 @@ std::vector<bool> Ticks(HWND tree) {
 
 void WaitOutDoubleClickTime() { ::Sleep(::GetDoubleClickTime() + 50); }
 
+bool WaitForScanProgress(HWND status, DWORD timeoutMs) {
+  return WaitUntil([&] { return Text(status).rfind(L"正在扫描: ", 0) == 0; }, timeoutMs);
+}
+
 void PointTheWorldAt(const std::wstring& folder) {
   const wchar_t key[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TheWorld.exe";
   DeleteKeyTree(HKEY_LOCAL_MACHINE, key);

@@ -600,7 +600,7 @@ TEST_F(Shell, OpeningAndClosingAbout50TimesLeaksNoGdiObjects) {
                         10000));
   HWND box = nullptr;
   ASSERT_TRUE(OpenAbout(&box));  // first use loads what stays loaded
-  ::Sleep(200);
+  WaitUntilStill(box);             // painted, with its fonts and picture
   ASSERT_TRUE(CloseAbout(box));
   GdiProbe gdi(app.Pid());
   ASSERT_TRUE(gdi.Ready());
@@ -615,7 +615,7 @@ TEST_F(Shell, OpeningAndClosingAbout50TimesLeaksNoGdiObjects) {
         << "painted with its fonts";
     ASSERT_TRUE(CloseAbout(box));
   }
-  ::Sleep(200);
+  WaitUntilSteady([&] { return gdi.Objects(); }, 200);  // what the last box held is freed
   EXPECT_EQ(gdi.Objects(), before) << gdi.Method() << "; by type before: " << typesBefore << "after: " << gdi.Histogram();
 }
 
