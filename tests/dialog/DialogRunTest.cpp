@@ -94,7 +94,9 @@ TEST_F(Runs, ScanByClicksShowsWhatTheCliReports) {
   ASSERT_TRUE(Click(startScan));
   ASSERT_TRUE(WaitForText(startScan, L"重新扫描", kRunTimeoutMs));
   std::vector<std::wstring> labels = Labels(tree);
-  for (size_t i = 0; i < static_cast<size_t>(purlo::kCategoryCount); ++i) EXPECT_EQ(labels[i], cli.categories[i].label) << Narrow(cli.categories[i].id);
+  for (size_t i = 0; i < static_cast<size_t>(purlo::kCategoryCount); ++i) {
+    EXPECT_EQ(labels[i], cli.categories[i].label) << Narrow(cli.categories[i].id);
+  }
   EXPECT_EQ(Text(status), cli.summary);
   EXPECT_EQ(Text(sweepNow), L"立即清理");
   // Both open up once the run has ended, just after the texts.

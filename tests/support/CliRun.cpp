@@ -86,7 +86,8 @@ std::vector<CliOutput> RunClisAtOnce(const std::vector<std::wstring>& arguments,
   std::vector<Started> started;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::wstring n = i == 0 ? L"" : std::to_wstring(i);
-    started.push_back(StartWithOutputs(arguments[i], environment, folder + L"\\out" + n + L".txt", folder + L"\\err" + n + L".txt"));
+    started.push_back(StartWithOutputs(arguments[i], environment, folder + L"\\out" + n + L".txt",
+                                       folder + L"\\err" + n + L".txt"));
   }
   std::vector<CliOutput> results;
   for (Started& s : started) results.push_back(Finish(s));
