@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/Catalogue.h"
 #include "engine/core/Texts.h"
 #include "res/resource.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/GuiTest.h"
 #include "win/Handles.h"
 #include "win/Text.h"
@@ -36,15 +38,9 @@ LARGE_INTEGER Now() {
 double CliScanSeconds(const std::wstring& cli) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   win::UniqueFile nul(::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = startup.hStdError = nul.Get();
-  std::wstring command = L"\"" + cli + L"\" scan --all";
-  PROCESS_INFORMATION info{};
   const LARGE_INTEGER start = Now();
-  if (!::CreateProcessW(cli.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) return -1;
-  win::UniqueKernel process(info.hProcess), thread(info.hThread);
+  win::UniqueKernel process = StartCli(L"scan --all", nul.Get(), nul.Get(), nullptr, cli);
+  if (!process) return -1;
   ::WaitForSingleObject(process.Get(), INFINITE);
   const LARGE_INTEGER end = Now();
   DWORD code = 1;
@@ -66,7 +62,12 @@ GuiRun GuiScan(const std::wstring& purlo) {
   if (!app.Start(purlo, L"Purlo Beta")) return run;
   HWND startScan = app.Control(IDC_START_SCAN);
   Click(app.Control(IDC_SELECT_ALL));
-  ::Sleep(300);
+  HWND tree = app.Control(IDC_CATEGORY_TREE);
+  WaitUntil([&] {
+    const std::vector<TreeItem> items = TreeItems(tree);
+    return items.size() == static_cast<size_t>(purlo::kCategoryCount) &&
+           std::all_of(items.begin(), items.end(), [](const TreeItem& item) { return item.checkState == 1; });
+  });
   const LARGE_INTEGER start = Now();
   if (!Click(startScan)) return run;
   for (;;) {

@@ -22,6 +22,7 @@
 #include "engine/core/FileHandles.h"
 #include "engine/core/Paths.h"
 #include "engine/sweep/DeleteGuard.h"
+#include "tests/support/CliRun.h"
 #include "win/Handles.h"
 #include "win/Text.h"
 
@@ -219,24 +220,15 @@ int SweepSteps(const std::wstring& root) {
 }
 
 int RunCli(int argc, wchar_t** argv) {
-  std::wstring commandLine = L"C:\\purlo\\purlo-cli.exe";
-  for (int i = 2; i < argc; ++i) commandLine += std::wstring(L" ") + argv[i];
-  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-  win::UniqueFile out(::CreateFileW(L"C:\\purlo\\bench-output.txt", GENERIC_WRITE, FILE_SHARE_READ, &sa,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  STARTUPINFOW si = {};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = out.Get();
-  si.hStdError = out.Get();
-  PROCESS_INFORMATION pi = {};
+  std::wstring arguments;
+  for (int i = 2; i < argc; ++i) arguments += std::wstring(i > 2 ? L" " : L"") + argv[i];
+  win::UniqueFile out = testing_support::InheritableOutput(L"C:\\purlo\\bench-output.txt");
   double start = Now();
-  if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, L"C:\\purlo", &si, &pi)) {
+  win::UniqueKernel process = testing_support::StartCli(arguments, out.Get(), out.Get());
+  if (!process) {
     std::printf("error cannot-start\n");
     return 1;
   }
-  win::UniqueKernel process(pi.hProcess);
-  win::UniqueKernel thread(pi.hThread);
   // Wine reports nothing for a process that has ended: sample while it runs.
   SIZE_T peak = 0;
   while (::WaitForSingleObject(process.Get(), 20) == WAIT_TIMEOUT) {

@@ -17,6 +17,15 @@ configure_and_build "$arch" ON Purlo purlo-cli purlo_dialog_bench
 bin=$PURLO_BUILD/$arch/bin
 export PURLO_SANDBOX=$PURLO_BUILD/bench-dialog PURLO_PREFIX=win7
 sandbox=$PURLO_TOP/scripts/wine-sandbox
+# The bench prefix's server and the private display end with this script,
+# however it ends.
+clean_up() {
+  "$sandbox" --stop || true
+  stop_xvfb
+}
+trap clean_up EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 "$sandbox" --init
 drive_c=$("$sandbox" --drive-c)
 mkdir -p "$drive_c/purlo"
@@ -25,7 +34,6 @@ cp -f "$bin/Purlo.exe" "$bin/purlo-cli.exe" "$drive_c/purlo/"
 "$sandbox" --wine reg add 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\TheWorld.exe' \
   /v Path /d 'C:\bench' /f </dev/null >/dev/null 2>&1
 start_xvfb
-trap 'stop_xvfb; "$sandbox" --stop' EXIT
 
 echo "== dialog benchmark: $(nproc) cores, $arch build under $(/usr/lib/wine/wine64 --version 2>/dev/null), $runs runs each"
 for files in "$@"; do

@@ -13,6 +13,10 @@ configure_and_build "$arch" ON purlo-cli purlo_bench
 bin=$PURLO_BUILD/$arch/bin
 export PURLO_SANDBOX=$PURLO_BUILD/bench PURLO_PREFIX=win7
 sandbox=$PURLO_TOP/scripts/wine-sandbox
+# The bench prefix's server ends with this script, however it ends.
+trap '"$sandbox" --stop || true' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 drive_c=$("$sandbox" --drive-c)
 mkdir -p "$drive_c/purlo"
 cp -f "$bin/purlo-cli.exe" "$drive_c/purlo/"

@@ -14,6 +14,15 @@ install_toolchain
 arch=$(test_arch)
 export PURLO_SANDBOX=$PURLO_BUILD/demo PURLO_PREFIX=demo
 sandbox=$PURLO_TOP/scripts/wine-sandbox
+# The demo prefix's server (and a private display, when one was started) end
+# with this script, however it ends.
+clean_up() {
+  "$sandbox" --stop || true
+  stop_xvfb
+}
+trap clean_up EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 if [ "${1:-}" = cli ]; then
   shift
@@ -22,7 +31,6 @@ if [ "${1:-}" = cli ]; then
   [ $# -gt 0 ] || set -- scan --all
   status=0
   "$sandbox" "$PURLO_BUILD/$arch/bin/purlo-cli.exe" "$@" || status=$?
-  "$sandbox" --stop
   exit $status
 fi
 
@@ -38,7 +46,6 @@ if [ -n "${DISPLAY:-}" ]; then
   "$sandbox" "$drive_c/purlo/Purlo.exe" || status=$?
 else
   start_xvfb
-  trap stop_xvfb EXIT
   log "no DISPLAY: scanning on a private Xvfb ($DISPLAY) and taking a screenshot"
   rm -f "$drive_c/purlo/screenshot.png"
   "$sandbox" "$PURLO_BUILD/$arch/bin/purlo-demo-shot.exe" 'C:\purlo\Purlo.exe' 'C:\purlo\screenshot.png' || status=$?
@@ -50,5 +57,4 @@ else
     [ $status -ne 0 ] || status=1
   fi
 fi
-"$sandbox" --stop
 exit $status

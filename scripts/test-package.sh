@@ -63,6 +63,10 @@ expect "the winget manifest names the MSI's SHA-256" \
 # --- the MSI under Wine -------------------------------------------------------
 export PURLO_SANDBOX=$PURLO_BUILD/package/sandbox
 sandbox=$PURLO_TOP/scripts/wine-sandbox
+# The installer prefix's server ends with this script, however it ends.
+trap '"$sandbox" --stop 2>/dev/null || true' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 "$sandbox" --stop 2>/dev/null || true
 rm -rf "$PURLO_SANDBOX"
 phase "a fresh prefix for the installer"

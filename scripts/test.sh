@@ -22,26 +22,52 @@ python3 "$PURLO_TOP/tests/imports/check_imports.py" "$PURLO_TOP/tests/imports/al
 [ -n "${PURLO_SKIP_NATIVE:-}" ] || bash "$PURLO_TOP/tests/native/run.sh" "$PURLO_BUILD/native" || status=1
 
 cd "$PURLO_BUILD/$arch"
-# The GUI tests' windows go to one private display, stopped at the end, also on
-# failure. Wine's processes take DISPLAY when they start, so the prefixes'
-# servers and services start afresh under it.
-for prefix in win7 winxp; do PURLO_PREFIX=$prefix "$PURLO_TOP/scripts/wine-sandbox" --stop || true; done
-start_xvfb
-trap stop_xvfb EXIT
-trap 'exit 130' INT TERM
-log "windows go to the private display $DISPLAY"
-# Both prefixes and their servers first (a new prefix takes a while), side by side.
-# (waiting for these two only: Xvfb runs in the background too)
+stop_servers() {
+  local prefix
+  for prefix in win7 winxp; do PURLO_PREFIX=$prefix "$PURLO_TOP/scripts/wine-sandbox" --stop || true; done
+}
+# What this run starts is stopped when it ends, however it ends (a failure,
+# Ctrl+C): a prefix set-up still running is waited for (the Wine server it
+# starts would outlive it), then the small drive, both prefixes' servers and
+# the display.
 inits=()
-for prefix in win7 winxp; do PURLO_PREFIX=$prefix "$PURLO_TOP/scripts/wine-sandbox" --init & inits+=($!); done
-wait "${inits[@]}"
+small_drive=
+clean_up() {
+  local pid
+  for pid in "${inits[@]}"; do wait "$pid" 2>/dev/null || true; done
+  [ -z "$small_drive" ] || bash "$PURLO_TOP/tests/e2e/small_drive.sh" down || true
+  stop_servers
+  stop_xvfb
+}
+trap clean_up EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+# The GUI tests' windows go to one private display. Wine's processes take
+# DISPLAY when they start, so the prefixes' servers and services start afresh
+# under it.
+stop_servers
+start_xvfb
+log "windows go to the private display $DISPLAY"
+# Both prefixes and their servers first (a new prefix takes a while), side by
+# side; each set-up is waited for, and any that failed ends the run.
+for prefix in win7 winxp; do
+  PURLO_PREFIX=$prefix "$PURLO_TOP/scripts/wine-sandbox" --init &
+  inits+=($!)
+done
+failed_inits=0
+for pid in "${inits[@]}"; do wait "$pid" || failed_inits=$((failed_inits + 1)); done
+inits=()
+if [ $failed_inits -gt 0 ]; then
+  log "$failed_inits of the two prefix set-ups failed"
+  exit 1
+fi
 # Wine's mount manager learns the drives when the prefix's services start, and
 # a walk refuses a folder whose volume it cannot name: the small drive T: must
 # be there before the Windows 7 prefix starts for good.
+small_drive=1
 if bash "$PURLO_TOP/tests/e2e/small_drive.sh" up; then
   PURLO_PREFIX=win7 "$PURLO_TOP/scripts/wine-sandbox" --stop || true
   PURLO_PREFIX=win7 "$PURLO_TOP/scripts/wine-sandbox" --init
 fi
 ctest -j2 --timeout 300 --output-on-failure "$@" || status=$?
-for prefix in win7 winxp; do PURLO_PREFIX=$prefix "$PURLO_TOP/scripts/wine-sandbox" --stop || true; done
 exit $status

@@ -82,12 +82,23 @@ perl -e '
 swapper=$!
 
 dosdevices=$(dirname "$drive_c")/dosdevices
-drop_drive_d() {
-  rm -f "$dosdevices/d:"
-  "$sandbox" --stop
+# However the run ends (a failure, Ctrl+C), the swapper puts every folder back
+# and ends, and a drive D: made here goes with the server that knew it.
+clean_up() {
+  if [ -n "$swapper" ]; then
+    touch "$ctl/stop" "$ctl/quit"
+    wait "$swapper" || true
+  fi
+  rm -rf "$race"
+  if [ "$drive_d" = --drive-d ]; then
+    rm -f "$dosdevices/d:"
+    "$sandbox" --stop
+  fi
 }
+trap clean_up EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 if [ "$drive_d" = --drive-d ]; then
-  trap drop_drive_d EXIT
   ln -sfn ../drive_c/windows "$dosdevices/d:"
   "$sandbox" --stop
 fi
@@ -96,5 +107,5 @@ status=0
 "$sandbox" "$tests_exe" --gtest_filter="$filter" || status=$?
 touch "$ctl/quit"
 wait "$swapper" || status=1
-rm -rf "$race"
+swapper=
 exit $status

@@ -57,7 +57,7 @@ class Runs : public GuiTest {
     startScan = app.Control(IDC_START_SCAN);
     sweepNow = app.Control(IDC_SWEEP_NOW);
     status = app.Control(IDC_STATUS);
-    ASSERT_EQ(TreeItems(tree).size(), 22u);
+    ASSERT_EQ(TreeItems(tree).size(), static_cast<size_t>(purlo::kCategoryCount));
   }
   std::wstring Label(JunkCategory category) { return TreeItems(tree).at(static_cast<int>(category)).text; }
 
@@ -88,15 +88,17 @@ TEST_F(Runs, ScanByClicksShowsWhatTheCliReports) {
   ASSERT_EQ(out.exitCode, 0) << out.err;
   JsonRun cli = ParseRun(out.out);
   ASSERT_TRUE(cli.parsed);
-  ASSERT_EQ(cli.categories.size(), 22u);
+  ASSERT_EQ(cli.categories.size(), static_cast<size_t>(purlo::kCategoryCount));
 
   Open();
   ASSERT_TRUE(Click(app.Control(IDC_SELECT_ALL)));
-  ASSERT_TRUE(WaitUntil([&] { return Ticks(tree) == std::vector<bool>(22, true); }));
+  ASSERT_TRUE(WaitUntil([&] { return Ticks(tree) == std::vector<bool>(purlo::kCategoryCount, true); }));
   ASSERT_TRUE(Click(startScan));
   ASSERT_TRUE(WaitForText(startScan, texts::kRescan, kRunTimeoutMs));
   std::vector<std::wstring> labels = Labels(tree);
-  for (size_t i = 0; i < 22; ++i) EXPECT_EQ(labels[i], cli.categories[i].label) << Narrow(cli.categories[i].id);
+  for (size_t i = 0; i < static_cast<size_t>(purlo::kCategoryCount); ++i) {
+    EXPECT_EQ(labels[i], cli.categories[i].label) << Narrow(cli.categories[i].id);
+  }
   EXPECT_EQ(Text(status), cli.summary);
   EXPECT_EQ(Text(sweepNow), texts::kSweepNow);
   // Both open up once the run has ended, just after the texts.
@@ -137,7 +139,7 @@ TEST_F(Runs, SweepByClicksDeletesTheJunkAndNothingElse) {
   }
   Open();
   ASSERT_TRUE(Click(app.Control(IDC_SELECT_ALL)));
-  ASSERT_TRUE(WaitUntil([&] { return Ticks(tree) == std::vector<bool>(22, true); }));
+  ASSERT_TRUE(WaitUntil([&] { return Ticks(tree) == std::vector<bool>(purlo::kCategoryCount, true); }));
   ASSERT_TRUE(Click(startScan));
   ASSERT_TRUE(WaitForText(startScan, texts::kRescan, kRunTimeoutMs));
   ASSERT_TRUE(WaitUntil([&] { return Enabled(sweepNow); }));
@@ -181,8 +183,7 @@ TEST_F(Runs, PauseHoldsEveryFigureAndContinueEndsLikeAnUnpausedScan) {
   ASSERT_TRUE(TickOnly(tree, {JunkCategory::TheWorldHistory}));
   ASSERT_TRUE(MouseClick(startScan));
   ASSERT_TRUE(MouseClick(startScan)) << "the second click of a double click";
-  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(texts::kScanningPrefix, 0) == 0; }, 5000))
-      << Narrow(Text(status));
+  ASSERT_TRUE(WaitForScanProgress(status)) << Narrow(Text(status));
   EXPECT_NE(Text(status).find(L"C:\\purlo-gui\\small\\data"), std::wstring::npos) << Narrow(Text(status));
   const std::wstring early = Text(status);
   EXPECT_TRUE(WaitUntil([&] { return Text(status) != early; }, 2000)) << "the double click paused the scan";
@@ -190,7 +191,7 @@ TEST_F(Runs, PauseHoldsEveryFigureAndContinueEndsLikeAnUnpausedScan) {
   WaitOutDoubleClickTime();
   ASSERT_TRUE(Click(startScan));
   ASSERT_TRUE(WaitForText(startScan, texts::kContinue, 2000));
-  ::Sleep(150);
+  WaitForSteadyText(status, 150);  // the walkers have stopped and the line shows the last file
   const std::wstring label = Label(JunkCategory::TheWorldHistory);
   const std::wstring pausedStatus = Text(status);
   ASSERT_EQ(label, kTheWorldBare) << "the scan ended before the pause";
@@ -222,7 +223,7 @@ TEST_F(Runs, CancelNoGoesOnAndYesEndsWithTheFiguresSoFar) {
 
   // Running, No: the question holds the walk, then it runs to its end.
   ASSERT_TRUE(Click(startScan));
-  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(texts::kScanningPrefix, 0) == 0; }, 5000));
+  ASSERT_TRUE(WaitForScanProgress(status));
   ASSERT_TRUE(Click(sweepNow));
   MessageBoxInfo box = WaitForMessageBox(app.Pid());
   ASSERT_TRUE(box.Found());
@@ -230,7 +231,7 @@ TEST_F(Runs, CancelNoGoesOnAndYesEndsWithTheFiguresSoFar) {
   EXPECT_EQ(box.caption, texts::kPrompt);
   EXPECT_FALSE(box.hasIcon);
   EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO}));
-  ::Sleep(150);
+  WaitForSteadyText(status, 150);  // the walk has stopped at the question
   const std::wstring asked = Text(status);
   ::Sleep(500);
   EXPECT_EQ(Text(status), asked) << "the walk waits while the question is on screen";
@@ -244,7 +245,7 @@ TEST_F(Runs, CancelNoGoesOnAndYesEndsWithTheFiguresSoFar) {
 
   // Paused, No: still paused. Then Yes: ended with the figures so far.
   ASSERT_TRUE(Click(startScan));
-  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(texts::kScanningPrefix, 0) == 0; }, 5000));
+  ASSERT_TRUE(WaitForScanProgress(status));
   WaitOutDoubleClickTime();
   ASSERT_TRUE(Click(startScan));
   ASSERT_TRUE(WaitForText(startScan, texts::kContinue, 2000));
@@ -253,7 +254,7 @@ TEST_F(Runs, CancelNoGoesOnAndYesEndsWithTheFiguresSoFar) {
   ASSERT_TRUE(box.Found());
   ASSERT_TRUE(AnswerMessageBox(box, IDNO));
   EXPECT_EQ(Text(startScan), texts::kContinue);
-  ::Sleep(150);
+  WaitForSteadyText(status, 150);
   const std::wstring paused = Text(status);
   ::Sleep(700);
   EXPECT_EQ(Text(status), paused) << "a paused scan stays paused after No";
@@ -274,7 +275,7 @@ TEST_F(Runs, CancelNoGoesOnAndYesEndsWithTheFiguresSoFar) {
 
   // Running, Yes.
   ASSERT_TRUE(Click(startScan));
-  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(texts::kScanningPrefix, 0) == 0; }, 5000));
+  ASSERT_TRUE(WaitForScanProgress(status));
   ASSERT_TRUE(Click(sweepNow));
   box = WaitForMessageBox(app.Pid());
   ASSERT_TRUE(box.Found());
@@ -290,11 +291,11 @@ TEST_F(Runs, ALongPathLosesItsMiddleInTheStatusLineAndKeepsItsFileName) {
   Open();
   ASSERT_TRUE(TickOnly(tree, {JunkCategory::TheWorldHistory}));
   ASSERT_TRUE(Click(startScan));
-  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(texts::kScanningPrefix, 0) == 0; }, 5000));
+  ASSERT_TRUE(WaitForScanProgress(status));
   WaitOutDoubleClickTime();
   ASSERT_TRUE(Click(startScan));
   ASSERT_TRUE(WaitForText(startScan, texts::kContinue, 2000));
-  ::Sleep(150);
+  WaitForSteadyText(status, 150);
   const std::wstring shown = Text(status);
   const std::wstring start = L"正在扫描: C:\\purlo-gui\\long\\";
   EXPECT_EQ(shown.rfind(start, 0), 0u) << Narrow(shown);
@@ -313,8 +314,10 @@ TEST_F(Runs, ClosingDuringAScanOf50000FilesEndsTheProcessWithin5s) {
   Open();
   ASSERT_TRUE(TickOnly(tree, {JunkCategory::TheWorldHistory}));
   ASSERT_TRUE(Click(startScan));
-  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(texts::kScanningPrefix, 0) == 0; }, 5000));
-  ::Sleep(300);
+  ASSERT_TRUE(WaitForScanProgress(status));
+  // Closed with the walk well under way, past its first file.
+  const std::wstring first = Text(status);
+  WaitUntil([&] { return Text(status) != first; });
   ASSERT_EQ(Text(startScan), texts::kPause);
   const DWORD start = ::GetTickCount();
   RequestClose(app.Main());
@@ -334,7 +337,7 @@ TEST_F(Runs, EscDuringASweepOf50000FilesEndsTheProcessWithin2sAndLeavesWholeFile
   ASSERT_TRUE(TickOnly(tree, {JunkCategory::TheWorldHistory}));
   // Sweep-now opens up once a scan has ended: here a cancelled one.
   ASSERT_TRUE(Click(startScan));
-  ASSERT_TRUE(WaitUntil([&] { return Text(status).rfind(texts::kScanningPrefix, 0) == 0; }, 5000));
+  ASSERT_TRUE(WaitForScanProgress(status));
   ASSERT_TRUE(Click(sweepNow));
   MessageBoxInfo box = WaitForMessageBox(app.Pid());
   ASSERT_TRUE(box.Found());

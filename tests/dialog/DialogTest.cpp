@@ -53,7 +53,7 @@ class MainDialog : public GuiTest {
     ASSERT_TRUE(app.Start(kPurloExe, L"Purlo Beta"));
     tree = app.Control(IDC_CATEGORY_TREE);
     ASSERT_NE(tree, nullptr);
-    ASSERT_EQ(TreeItems(tree).size(), 22u);
+    ASSERT_EQ(TreeItems(tree).size(), static_cast<size_t>(purlo::kCategoryCount));
     // The window shows before the tree has painted, more so while the banner
     // plays (and longer on a loaded machine): first its labels' text (most
     // labels dark; one may be red, selected or under the pointer), then no change.
@@ -144,7 +144,7 @@ TEST_F(MainDialog, SelectionCommandsFollowTheirTable) {
   Open();
   const std::vector<std::wstring> labels = Labels(tree);
   const std::vector<bool> recommended = RecommendedTicks();
-  std::vector<bool> all(22, true), inverted;
+  std::vector<bool> all(purlo::kCategoryCount, true), inverted;
   for (bool r : recommended) inverted.push_back(!r);
 
   ASSERT_TRUE(Click(app.Control(IDC_SELECT_ALL)));
@@ -187,7 +187,7 @@ TEST_F(MainDialog, EnterPressesStartScanAndEscCloses) {
       ASSERT_TRUE(ClickTreeCheck(tree, ItemAt(tree, info.id)));
     }
   }
-  ASSERT_TRUE(WaitUntil([&] { return Ticks(tree) == std::vector<bool>(22, false); }));
+  ASSERT_TRUE(WaitUntil([&] { return Ticks(tree) == std::vector<bool>(purlo::kCategoryCount, false); }));
   // The focus is in the tree; Enter goes to the default button.
   ASSERT_EQ(FocusedWindow(app.Main()), tree);
   ASSERT_TRUE(PressEnter(app.Main()));

@@ -1,5 +1,6 @@
 #include "tests/dialog/PurloWindow.h"
 
+#include "engine/core/Texts.h"
 #include "tests/support/Fixtures.h"
 
 namespace testing_support {
@@ -42,6 +43,10 @@ std::vector<bool> Ticks(HWND tree) {
 }
 
 void WaitOutDoubleClickTime() { ::Sleep(::GetDoubleClickTime() + 50); }
+
+bool WaitForScanProgress(HWND status, DWORD timeoutMs) {
+  return WaitUntil([&] { return Text(status).rfind(purlo::texts::kScanningPrefix, 0) == 0; }, timeoutMs);
+}
 
 void PointTheWorldAt(const std::wstring& folder) {
   const wchar_t key[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TheWorld.exe";

@@ -28,6 +28,10 @@ std::vector<bool> Ticks(HWND tree);
 // that pauses waits this out after the scan's start.
 void WaitOutDoubleClickTime();
 
+// The status line shows the file a scan is counting ("正在扫描: ..."); false
+// when it did not within the time.
+bool WaitForScanProgress(HWND status, DWORD timeoutMs = 5000);
+
 // How long a whole scan or sweep of the test trees may take under a loaded CI.
 constexpr DWORD kRunTimeoutMs = 30000;
 

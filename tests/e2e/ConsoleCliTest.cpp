@@ -9,6 +9,7 @@
 
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/Gui.h"
 #include "win/Handles.h"
 
 using namespace testing_support;
@@ -49,24 +50,13 @@ TEST(ConsoleCli, CtrlCStopsTheSweepBetweenFilesAndReportsWhatWasDone) {
   ASSERT_TRUE(::AllocConsole()) << ::GetLastError();
   ::SetConsoleCtrlHandler(IgnoreControl, TRUE);
   const std::wstring outPath = base / L"out.json";
-  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-  win::UniqueFile out(::CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr));
+  win::UniqueFile out = InheritableOutput(outPath);
   ASSERT_TRUE(out.Valid());
-  STARTUPINFOW si = {};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = out.Get();
-  si.hStdError = out.Get();
-  PROCESS_INFORMATION pi = {};
-  std::wstring commandLine = L"C:\\purlo\\purlo-cli.exe sweep --yes --json TheWorldHistory";
-  ASSERT_TRUE(::CreateProcessW(L"C:\\purlo\\purlo-cli.exe", &commandLine[0], nullptr, nullptr, TRUE,
-                               0, nullptr, L"C:\\purlo", &si, &pi));
-  win::UniqueKernel process(pi.hProcess);
-  win::UniqueKernel thread(pi.hThread);
+  win::UniqueKernel process = StartCli(L"sweep --yes --json TheWorldHistory", out.Get(), out.Get());
+  ASSERT_TRUE(process.Valid());
   out.Reset();
   // Interrupt once the sweep has emptied its first folder.
-  const DWORD start = ::GetTickCount();
-  while (FoldersLeft(root) == kFolders && ::GetTickCount() - start < 20000) ::Sleep(5);
+  WaitUntil([&] { return FoldersLeft(root) < kFolders; }, 20000, 5);
   ASSERT_LT(FoldersLeft(root), kFolders) << "the sweep did not start";
   ASSERT_TRUE(::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) << ::GetLastError();
   ASSERT_EQ(::WaitForSingleObject(process.Get(), 60000), WAIT_OBJECT_0);
@@ -170,17 +160,8 @@ TEST(ConsoleCli, TheProgressLineUpdatesInPlaceAndIsErasedAtTheEnd) {
   // The width the line must fit in: the console window's, under Wine narrower
   // than its buffer and not the same everywhere.
   const size_t columns = static_cast<size_t>(info.srWindow.Right - info.srWindow.Left + 1);
-  STARTUPINFOW si = {};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = screen.Get();
-  si.hStdError = screen.Get();
-  PROCESS_INFORMATION pi = {};
-  std::wstring commandLine = L"C:\\purlo\\purlo-cli.exe scan TheWorldHistory";
-  ASSERT_TRUE(::CreateProcessW(L"C:\\purlo\\purlo-cli.exe", &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                               L"C:\\purlo", &si, &pi));
-  win::UniqueKernel process(pi.hProcess);
-  win::UniqueKernel thread(pi.hThread);
+  win::UniqueKernel process = StartCli(L"scan TheWorldHistory", screen.Get(), screen.Get());
+  ASSERT_TRUE(process.Valid());
   // While it runs, the line shows the files being counted; each sample holds one at most.
   // Each sample is read with the program held (its threads suspended), which
   // then runs for a short slice: however slow this machine or the reading of

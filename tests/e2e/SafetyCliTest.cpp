@@ -11,6 +11,7 @@
 #include "engine/core/RunState.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/Gui.h"
 #include "tests/support/Safety.h"
 #include "win/Handles.h"
 
@@ -584,7 +585,7 @@ class Swapper {
     started_ = false;
     const std::wstring stopped = kRace + L"\\ctl\\stopped";
     WriteText(kRace + L"\\ctl\\stop", "");
-    for (int i = 0; i < 600 && !Exists(stopped); ++i) ::Sleep(100);
+    WaitUntil([&] { return Exists(stopped); }, 60000, 100);
     swaps_ = std::atoi(ReadAll(stopped).c_str());
     ::DeleteFileW(stopped.c_str());
     return swaps_;

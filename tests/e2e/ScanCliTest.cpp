@@ -1,6 +1,7 @@
 // purlo-cli scan, end to end, on seeded locations of the sandbox prefix.
 #include <gtest/gtest.h>
 
+#include "engine/core/Catalogue.h"
 #include "engine/core/RunState.h"
 #include "tests/e2e/Seeds.h"
 #include "tests/support/CliRun.h"
@@ -63,7 +64,7 @@ TEST(ScanCliRun, AllCategoriesAtOnceAddUpInTheSummary) {
   ASSERT_EQ(out.exitCode, 0) << out.err;
   JsonRun run = ParseRun(out.out);
   ASSERT_TRUE(run.parsed) << out.out;
-  ASSERT_EQ(run.categories.size(), 22u);
+  ASSERT_EQ(run.categories.size(), static_cast<size_t>(purlo::kCategoryCount));
   for (size_t i = 0; i < AllCases().size(); ++i) EXPECT_EQ(run.categories[i].id, AllCases()[i].id);  // tree order
   uint64_t sumItems = 0, sumBytes = 0;
   for (const JsonCategory& c : run.categories) {
@@ -110,7 +111,7 @@ TEST(ScanCliRun, ListShowsTheTreeWithTheRecommendedFive) {
   CliOutput out = RunCli(L"list");
   ASSERT_EQ(out.exitCode, 0);
   std::wstring text = Wide(out.out);
-  EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'), 22);
+  EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'), purlo::kCategoryCount);
   EXPECT_EQ(text.rfind(L"1\tSystemTemp\t系统临时文件\trecommended\n", 0), 0u);
   EXPECT_NE(text.find(L"\n7\tDownloadedPrograms\t已下载程序文件(Win7系统中如清理有可能造成部分程序兼容性问题)\t-\n"),
             std::wstring::npos);

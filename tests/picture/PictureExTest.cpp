@@ -388,8 +388,7 @@ TEST(PictureExBoundTest, AStopThatReachesItsBoundLeavesTheThreadNothingOfTheCont
     // The thread now finishes its Render; it must neither repaint the control
     // nor keep anything once it ends.
     ::ValidateRect(window.Control(), nullptr);
-    const double end = NowMs() + 4000;
-    while (SlowPicture::alive.load() > 0 && NowMs() < end) ::Sleep(10);
+    testing_support::WaitUntil([] { return SlowPicture::alive.load() == 0; }, 4000, 10);
     EXPECT_EQ(SlowPicture::alive.load(), 0) << "the thread released its frames when it ended";
     RECT pending{};
     EXPECT_FALSE(::GetUpdateRect(window.Control(), &pending, FALSE)) << "the thread invalidated the control after Stop";

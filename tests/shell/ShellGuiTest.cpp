@@ -603,7 +603,7 @@ TEST_F(Shell, OpeningAndClosingAbout50TimesLeaksNoGdiObjects) {
       [&] { return Visible(app.Control(IDC_BANNER_STILL)) && !Visible(app.Control(IDC_BANNER_ANIMATION)); }, 10000));
   HWND box = nullptr;
   ASSERT_TRUE(OpenAbout(&box));  // first use loads what stays loaded
-  ::Sleep(200);
+  WaitUntilStill(box);             // painted, with its fonts and picture
   ASSERT_TRUE(CloseAbout(box));
   GdiProbe gdi(app.Pid());
   ASSERT_TRUE(gdi.Ready());
@@ -619,7 +619,7 @@ TEST_F(Shell, OpeningAndClosingAbout50TimesLeaksNoGdiObjects) {
         << "painted with its fonts";
     ASSERT_TRUE(CloseAbout(box));
   }
-  ::Sleep(200);
+  WaitUntilSteady([&] { return gdi.Objects(); }, 200);  // what the last box held is freed
   EXPECT_EQ(gdi.Objects(), before) << gdi.Method() << "; by type before: " << typesBefore << "after: " << gdi.Histogram();
 }
 

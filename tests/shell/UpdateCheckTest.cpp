@@ -8,6 +8,7 @@
 #include "tests/shell/ShellFixtures.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/Gui.h"
 #include "ui/UpdateCheck.h"
 
 namespace {
@@ -135,10 +136,7 @@ TEST(ProductPage, OpensOnceThroughThePrefixHttpHandler) {
   ClearOpenedAddresses();
   purlo::OpenProductPage();
   std::vector<std::wstring> opened;
-  for (int i = 0; i < 100 && opened.empty(); ++i) {
-    ::Sleep(50);
-    opened = OpenedAddresses();
-  }
+  WaitUntil([&] { return !(opened = OpenedAddresses()).empty(); }, 5000, 50);
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0], L"http:\\\\www.example.com\\Q00000042");
 }

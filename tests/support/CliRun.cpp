@@ -11,7 +11,8 @@ namespace testing_support {
 std::wstring Wide(const std::string& utf8) { return win::FromUtf8(utf8); }
 std::string Narrow(const std::wstring& text) { return win::ToUtf8(text); }
 
-namespace {
+const wchar_t kCliProgram[] = L"C:\\purlo\\purlo-cli.exe";
+const wchar_t kCliFolder[] = L"C:\\purlo";
 
 win::UniqueFile InheritableOutput(const std::wstring& path) {
   SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
@@ -19,7 +20,24 @@ win::UniqueFile InheritableOutput(const std::wstring& path) {
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-}  // namespace
+win::UniqueKernel StartCli(const std::wstring& arguments, HANDLE out, HANDLE err, void* environment,
+                           const std::wstring& program) {
+  STARTUPINFOW si = {};
+  si.cb = sizeof(si);
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = nullptr;
+  si.hStdOutput = out;
+  si.hStdError = err;
+  PROCESS_INFORMATION pi = {};
+  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+  const DWORD flags = environment != nullptr ? CREATE_UNICODE_ENVIRONMENT : 0;
+  if (!::CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, flags, environment, kCliFolder, &si,
+                        &pi)) {
+    return win::UniqueKernel();
+  }
+  win::UniqueKernel thread(pi.hThread);
+  return win::UniqueKernel(pi.hProcess);
+}
 
 CliOutput RunCli(const std::wstring& arguments) { return RunCli(arguments, nullptr); }
 
@@ -32,38 +50,22 @@ namespace {
 struct Started {
   win::UniqueKernel process;
   std::wstring outPath, errPath;
-  bool ok = false;
 };
 
-Started StartCli(const std::wstring& arguments, void* environment, const std::wstring& outPath,
-                 const std::wstring& errPath) {
+Started StartWithOutputs(const std::wstring& arguments, void* environment, const std::wstring& outPath,
+                         const std::wstring& errPath) {
   Started started;
   started.outPath = outPath;
   started.errPath = errPath;
   win::UniqueFile out = InheritableOutput(outPath);
   win::UniqueFile err = InheritableOutput(errPath);
-  STARTUPINFOW si = {};
-  si.cb = sizeof(si);
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdInput = nullptr;
-  si.hStdOutput = out.Get();
-  si.hStdError = err.Get();
-  PROCESS_INFORMATION pi = {};
-  std::wstring commandLine = L"C:\\purlo\\purlo-cli.exe " + arguments;
-  const DWORD flags = environment != nullptr ? CREATE_UNICODE_ENVIRONMENT : 0;
-  if (!::CreateProcessW(L"C:\\purlo\\purlo-cli.exe", &commandLine[0], nullptr, nullptr, TRUE, flags, environment,
-                        L"C:\\purlo", &si, &pi)) {
-    return started;
-  }
-  started.process.Reset(pi.hProcess);
-  win::UniqueKernel thread(pi.hThread);
-  started.ok = true;
+  started.process = StartCli(arguments, out.Get(), err.Get(), environment);
   return started;
 }
 
 CliOutput Finish(Started& started) {
   CliOutput result;
-  if (!started.ok) {
+  if (!started.process) {
     result.err = "purlo-cli.exe could not be started";
     return result;
   }
@@ -84,7 +86,8 @@ std::vector<CliOutput> RunClisAtOnce(const std::vector<std::wstring>& arguments,
   std::vector<Started> started;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::wstring n = i == 0 ? L"" : std::to_wstring(i);
-    started.push_back(StartCli(arguments[i], environment, folder + L"\\out" + n + L".txt", folder + L"\\err" + n + L".txt"));
+    started.push_back(StartWithOutputs(arguments[i], environment, folder + L"\\out" + n + L".txt",
+                                       folder + L"\\err" + n + L".txt"));
   }
   std::vector<CliOutput> results;
   for (Started& s : started) results.push_back(Finish(s));
@@ -94,7 +97,7 @@ std::vector<CliOutput> RunClisAtOnce(const std::vector<std::wstring>& arguments,
 CliOutput RunCliInto(const std::wstring& arguments, const std::wstring& outPath) {
   const std::wstring folder = L"C:\\purlo-tests\\cli-output";
   MakeFolders(folder);
-  Started started = StartCli(arguments, nullptr, outPath, folder + L"\\err.txt");
+  Started started = StartWithOutputs(arguments, nullptr, outPath, folder + L"\\err.txt");
   CliOutput result = Finish(started);
   result.out.clear();  // it went to outPath
   return result;

@@ -2,12 +2,30 @@
 // its JSON document.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "win/Handles.h"
+
 namespace testing_support {
+
+// Where the sandbox preparation puts purlo-cli.exe, and the folder it runs in.
+extern const wchar_t kCliProgram[];
+extern const wchar_t kCliFolder[];
+
+// Starts a purlo-cli (kCliProgram unless another program is named) in
+// kCliFolder with no standard input and its standard output and error on the
+// given handles, which must be inheritable (they may be the same). The
+// environment block is wide, as CREATE_UNICODE_ENVIRONMENT takes it; null
+// passes this process's. The process handle, invalid when it did not start.
+win::UniqueKernel StartCli(const std::wstring& arguments, HANDLE out, HANDLE err, void* environment = nullptr,
+                           const std::wstring& program = kCliProgram);
+// A file created (or emptied) for a child's standard output or error.
+win::UniqueFile InheritableOutput(const std::wstring& path);
 
 struct CliOutput {
   int exitCode = -1;

@@ -145,6 +145,10 @@ bool WaitForEnabled(HWND window, bool enabled, DWORD timeoutMs) {
   return WaitUntil([&] { return Enabled(window) == enabled; }, timeoutMs);
 }
 
+bool WaitForSteadyText(HWND window, DWORD steadyMs, DWORD timeoutMs) {
+  return WaitUntilSteady([&] { return Text(window); }, steadyMs, timeoutMs);
+}
+
 HWND Control(HWND dialog, int id) { return ::GetDlgItem(dialog, id); }
 
 int ControlId(HWND control) { return ::GetDlgCtrlID(control); }

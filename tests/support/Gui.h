@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "win/Handles.h"
@@ -84,9 +85,33 @@ bool WaitUntil(Predicate predicate, DWORD timeoutMs = 5000, DWORD pollMs = 20) {
   }
 }
 
+// Polls value() until it has given the same result for `steadyMs`; false when
+// it kept changing until the timeout. For a program that has come to rest (a
+// paused walk, a status line's last refresh, objects freed) before it is read.
+template <typename Reader>
+bool WaitUntilSteady(Reader value, DWORD steadyMs, DWORD timeoutMs = 5000, DWORD pollMs = 20) {
+  const DWORD start = ::GetTickCount();
+  auto last = value();
+  DWORD sameSince = start;
+  for (;;) {
+    ::Sleep(pollMs);
+    auto now = value();
+    const DWORD at = ::GetTickCount();
+    if (now != last) {
+      last = std::move(now);
+      sameSince = at;
+    } else if (at - sameSince >= steadyMs) {
+      return true;
+    }
+    if (at - start >= timeoutMs) return false;
+  }
+}
+
 // The window's text equals `expected` (or its enabled state `enabled`) within the time.
 bool WaitForText(HWND window, const std::wstring& expected, DWORD timeoutMs = 5000);
 bool WaitForEnabled(HWND window, bool enabled, DWORD timeoutMs = 5000);
+// The window's text has not changed for `steadyMs`; false when it kept changing until the timeout.
+bool WaitForSteadyText(HWND window, DWORD steadyMs, DWORD timeoutMs = 5000);
 
 HWND Control(HWND dialog, int id);  // GetDlgItem
 int ControlId(HWND control);

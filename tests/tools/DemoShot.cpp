@@ -33,7 +33,7 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "purlo-demo-shot: the scan did not end\n");
     return 1;
   }
-  ::Sleep(300);
+  WaitUntilStill(app.Main());
   Capture shot = CaptureWindow(app.Main());
   const bool saved = !shot.Empty() && shot.SavePng(argv[2]);
   app.Close();

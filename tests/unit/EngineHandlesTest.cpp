@@ -6,6 +6,7 @@
 #include "engine/core/RunState.h"
 #include "engine/core/Texts.h"
 #include "engine/scan/ScanController.h"
+#include "tests/support/Gui.h"
 #include "tests/support/RecordingView.h"
 
 using namespace purlo;
@@ -24,11 +25,7 @@ struct DialogLikeView : RecordingView {
 };
 
 bool OpenMonitorHandlesReach(size_t count, DWORD milliseconds) {
-  for (DWORD waited = 0; waited < milliseconds; waited += 10) {
-    if (WorkerList->MonitorHandles() == count) return true;
-    ::Sleep(10);
-  }
-  return WorkerList->MonitorHandles() == count;
+  return WaitUntil([&] { return WorkerList->MonitorHandles() == count; }, milliseconds, 10);
 }
 
 struct Handles : ::testing::Test {

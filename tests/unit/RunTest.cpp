@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <process.h>
 
+#include "engine/core/Catalogue.h"
 #include "engine/core/CompletionMonitor.h"
 #include "engine/core/LabelText.h"
 #include "engine/core/Texts.h"
@@ -25,8 +26,10 @@ struct Run : ::testing::Test {
   }
 };
 
+constexpr unsigned kAddsPerWorker = 10000;
+
 unsigned __stdcall AddManyTimes(void*) {
-  for (int i = 0; i < 10000; ++i) RunningTotals.Add(1, 3.0);
+  for (unsigned i = 0; i < kAddsPerWorker; ++i) RunningTotals.Add(1, 3.0);
   return 0;
 }
 
@@ -55,12 +58,12 @@ HANDLE FailOnNth(ThreadEntry entry, void* argument) {
 
 TEST_F(Run, TwentyTwoWorkersAddExactTotals) {
   std::vector<HANDLE> threads;
-  for (int i = 0; i < 22; ++i) threads.push_back(StartThread(AddManyTimes, nullptr));
+  for (int i = 0; i < purlo::kCategoryCount; ++i) threads.push_back(StartThread(AddManyTimes, nullptr));
   WaitForAll(threads);
   for (HANDLE h : threads) ::CloseHandle(h);
   Totals totals = RunningTotals.Take();
-  EXPECT_EQ(totals.items, 220000u);
-  EXPECT_EQ(totals.bytes, 660000.0);
+  EXPECT_EQ(totals.items, purlo::kCategoryCount * kAddsPerWorker);
+  EXPECT_EQ(totals.bytes, 3.0 * purlo::kCategoryCount * kAddsPerWorker);
   EXPECT_EQ(RunningTotals.Read().items, 0u);
 }
 
