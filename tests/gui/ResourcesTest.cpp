@@ -211,7 +211,7 @@ TEST_F(Resources, ArtHasTheSizesAndDepthsTheDialogNeeds) {
     const int r = (disc >> 16) & 0xFF, g = (disc >> 8) & 0xFF, b = disc & 0xFF;
     EXPECT_TRUE(g > r + 40 && b > r + 30 && g < 220) << e.width << "x" << e.bitCount << " " << std::hex << disc;
   }
-  HANDLE icon = ::LoadImageW(file.Module(), MAKEINTRESOURCEW(4), IMAGE_ICON, 32, 32, 0);
+  HANDLE icon = ::LoadImageW(file.Module(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 32, 32, 0);
   EXPECT_NE(icon, nullptr);
   if (icon) ::DestroyIcon(static_cast<HICON>(icon));
 }
