@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "res/version.h"
 #include "ui/ProgramFiles.h"
 #include "win/Handles.h"
 #include "win/Thread.h"
@@ -16,7 +17,7 @@ const wchar_t kProductPage[] = L"http:\\\\www.example.com\\Q00000042";
 namespace {
 
 const wchar_t kUpdaterName[] = L"ovupdate.exe";
-const wchar_t kCommandPrefix[] = L"ovupdate.exe Q00000042 v1.4 ";
+const wchar_t kCommandPrefix[] = L"ovupdate.exe Q00000042 v" PURLO_WIDE(PURLO_VERSION_TEXT) L" ";
 // The updater's command-line buffer: 260 characters with the terminator.
 constexpr size_t kCommandLineLimit = 259;
 
