@@ -76,6 +76,7 @@ class RunGateStore {
 
  private:
   win::UniqueEvent open_;
+  std::atomic<bool> closed_{false};
 };
 
 extern RunGateStore RunGate;
