@@ -6,7 +6,7 @@ source "$PURLO_TOP/scripts/xvfb.sh"
 install_toolchain
 install_native_tools
 arch=$(test_arch)
-[ "$arch" = i686 ] || log "this kernel cannot run 32-bit Linux programs (Wine's 32-bit loader): testing the x86_64 build"
+[ "$arch" = i686 ] || log "Wine's 32-bit loader does not run here (no wine32, or a kernel without 32-bit programs): testing the x86_64 build"
 configure_and_build "$arch" ON
 # The other build of the same sources must keep compiling (the 32-bit one ships).
 for other in i686 x86_64; do
