@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Fails when a program imports a function that is not in the reviewed list, or
 imports from a DLL outside the ones the system itself holds (KnownDLLs) and
-comctl32. Reads the import tables from the PE files themselves.
+comctl32, or lacks the terminal-server-aware flag. Reads the import tables and
+the flags from the PE files themselves.
 
 usage: check_imports.py LIST PROGRAM.exe...
 """
@@ -12,6 +13,14 @@ import sys
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
                 "oleaut32.dll", "msvcrt.dll", "ntdll.dll", "comctl32.dll"}
 IMPORT_DIRECTORY, DELAY_IMPORT_DIRECTORY = 1, 13
+# DllCharacteristics, at the same place in PE32 and PE32+ optional headers.
+DLL_CHARACTERISTICS_OFFSET, TERMINAL_SERVER_AWARE = 70, 0x8000
+
+
+def dll_characteristics(path):
+    data = open(path, "rb").read(4096)
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    return struct.unpack_from("<H", data, pe + 24 + DLL_CHARACTERISTICS_OFFSET)[0]
 
 
 def c_string(data, offset):
@@ -81,6 +90,10 @@ def main(list_path, *programs):
                 print(f"{program}: imports {dll} {function}, which is not in {list_path}: check that Windows XP "
                       "SP3 has it, then add it")
                 failures += 1
+        flags = dll_characteristics(program)
+        if not flags & TERMINAL_SERVER_AWARE:
+            print(f"{program}: not terminal-server aware (DllCharacteristics {flags:#06x}): link with --tsaware")
+            failures += 1
         print(f"{program}: {len(found)} imports from {len({d.lower() for d, _ in found})} DLLs")
     return 1 if failures else 0
 
