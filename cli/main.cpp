@@ -8,6 +8,7 @@
 #include "cli/Console.h"
 #include "cli/Run.h"
 #include "engine/core/Catalogue.h"
+#include "res/version.h"
 #include "win/Handles.h"
 #include "win/SystemDll.h"
 #include "win/Text.h"
@@ -18,6 +19,7 @@ using purlo::JunkCategory;
 
 const wchar_t kUsage[] =
     L"usage: purlo-cli list\n"
+    L"       purlo-cli --version\n"
     L"       purlo-cli scan [--all | --recommended | IDENTIFIER...] [--files] [--json] [OPTIONS]\n"
     L"       purlo-cli sweep [--all | --recommended | IDENTIFIER...] --yes [--json] [OPTIONS]\n"
     L"options: --output FILE  --quiet  --older-than N(m|h|d)  --keep PATTERN  --keep-from FILE\n";
@@ -223,6 +225,11 @@ int wmain(int argc, wchar_t** argv) {
     options.sweep = sweep;
     cli::StopOnConsoleInterrupt();
     return cli::RunCommand(options);
+  }
+  if (command == L"--version") {
+    if (argc != 2) return UsageError(L"--version takes no arguments");
+    cli::Out(L"purlo-cli " PURLO_WIDE(PURLO_VERSION_TEXT) L"\n");
+    return 0;
   }
   if (command == L"--help" || command == L"-h" || command == L"help") {
     cli::Out(kUsage);

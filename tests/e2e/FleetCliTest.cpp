@@ -8,6 +8,7 @@
 #include <map>
 
 #include "engine/core/RunState.h"
+#include "res/version.h"
 #include "tests/e2e/Seeds.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
@@ -94,6 +95,12 @@ TEST(FleetCli, ExitCodesTellTheOutcome) {
     EXPECT_NE(out.err.find("usage:"), std::string::npos) << Narrow(usage);
   }
   EXPECT_EQ(FileSize(prefetch + L"\\B.pf"), 512u);
+  // The version an inventory script reads, from the same place as the resources'.
+  CliOutput version = RunCli(L"--version");
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, "purlo-cli " PURLO_VERSION_TEXT "\n");
+  EXPECT_EQ(version.err, "");
+  EXPECT_EQ(RunCli(L"--version --json").exitCode, 2);
 
   // --output: the document goes to the file, nothing to standard output, no
   // temporary file stays beside it.
