@@ -78,7 +78,8 @@ int RunCommand(const RunOptions& options, purlo::ThreadStarter starter, std::vec
   }
   purlo::RunLock runLock;
   if (!runLock.Take()) {
-    Err(L"purlo-cli: another scan or sweep is running (Purlo or purlo-cli); nothing was done\n");
+    Err(L"purlo-cli: " + std::wstring(purlo::texts::kAnotherRunHoldsTheLock) +
+        L" another scan or sweep is running (Purlo or purlo-cli); nothing was done, retry when it has ended\n");
     return kExitFailed;
   }
   ReportFile report;

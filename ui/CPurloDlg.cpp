@@ -200,7 +200,7 @@ void CPurloDlg::StartScanRun() {
   }
   if (runActive_) return;
   if (!runLock_.Take()) {
-    MessageBox(texts::kScanFailed, texts::kAppTitle, MB_OK);
+    SayAnotherRunHoldsTheLock(texts::kScanFailed);
     return;
   }
   runActive_ = true;
@@ -216,6 +216,12 @@ void CPurloDlg::StartScanRun() {
     // The workers already started are a run of their own: let a monitor end it.
     if (!purlo::StartCompletionMonitor(view_)) EndRunHere();
   }
+}
+
+// The failure text as ever, and below it why: retrying at once would meet the
+// same lock.
+void CPurloDlg::SayAnotherRunHoldsTheLock(const wchar_t* failure) {
+  MessageBox(std::wstring(failure) + L"\n" + texts::kAnotherRunHoldsTheLock, texts::kAppTitle, MB_OK);
 }
 
 // Measured between the two clicks as the user made them (their input times),
@@ -280,7 +286,7 @@ void CPurloDlg::StartSweepRun() {
   }
   if (runActive_) return;
   if (!runLock_.Take()) {
-    MessageBox(texts::kSweepFailed, texts::kAppTitle, MB_OK);
+    SayAnotherRunHoldsTheLock(texts::kSweepFailed);
     return;
   }
   runActive_ = true;

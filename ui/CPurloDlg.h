@@ -52,6 +52,7 @@ class CPurloDlg : public fw::CDialog, private ViewOpTarget {
   void OnSweepNow();
   void StartScanRun();
   void StartSweepRun();
+  void SayAnotherRunHoldsTheLock(const wchar_t* failure);
   void CancelScanFlow();
   void EndRunHere();
   void Pause();

@@ -27,6 +27,7 @@ const wchar_t kCancelScanQuestion[] = L"是否取消正在进行的扫描?";
 const wchar_t kScanFailed[] = L"扫描失败请重试!";
 const wchar_t kSweepFailed[] = L"清理失败请重试!";
 const wchar_t kClearFailed[] = L"清除失败请重试!";
+const wchar_t kAnotherRunHoldsTheLock[] = L"另一个扫描或清理正在运行(Purlo 或 purlo-cli)，请等它结束后再试。";
 
 const wchar_t kSweptOpening[] = L"(清理";
 const wchar_t kFilesCounted[] = L"个文件,";

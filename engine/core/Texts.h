@@ -40,6 +40,9 @@ extern const wchar_t kCancelScanQuestion[];
 extern const wchar_t kScanFailed[];
 extern const wchar_t kSweepFailed[];
 extern const wchar_t kClearFailed[];
+// Why a run did not start: another one (Purlo or purlo-cli, any session) holds
+// the machine's run lock. Shown under the failure text, and by purlo-cli.
+extern const wchar_t kAnotherRunHoldsTheLock[];
 
 // Pieces of a category's label after a run: "label(N files,1.500KB)" or
 // "label(N entries)", a sweep's opening with what it removed.

@@ -106,14 +106,15 @@ TEST_F(Runs, ScanByClicksShowsWhatTheCliReports) {
   Screenshot(L"scanned");
 
   // Another run (this process, as purlo-cli would) holds the machine's run
-  // lock: neither button starts one; each says so and leaves the figures.
+  // lock: neither button starts one; each says so, and why, and leaves the figures.
   purlo::RunLock other;
   ASSERT_TRUE(other.Take());
   for (HWND button : {startScan, sweepNow}) {
     ASSERT_TRUE(Click(button));
     MessageBoxInfo box = WaitForMessageBox(app.Pid(), 10000);
     ASSERT_TRUE(box.Found());
-    EXPECT_EQ(box.text, button == startScan ? texts::kScanFailed : texts::kSweepFailed);
+    EXPECT_EQ(box.text, std::wstring(button == startScan ? texts::kScanFailed : texts::kSweepFailed) + L"\n" +
+                            texts::kAnotherRunHoldsTheLock);
     EXPECT_EQ(box.caption, texts::kAppTitle);
     ASSERT_TRUE(AnswerMessageBox(box, IDOK));
     EXPECT_EQ(Labels(tree), labels);

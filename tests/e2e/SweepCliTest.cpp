@@ -10,6 +10,7 @@
 #include "engine/core/LabelText.h"
 #include "engine/core/RunLock.h"
 #include "engine/core/RunState.h"
+#include "engine/core/Texts.h"
 #include "tests/e2e/Seeds.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
@@ -217,6 +218,7 @@ TEST(SweepCli, ASweepWhileAnotherRunHoldsTheLockDoesNotStart) {
     EXPECT_TRUE(out.out.empty()) << out.out;
     EXPECT_EQ(std::count(out.err.begin(), out.err.end(), '\n'), 1) << out.err;
     EXPECT_NE(out.err.find("another scan or sweep is running"), std::string::npos) << out.err;
+    EXPECT_NE(out.err.find(Narrow(purlo::texts::kAnotherRunHoldsTheLock)), std::string::npos) << out.err;
     EXPECT_EQ(FileSize(prefetch + L"\\APP.EXE-1234.pf"), 1024u);
     EXPECT_EQ(FileSize(prefetch + L"\\B.pf"), 512u);
   }
