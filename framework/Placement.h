@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "win/Gdi.h"
+
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0
 #endif
@@ -32,5 +34,21 @@ inline int ScaleForDpi(int pixelsAt96, UINT dpi) { return ::MulDiv(pixelsAt96, s
 
 // WM_DPICHANGED: the window takes the rectangle the system suggests.
 void TakeSuggestedRect(HWND window, LPARAM suggested);
+// Moves the window, keeping its size, the least that puts it inside `bounds`
+// (its top left corner stays visible where it is larger).
+void KeepInside(HWND window, const RECT& bounds);
+
+// The scaling steps Windows offers are 24 DPI apart (100%, 125%, 150%...). The
+// DPI of the largest step, from `layoutDpi` (the DPI the window is laid out
+// for now) down to 96, at which the window fits into `work`; its frame keeps
+// its size, its client area scales. `layoutDpi` when the window fits as it
+// is, 96 when no step does.
+UINT LargestFittingDpi(HWND window, const RECT& work, UINT layoutDpi);
+// `font` with its height scaled from one DPI to another.
+win::UniqueFont ScaledFont(HFONT font, UINT fromDpi, UINT toDpi);
+// Lays the dialog out for `toDpi` instead of `fromDpi`: its client area and
+// every child's place and size scale, and every child and the dialog take
+// `font` (the caller's, scaled alike, kept alive as long as the dialog).
+void ScaleDialogLayout(HWND dialog, UINT fromDpi, UINT toDpi, HFONT font);
 
 }  // namespace fw

@@ -51,7 +51,10 @@ BOOL CPurloDlg::OnInitDialog() {
   purlo::WindowsMajorVersion = purlo::MajorVersionFromGetVersion();
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
-  // Before the notice, which opens on the same monitor, while still hidden.
+  // Before the notice, which opens on the same monitor, while still hidden;
+  // before the banners, which pick their art by the size of their frames.
+  windowDpi_ = layoutDpi_ = fw::WindowDpi(Hwnd());
+  FitIntoWorkArea(fw::WorkAreaAtPointer());
   fw::CenterOnPointerMonitor(Hwnd());
   // Giving up ends the process from inside the notice; its result is not looked at.
   CDutyAssert notice(Hwnd());
@@ -83,11 +86,30 @@ void CPurloDlg::StartBanner() {
   if (bannerAnimation_.LoadFromResource(NearestVariant(kBannerAnimationArt, frameWidth))) bannerAnimation_.Play();
 }
 
+// Too big for the monitor's work area at its DPI (a 1280 x 1024 screen at
+// 200%): laid out at the largest lower step that fits, the fonts with it; the
+// banners then take the art of that size.
+void CPurloDlg::FitIntoWorkArea(const RECT& work) {
+  const UINT fitting = fw::LargestFittingDpi(Hwnd(), work, layoutDpi_);
+  if (fitting == layoutDpi_) return;
+  win::UniqueFont font = fw::ScaledFont(GetFont(), layoutDpi_, fitting);
+  fw::ScaleDialogLayout(Hwnd(), layoutDpi_, fitting, font.Get());
+  fittedFont_ = std::move(font);  // the old one only now that no control uses it
+  layoutDpi_ = fitting;
+}
+
 // Another monitor's DPI: the system suggests the window's new place and size
-// (and scales the dialog's controls and fonts); the still banner is drawn
-// anew for its new frame, the animation stretches to its own.
-void CPurloDlg::OnDpiChanged(LPARAM suggested) {
+// (and scales the dialog's controls and fonts by the ratio of the two DPIs);
+// where that is too big for the new monitor it is laid out smaller, and it
+// stays on that monitor. The still banner is drawn anew for its new frame,
+// the animation stretches to its own.
+void CPurloDlg::OnDpiChanged(UINT newDpi, LPARAM suggested) {
   fw::TakeSuggestedRect(Hwnd(), suggested);
+  if (newDpi != 0 && windowDpi_ != 0) layoutDpi_ = ::MulDiv(layoutDpi_, newDpi, windowDpi_);
+  if (newDpi != 0) windowDpi_ = newDpi;
+  const RECT work = fw::WorkAreaOf(Hwnd());
+  FitIntoWorkArea(work);
+  fw::KeepInside(Hwnd(), work);
   FitStaticPicture(GetDlgItem(IDC_BANNER_STILL), kStillBannerArt);
   ::InvalidateRect(Hwnd(), nullptr, TRUE);
 }
@@ -107,7 +129,7 @@ void CPurloDlg::TickRecommended() {
 bool CPurloDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
     case WM_QUERYDRAGICON: result = reinterpret_cast<LRESULT>(icon_); return true;
-    case WM_DPICHANGED: OnDpiChanged(lParam); result = 0; return true;
+    case WM_DPICHANGED: OnDpiChanged(LOWORD(wParam), lParam); result = 0; return true;
     default:
       if (view_.OnPosted(message, lParam)) return true;
       if (message == purlo::UpdateAvailableMessage()) {

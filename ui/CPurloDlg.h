@@ -17,6 +17,7 @@
 #include "framework/Dialog.h"
 #include "ui/UiThreadView.h"
 #include "ui/UpgradeHint.h"
+#include "win/Gdi.h"
 #include "win/Handles.h"
 
 namespace ui {
@@ -45,7 +46,8 @@ class CPurloDlg : public fw::CDialog, private ViewOpTarget {
   void InsertCategoryItems();
   void TickRecommended();
   void StartBanner();
-  void OnDpiChanged(LPARAM suggested);
+  void OnDpiChanged(UINT newDpi, LPARAM suggested);
+  void FitIntoWorkArea(const RECT& work);
 
   // The two action buttons.
   void OnStartScan();
@@ -97,6 +99,12 @@ class CPurloDlg : public fw::CDialog, private ViewOpTarget {
   purlo::Caption captions_[2] = {purlo::Caption::StartScan, purlo::Caption::SweepNow};
   bool sweeping_ = false;        // the run in progress deletes
   DWORD scanStartedAt_ = 0;      // input time of the click that began the last scan
+
+  // The DPI the window's layout is for: the window's own, or a lower step where
+  // that would not fit its monitor; then the controls use fittedFont_.
+  UINT windowDpi_ = 96;
+  UINT layoutDpi_ = 96;
+  win::UniqueFont fittedFont_;
 };
 
 }  // namespace ui

@@ -507,19 +507,39 @@ HWND LogoOf(HWND about) {
   return nullptr;
 }
 
-// At 96, 120 and 144 DPI: the window grows with its font, the banner
+// The work area of the monitor that holds most of the window.
+RECT WorkAreaOf(HWND window) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  ::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+  return info.rcWork;
+}
+
+::testing::AssertionResult Inside(const RECT& window, const RECT& work) {
+  if (window.left >= work.left && window.top >= work.top && window.right <= work.right && window.bottom <= work.bottom) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << "window (" << window.left << ", " << window.top << ")-(" << window.right << ", "
+                                       << window.bottom << ") outside the work area (" << work.left << ", " << work.top
+                                       << ")-(" << work.right << ", " << work.bottom << ")";
+}
+
+// At 96, 120, 144 and 192 DPI: the window grows with its font, the banner
 // animation and the still banner fill the frame above the tree, About opens
 // centred over the main window with its logo filling its frame and the field
-// fonts scaled from their 12-pixel cell at 96 DPI.
+// fonts scaled from their 12-pixel cell at 96 DPI. At 192 DPI the template is
+// wider than the 1280 x 1024 screen: the window opens at a lower step, inside
+// the work area, its banners filling their smaller frames.
 TEST_F(Shell, AtEveryDpiTheBannersFillTheirFramesAndAboutScales) {
   const std::wstring program = Install();
   int previousWidth = 0;
-  for (DWORD dpi : {96u, 120u, 144u}) {
+  for (DWORD dpi : {96u, 120u, 144u, 192u}) {
     SCOPED_TRACE(dpi);
     LogPixels setting(dpi);
     ASSERT_TRUE(app.Start(program, kCaption));
     HWND animation = app.Control(IDC_BANNER_ANIMATION), still = app.Control(IDC_BANNER_STILL),
          tree = app.Control(IDC_CATEGORY_TREE);
+    EXPECT_TRUE(Inside(WindowRect(app.Main()), WorkAreaOf(app.Main())));
     // The frame: the client area's width, down to the tree.
     const RECT client = ClientRectOnScreen(app.Main());
     const RECT frame = {client.left, client.top, client.right, WindowRect(tree).top};
@@ -542,6 +562,13 @@ TEST_F(Shell, AtEveryDpiTheBannersFillTheirFramesAndAboutScales) {
     EXPECT_TRUE(EqualRect(&shown, &frame)) << Width(shown) << " x " << Height(shown);
     EXPECT_TRUE(CoversItsFrame(CaptureScreen(frame))) << "the still banner";
     if (dpi != 120) Screenshot(L"dpi" + std::to_wstring(dpi));
+    if (dpi == 192) {
+      // Every control still inside the client area, none cut off.
+      for (HWND child : Children(app.Main())) {
+        const RECT r = WindowRect(child);
+        EXPECT_TRUE(Inside(r, client)) << "control " << ::GetDlgCtrlID(child);
+      }
+    }
 
     HWND box = nullptr;
     ASSERT_TRUE(OpenAbout(&box));
@@ -580,6 +607,13 @@ TEST_F(Shell, AtEveryDpiTheBannersFillTheirFramesAndAboutScales) {
                                                  << after.bottom;
       ASSERT_TRUE(WaitUntilStill(still));
       EXPECT_TRUE(CoversItsFrame(CaptureClient(still))) << "the still banner after the DPI change";
+      // Then to one of 192 DPI, the suggested rectangle wider and taller than
+      // the screen and running off its bottom right: the window stays inside.
+      const RECT work = WorkAreaOf(app.Main());
+      const RECT tooBig = {work.right - 300, work.bottom - 200, work.right - 300 + Width(work) + 200,
+                           work.bottom - 200 + Height(work) / 2 * 3};
+      ASSERT_TRUE(SendDpiChanged(app.Main(), 192, tooBig));
+      EXPECT_TRUE(Inside(WindowRect(app.Main()), work));
     }
     app.End();
   }
