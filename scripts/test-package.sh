@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # The release as a Windows user and an administrator meet it:
-#  - scripts/package.sh --check: two builds from scratch give the same bytes;
-#  - the zip holds exactly the four files, SHA256SUMS matches;
-#  - the MSI under Wine, in a fresh prefix of its own: silent install, program
+#  - scripts/package.sh --check: two builds of both packages from scratch give
+#    the same bytes;
+#  - each zip holds exactly the four files of its build, SHA256SUMS and the
+#    winget manifest name both builds' packages;
+#  - the MSIs under 64-bit Wine, in a fresh prefix of their own: the 32-bit one
+#    refuses 64-bit Windows unless ALLOW32ON64=1, then silent install, program
 #    folder, Start-menu shortcut, installed-programs entry, the installed
 #    purlo-cli, a newer MSI replacing it, silent removal that leaves a user's
-#    file and a folder beside the install folder alone;
+#    file and a folder beside the install folder alone; the x64 one over an
+#    installed 32-bit one (one Purlo left), its purlo-cli run, and the
+#    README's administrator recipes run as written against what it installed;
 #  - signing with a throw-away self-signed certificate (PEM, then PKCS#12).
 # Prints one line per check and a closing count; exits 1 when any failed.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -36,29 +41,56 @@ mkdir -p "$work"
 
 # --- two builds, same bytes -------------------------------------------------
 phase "package.sh --check"
-bash "$PURLO_TOP/scripts/package.sh" --check >"$work/check.out" 2>"$work/check.err"
+# PURLO_DIST already holds someone's files: they must survive.
+dist=$work/dist
+mkdir -p "$dist/theirs"
+echo "someone's" >"$dist/notes.txt"
+echo "someone's" >"$dist/theirs/keep.txt"
+PURLO_DIST=$dist bash "$PURLO_TOP/scripts/package.sh" --check >"$work/check.out" 2>"$work/check.err"
 check_status=$?
 cat "$work/check.out"
 [ $check_status -eq 0 ] || tail -40 "$work/check.err"
 expect "package.sh --check exits 0" [ $check_status -eq 0 ]
 expect "package.sh --check reports identical hashes" grep -qx 'package.sh --check: identical' "$work/check.out"
 
-dist=$PURLO_TOP/dist
+expect "a file and a folder of someone else's in PURLO_DIST are left" \
+  bash -c "grep -qx \"someone's\" '$dist/notes.txt' && grep -qx \"someone's\" '$dist/theirs/keep.txt'"
 version=$(sed -n 's/^#define PURLO_VERSION_TEXT "\([0-9.]*\)"$/\1/p' "$PURLO_TOP/res/version.h")
 zip=$dist/Purlo-$version-win32.zip
 msi=$dist/Purlo-$version.msi
-bin=$PURLO_BUILD/package/tree-1/bin
+bin=$PURLO_BUILD/package/tree-1/i686/bin
+zip64=$dist/Purlo-$version-win64.zip
+msi64=$dist/Purlo-$version-x64.msi
+bin64=$PURLO_BUILD/package/tree-1/x86_64/bin
 
-# --- the zip ------------------------------------------------------------------
-zip_lists_exactly() { [ "$(unzip -Z1 "$zip" | tr '\n' ' ')" = "Purlo.exe purlo-cli.exe README.txt LICENSE.txt " ]; }
-expect "the zip holds exactly Purlo.exe purlo-cli.exe README.txt LICENSE.txt" zip_lists_exactly
-expect "the zip's Purlo.exe is the build's" cmp -s <(unzip -p "$zip" Purlo.exe) "$bin/Purlo.exe"
-expect "the zip's purlo-cli.exe is the build's" cmp -s <(unzip -p "$zip" purlo-cli.exe) "$bin/purlo-cli.exe"
-expect "the zip's LICENSE.txt is the MIT licence of the Purlo authors" \
-  bash -c "unzip -p '$zip' LICENSE.txt | grep -q 'Copyright (c) .* the Purlo authors'"
-expect "SHA256SUMS matches the zip and the MSI" bash -c "cd '$dist' && sha256sum --quiet -c SHA256SUMS"
-expect "the winget manifest names the MSI's SHA-256" \
-  grep -qi "InstallerSha256: $(sha256sum "$msi" | cut -d' ' -f1)" "$dist/winget/Purlo.Purlo.installer.yaml"
+# --- the zips -----------------------------------------------------------------
+zip_lists_exactly() { [ "$(unzip -Z1 "$1" | tr '\n' ' ')" = "Purlo.exe purlo-cli.exe README.txt LICENSE.txt " ]; }
+pe_machine() { /usr/bin/python3 -c 'import struct, sys; d = sys.stdin.buffer.read(4096); print(hex(struct.unpack_from("<H", d, struct.unpack_from("<I", d, 0x3C)[0] + 4)[0]))'; }
+for form in "$zip:$bin:0x14c" "$zip64:$bin64:0x8664"; do
+  IFS=: read -r z b machine <<<"$form"
+  name=$(basename "$z")
+  expect "$name holds exactly Purlo.exe purlo-cli.exe README.txt LICENSE.txt" zip_lists_exactly "$z"
+  expect "$name's Purlo.exe is its build's" cmp -s <(unzip -p "$z" Purlo.exe) "$b/Purlo.exe"
+  expect "$name's purlo-cli.exe is its build's" cmp -s <(unzip -p "$z" purlo-cli.exe) "$b/purlo-cli.exe"
+  expect "$name's programs are for machine $machine" \
+    [ "$(unzip -p "$z" Purlo.exe | pe_machine) $(unzip -p "$z" purlo-cli.exe | pe_machine)" = "$machine $machine" ]
+  expect "$name's LICENSE.txt is the MIT licence of the Purlo authors" \
+    bash -c "unzip -p '$z' LICENSE.txt | grep -q 'Copyright (c) .* the Purlo authors'"
+done
+expect "SHA256SUMS lists exactly both zips and both MSIs" \
+  [ "$(awk '{ print $2 }' "$dist/SHA256SUMS" | sort | tr '\n' ' ')" = \
+    "$(printf '%s\n' "$(basename "$zip")" "$(basename "$msi")" "$(basename "$zip64")" "$(basename "$msi64")" | sort | tr '\n' ' ')" ]
+expect "SHA256SUMS matches the zips and the MSIs" bash -c "cd '$dist' && sha256sum --quiet -c SHA256SUMS"
+# Each installer entry: its architecture, its file and that file's SHA-256, in this order.
+installer_entry() {
+  grep -A3 -- "- Architecture: $1\$" "$dist/winget/Purlo.Purlo.installer.yaml" | tr -d ' ' | tr '\n' ' '
+}
+for form in "x86:$msi" "x64:$msi64"; do
+  IFS=: read -r a m <<<"$form"
+  expect "the winget manifest's $a installer is $(basename "$m") with its SHA-256" \
+    grep -qiF "InstallerUrl:https://www.example.com/Q00000042/$(basename "$m") InstallerSha256:$(sha256sum "$m" | cut -d' ' -f1)" \
+      <(installer_entry "$a")
+done
 
 # --- the MSI under Wine -------------------------------------------------------
 export PURLO_SANDBOX=$PURLO_BUILD/package/sandbox
@@ -78,9 +110,15 @@ wine() { "$sandbox" --wine "$@" 2>/dev/null </dev/null | tr -d '\r'; return "${P
 msiexec() { "$sandbox" --wine msiexec "$@" </dev/null >/dev/null 2>&1; }
 
 mkdir -p "$drive_c/setup"
-cp "$msi" "$drive_c/setup/"
+cp "$msi" "$msi64" "$drive_c/setup/"
 winmsi="C:\\setup\\Purlo-$version.msi"
-product_code=$(msiinfo export "$msi" Property | tr -d '\r' | sed -n 's/^ProductCode\t//p')
+winmsi64="C:\\setup\\Purlo-$version-x64.msi"
+msi_property() { msiinfo export "$1" Property | tr -d '\r' | sed -n "s/^$2\t//p"; }
+product_code=$(msi_property "$msi" ProductCode)
+upgrade_code32=$(msi_property "$msi" UpgradeCode)
+product_code64=$(msi_property "$msi64" ProductCode)
+expect "the two MSIs have their own product and upgrade codes" \
+  [ "$product_code" != "$product_code64" -a "$upgrade_code32" != "$(msi_property "$msi64" UpgradeCode)" ]
 
 # Where this prefix puts 32-bit programs.
 if [ -d "$drive_c/Program Files (x86)" ]; then programs="Program Files (x86)"; else programs="Program Files"; fi
@@ -93,8 +131,17 @@ snapshot() {
 }
 snapshot >"$work/before"
 
+# This prefix is 64-bit Windows: the 32-bit package stops (Wine neither shows
+# nor logs a launch condition's message: it is read from the package).
 msiexec /i "$winmsi" /qn
-expect "msiexec /i Purlo-$version.msi /qn exits 0" [ $? -eq 0 ]
+expect "msiexec /i Purlo-$version.msi /qn on 64-bit Windows fails" [ $? -ne 0 ]
+expect "... installing nothing" test ! -e "$install_dir/Purlo.exe"
+expect "... by a launch condition on VersionNT64 whose message names Purlo-$version-x64.msi" \
+  grep -qxF "Installed OR NOT VersionNT64 OR ALLOW32ON64 = 1	This Purlo package is for 32-bit Windows. On 64-bit Windows install Purlo-$version-x64.msi (ALLOW32ON64=1 installs this one anyway)." \
+    <(msiinfo export "$msi" LaunchCondition | tr -d '\r')
+# An administrator with a reason (and these tests) can have it anyway.
+msiexec /i "$winmsi" /qn ALLOW32ON64=1
+expect "msiexec /i Purlo-$version.msi /qn ALLOW32ON64=1 exits 0" [ $? -eq 0 ]
 for f in Purlo.exe purlo-cli.exe README.txt LICENSE.txt; do
   expect "$f installed in C:\\$programs\\Purlo" test -f "$install_dir/$f"
 done
@@ -203,11 +250,12 @@ expect "nothing else changed in Program Files, ProgramData or the Start menu" \
            "$programs/Purlo/notes.txt" | cat - "$work/before" | sort) "$work/after"
 
 # A newer MSI (the same description, a later version) replaces the installed one.
-(cd "$PURLO_BUILD/package/tree-1/stage" &&
-  wixl -a x86 -D Version=$version.1 -D ProductCode=8D1C4A52-6E8B-4F3C-9B07-3A5E2F61C0D9 \
+(cd "$PURLO_BUILD/package/tree-1/i686/stage" &&
+  wixl -a x86 -D Arch=x86 -D "UpgradeCode=${upgrade_code32//[\{\}]/}" -D Version=$version.1 \
+    -D ProductCode=8D1C4A52-6E8B-4F3C-9B07-3A5E2F61C0D9 \
     -o "$drive_c/setup/newer.msi" "$PURLO_TOP/packaging/purlo.wxs" 2>/dev/null)
-msiexec /i "$winmsi" /qn
-msiexec /i 'C:\setup\newer.msi' /qn
+msiexec /i "$winmsi" /qn ALLOW32ON64=1
+msiexec /i 'C:\setup\newer.msi' /qn ALLOW32ON64=1
 expect "a newer MSI installs over it (exit 0)" [ $? -eq 0 ]
 wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s /reg:32 >"$work/entries"
 expect "after the upgrade one Purlo entry is left, the newer one" \
@@ -216,6 +264,121 @@ expect "after the upgrade one Purlo entry is left, the newer one" \
 expect "the upgraded program is in place" test -f "$install_dir/Purlo.exe"
 msiexec /x 'C:\setup\newer.msi' /qn
 expect "the newer one removes silently, its files with it" test ! -e "$install_dir/Purlo.exe"
+
+# --- the x64 MSI, over an installed 32-bit one ----------------------------------
+phase "the x64 MSI"
+install64=$drive_c/Program\ Files/Purlo
+msiexec /i "$winmsi" /qn ALLOW32ON64=1
+msiexec /i "$winmsi64" /qn
+expect "msiexec /i Purlo-$version-x64.msi /qn over the 32-bit one exits 0" [ $? -eq 0 ]
+for f in Purlo.exe purlo-cli.exe README.txt LICENSE.txt; do
+  expect "$f installed in C:\\Program Files\\Purlo" test -f "$install64/$f"
+done
+expect "the installed x64 Purlo.exe and purlo-cli.exe are the x86_64 build's" \
+  bash -c "cmp -s '$install64/Purlo.exe' '$bin64/Purlo.exe' && cmp -s '$install64/purlo-cli.exe' '$bin64/purlo-cli.exe'"
+expect "the 32-bit install's files went with it" test ! -e "$install_dir/Purlo.exe"
+all_entries() {
+  local view
+  for view in /reg:32 /reg:64; do
+    wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s $view
+  done
+}
+all_entries >"$work/entries64"
+expect "one Purlo entry is left in Apps, the x64 one" \
+  [ "$(grep -cE '^ +DisplayName +REG_SZ +Purlo$' "$work/entries64")" -eq 1 -a \
+    "$(grep -ciF "\\Uninstall\\$product_code64" "$work/entries64")" -ge 1 -a \
+    "$(grep -ciF "\\Uninstall\\$product_code" "$work/entries64")" -eq 0 ]
+shortcut=$(find_shortcut)
+[ -z "$shortcut" ] || read_link "$shortcut" >"$work/link64"
+expect "the shortcut points at C:\\Program Files\\Purlo\\Purlo.exe" \
+  grep -qx 'target=C:\\Program Files\\Purlo\\Purlo.exe' "$work/link64"
+
+# The installed console program, run from where it was installed.
+cli64() { "$sandbox" --wine 'C:\Program Files\Purlo\purlo-cli.exe' "$@" </dev/null 2>"$work/cli64.err" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+cli64 --version >"$work/version64"
+expect "the installed purlo-cli.exe --version exits 0" [ $? -eq 0 ]
+expect "... and prints purlo-cli $version" [ "$(cat "$work/version64")" = "purlo-cli $version" ]
+cli64 list >"$work/list64"
+expect "the installed purlo-cli.exe list prints the 22 categories" \
+  [ "$(awk -F'\t' 'NF == 4 && $1 ~ /^[0-9]+$/ { print $2 }' "$work/list64" | sort -u | wc -l)" -eq 22 ]
+cli64 scan --json >"$work/scan64.json"
+expect "the installed purlo-cli.exe scan --json exits 0" [ $? -eq 0 ]
+expect "... and reports the five recommended categories" \
+  /usr/bin/python3 -c 'import json, sys; d = json.load(open(sys.argv[1])); sys.exit(not (d["run"] == "scan" and len(d["categories"]) == 5))' \
+  "$work/scan64.json"
+
+# The README's administrator recipes, as written, against the installed files
+# (Wine has no PowerShell and no task scheduler that runs tasks: the commands
+# they would run are taken from the README and run here).
+programs64=$(wine cmd /c 'echo %ProgramW6432%')
+expect "Wine's ProgramW6432 is C:\\Program Files" [ "$programs64" = 'C:\Program Files' ]
+/usr/bin/python3 "$PURLO_TOP/scripts/readme-recipes.py" "$PURLO_TOP/README.md" "$programs64" >"$work/recipes" 2>"$work/recipes.err"
+expect "the README's recipes read (a scheduled task, two PowerShell scripts)" \
+  [ $? -eq 0 -a "$(grep -c '^recipe' "$work/recipes")" -eq 3 ]
+cat "$work/recipes.err" >&2
+# Each recipe: its folders made, then its one purlo-cli command run, its report checked.
+run_recipe() {
+  local name=$1 kind arg
+  local -a argv=()
+  while IFS=$'\t' read -r kind arg; do
+    case "$kind" in
+      mkdir) wine cmd /c mkdir "$arg" >/dev/null ;;
+      arg) argv+=("$arg") ;;
+      report) report=$arg ;;
+    esac
+  done < <(sed -n "/^recipe $name\$/,/^end\$/p" "$work/recipes")
+  program=${argv[0]}
+  expect "$name: its program, $program, is the installed purlo-cli.exe" \
+    cmp -s "$drive_c/$(echo "${program#C:\\}" | tr '\\' /)" "$bin64/purlo-cli.exe"
+  "$sandbox" --wine "${argv[@]}" </dev/null >"$work/$name.out" 2>"$work/$name.err"
+  local status=$?
+  expect "$name: $(printf '%s ' "${argv[@]:1}")exits 0 or 3 (got $status)" [ $status -eq 0 -o $status -eq 3 ]
+  expect "$name: nothing on stdout or stderr" [ ! -s "$work/$name.out" -a ! -s "$work/$name.err" ]
+  local file=$drive_c/$(echo "${report#C:\\}" | tr '\\' /)
+  expect "$name: its report $report is a JSON report with categories" \
+    /usr/bin/python3 -c 'import json, sys; d = json.load(open(sys.argv[1], encoding="utf-8")); sys.exit(not d["categories"])' "$file"
+}
+# The PowerShell scripts first: they must not need the folder the task's recipe makes.
+for name in detect remediate schtasks; do run_recipe $name; done
+
+msiexec /x "$winmsi64" /qn
+expect "the x64 MSI removes silently, its files with it" test ! -e "$install64/Purlo.exe"
+all_entries >"$work/entries64-after"
+expect "no Purlo entry is left" not grep -qE '^ +DisplayName +REG_SZ +Purlo$' "$work/entries64-after"
+
+# --- one version source -----------------------------------------------------------
+# res/version.h changed in a scratch copy of the sources: the new number must
+# reach About's line, both manifests, the updater's command line and
+# purlo-cli --version. Only what carries it is built: purlo-cli, Purlo's
+# resources and the update check.
+phase "a scratch build with another version"
+scratch=$work/version-scratch
+mkdir -p "$scratch/src"
+tar -C "$PURLO_TOP" --exclude=./build --exclude=./dist --exclude=./.git -cf - . | tar -C "$scratch/src" -xf -
+sed -i -e 's/^#define PURLO_VERSION_MAJOR .*/#define PURLO_VERSION_MAJOR 9/' \
+       -e 's/^#define PURLO_VERSION_MINOR .*/#define PURLO_VERSION_MINOR 87/' \
+       -e 's/^#define PURLO_VERSION_TEXT .*/#define PURLO_VERSION_TEXT "9.87"/' "$scratch/src/res/version.h"
+cmake -S "$scratch/src" -B "$scratch/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$scratch/src/cmake/mingw-x86_64.cmake" -DPURLO_TESTS=OFF >"$work/scratch.log" 2>&1 &&
+  nice ninja -C "$scratch/build" bin/purlo-cli.exe ui/CMakeFiles/Purlo.dir/__/res/purlo.rc.res \
+    ui/CMakeFiles/purlo_update_check.dir/UpdateCheck.cpp.obj >>"$work/scratch.log" 2>&1
+scratch_status=$?
+[ $scratch_status -eq 0 ] || tail -20 "$work/scratch.log"
+expect "the scratch build with version 9.87 builds" [ $scratch_status -eq 0 ]
+holds() {  # FILE TEXT [utf-16]: FILE holds TEXT (as UTF-16LE when asked)
+  /usr/bin/python3 -c 'import sys; t = sys.argv[2].encode("utf-16-le" if sys.argv[3:] else "utf-8"); sys.exit(t not in open(sys.argv[1], "rb").read())' "$@"
+}
+resources=$scratch/build/ui/CMakeFiles/Purlo.dir/__/res/purlo.rc.res
+expect "About's line reads 程序版本：V9.87" holds "$resources" $'Purlo\n程序版本：V9.87' utf-16
+expect "Purlo's manifest reads 9.87.0.0" holds "$resources" 'assemblyIdentity version="9.87.0.0" processorArchitecture="*" name="Purlo"'
+expect "purlo-cli's manifest reads 9.87.0.0" \
+  holds "$scratch/build/bin/purlo-cli.exe" 'assemblyIdentity version="9.87.0.0" processorArchitecture="*" name="Purlo.Cli"'
+expect "the updater is asked about v9.87" \
+  holds "$scratch/build/ui/CMakeFiles/purlo_update_check.dir/UpdateCheck.cpp.obj" 'ovupdate.exe Q00000042 v9.87 ' utf-16
+mkdir -p "$drive_c/scratch"
+cp "$scratch/build/bin/purlo-cli.exe" "$drive_c/scratch/"
+expect "its purlo-cli --version prints purlo-cli 9.87" \
+  [ "$(wine 'C:\scratch\purlo-cli.exe' --version)" = "purlo-cli 9.87" ]
 "$sandbox" --stop || true
 cd "$PURLO_TOP"
 
@@ -232,22 +395,41 @@ signed_ok() {
     grep -q "Signature verification: ok" "$work/verify.txt" && grep -q "Purlo test signing" "$work/verify.txt"
 }
 expect "an unsigned program does not pass the signature check" not signed_ok "$bin/purlo-cli.exe"
+# What openssl and osslsigncode are called with, as another user would see it in ps.
+shims=$work/shims
+mkdir -p "$shims"
+for tool in openssl osslsigncode; do
+  printf '#!/bin/sh\necho "%s $*" >>"%s"\nexec %s "$@"\n' "$tool" "$work/command-lines" "$(command -v $tool)" >"$shims/$tool"
+  chmod +x "$shims/$tool"
+done
+PURLO_DIST=$work/signed-wrong PURLO_SIGN_CERT=$keys/cert.p12 PURLO_SIGN_PASS=not-the-password \
+  bash "$PURLO_TOP/scripts/package.sh" >"$work/sign-wrong.log" 2>&1
+expect "a wrong PKCS#12 password fails the signing run" [ $? -ne 0 ]
+expect "... saying so" grep -q "wrong password (PURLO_SIGN_PASS)" "$work/sign-wrong.log"
+expect "... before anything is written" test ! -e "$work/signed-wrong"
 for form in pem p12; do
   out=$work/signed-$form
   if [ $form = pem ]; then
     PURLO_DIST=$out PURLO_SIGN_CERT=$keys/cert.pem PURLO_SIGN_KEY=$keys/key.pem \
       bash "$PURLO_TOP/scripts/package.sh" >"$work/sign-$form.log" 2>&1
   else
-    PURLO_DIST=$out PURLO_SIGN_CERT=$keys/cert.p12 PURLO_SIGN_PASS=throwaway \
+    PATH=$shims:$PATH PURLO_DIST=$out PURLO_SIGN_CERT=$keys/cert.p12 PURLO_SIGN_PASS=throwaway \
       bash "$PURLO_TOP/scripts/package.sh" >"$work/sign-$form.log" 2>&1
   fi
   expect "package.sh signs ($form)" [ $? -eq 0 ]
-  unzip -q -o "$out/Purlo-$version-win32.zip" Purlo.exe purlo-cli.exe -d "$out/unzipped"
-  expect "the zip's Purlo.exe carries a verified signature ($form)" signed_ok "$out/unzipped/Purlo.exe"
-  expect "the zip's purlo-cli.exe carries a verified signature ($form)" signed_ok "$out/unzipped/purlo-cli.exe"
-  expect "the MSI carries a verified signature ($form)" signed_ok "$out/Purlo-$version.msi"
+  for name in win32 win64; do
+    unzip -q -o "$out/Purlo-$version-$name.zip" Purlo.exe purlo-cli.exe -d "$out/unzipped-$name"
+    expect "the $name zip's Purlo.exe carries a verified signature ($form)" signed_ok "$out/unzipped-$name/Purlo.exe"
+    expect "the $name zip's purlo-cli.exe carries a verified signature ($form)" signed_ok "$out/unzipped-$name/purlo-cli.exe"
+  done
+  expect "the MSIs carry verified signatures ($form)" \
+    bash -c "$(declare -f signed_ok); work='$work' keys='$keys'; signed_ok '$out/Purlo-$version.msi' && signed_ok '$out/Purlo-$version-x64.msi'"
   expect "SHA256SUMS matches the signed files ($form)" bash -c "cd '$out' && sha256sum --quiet -c SHA256SUMS"
 done
+
+expect "openssl and osslsigncode were run, the password on no command line" \
+  bash -c "grep -q '^osslsigncode sign' '$work/command-lines' && grep -q '^openssl pkcs12' '$work/command-lines' &&
+           ! grep -q -e throwaway -e not-the-password '$work/command-lines'"
 
 echo "test-package: $checks checks, $failed failed, $((SECONDS - started)) s"
 [ $failed -eq 0 ]
