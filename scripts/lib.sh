@@ -86,9 +86,9 @@ install_native_tools() {
   need_packages clang libclang-rt-14-dev imagemagick python3
 }
 
-# The shipped build is 32-bit. Some kernels here refuse 32-bit Linux binaries,
-# and Wine's 32-bit loader is one, so tests then run on the x86_64 build of the
-# same sources.
+# Both builds ship; the suite runs the 32-bit one (XP's). Some kernels here
+# refuse 32-bit Linux binaries, and Wine's 32-bit loader is one, so tests then
+# run on the x86_64 build of the same sources.
 test_arch() {
   if [ -z "${PURLO_TEST_ARCH:-}" ]; then
     if /usr/lib/wine/wine --version >/dev/null 2>&1; then

@@ -50,10 +50,22 @@ std::vector<std::wstring> WindowsLookups::Subfolders(const std::wstring& folderW
   return names;
 }
 
+// The machine's application registrations (App Paths, installers' keys) live
+// in the 64-bit view or, written by a 32-bit installer on 64-bit Windows, in
+// the 32-bit one: both are read, the 64-bit one first, whichever build reads
+// them. 32-bit Windows has one view and ignores the flags.
 RegRead WindowsLookups::ReadString(HKEY root, const wchar_t* key, const wchar_t* value, std::wstring& out) {
-  win::UniqueRegKey k;
-  if (::RegOpenKeyExW(root, key, 0, KEY_ALL_ACCESS, k.Put()) != ERROR_SUCCESS) return RegRead::KeyMissing;
-  return ReadBoundedString(k.Get(), value, 255, out);
+  const bool machine = root == HKEY_LOCAL_MACHINE;
+  RegRead best = RegRead::KeyMissing;
+  for (REGSAM view : {static_cast<REGSAM>(KEY_WOW64_64KEY), static_cast<REGSAM>(KEY_WOW64_32KEY)}) {
+    win::UniqueRegKey k;
+    if (::RegOpenKeyExW(root, key, 0, KEY_ALL_ACCESS | (machine ? view : 0), k.Put()) == ERROR_SUCCESS) {
+      best = ReadBoundedString(k.Get(), value, 255, out);
+      if (best == RegRead::Ok) return best;
+    }
+    if (!machine) break;
+  }
+  return best;
 }
 
 RegRead ReadBoundedString(HKEY key, const wchar_t* value, size_t bufferBytes, std::wstring& out) {
