@@ -8,7 +8,7 @@ install_native_tools
 arch=$(test_arch)
 [ "$arch" = i686 ] || log "Wine's 32-bit loader does not run here (no wine32, or a kernel without 32-bit programs): testing the x86_64 build"
 configure_and_build "$arch" ON
-# The other build of the same sources must keep compiling (the 32-bit one ships).
+# The other build of the same sources must keep compiling (both ship).
 for other in i686 x86_64; do
   [ "$other" = "$arch" ] || configure_and_build "$other" OFF
 done
