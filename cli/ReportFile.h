@@ -18,7 +18,8 @@ class ReportFile {
   ReportFile(const ReportFile&) = delete;
   ReportFile& operator=(const ReportFile&) = delete;
 
-  // ERROR_SUCCESS, or why the temporary file could not be made.
+  // ERROR_SUCCESS, or why the temporary file could not be made. Its name,
+  // "TARGET.<process id>.<n>.tmp", is one that no file holds yet.
   DWORD Open(const std::wstring& target);
   HANDLE Handle() const { return file_.Get(); }
   // Flushes, closes and renames it over the target: ERROR_SUCCESS, or the error.

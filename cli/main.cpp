@@ -122,7 +122,12 @@ std::wstring Trimmed(const std::wstring& line) {
 int AddKeepPattern(const std::wstring& text, Options& options) {
   const std::wstring pattern = KeepPattern(text);
   if (pattern.empty()) return UsageError(L"empty --keep pattern: " + text);
-  options.filter.keep.push_back(pattern);
+  static const std::vector<std::wstring> machineNames = purlo::ThisMachineNames();
+  std::vector<std::wstring> forms;
+  if (!purlo::KeepPatternForms(pattern, machineNames, forms)) {
+    return UsageError(L"--keep pattern names no file or folder (a stream, a device, nothing left of it): " + text);
+  }
+  options.filter.keep.insert(options.filter.keep.end(), forms.begin(), forms.end());
   return 0;
 }
 

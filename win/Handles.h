@@ -75,6 +75,50 @@ using UniqueThread = UniqueKernel;
 using UniqueEvent = UniqueKernel;
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 
+// Handles whose closing call is newer than Windows XP, and so looked up at run
+// time: the call travels with the handle.
+using ClosePrivateNamespaceCall = BOOLEAN(WINAPI*)(HANDLE, ULONG);
+using DeleteBoundaryDescriptorCall = VOID(WINAPI*)(HANDLE);
+
+template <typename Call>
+class UniqueLookedUp {
+ public:
+  UniqueLookedUp() = default;
+  UniqueLookedUp(HANDLE h, Call close) : h_(h), close_(close) {}
+  ~UniqueLookedUp() { Reset(); }
+  UniqueLookedUp(const UniqueLookedUp&) = delete;
+  UniqueLookedUp& operator=(const UniqueLookedUp&) = delete;
+  UniqueLookedUp(UniqueLookedUp&& other) noexcept
+      : h_(std::exchange(other.h_, nullptr)), close_(std::exchange(other.close_, nullptr)) {}
+  UniqueLookedUp& operator=(UniqueLookedUp&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      h_ = std::exchange(other.h_, nullptr);
+      close_ = std::exchange(other.close_, nullptr);
+    }
+    return *this;
+  }
+
+  HANDLE Get() const { return h_; }
+  // For calls that may replace the handle (AddSIDToBoundaryDescriptor).
+  HANDLE* Address() { return &h_; }
+  bool Valid() const { return h_ != nullptr; }
+  explicit operator bool() const { return Valid(); }
+  void Reset() {
+    if (h_ != nullptr && close_ != nullptr) Close(close_, h_);
+    h_ = nullptr;
+  }
+
+ private:
+  static void Close(ClosePrivateNamespaceCall close, HANDLE h) { close(h, 0); }
+  static void Close(DeleteBoundaryDescriptorCall close, HANDLE h) { close(h); }
+  HANDLE h_ = nullptr;
+  Call close_ = nullptr;
+};
+
+using UniquePrivateNamespace = UniqueLookedUp<ClosePrivateNamespaceCall>;      // CreatePrivateNamespaceW
+using UniqueBoundaryDescriptor = UniqueLookedUp<DeleteBoundaryDescriptorCall>;  // CreateBoundaryDescriptorW
+
 // A critical section that knows whether its creation worked.
 class CriticalSection {
  public:

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "win/Text.h"
+
 namespace purlo {
 
 const wchar_t kRecycleBinMarker[] = L"回收站";
@@ -10,6 +12,11 @@ namespace {
 
 using C = JunkCategory;
 using M = CountingMethod;
+
+// The jump lists of Windows 7 and later: every program's pinned and recent
+// items, and Quick Access's pinned folders. Pins are the user's own choice,
+// not a record of what was opened.
+constexpr const wchar_t* kJumpListFolders[] = {L"AutomaticDestinations", L"CustomDestinations", nullptr};
 
 constexpr std::array<CategoryInfo, kCategoryCount> kCatalogue = {{
     {C::SystemTemp, 1, L"SystemTemp", L"系统临时文件", L"系统临时文件", L"系统临时文件", true, 1, M::FolderTrees},
@@ -28,7 +35,7 @@ constexpr std::array<CategoryInfo, kCategoryCount> kCatalogue = {{
     {C::OfficeSetupCache, 9, L"OfficeSetupCache", L"Office 安装文件", L"Office 安装文件", L"Office 安装文件", false, 6,
      M::FolderTrees},
     {C::RecentDocs, 10, L"RecentDocs", L"开始菜单最近打开的文档", L"开始菜单最近打开的文档", L"开始菜单最近打开的文档",
-     false, 10, M::FolderTrees},
+     false, 10, M::FolderTrees, kJumpListFolders},
     {C::RunHistory, 11, L"RunHistory", L"开始菜单\"运行\"对话框记录(重启生效)", L"开始菜单\"运行\"对话框记录(重启生效)",
      L"开始菜单\"运行\"对话框记录(重启生效)", false, 11, M::RegistryValues},
     {C::SearchHistory, 12, L"SearchHistory", L"Windows 搜索历史记录", L"Windows 搜索历史记录", L"Windows 搜索历史记录",
@@ -108,6 +115,16 @@ std::vector<JunkCategory> InRunOrder(const std::vector<JunkCategory>& selection)
     if (std::find(selection.begin(), selection.end(), c) != selection.end()) ordered.push_back(c);
   }
   return ordered;
+}
+
+bool IsNeverEntered(JunkCategory category, const wchar_t* name, size_t length) {
+  const wchar_t* const* names = Info(category).neverEntered;
+  if (names == nullptr) return false;
+  const std::wstring upper = win::ToUpper(std::wstring(name, length));
+  for (; *names != nullptr; ++names) {
+    if (upper == win::ToUpper(*names)) return true;
+  }
+  return false;
 }
 
 bool FindCategory(const std::wstring& identifier, JunkCategory& out) {

@@ -57,6 +57,9 @@ struct CategoryInfo {
   bool recommended;
   int runOrder;  // 1..22
   CountingMethod method;
+  // Folder names directly below each of the category's roots that no walk
+  // enters, whatever they hold (null-terminated; null for none).
+  const wchar_t* const* neverEntered = nullptr;
 };
 
 const std::array<CategoryInfo, kCategoryCount>& Catalogue();
@@ -65,6 +68,9 @@ const CategoryInfo& Info(JunkCategory category);
 const std::array<JunkCategory, kCategoryCount>& RunOrder();
 // Sorts a selection into run order, dropping duplicates.
 std::vector<JunkCategory> InRunOrder(const std::vector<JunkCategory>& selection);
+// Whether `name` (one component, any case) is a folder the category's walks
+// never enter directly below one of its roots.
+bool IsNeverEntered(JunkCategory category, const wchar_t* name, size_t length);
 // Looks a category up by its identifier (exact match); false when unknown.
 bool FindCategory(const std::wstring& identifier, JunkCategory& out);
 

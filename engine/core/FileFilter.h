@@ -19,9 +19,27 @@ struct FilterRules {
   // Windows paths with * and ?, matched on whole path components without
   // regard to case. One that starts with a drive ("C:") or a share ("\\")
   // matches a path from its start; any other matches the path's last
-  // components ("*\.git", "keep-*.log").
+  // components ("*\.git", "keep-*.log"). Each as KeepPatternForms made it.
   std::vector<std::wstring> keep;
 };
+
+// The names by which a path reaches this machine's own administrative shares
+// ("\\localhost\c$"), upper case: localhost, loopback addresses and the
+// computer's NetBIOS and DNS names.
+std::vector<std::wstring> ThisMachineNames();
+
+// The patterns one keep pattern as written stands for, read as Windows reads
+// the path it names: "/" as "\", doubled separators as one, "." and ".."
+// folded (never above a drive or share root), the "\\?\" and "\\.\"
+// prefixes and a default stream ("::$DATA") dropped; a share of this machine
+// ("\\localhost\c$\x", "machineNames") as its drive path besides; a name
+// ending in a dot or a space both as written and trimmed, as Windows trims
+// it; and, for a drive path, its existing part in long and in short (8.3)
+// names besides. A keep list errs towards keeping. False when the pattern
+// names no path at all: nothing left after folding (".."), a stream other
+// than the default ("keep.txt:s"), a device ("\\.\nul").
+bool KeepPatternForms(const std::wstring& pattern, const std::vector<std::wstring>& machineNames,
+                      std::vector<std::wstring>& forms);
 
 // One pattern against one path (ordinary or long form, "\\?\C:\..."): both
 // are split at backslashes (or slashes) and compared component by component.
@@ -32,11 +50,16 @@ class FileFilter {
   explicit FileFilter(FilterRules rules);
 
   // `real` is the path's real location, or empty; either matching keeps it.
-  bool KeepsFolder(const std::wstring& path, const std::wstring& real) const;
-  bool KeepsFile(const std::wstring& path, const std::wstring& real, const WIN32_FIND_DATAW& entry) const;
+  // `shortNames` is `path` with each component the walk met in its short
+  // (8.3) name where it has one, or empty; a pattern may name either form.
+  bool KeepsFolder(const std::wstring& path, const std::wstring& real,
+                   const std::wstring& shortNames = std::wstring()) const;
+  bool KeepsFile(const std::wstring& path, const std::wstring& real, const WIN32_FIND_DATAW& entry,
+                 const std::wstring& shortNames = std::wstring()) const;
+  bool HasKeepList() const { return !keep_.empty(); }
 
  private:
-  bool OnKeepList(const std::wstring& path, const std::wstring& real) const;
+  bool OnKeepList(const std::wstring& path, const std::wstring& real, const std::wstring& shortNames) const;
   bool Young(const WIN32_FIND_DATAW& entry) const;
 
   uint64_t notAfter_;
@@ -58,8 +81,12 @@ KeptFiles TakeKeptFiles();
 
 // The walk's two questions; cheap when no filter is set. A kept file is added
 // to this thread's KeptFiles.
-bool KeptFolder(const std::wstring& path, const std::wstring& real);
-bool KeptFile(const std::wstring& path, const std::wstring& real, const WIN32_FIND_DATAW& entry);
+bool KeptFolder(const std::wstring& path, const std::wstring& real, const std::wstring& shortNames = std::wstring());
+bool KeptFile(const std::wstring& path, const std::wstring& real, const WIN32_FIND_DATAW& entry,
+              const std::wstring& shortNames = std::wstring());
+// Whether the run's filter has a keep list: only then does a walk track
+// short names.
+bool KeepListSet();
 // A single-file root, as it is listed.
 bool KeptSingleFile(const std::wstring& path);
 

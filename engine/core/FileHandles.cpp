@@ -194,6 +194,8 @@ bool FolderListing::Next(ListedEntry& entry) {
     if ((length == 1 && name[0] == L'.') || (length == 2 && name[0] == L'.' && name[1] == L'.')) continue;
     entry.name = name;
     entry.nameLength = length;
+    entry.shortName = info->shortName;
+    entry.shortNameLength = info->shortNameLength > 0 ? static_cast<size_t>(info->shortNameLength) / sizeof(wchar_t) : 0;
     entry.attributes = info->fileAttributes;
     entry.size = static_cast<uint64_t>(info->endOfFile.QuadPart);
     entry.fileId = static_cast<uint64_t>(info->fileId.QuadPart);

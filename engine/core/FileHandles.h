@@ -43,6 +43,9 @@ bool SizeOf(HANDLE handle, HandleFacts& facts);
 struct ListedEntry {
   const wchar_t* name = nullptr;
   size_t nameLength = 0;
+  // The short (8.3) name where the file system gave the entry one besides.
+  const wchar_t* shortName = nullptr;
+  size_t shortNameLength = 0;
   DWORD attributes = 0;
   uint64_t size = 0;
   uint64_t fileId = 0;  // 0 where the file system has none

@@ -28,6 +28,8 @@ struct ScanVisitor {
 
   bool BeforeEntry() { return true; }
 
+  bool WantsShortNames() const { return KeepListSet(); }
+
   bool Accepts(const WalkEntry& entry) { return walker.Accepts(entry); }
 
   bool File(const WalkEntry& entry) {
@@ -92,12 +94,16 @@ WIN32_FIND_DATAW FindDataOf(const ListedEntry& listed) {
 
 void FileTreeWalker::SetRunRoots(std::shared_ptr<const RunRoots> runRoots) { runRoots_ = std::move(runRoots); }
 
-// Another category's root is that category's to walk; the run's keep list and
-// age limit: a kept folder is not entered, a kept file not shown.
+// Another category's root is that category's to walk; a folder the category
+// never enters is left as it is; the run's keep list and age limit: a kept
+// folder is not entered, a kept file not shown.
 bool FileTreeWalker::Accepts(const WalkEntry& entry) const {
   if (entry.isFolder && runRoots_ && runRoots_->IsRootOfAnother(entry.identity, category_)) return false;
-  if (entry.isFolder) return !KeptFolder(entry.path, entry.real);
-  return !KeptFile(entry.path, entry.real, FindDataOf(entry.listed));
+  if (entry.isFolder && entry.atRoot && IsNeverEntered(category_, entry.listed.name, entry.listed.nameLength)) {
+    return false;
+  }
+  if (entry.isFolder) return !KeptFolder(entry.path, entry.real, entry.shortNames);
+  return !KeptFile(entry.path, entry.real, FindDataOf(entry.listed), entry.shortNames);
 }
 
 bool FileTreeWalker::IsRootOfTheRun(const FileIdentity& identity) const {

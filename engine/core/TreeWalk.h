@@ -27,7 +27,10 @@ struct WalkEntry {
   const ListedEntry& listed;   // what the listing says of it
   const std::wstring& path;    // long form, for showing
   const std::wstring& real;    // where it must really be (long form); empty where the system cannot tell
+  const std::wstring& shortNames;  // `path` with the short name of each component below the root that has one;
+                                   // empty unless the visitor wants short names
   bool isFolder;
+  bool atRoot;                 // directly in the walk's root folder
   FileIdentity identity;       // a folder's, from its opened handle; files: none
 };
 
@@ -45,6 +48,7 @@ struct WalkFolder {
 // IsWalkableName refuses, and sub-folders that fail their checks are neither
 // entered nor shown to the visitor. The visitor:
 //   OpenFor kFolders                     how sub-folders are opened
+//   bool WantsShortNames()               whether entries carry shortNames (asked once per walk)
 //   bool BeforeEntry()                   false ends the walk
 //   bool Accepts(const WalkEntry&)       the one place a file or folder is taken or left alone
 //   bool File(const WalkEntry&)          false ends the walk
@@ -58,9 +62,13 @@ void WalkTree(HANDLE root, std::wstring& path, std::wstring& real, const Protect
     FileIdentity identity;
     size_t length;
     size_t realLength;
+    size_t shortLength;
   };
+  const bool tracksShortNames = visitor.WantsShortNames();
+  std::wstring shortNames = tracksShortNames ? path : std::wstring();
   std::vector<Level> levels;
-  levels.push_back(Level{win::UniqueFile(), FolderListing(root), FileIdentity(), path.size(), real.size()});
+  levels.push_back(
+      Level{win::UniqueFile(), FolderListing(root), FileIdentity(), path.size(), real.size(), shortNames.size()});
   const bool tellsReal = !real.empty();
   ListedEntry listed;
   for (;;) {
@@ -70,6 +78,7 @@ void WalkTree(HANDLE root, std::wstring& path, std::wstring& real, const Protect
       levels.pop_back();  // closes it: a folder marked for deletion goes now
       path.resize(levels.back().length);
       real.resize(levels.back().realLength);
+      shortNames.resize(levels.back().shortLength);
       if (!goOn) return;
       continue;
     }
@@ -85,21 +94,32 @@ void WalkTree(HANDLE root, std::wstring& path, std::wstring& real, const Protect
       real += L'\\';
       real.append(listed.name, listed.nameLength);
     }
+    if (tracksShortNames) {
+      shortNames += L'\\';
+      if (listed.shortNameLength > 0) {
+        shortNames.append(listed.shortName, listed.shortNameLength);
+      } else {
+        shortNames.append(listed.name, listed.nameLength);
+      }
+    }
+    const bool atRoot = levels.size() == 1;
     if (listed.attributes & FILE_ATTRIBUTE_DIRECTORY) {
       FileIdentity identity;
       win::UniqueFile sub =
           OpenCheckedFolder(folder, listed, real, protectedFolders, Visitor::kFolders, identity);
-      if (sub && visitor.Accepts(WalkEntry{folder, listed, path, real, true, identity})) {
+      if (sub && visitor.Accepts(WalkEntry{folder, listed, path, real, shortNames, true, atRoot, identity})) {
         const HANDLE opened = sub.Get();
-        levels.push_back(Level{std::move(sub), FolderListing(opened), identity, path.size(), real.size()});
+        levels.push_back(
+            Level{std::move(sub), FolderListing(opened), identity, path.size(), real.size(), shortNames.size()});
         continue;
       }
     } else {
-      const WalkEntry entry{folder, listed, path, real, false, FileIdentity()};
+      const WalkEntry entry{folder, listed, path, real, shortNames, false, atRoot, FileIdentity()};
       if (visitor.Accepts(entry) && !visitor.File(entry)) return;
     }
     path.resize(levels.back().length);
     real.resize(levels.back().realLength);
+    shortNames.resize(levels.back().shortLength);
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include "engine/core/ByteCount.h"
 #include "engine/core/CheckedOpen.h"
+#include "engine/core/FileFilter.h"
 #include "engine/core/Paths.h"
 #include "engine/core/RunState.h"
 #include "engine/core/RunView.h"
@@ -20,6 +21,8 @@ struct SweepVisitor {
 
   // A closing program stops between files, never inside one.
   bool BeforeEntry() { return ShutdownRequested.load() != 1; }
+
+  bool WantsShortNames() const { return KeepListSet(); }
 
   bool Accepts(const WalkEntry& entry) { return walker.Accepts(entry); }
 

@@ -160,7 +160,8 @@ TEST_F(Runs, SweepByClicksDeletesTheJunkAndNothingElse) {
   for (size_t i = 0; i < AllCases().size(); ++i) {
     const CategoryCase& c = AllCases()[i];
     EXPECT_EQ(labels[i], SweepLabel(c.id, expected[i].label));
-    // QqPlayerHistory's second and third roots lie inside its first: they stay.
+    // QqPlayerHistory's second and third roots lie inside its first, and the
+    // Recent folder's jump lists are the user's pins: they stay.
     const std::vector<std::wstring> kept = NestedRoots(c, version);
     for (const std::wstring& root : c.roots(version)) {
       EXPECT_TRUE(IsEmptyFolder(root, kept)) << Narrow(c.id) << " left something in " << Narrow(root);

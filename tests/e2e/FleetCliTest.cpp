@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
 #include "engine/core/RunState.h"
@@ -13,6 +14,7 @@
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
 #include "win/Handles.h"
+#include "win/Text.h"
 
 using namespace testing_support;
 
@@ -59,6 +61,41 @@ std::vector<std::wstring> SmallDriveFiles() {
   } while (::FindNextFileW(listing.Get(), &entry));
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// purlo-cli started suspended: `beforeItRuns` learns its process id while it
+// has done nothing yet.
+CliOutput RunCliKnowingItsId(const std::wstring& arguments, const std::function<void(DWORD)>& beforeItRuns) {
+  const std::wstring folder = L"C:\\purlo-tests\\cli-output";
+  MakeFolders(folder);
+  const std::wstring outPath = folder + L"\\out-suspended.txt", errPath = folder + L"\\err-suspended.txt";
+  CliOutput result;
+  {
+    win::UniqueFile out = InheritableOutput(outPath);
+    win::UniqueFile err = InheritableOutput(errPath);
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = out.Get();
+    si.hStdError = err.Get();
+    PROCESS_INFORMATION pi = {};
+    std::wstring commandLine = L"\"" + std::wstring(kCliProgram) + L"\" " + arguments;
+    if (!::CreateProcessW(kCliProgram, &commandLine[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, kCliFolder,
+                          &si, &pi)) {
+      result.err = "purlo-cli.exe could not be started";
+      return result;
+    }
+    win::UniqueKernel process(pi.hProcess), thread(pi.hThread);
+    beforeItRuns(pi.dwProcessId);
+    ::ResumeThread(thread.Get());
+    ::WaitForSingleObject(process.Get(), 120000);
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.Get(), &code);
+    result.exitCode = static_cast<int>(code);
+  }
+  result.out = ReadAll(outPath);
+  result.err = ReadAll(errPath);
+  return result;
 }
 
 }  // namespace
@@ -114,6 +151,25 @@ TEST(FleetCli, ExitCodesTellTheOutcome) {
   ASSERT_TRUE(report.parsed) << previous;
   EXPECT_EQ(report.categories.at(0).items, 2u);
   EXPECT_EQ(SmallDriveFiles(), std::vector<std::wstring>{L"report.json"});
+
+  // Temporary files that killed runs of this very process id left, under the
+  // names it would try first: left alone, and the run goes on.
+  std::vector<std::wstring> stale;
+  out = RunCliKnowingItsId(L"scan Prefetch --json --quiet --output T:\\report.json", [&](DWORD pid) {
+    for (const wchar_t* suffix : {L".tmp", L".0.tmp", L".1.tmp"}) {
+      stale.push_back(L"report.json." + std::to_wstring(pid) + suffix);
+      WriteFile(L"T:\\" + stale.back(), 3);
+    }
+  });
+  EXPECT_EQ(out.exitCode, 0) << out.err;
+  EXPECT_EQ(out.err, "");
+  EXPECT_TRUE(ParseRun(ReadAll(L"T:\\report.json")).parsed);
+  std::vector<std::wstring> expectedFiles = stale;
+  expectedFiles.push_back(L"report.json");
+  std::sort(expectedFiles.begin(), expectedFiles.end());
+  EXPECT_EQ(SmallDriveFiles(), expectedFiles);
+  for (const std::wstring& name : stale) EXPECT_EQ(FileSize(L"T:\\" + name), 3u) << Narrow(name);
+  for (const std::wstring& name : stale) ::DeleteFileW((L"T:\\" + name).c_str());
 
   // The disk of the report full: the sweep does its work, the previous report
   // stays whole, exit 1 with one line on stderr, even with --quiet.
@@ -254,5 +310,82 @@ TEST(FleetCli, KeepPatternsKeepExactlyTheirMatches) {
   for (const auto& f : kept) EXPECT_EQ(FileSize(f.first), f.second) << Narrow(f.first);
   ::SetEnvironmentVariableW(L"PURLO_FLEET", nullptr);
   ::DeleteFileW(list.c_str());
+  DeleteKeyTree(HKEY_LOCAL_MACHINE, kTheWorld);
+}
+
+// One file, 23 spellings of a pattern for it: each spelling Windows reads as
+// the file's path keeps it (and only it); one that names no file or folder is
+// a usage error before anything runs.
+TEST(FleetCli, KeepPatternsHoldInEverySpellingOfTheirPath) {
+  const std::wstring base = L"C:\\fleet\\spellings";
+  const std::wstring root = base + L"\\data";
+  const std::wstring keep = root + L"\\keep.txt";
+  const std::wstring longName = root + L"\\keep-a-long-name.txt";
+  const std::wstring junk = root + L"\\junk.tmp";
+  RemoveTree(base);
+  WriteFile(keep, 5);
+  WriteFile(longName, 7);
+  wchar_t shortPath[MAX_PATH] = {};
+  ASSERT_GT(::GetShortPathNameW(longName.c_str(), shortPath, MAX_PATH), 0u);
+  const std::wstring shortName = std::wstring(shortPath).substr(std::wstring(shortPath).rfind(L'\\') + 1);
+  ASSERT_GT(::GetShortPathNameW(base.c_str(), shortPath, MAX_PATH), 0u);
+  const std::wstring shortBase = shortPath;
+  ASSERT_NE(win::ToUpper(shortName), L"KEEP-A-LONG-NAME.TXT");
+  ASSERT_NE(win::ToUpper(shortBase), win::ToUpper(base));
+  wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD computerLength = MAX_COMPUTERNAME_LENGTH + 1;
+  ASSERT_TRUE(::GetComputerNameW(computer, &computerLength));
+  UseTheWorldPath(base);
+
+  const std::wstring tail = L"\\fleet\\spellings\\data\\keep.txt";
+  struct Spelling {
+    std::wstring pattern;
+    const std::wstring* kept;  // null: a usage error
+  };
+  const std::vector<Spelling> spellings = {
+      {keep, &keep},
+      {L"c:/FLEET/spellings/data/Keep.txt", &keep},
+      {L"C:\\fleet\\\\spellings\\\\\\data\\keep.txt", &keep},
+      {L"C:\\fleet\\.\\spellings\\data\\.\\keep.txt", &keep},
+      {root + L"\\sub\\..\\keep.txt", &keep},
+      {L"C:\\..\\..\\fleet\\other\\..\\spellings\\data\\keep.txt", &keep},
+      {L"\\\\?\\" + keep, &keep},
+      {L"\\\\.\\" + keep, &keep},
+      {L"\\\\?\\UNC\\localhost\\c$" + tail, &keep},
+      {L"\\\\LOCALHOST\\C$" + tail, &keep},
+      {L"\\\\127.0.0.1\\c$" + tail, &keep},
+      {L"\\\\" + std::wstring(computer) + L"\\c$" + tail, &keep},
+      {keep + L".", &keep},
+      {keep + L" ", &keep},
+      {keep + L"::$DATA", &keep},
+      {L"keep.txt. ", &keep},
+      {shortBase + L"\\data\\keep.txt", &keep},
+      {root + L"\\" + shortName, &longName},
+      {shortName, &longName},
+      {L"..", nullptr},
+      {keep + L":stream", nullptr},
+      {keep + L":stream:$DATA", nullptr},
+      {L"\\\\.\\PhysicalDrive0", nullptr},
+  };
+  ASSERT_EQ(spellings.size(), 23u);
+  for (const Spelling& spelling : spellings) {
+    WriteFile(keep, 5);
+    WriteFile(longName, 7);
+    WriteFile(junk, 11);
+    const std::string what = Narrow(spelling.pattern);
+    CliOutput out = RunCli(L"sweep TheWorldHistory --yes --json --quiet --keep \"" + spelling.pattern + L"\"");
+    if (spelling.kept == nullptr) {
+      EXPECT_EQ(out.exitCode, 2) << what;
+      EXPECT_NE(out.err.find("--keep pattern names no file or folder"), std::string::npos) << what << ": " << out.err;
+      EXPECT_NE(out.err.find(what), std::string::npos) << what << ": " << out.err;
+      EXPECT_TRUE(Exists(junk)) << what << ": the sweep ran";
+      continue;
+    }
+    EXPECT_EQ(out.exitCode, 0) << what << ": " << out.err;
+    EXPECT_EQ(FileSize(*spelling.kept), spelling.kept == &keep ? 5u : 7u) << what << ": not kept";
+    EXPECT_NE(Exists(keep), Exists(longName)) << what << ": both files kept, or neither";
+    EXPECT_FALSE(Exists(junk)) << what;
+  }
+  RemoveTree(base);
   DeleteKeyTree(HKEY_LOCAL_MACHINE, kTheWorld);
 }

@@ -101,8 +101,22 @@ Expected OfficeSetupCache(int) {
 }
 std::vector<std::wstring> OfficeRoots(int) { return {L"C:\\MSOCache"}; }
 
+// Windows 7's jump lists in the Recent folder: every program's pinned items
+// and Quick Access's pinned folders. Neither counted nor swept.
+const wchar_t* const kJumpLists[] = {L"AutomaticDestinations\\5f7b5f1e01b83767.automaticDestinations-ms",
+                                     L"AutomaticDestinations\\f01b4d95cf55d32a.automaticDestinations-ms",
+                                     L"CustomDestinations\\7e4dca80246863e3.customDestinations-ms"};
+
+std::vector<std::wstring> JumpListPaths() {
+  const std::wstring recent = Expand(L"%USERPROFILE%") + L"\\Recent";
+  std::vector<std::wstring> paths = {recent + L"\\AutomaticDestinations", recent + L"\\CustomDestinations"};
+  for (const wchar_t* file : kJumpLists) paths.push_back(recent + L"\\" + file);
+  return paths;
+}
+
 Expected RecentDocs(int) {
-  Lay(Expand(L"%USERPROFILE%") + L"\\Recent", {{L"doc.lnk", 300}, {L"pic.lnk", 300}});
+  Lay(Expand(L"%USERPROFILE%") + L"\\Recent", {{L"doc.lnk", 300}, {L"pic.lnk", 300}, {kJumpLists[0], 7000},
+                                               {kJumpLists[1], 9000}, {kJumpLists[2], 11000}});
   return {L"开始菜单最近打开的文档(2个文件,600.000B)", 2, 600};
 }
 std::vector<std::wstring> RecentRoots(int) { return {Expand(L"%USERPROFILE%") + L"\\Recent"}; }
@@ -262,6 +276,7 @@ std::wstring SentinelFor(const std::wstring& root, const std::wstring& tag) {
 }
 
 std::vector<std::wstring> NestedRoots(const CategoryCase& c, int version) {
+  if (wcscmp(c.id, L"RecentDocs") == 0) return JumpListPaths();
   const std::vector<std::wstring> roots = c.roots(version);
   if (wcscmp(c.id, L"QqPlayerHistory") != 0 || roots.empty()) return {};
   return {roots[0] + L"\\QPUpdate", roots[0] + L"\\QPLyric"};
@@ -277,7 +292,9 @@ bool IsEmptyFolder(const std::wstring& path, const std::vector<std::wstring>& ke
     const std::wstring inner = folder + entry.cFileName;
     const bool kept = std::any_of(keptRoots.begin(), keptRoots.end(),
                                   [&](const std::wstring& root) { return _wcsicmp(root.c_str(), inner.c_str()) == 0; });
-    if (!kept || !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsEmptyFolder(inner, keptRoots)) return false;
+    if (!kept || ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsEmptyFolder(inner, keptRoots))) {
+      return false;
+    }
   } while (::FindNextFileW(listing.Get(), &entry));
   return true;
 }

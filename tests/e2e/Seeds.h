@@ -36,9 +36,10 @@ void ClearAllLocations(int version);
 std::wstring SweepLabel(const wchar_t* id, const std::wstring& scanLabel);
 // A file beside the root, outside it, named after `tag` and the root: a sweep must leave it.
 std::wstring SentinelFor(const std::wstring& root, const std::wstring& tag);
-// The folders inside a case's roots that are roots of the same task: a sweep keeps them.
+// What lies inside a case's roots and a sweep keeps: folders that are roots of
+// the same task, and the folders the category never enters with their files.
 std::vector<std::wstring> NestedRoots(const CategoryCase& c, int version);
-// Empty, but for the folders in `keptRoots`, each empty in the same sense.
+// Empty, but for the files and folders in `keptRoots`, each folder empty in the same sense.
 bool IsEmptyFolder(const std::wstring& path, const std::vector<std::wstring>& keptRoots = {});
 
 // Fills the small drive T: (a tmpfs, tests/e2e/small_drive.sh) to its last byte; a fatal failure when it does not fill.

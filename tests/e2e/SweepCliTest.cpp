@@ -58,8 +58,10 @@ void SweepEverythingAndCheck(int version) {
     EXPECT_EQ(got.bytes, expected[i].bytes) << Narrow(c.id);
     EXPECT_TRUE(got.failed.empty()) << Narrow(c.id) << ": " << Narrow(got.failed.empty() ? L"" : got.failed[0]);
     bytes += got.bytes;
-    // QqPlayerHistory's second and third roots lie inside its first: they stay.
+    // QqPlayerHistory's second and third roots lie inside its first, and the
+    // Recent folder's jump lists are the user's pins: they stay.
     const std::vector<std::wstring> kept = NestedRoots(c, version);
+    for (const std::wstring& path : kept) EXPECT_TRUE(Exists(path)) << Narrow(c.id) << " removed " << Narrow(path);
     for (const std::wstring& root : c.roots(version)) {
       EXPECT_TRUE(IsEmptyFolder(root, kept)) << Narrow(c.id) << " left something in " << Narrow(root);
       EXPECT_TRUE(Exists(root)) << Narrow(c.id) << " removed its root " << Narrow(root);
@@ -205,22 +207,36 @@ TEST(SweepCli, EmptyRegistryValuesNameNothing) {
   DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\storm");
 }
 
-// Another run (here: this process) holds the machine's run lock: the sweep
-// does not start, says so in one line and touches nothing.
+// Another run (here: this process) holds the machine's run lock, or another
+// program squats its name with a mutex, an event or a semaphore: the sweep
+// does not start, says so in one line and touches nothing. Under Wine the
+// lock's name is the global one.
 TEST(SweepCli, ASweepWhileAnotherRunHoldsTheLockDoesNotStart) {
   AllCases()[1].seed(Version());  // Prefetch: 2 files, 1536 bytes
   const std::wstring prefetch = SpecialFolder(CSIDL_WINDOWS) + L"\\Prefetch";
-  {
+  ASSERT_EQ(purlo::PlaceOfRunLock(purlo::SystemRunLockCalls()), purlo::RunLockPlace::Global);
+  const std::wstring name = std::wstring(L"Global\\") + purlo::kRunLockName;
+  enum class Holder { AnotherRun, Mutex, Event, Semaphore };
+  const char* const names[] = {"another run", "a mutex", "an event", "a semaphore"};
+  for (Holder kind : {Holder::AnotherRun, Holder::Mutex, Holder::Event, Holder::Semaphore}) {
+    const char* const what = names[static_cast<int>(kind)];
     purlo::RunLock other;
-    ASSERT_TRUE(other.Take());
+    win::UniqueKernel squatter;
+    switch (kind) {
+      case Holder::AnotherRun: ASSERT_TRUE(other.Take()); break;
+      case Holder::Mutex: squatter.Reset(::CreateMutexW(nullptr, TRUE, name.c_str())); break;
+      case Holder::Event: squatter.Reset(::CreateEventW(nullptr, TRUE, FALSE, name.c_str())); break;
+      case Holder::Semaphore: squatter.Reset(::CreateSemaphoreW(nullptr, 1, 1, name.c_str())); break;
+    }
+    ASSERT_TRUE(other.Held() || squatter.Valid()) << what;
     CliOutput out = RunCli(L"sweep Prefetch --yes --json");
-    EXPECT_EQ(out.exitCode, 1);
-    EXPECT_TRUE(out.out.empty()) << out.out;
-    EXPECT_EQ(std::count(out.err.begin(), out.err.end(), '\n'), 1) << out.err;
-    EXPECT_NE(out.err.find("another scan or sweep is running"), std::string::npos) << out.err;
-    EXPECT_NE(out.err.find(Narrow(purlo::texts::kAnotherRunHoldsTheLock)), std::string::npos) << out.err;
-    EXPECT_EQ(FileSize(prefetch + L"\\APP.EXE-1234.pf"), 1024u);
-    EXPECT_EQ(FileSize(prefetch + L"\\B.pf"), 512u);
+    EXPECT_EQ(out.exitCode, 1) << what;
+    EXPECT_TRUE(out.out.empty()) << what << ": " << out.out;
+    EXPECT_EQ(std::count(out.err.begin(), out.err.end(), '\n'), 1) << what << ": " << out.err;
+    EXPECT_NE(out.err.find("another scan or sweep is running"), std::string::npos) << what << ": " << out.err;
+    EXPECT_NE(out.err.find(Narrow(purlo::texts::kAnotherRunHoldsTheLock)), std::string::npos) << what << ": " << out.err;
+    EXPECT_EQ(FileSize(prefetch + L"\\APP.EXE-1234.pf"), 1024u) << what;
+    EXPECT_EQ(FileSize(prefetch + L"\\B.pf"), 512u) << what;
   }
   CliOutput out = RunCli(L"sweep Prefetch --yes");
   EXPECT_EQ(out.exitCode, 0) << out.err;

@@ -2,6 +2,8 @@
 // * and ?, anchored or trailing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/core/FileFilter.h"
 
 using purlo::MatchesKeepPattern;
@@ -44,4 +46,34 @@ TEST(FileFilter, TheAgeLimitNeedsBothTimesOld) {
   entry.ftLastWriteTime.dwHighDateTime = 1;
   EXPECT_TRUE(filter.KeepsFile(L"C:\\x\\a", L"", entry));
   EXPECT_FALSE(purlo::FileFilter(purlo::FilterRules()).KeepsFile(L"C:\\x\\a", L"", entry));
+}
+
+// What one pattern stands for, with this machine known as "HOST"; what an
+// end-to-end run cannot show (another drive, admin$, another share).
+TEST(FileFilter, PatternsAreReadAsWindowsReadsAPath) {
+  using Forms = std::vector<std::wstring>;
+  const Forms host = {L"HOST"};
+  const auto forms = [&](const wchar_t* pattern) {
+    Forms out;
+    EXPECT_TRUE(purlo::KeepPatternForms(pattern, host, out)) << testing::PrintToString(std::wstring(pattern));
+    return out;
+  };
+  // Another machine's share stays a share; ".." never climbs above it.
+  EXPECT_EQ(forms(L"\\\\srv\\share\\..\\..\\x\\.\\y"), Forms{L"\\\\srv\\share\\x\\y"});
+  EXPECT_EQ(forms(L"\\\\?\\UNC\\srv\\share\\x"), Forms{L"\\\\srv\\share\\x"});
+  // This machine's drive shares are its drives, admin$ its Windows folder.
+  EXPECT_EQ(forms(L"//host/d$/x"), (Forms{L"\\\\host\\d$\\x", L"D:\\x"}));
+  wchar_t windows[MAX_PATH];
+  ASSERT_GT(::GetSystemWindowsDirectoryW(windows, MAX_PATH), 0u);
+  const Forms admin = forms(L"\\\\Host\\ADMIN$\\Temp\\k");
+  EXPECT_NE(std::find(admin.begin(), admin.end(), std::wstring(windows) + L"\\Temp\\k"), admin.end());
+  // A name ending in dots and spaces: as written and as Windows trims it.
+  EXPECT_EQ(forms(L"a. \\b.. "), (Forms{L"a. \\b.. ", L"a\\b"}));
+  // Nothing that names a file or folder.
+  for (const wchar_t* none : {L"..", L".\\..", L"\\\\", L"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume1\\x",
+                              L"\\\\?\\Volume{5b8f3c1e-7a0d-4e55-9d2c-1f6b0a4c8e31}\\x", L"\\\\.\\nul", L"a\\b:s",
+                              L"a\\b:s:$DATA", L"C:\\a\\D:\\b"}) {
+    Forms out;
+    EXPECT_FALSE(purlo::KeepPatternForms(none, host, out)) << testing::PrintToString(std::wstring(none));
+  }
 }

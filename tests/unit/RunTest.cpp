@@ -6,6 +6,7 @@
 #include "engine/core/Catalogue.h"
 #include "engine/core/CompletionMonitor.h"
 #include "engine/core/LabelText.h"
+#include "engine/core/RunLock.h"
 #include "engine/core/Texts.h"
 #include "engine/scan/ScanController.h"
 #include "tests/support/Fixtures.h"
@@ -197,4 +198,154 @@ TEST_F(Run, CancelledWalkersStopAndTheScanReportsWhatWasCounted) {
   ASSERT_TRUE(view.WaitForRunEnd());
   EXPECT_EQ(view.Label(JunkCategory::IeTemp), L"Internet Explorer 临时文件(1个文件,10.000B)");
   EXPECT_EQ(view.Status(), L"扫描已经完成，共发现垃圾文件1个,10.000B。建议您立即清理。");
+}
+
+namespace {
+
+// The system calls of the run lock, faked: what was asked, with what, and
+// the answers set per case.
+struct FakeLockSystem {
+  std::vector<std::string> asked;
+  std::vector<std::wstring> mutexNames;
+  bool boundaryHoldsAdministrators = false;
+  DWORD createNamespaceError = 0, openNamespaceError = 0, mutexError = 0;  // 0: it works
+  int boundariesOpen = 0, namespacesOpen = 0;
+};
+FakeLockSystem* fakeLock = nullptr;
+
+HANDLE const kFakeBoundary = reinterpret_cast<HANDLE>(0x7001);
+HANDLE const kFakeNamespace = reinterpret_cast<HANDLE>(0x7002);
+
+HANDLE WINAPI FakeCreateBoundary(LPCWSTR, ULONG) {
+  fakeLock->asked.push_back("CreateBoundaryDescriptor");
+  ++fakeLock->boundariesOpen;
+  return kFakeBoundary;
+}
+BOOL WINAPI FakeAddSid(HANDLE* boundary, PSID sid) {
+  fakeLock->asked.push_back("AddSIDToBoundaryDescriptor");
+  BYTE administrators[SECURITY_MAX_SID_SIZE];
+  DWORD size = sizeof administrators;
+  fakeLock->boundaryHoldsAdministrators = *boundary == kFakeBoundary &&
+                                          ::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) &&
+                                          ::EqualSid(sid, administrators);
+  return TRUE;
+}
+HANDLE WINAPI FakeCreateNamespace(LPSECURITY_ATTRIBUTES, LPVOID boundary, LPCWSTR) {
+  fakeLock->asked.push_back("CreatePrivateNamespace");
+  if (boundary != kFakeBoundary || fakeLock->createNamespaceError != 0) {
+    ::SetLastError(fakeLock->createNamespaceError);
+    return nullptr;
+  }
+  ++fakeLock->namespacesOpen;
+  return kFakeNamespace;
+}
+HANDLE WINAPI FakeOpenNamespace(LPVOID boundary, LPCWSTR) {
+  fakeLock->asked.push_back("OpenPrivateNamespace");
+  if (boundary != kFakeBoundary || fakeLock->openNamespaceError != 0) {
+    ::SetLastError(fakeLock->openNamespaceError);
+    return nullptr;
+  }
+  ++fakeLock->namespacesOpen;
+  return kFakeNamespace;
+}
+BOOLEAN WINAPI FakeCloseNamespace(HANDLE space, ULONG) {
+  if (space == kFakeNamespace) --fakeLock->namespacesOpen;
+  return TRUE;
+}
+VOID WINAPI FakeDeleteBoundary(HANDLE boundary) {
+  if (boundary == kFakeBoundary) --fakeLock->boundariesOpen;
+}
+// A real, unnamed mutex stands for the named one.
+HANDLE WINAPI FakeCreateMutex(LPSECURITY_ATTRIBUTES, BOOL, LPCWSTR name) {
+  fakeLock->mutexNames.push_back(name);
+  if (fakeLock->mutexError != 0) {
+    ::SetLastError(fakeLock->mutexError);
+    return nullptr;
+  }
+  return ::CreateMutexW(nullptr, FALSE, nullptr);
+}
+
+RunLockCalls FakeCalls(bool wine, bool administrator, bool vista) {
+  RunLockCalls calls;
+  calls.underWine = wine;
+  calls.administrator = administrator;
+  if (vista) {
+    calls.createBoundaryDescriptor = FakeCreateBoundary;
+    calls.addSidToBoundaryDescriptor = FakeAddSid;
+    calls.createPrivateNamespace = FakeCreateNamespace;
+    calls.openPrivateNamespace = FakeOpenNamespace;
+    calls.closePrivateNamespace = FakeCloseNamespace;
+    calls.deleteBoundaryDescriptor = FakeDeleteBoundary;
+  }
+  calls.createMutex = FakeCreateMutex;
+  return calls;
+}
+
+using Asked = std::vector<std::string>;
+using Names = std::vector<std::wstring>;
+
+}  // namespace
+
+// Where the lock is taken, and that a name it cannot have is never a reason
+// to take another: an elevated run on Vista and later in the private
+// namespace (made, or opened when it exists), a run without administrator
+// rights in its session, Wine and Windows XP under the global name.
+TEST(RunLockPlaces, EachSystemTakesItsOneNameOrNone) {
+  const std::wstring global = std::wstring(L"Global\\") + kRunLockName;
+  const std::wstring privateName = std::wstring(L"Purlo\\") + kRunLockName;
+  const Asked made = {"CreateBoundaryDescriptor", "AddSIDToBoundaryDescriptor", "CreatePrivateNamespace"};
+  const Asked opened = {"CreateBoundaryDescriptor", "AddSIDToBoundaryDescriptor", "CreatePrivateNamespace",
+                        "OpenPrivateNamespace"};
+  struct Case {
+    const char* what;
+    bool wine, administrator, vista;
+    DWORD createNamespaceError, openNamespaceError, mutexError;
+    bool taken;
+    Asked asked;
+    Names mutexNames;
+  };
+  const Case cases[] = {
+      {"elevated, first run", false, true, true, 0, 0, 0, true, made, {privateName}},
+      {"elevated, namespace there", false, true, true, ERROR_ALREADY_EXISTS, 0, 0, true, opened, {privateName}},
+      {"elevated, namespace denied", false, true, true, ERROR_ALREADY_EXISTS, ERROR_ACCESS_DENIED, 0, false, opened,
+       {}},
+      {"elevated, namespace cannot be made", false, true, true, ERROR_ACCESS_DENIED, 0, 0, false, made, {}},
+      {"elevated, name held by an event", false, true, true, 0, 0, ERROR_INVALID_HANDLE, false, made, {privateName}},
+      {"elevated, mutex of another account", false, true, true, 0, 0, ERROR_ACCESS_DENIED, false, made,
+       {privateName}},
+      {"not elevated", false, false, true, 0, 0, 0, true, {}, {kRunLockName}},
+      {"not elevated, name held by a semaphore", false, false, true, 0, 0, ERROR_INVALID_HANDLE, false, {},
+       {kRunLockName}},
+      {"Wine", true, true, true, 0, 0, 0, true, {}, {global}},
+      {"Wine, name held by an event", true, true, true, 0, 0, ERROR_INVALID_HANDLE, false, {}, {global}},
+      {"Windows XP", false, true, false, 0, 0, 0, true, {}, {global}},
+      {"Windows XP, limited user", false, false, false, 0, 0, 0, true, {}, {global}},
+      {"Windows XP, name held by an event", false, true, false, 0, 0, ERROR_INVALID_HANDLE, false, {}, {global}},
+  };
+  for (const Case& c : cases) {
+    FakeLockSystem fake;
+    fake.createNamespaceError = c.createNamespaceError;
+    fake.openNamespaceError = c.openNamespaceError;
+    fake.mutexError = c.mutexError;
+    fakeLock = &fake;
+    const RunLockCalls calls = FakeCalls(c.wine, c.administrator, c.vista);
+    {
+      RunLock lock(calls);
+      EXPECT_EQ(lock.Take(), c.taken) << c.what;
+      EXPECT_EQ(lock.Held(), c.taken) << c.what;
+      EXPECT_EQ(fake.asked, c.asked) << c.what;
+      EXPECT_EQ(fake.mutexNames, c.mutexNames) << c.what;
+      EXPECT_EQ(fake.boundaryHoldsAdministrators, !c.asked.empty()) << c.what;
+      // The namespace stays open while the lock is held: it keeps the name's place.
+      EXPECT_EQ(fake.namespacesOpen, c.taken && !c.asked.empty() ? 1 : 0) << c.what;
+      lock.Release();
+      EXPECT_FALSE(lock.Held()) << c.what;
+    }
+    EXPECT_EQ(fake.namespacesOpen, 0) << c.what;
+    EXPECT_EQ(fake.boundariesOpen, 0) << c.what;
+    fakeLock = nullptr;
+  }
+  // This system is Wine: the real calls lead to the global name.
+  EXPECT_TRUE(SystemRunLockCalls().underWine);
+  EXPECT_EQ(PlaceOfRunLock(SystemRunLockCalls()), RunLockPlace::Global);
 }
