@@ -2,6 +2,7 @@
 
 #include "cli/Console.h"
 #include "cli/Json.h"
+#include "engine/core/ByteCount.h"
 #include "win/Text.h"
 #include "win/Thread.h"
 
@@ -114,10 +115,16 @@ bool CliView::AnythingLeft() {
   return false;
 }
 
+// A category that did not run is one line with its status.
 void CliView::CategoryFinished(const purlo::CategoryResult& result) {
   win::Lock hold(lock_);
   results_[result.category] = result;
-  if (!json_) Out(result.label + L"\n");
+  if (json_) return;
+  if (result.status == purlo::CategoryStatus::Done) {
+    Out(result.label + L"\n");
+  } else {
+    Out(result.label + L" (" + purlo::StatusText(result.status) + L")\n");
+  }
 }
 
 void CliView::RunFinished(bool endedAsScan) {
@@ -192,15 +199,33 @@ std::wstring CliView::JsonRefusals(const std::vector<Refusal>& refusals) {
 }
 
 void CliView::PrintEnd(bool sweep) {
-  win::Lock hold(lock_);
-  const std::wstring& summary = sweep ? sweepSummary_ : status_;
   if (!json_) {
-    Out(summary + L"\n");
+    Out(Summary(sweep) + L"\n");
     return;
   }
   std::wstring doc = L"{\"run\":";
   doc += sweep ? L"\"sweep\"" : L"\"scan\"";
-  doc += L",\"categories\":[";
+  doc += L",\"categories\":" + JsonCategories(sweep);
+  doc += L",\"summary\":" + JsonString(Summary(sweep)) + L"}\n";
+  Out(doc);
+}
+
+std::wstring CliView::Summary(bool sweep) {
+  win::Lock hold(lock_);
+  return sweep ? sweepSummary_ : status_;
+}
+
+void CliView::AddTotals(uint64_t& items, uint64_t& bytes) {
+  win::Lock hold(lock_);
+  for (const auto& entry : results_) {
+    items += entry.second.items;
+    purlo::AddBytes(bytes, entry.second.bytes);
+  }
+}
+
+std::wstring CliView::JsonCategories(bool sweep) {
+  win::Lock hold(lock_);
+  std::wstring doc = L"[";
   bool first = true;
   for (const auto& entry : results_) {
     const purlo::CategoryResult& r = entry.second;
@@ -209,7 +234,8 @@ void CliView::PrintEnd(bool sweep) {
     doc += L"{\"id\":" + JsonString(purlo::Info(r.category).identifier) + L",\"label\":" + JsonString(r.label) +
            L",\"items\":" + win::Decimal(r.items) + L",\"bytes\":" + win::Decimal(r.bytes) +
            L",\"kept\":" + win::Decimal(r.keptFiles) + L",\"keptBytes\":" + win::Decimal(r.keptBytes) +
-           L",\"refused\":" + JsonRefusals(refused_[r.category]);
+           L",\"refused\":" + JsonRefusals(refused_[r.category]) +
+           L",\"status\":" + JsonString(purlo::StatusText(r.status));
     if (sweep) {
       doc += L",\"failed\":" + JsonList(r.failedPaths);
       doc += L",\"skipped\":" + JsonList(r.skippedPaths);
@@ -225,8 +251,7 @@ void CliView::PrintEnd(bool sweep) {
     }
     doc += L"}";
   }
-  doc += L"],\"summary\":" + JsonString(summary) + L"}\n";
-  Out(doc);
+  return doc + L"]";
 }
 
 }  // namespace cli

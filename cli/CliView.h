@@ -43,6 +43,12 @@ class CliView final : public purlo::RunView {
   void WaitForRunEnd();
   // Prints the closing text, or the whole JSON document.
   void PrintEnd(bool sweep);
+  // The pieces of the document, for a report of several runs: the
+  // categories' array, and the closing text.
+  std::wstring JsonCategories(bool sweep);
+  std::wstring Summary(bool sweep);
+  // What the categories that ran measured or removed, in all.
+  void AddTotals(uint64_t& items, uint64_t& bytes);
   // A sweep that left files it meant to remove (failed) or refused roots.
   bool AnythingLeft();
   // Which of these categories never reported a result.

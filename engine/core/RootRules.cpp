@@ -61,13 +61,17 @@ bool TheWorldData(SystemLookups& lookups, std::vector<std::wstring>& paths) {
   return true;
 }
 
+bool BuildsUserPart(SystemLookups& lookups) { return lookups.User().part != RunPart::Machine; }
+bool BuildsMachinePart(SystemLookups& lookups) { return lookups.User().part != RunPart::User; }
+
 void StormFiles(SystemLookups& lookups, std::vector<std::wstring>& paths) {
   std::wstring exePath;
-  if (lookups.ReadString(HKEY_CURRENT_USER, L"Software\\storm", L"exepath", exePath) == RegRead::Ok) {
+  if (BuildsUserPart(lookups) && lookups.ReadString(HKEY_CURRENT_USER, L"Software\\storm", L"exepath", exePath) == RegRead::Ok) {
     size_t cut = exePath.rfind(L'\\');
     if (cut != std::wstring::npos) exePath.erase(cut);
     if (!exePath.empty()) paths.push_back(exePath + L"\\playlist.smpl");
   }
+  if (!BuildsMachinePart(lookups)) return;
   RootBuilder add{lookups, paths};
   add.AddUnder(CSIDL_COMMON_APPDATA, L"\\Storm\\playlist.smpl");
   add.AddUnder(CSIDL_COMMON_APPDATA, L"\\Storm\\config.xml");
@@ -121,12 +125,14 @@ Roots BuildRoots(JunkCategory category, int windowsMajor, SystemLookups& lookups
   switch (category) {
     case C::SystemTemp: {
       std::wstring temp;
-      if (!lookups.TempPath(temp, roots.error)) {
-        roots.outcome = RootsOutcome::TempPathFailed;
-        return roots;
+      if (BuildsUserPart(lookups)) {
+        if (!lookups.TempPath(temp, roots.error)) {
+          roots.outcome = RootsOutcome::TempPathFailed;
+          return roots;
+        }
+        paths.push_back(temp);
       }
-      paths.push_back(temp);
-      add.AddUnder(CSIDL_WINDOWS, L"\\Temp");
+      if (BuildsMachinePart(lookups)) add.AddUnder(CSIDL_WINDOWS, L"\\Temp");
       break;
     }
     case C::Prefetch: add.AddUnder(CSIDL_WINDOWS, L"\\Prefetch"); break;

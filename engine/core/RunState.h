@@ -27,6 +27,8 @@ struct ScanTask {
   // Looked up once per run, shared by all its workers; none when null.
   std::shared_ptr<const ProtectedFolders> protectedFolders;
   std::shared_ptr<const RunRoots> runRoots;
+  // The cleaned user's registry, for the history keys; HKEY_CURRENT_USER when null.
+  std::shared_ptr<const win::UniqueRegKey> hive;
 };
 
 struct Totals {

@@ -24,6 +24,10 @@ enum class RootRefusal {
   SystemFolder,        // one of the system's own folders, or a folder above one
 };
 
+// What became of a category in a run. Done: its workers ran (whatever they
+// found or refused); any other: nothing of it was measured or swept.
+enum class CategoryStatus { Done, NotInstalled, InUse, HiveNotLoaded, NotThisUser, NoUser };
+
 // What one worker measured or removed, besides its label.
 struct CategoryResult {
   JunkCategory category = JunkCategory::SystemTemp;
@@ -34,6 +38,7 @@ struct CategoryResult {
   std::vector<std::wstring> skippedPaths;  // sweep only: left alone, really elsewhere (links)
   uint64_t keptFiles = 0;  // left alone by the run's filter (too young, or on the keep list)
   uint64_t keptBytes = 0;
+  CategoryStatus status = CategoryStatus::Done;
 };
 
 class RunView {

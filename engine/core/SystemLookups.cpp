@@ -127,6 +127,11 @@ void ProgramFilesFromRegistry(std::vector<std::wstring>& folders) {
 
 }  // namespace
 
+bool WindowsLookups::ProfileFolder(std::wstring& out) {
+  out = ProfileOfThisUser();
+  return !out.empty();
+}
+
 std::vector<std::wstring> WindowsLookups::SystemFolders() {
   std::vector<std::wstring> folders;
   // Straight from the system, never through the overridable look-ups above.

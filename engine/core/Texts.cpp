@@ -1,5 +1,7 @@
 #include "engine/core/Texts.h"
 
+#include "engine/core/RunView.h"
+
 namespace purlo {
 
 namespace texts {
@@ -38,6 +40,9 @@ const wchar_t kScanSummaryClosing[] = L"。建议您立即清理。";
 const wchar_t kSweepSummaryOpening[] = L"已经成功清理选中的文件，为您节省了";
 const wchar_t kSweepSummaryClosing[] = L"的磁盘空间。";
 
+const wchar_t kCleansForOpening[] = L"　清理的是用户 ";
+const wchar_t kCleansForClosing[] = L" 的文件。";
+
 const wchar_t kAboutFieldFont[] = L"宋体";
 
 }  // namespace texts
@@ -52,6 +57,18 @@ const wchar_t* CaptionText(Caption caption) {
     case Caption::CancelScan: return texts::kCancelScan;
   }
   return texts::kStartScan;
+}
+
+const wchar_t* StatusText(CategoryStatus status) {
+  switch (status) {
+    case CategoryStatus::Done: return L"done";
+    case CategoryStatus::NotInstalled: return L"not installed";
+    case CategoryStatus::InUse: return L"in use";
+    case CategoryStatus::HiveNotLoaded: return L"hive not loaded";
+    case CategoryStatus::NotThisUser: return L"not this user";
+    case CategoryStatus::NoUser: return L"no user";
+  }
+  return L"done";
 }
 
 }  // namespace purlo

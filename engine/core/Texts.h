@@ -54,11 +54,20 @@ extern const wchar_t kScanSummaryClosing[];
 extern const wchar_t kSweepSummaryOpening[];
 extern const wchar_t kSweepSummaryClosing[];
 
+// Beside the welcome line and after a scan's summary, when the dialog cleans
+// for another user than the account it runs as: opening, the user's name, closing.
+extern const wchar_t kCleansForOpening[];
+extern const wchar_t kCleansForClosing[];
+
 // The face of About's field fonts.
 extern const wchar_t kAboutFieldFont[];
 
 }  // namespace texts
 
 const wchar_t* CaptionText(Caption caption);
+
+enum class CategoryStatus;
+// A category's status as reports spell it ("done", "hive not loaded", ...).
+const wchar_t* StatusText(CategoryStatus status);
 
 }  // namespace purlo

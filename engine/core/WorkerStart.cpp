@@ -4,6 +4,7 @@
 #include <memory>
 #include <utility>
 
+#include "engine/core/CategoryScope.h"
 #include "engine/core/CompletionMonitor.h"
 #include "engine/core/RootRules.h"
 #include "engine/core/RunState.h"
@@ -37,8 +38,19 @@ StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked,
       AnyFileRoots(categories) ? ProtectedFolders(lookups.SystemFolders()) : ProtectedFolders());
   // Every category's roots before any worker starts: each worker knows all of them.
   std::vector<std::pair<JunkCategory, Roots>> tasks;
+  std::vector<CategoryResult> notRun;
   auto runRoots = std::make_shared<RunRoots>();
+  const UserFacts user = lookups.User();
+  const auto hive = lookups.UserHive();
   for (JunkCategory category : categories) {
+    CategoryResult status;
+    status.category = category;
+    status.label = Info(category).bareLabel;
+    status.status = StatusBeforeStart(category, WindowsMajorVersion, user);
+    if (status.status != CategoryStatus::Done) {
+      notRun.push_back(status);
+      continue;
+    }
     Roots roots = BuildRoots(category, WindowsMajorVersion, lookups);
     if (roots.outcome == RootsOutcome::TempPathFailed) {
       view.ShowMessage(TempPathFailureText(roots.error), texts::kAppTitle, MB_OK);
@@ -49,10 +61,11 @@ StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked,
     if (HasFileRoots(category)) runRoots->Add(category, roots.paths);
     tasks.push_back({category, std::move(roots)});
   }
+  for (const CategoryResult& status : notRun) view.CategoryFinished(status);
   for (auto& [category, roots] : tasks) {
     for (const RefusedRoot& refused : roots.refused) view.RootRefused(category, refused.path, refused.why);
     auto* task =
-        new ScanTask{std::move(roots.paths), &view, Info(category).taskLabel, category, protectedFolders, runRoots};
+        new ScanTask{std::move(roots.paths), &view, Info(category).taskLabel, category, protectedFolders, runRoots, hive};
     if (kind.beforeEach != nullptr) kind.beforeEach();
     win::UniqueThread worker(starter(kind.entry, task));
     if (!worker) {

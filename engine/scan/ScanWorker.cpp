@@ -38,10 +38,10 @@ Measured MeasureRecycleBin() {
   return {static_cast<uint64_t>(info.i64NumItems), static_cast<uint64_t>(info.i64Size)};
 }
 
-uint64_t CountRegistryValues(const wchar_t* key) {
+uint64_t CountRegistryValues(const wchar_t* key, HKEY root) {
   if (key == nullptr) return 0;
   // A link counts nothing: its values are not this category's history.
-  win::UniqueRegKey k = OpenKeyWithoutLinks(HKEY_CURRENT_USER, key, KEY_READ);
+  win::UniqueRegKey k = OpenKeyWithoutLinks(root, key, KEY_READ);
   if (!k) return 0;
   DWORD values = 0;
   if (::RegQueryInfoKeyW(k.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
@@ -52,6 +52,8 @@ uint64_t CountRegistryValues(const wchar_t* key) {
 }
 
 namespace {
+
+HKEY HiveOf(const ScanTask& task) { return task.hive ? task.hive->Get() : HKEY_CURRENT_USER; }
 
 const ProtectedFolders& ProtectedOf(const ScanTask& task) {
   return task.protectedFolders ? *task.protectedFolders : ProtectedFolders::None();
@@ -104,7 +106,7 @@ unsigned __stdcall ScanWorker(void* param) {
       RunningTotals.Add(measured.items, static_cast<double>(measured.bytes));
       break;
     case CountingMethod::RegistryValues:
-      measured.items = CountRegistryValues(choice.key);
+      measured.items = CountRegistryValues(choice.key, HiveOf(*task));
       RunningTotals.Add(measured.items, 0.0);
       break;
     case CountingMethod::OneFile:

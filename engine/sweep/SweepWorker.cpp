@@ -93,7 +93,9 @@ unsigned __stdcall SweepWorker(void* param) {
   switch (choice.method) {
     case CountingMethod::RecycleBin: SweepRecycleBin(result); break;
     case CountingMethod::RegistryValues:
-      if (choice.key != nullptr) result.items = RemoveHistoryValues(choice.key);
+      if (choice.key != nullptr) {
+        result.items = RemoveHistoryValues(choice.key, task->hive ? task->hive->Get() : HKEY_CURRENT_USER);
+      }
       RunningTotals.Add(result.items, 0.0);
       break;
     case CountingMethod::OneFile:

@@ -12,6 +12,7 @@
 
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/Safety.h"
 #include "win/Handles.h"
 
 using namespace testing_support;
@@ -366,24 +367,14 @@ TEST(WalkLimits, ARootThatIsALinkToAFolderOnTheDriveIsWalked) {
 
 namespace {
 
-// TMP and TEMP for the purlo-cli processes this test starts (they inherit them).
+// TMP and TEMP of the user, for the purlo-cli processes this test starts
+// (which read them from the user's Environment key).
 class TempFolderVariables {
  public:
-  explicit TempFolderVariables(const std::wstring& folder) {
-    for (const wchar_t* name : {L"TMP", L"TEMP"}) {
-      wchar_t old[1024];
-      DWORD n = ::GetEnvironmentVariableW(name, old, 1024);
-      saved_.push_back(n > 0 && n < 1024 ? std::wstring(old, n) : std::wstring());
-      ::SetEnvironmentVariableW(name, folder.c_str());
-    }
-  }
-  ~TempFolderVariables() {
-    ::SetEnvironmentVariableW(L"TMP", saved_[0].empty() ? nullptr : saved_[0].c_str());
-    ::SetEnvironmentVariableW(L"TEMP", saved_[1].empty() ? nullptr : saved_[1].c_str());
-  }
+  explicit TempFolderVariables(const std::wstring& folder) : temp_(L"TEMP", folder), tmp_(L"TMP", folder) {}
 
  private:
-  std::vector<std::wstring> saved_;
+  UserEnvironmentValue temp_, tmp_;
 };
 
 }  // namespace

@@ -437,21 +437,6 @@ TEST(RecycleBinCli, ReportsWhatWentNotWhatItHeld) {
   RemoveTree(f);
 }
 
-// An environment block with one variable set to `value`.
-static std::vector<wchar_t> WithValue(const std::vector<wchar_t>& block, const std::wstring& name,
-                                      const std::wstring& value) {
-  std::vector<wchar_t> out;
-  const std::wstring prefix = name + L"=";
-  for (const wchar_t* p = block.data(); *p != L'\0'; p += wcslen(p) + 1) {
-    if (_wcsnicmp(p, prefix.c_str(), prefix.size()) == 0) continue;
-    out.insert(out.end(), p, p + wcslen(p) + 1);
-  }
-  const std::wstring entry = prefix + value;
-  out.insert(out.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
-  out.push_back(L'\0');
-  return out;
-}
-
 // While it lives, a trash staged by the sandbox preparation stands in for the
 // sandbox's own (reached through the Documents link into its HOME); both are
 // whole folders, moved by name, so the links inside them stay links.
@@ -517,20 +502,21 @@ TEST(RecycleBinCli, LinksInTheBinAreNeverFollowed) {
 }
 
 // A Firefox profile folder that is a link to the Windows folder (made from the
-// Linux side by the sandbox preparation, found through APPDATA): the single
-// file named in it is refused, neither counted nor deleted.
+// Linux side by the sandbox preparation, found through the user's AppData
+// folder): the single file named in it is refused, neither counted nor deleted.
 TEST_F(ProtectedFolders, ASingleFileInALinkedFolderThatIsASystemFolderIsRefused) {
   const std::wstring appData = L"C:\\links\\firefox";
   const std::wstring profile = appData + L"\\Mozilla\\Firefox\\Profiles\\linked.default";
   ASSERT_TRUE(Exists(profile + L"\\system32")) << "link fixtures missing: run through ctest";
   const std::wstring canary = SpecialFolder(CSIDL_WINDOWS) + L"\\places.sqlite";
   WriteFile(canary, 77);
-  std::vector<wchar_t> environment = WithValue(UserEnvironmentBlock(), L"APPDATA", appData);
-  ASSERT_EQ(BlockValue(environment, L"APPDATA"), appData);
+  ScopedStringValue shellFolder(HKEY_CURRENT_USER,
+                                L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                                L"AppData", appData);
   const std::vector<std::string> refusal = {
       Narrow(L"purlo-cli: FirefoxHistory" + std::wstring(kRefusedSystem) + profile + L"\\places.sqlite")};
 
-  CliOutput scan = RunCli(L"scan FirefoxHistory --json", environment.data());
+  CliOutput scan = RunCli(L"scan FirefoxHistory --json");
   ASSERT_EQ(scan.exitCode, 0) << scan.err;
   EXPECT_EQ(Lines(scan.err), refusal);
   JsonRun scanned = ParseRun(scan.out);
@@ -538,7 +524,7 @@ TEST_F(ProtectedFolders, ASingleFileInALinkedFolderThatIsASystemFolderIsRefused)
   ASSERT_EQ(scanned.categories.size(), 1u);
   EXPECT_EQ(scanned.categories[0].items, 0u);
 
-  CliOutput sweep = RunCli(L"sweep FirefoxHistory --yes --json", environment.data());
+  CliOutput sweep = RunCli(L"sweep FirefoxHistory --yes --json");
   ASSERT_EQ(sweep.exitCode, 3) << sweep.err;  // a refused root
   EXPECT_EQ(Lines(sweep.err), refusal);
   JsonRun swept = ParseRun(sweep.out);

@@ -59,13 +59,24 @@ struct JsonCategory {
   std::vector<std::wstring> failed, skipped;  // sweep
   std::vector<JsonFile> files;                // scan --files
   bool hasFiles = false;
+  std::wstring status;
+};
+
+struct JsonUser {
+  std::wstring sid, name, profile, summary;
+  std::vector<JsonCategory> categories;
+  const JsonCategory* Find(const std::wstring& id) const;
 };
 
 struct JsonRun {
   bool parsed = false;
   std::wstring run, summary;
-  std::vector<JsonCategory> categories;  // in document order
+  std::vector<JsonCategory> categories;  // in document order; with users, the machine's
   const JsonCategory* Find(const std::wstring& id) const;
+  bool hasUsers = false;  // --user and --all-users
+  std::vector<JsonUser> users;
+  bool hasTotal = false;
+  uint64_t totalItems = 0, totalBytes = 0;
 };
 
 // Parses the one document shape purlo-cli writes; parsed is false otherwise.
