@@ -54,4 +54,29 @@ const wchar_t* CaptionText(Caption caption) {
   return texts::kStartScan;
 }
 
+const wchar_t* StatusText(CategoryStatus status) {
+  switch (status) {
+    case CategoryStatus::Done: return L"done";
+    case CategoryStatus::NotInstalled: return L"not installed";
+    case CategoryStatus::InUse: return L"in use";
+    case CategoryStatus::HiveNotLoaded: return L"hive not loaded";
+    case CategoryStatus::NotThisUser: return L"not this user";
+    case CategoryStatus::NoUser: return L"no user";
+  }
+  return L"done";
+}
+
+const wchar_t* RefusalText(RootRefusal why) {
+  switch (why) {
+    case RootRefusal::Protected: return L"protected";
+    case RootRefusal::AboveProtected: return L"above protected";
+    case RootRefusal::OutsideProfile: return L"outside profile";
+    case RootRefusal::OtherProfile: return L"other profile";
+    case RootRefusal::Link: return L"link";
+    case RootRefusal::NotLocal: return L"not local";
+    case RootRefusal::BadSpelling: return L"bad spelling";
+  }
+  return L"protected";
+}
+
 }  // namespace purlo

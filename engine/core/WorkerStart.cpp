@@ -44,7 +44,10 @@ StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked,
       view.ShowMessage(TempPathFailureText(roots.error), texts::kAppTitle, MB_OK);
       return StartResult::TempPathFailed;
     }
-    if (roots.outcome == RootsOutcome::Skipped) continue;
+    if (roots.outcome == RootsOutcome::NotInstalled) {
+      view.CategoryNotRun(category, CategoryStatus::NotInstalled);
+      continue;
+    }
     RefuseProtectedRoots(category, roots, *protectedFolders);
     if (HasFileRoots(category)) runRoots->Add(category, roots.paths);
     tasks.push_back({category, std::move(roots)});

@@ -216,6 +216,7 @@ struct Parser {
       std::wstring key = String();
       Expect(L':');
       if (key == L"id") c.id = String();
+      else if (key == L"status") c.status = String();
       else if (key == L"label") c.label = String();
       else if (key == L"items") c.items = Number();
       else if (key == L"bytes") c.bytes = Number();
