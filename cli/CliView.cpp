@@ -82,21 +82,12 @@ void CliView::FileCounted(purlo::JunkCategory category, const std::wstring& path
   OutBuffered(std::wstring(purlo::Info(category).identifier) + L"\t" + win::Decimal(bytes) + L"\t" + LineField(path) + L"\n");
 }
 
-namespace {
-
-const wchar_t* RefusalText(purlo::RootRefusal why) {
-  return why == purlo::RootRefusal::SystemFolder ? L"a system folder or a folder above one"
-                                                 : L"not a folder below a drive or share root";
-}
-
-}  // namespace
-
 // Quiet, the line goes into the report (the document carries it anyway).
 void CliView::RootRefused(purlo::JunkCategory category, const std::wstring& root, purlo::RootRefusal why) {
   win::Lock hold(lock_);
   refused_[category].push_back(Refusal{root, why});
   const std::wstring line = L"purlo-cli: " + std::wstring(purlo::Info(category).identifier) + L": root refused (" +
-                            RefusalText(why) + L"): " + root + L"\n";
+                            purlo::RefusalText(why) + L"): " + root + L"\n";
   if (!quiet_) {
     Err(line);
   } else if (!json_) {
@@ -115,16 +106,32 @@ bool CliView::AnythingLeft() {
   return false;
 }
 
-// A category that did not run is one line with its status.
+namespace {
+
+// The text report's line for a category whose status is not "done".
+std::wstring StatusLine(purlo::JunkCategory category, purlo::CategoryStatus status) {
+  return std::wstring(purlo::Info(category).identifier) + L": " + purlo::StatusText(status) + L"\n";
+}
+
+}  // namespace
+
 void CliView::CategoryFinished(const purlo::CategoryResult& result) {
   win::Lock hold(lock_);
   results_[result.category] = result;
   if (json_) return;
-  if (result.status == purlo::CategoryStatus::Done) {
-    Out(result.label + L"\n");
-  } else {
-    Out(result.label + L" (" + purlo::StatusText(result.status) + L")\n");
-  }
+  Out(result.label + L"\n");
+  if (result.status != purlo::CategoryStatus::Done) Out(StatusLine(result.category, result.status));
+}
+
+// Listed as the dialog leaves it: its bare label, nothing counted.
+void CliView::CategoryNotRun(purlo::JunkCategory category, purlo::CategoryStatus status) {
+  win::Lock hold(lock_);
+  purlo::CategoryResult result;
+  result.category = category;
+  result.status = status;
+  result.label = purlo::Info(category).bareLabel;
+  results_[category] = result;
+  if (!json_) Out(StatusLine(category, status));
 }
 
 void CliView::RunFinished(bool endedAsScan) {
@@ -193,7 +200,7 @@ std::wstring CliView::JsonRefusals(const std::vector<Refusal>& refusals) {
   std::wstring list = L"[";
   for (size_t i = 0; i < refusals.size(); ++i) {
     if (i > 0) list += L",";
-    list += L"{\"path\":" + JsonString(refusals[i].path) + L",\"why\":" + JsonString(RefusalText(refusals[i].why)) + L"}";
+    list += L"{\"path\":" + JsonString(refusals[i].path) + L",\"why\":" + JsonString(purlo::RefusalText(refusals[i].why)) + L"}";
   }
   return list + L"]";
 }
@@ -231,11 +238,11 @@ std::wstring CliView::JsonCategories(bool sweep) {
     const purlo::CategoryResult& r = entry.second;
     if (!first) doc += L",";
     first = false;
-    doc += L"{\"id\":" + JsonString(purlo::Info(r.category).identifier) + L",\"label\":" + JsonString(r.label) +
+    doc += L"{\"id\":" + JsonString(purlo::Info(r.category).identifier) +
+           L",\"status\":" + JsonString(purlo::StatusText(r.status)) + L",\"label\":" + JsonString(r.label) +
            L",\"items\":" + win::Decimal(r.items) + L",\"bytes\":" + win::Decimal(r.bytes) +
            L",\"kept\":" + win::Decimal(r.keptFiles) + L",\"keptBytes\":" + win::Decimal(r.keptBytes) +
-           L",\"refused\":" + JsonRefusals(refused_[r.category]) +
-           L",\"status\":" + JsonString(purlo::StatusText(r.status));
+           L",\"refused\":" + JsonRefusals(refused_[r.category]);
     if (sweep) {
       doc += L",\"failed\":" + JsonList(r.failedPaths);
       doc += L",\"skipped\":" + JsonList(r.skippedPaths);

@@ -34,6 +34,8 @@ class CliView final : public purlo::RunView {
   void FileCounted(purlo::JunkCategory category, const std::wstring& path, uint64_t bytes) override;
   // One line on stderr per root left out; with quiet, in the report instead.
   void RootRefused(purlo::JunkCategory category, const std::wstring& root, purlo::RootRefusal why) override;
+  // A status line in the text report; listed in the document with its status.
+  void CategoryNotRun(purlo::JunkCategory category, purlo::CategoryStatus status) override;
   void CategoryFinished(const purlo::CategoryResult& result) override;
   void RunFinished(bool endedAsScan) override;
 

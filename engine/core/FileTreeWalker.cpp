@@ -107,7 +107,7 @@ bool FileTreeWalker::IsRootOfTheRun(const FileIdentity& identity) const {
 bool FileTreeWalker::OpenRootFor(const std::wstring& root, bool forRemoval, OpenedRoot& opened) const {
   opened = OpenRoot(root, Protected(), forRemoval);
   if (opened.check == RootCheck::Protected && progress_ != nullptr) {
-    progress_->RootRefused(category_, root, RootRefusal::SystemFolder);
+    progress_->RootRefused(category_, root, RootRefusal::Protected);
   }
   return opened.check == RootCheck::Ready && !KeptFolder(opened.path, opened.real);
 }

@@ -131,6 +131,16 @@ bool IsBelowDriveRoot(const std::wstring& path) {
   return named;
 }
 
+bool IsDriveRoot(const std::wstring& path) {
+  if (path.size() == 2 && iswalpha(path[0]) && path[1] == L':') return true;
+  const size_t root = RootLength(path);
+  if (root == std::wstring::npos) return false;
+  for (size_t i = root; i < path.size(); ++i) {
+    if (!IsSeparator(path[i])) return false;
+  }
+  return true;
+}
+
 std::wstring WithoutTrailingBackslash(std::wstring path) {
   if (!path.empty() && path.back() == L'\\') path.pop_back();
   return path;

@@ -14,6 +14,10 @@ namespace purlo {
 // paths with "." or ".." components (they could climb back to the root).
 bool IsBelowDriveRoot(const std::wstring& path);
 
+// "X:\", "\\server\share\" (separators after the root allowed): a root that
+// lies above every folder of its drive or share.
+bool IsDriveRoot(const std::wstring& path);
+
 // Removes one trailing backslash, if there is one.
 std::wstring WithoutTrailingBackslash(std::wstring path);
 

@@ -77,11 +77,13 @@ void StormFiles(SystemLookups& lookups, std::vector<std::wstring>& paths) {
   add.AddUnder(CSIDL_COMMON_APPDATA, L"\\Storm\\config.xml");
 }
 
+// `refuses(path, why)` tells whether a root goes, and why.
 template <typename Test>
-void MoveRefused(Roots& roots, RootRefusal why, Test refuses) {
+void MoveRefused(Roots& roots, Test refuses) {
   std::vector<std::wstring> kept;
   for (std::wstring& path : roots.paths) {
-    if (refuses(path)) {
+    RootRefusal why = RootRefusal::Protected;
+    if (refuses(path, why)) {
       roots.refused.push_back(RefusedRoot{std::move(path), why});
     } else {
       kept.push_back(std::move(path));
@@ -150,10 +152,10 @@ Roots BuildRoots(JunkCategory category, int windowsMajor, SystemLookups& lookups
     case C::BaiduToolbarHistory: paths.push_back(Info(category).taskLabel); break;
     case C::FirefoxHistory: FirefoxPlaces(lookups, paths); break;
     case C::MaxthonHistory:
-      if (!MaxthonHistoryFile(lookups, paths)) roots.outcome = RootsOutcome::Skipped;
+      if (!MaxthonHistoryFile(lookups, paths)) roots.outcome = RootsOutcome::NotInstalled;
       break;
     case C::TheWorldHistory:
-      if (!TheWorldData(lookups, paths)) roots.outcome = RootsOutcome::Skipped;
+      if (!TheWorldData(lookups, paths)) roots.outcome = RootsOutcome::NotInstalled;
       break;
     case C::GoogleToolbarHistory: add.AddUnder(CSIDL_APPDATA, L"\\Google\\Local Search History"); break;
     case C::RealPlayerHistory: add.AddUnderVariable(L"%APPDATA%", L"\\Real\\RealPlayer\\History"); break;
@@ -178,15 +180,18 @@ Roots BuildRoots(JunkCategory category, int windowsMajor, SystemLookups& lookups
   // A root built on a relative piece (a registry value without a drive) would
   // resolve against the current folder: never walk or delete there.
   if (HasFileRoots(category)) {
-    MoveRefused(roots, RootRefusal::NotBelowADriveRoot, [](const std::wstring& p) { return !IsBelowDriveRoot(p); });
+    MoveRefused(roots, [](const std::wstring& p, RootRefusal& why) {
+      if (IsBelowDriveRoot(p)) return false;
+      why = IsDriveRoot(p) ? RootRefusal::AboveProtected : RootRefusal::BadSpelling;
+      return true;
+    });
   }
   return roots;
 }
 
 void RefuseProtectedRoots(JunkCategory category, Roots& roots, const ProtectedFolders& protectedFolders) {
   if (!HasFileRoots(category)) return;
-  MoveRefused(roots, RootRefusal::SystemFolder,
-              [&protectedFolders](const std::wstring& p) { return protectedFolders.Refuses(p); });
+  MoveRefused(roots, [&protectedFolders](const std::wstring& p, RootRefusal&) { return protectedFolders.Refuses(p); });
 }
 
 }  // namespace purlo

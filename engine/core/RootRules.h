@@ -15,7 +15,7 @@ namespace purlo {
 
 enum class RootsOutcome {
   Ready,           // roots built (possibly none)
-  Skipped,         // MaxthonHistory / TheWorldHistory without their key: no task at all
+  NotInstalled,    // MaxthonHistory / TheWorldHistory without their key: no task at all
   TempPathFailed,  // GetTempPathW failed: the run must not start
 };
 

@@ -1,7 +1,5 @@
 #include "engine/core/Texts.h"
 
-#include "engine/core/RunView.h"
-
 namespace purlo {
 
 namespace texts {
@@ -69,6 +67,19 @@ const wchar_t* StatusText(CategoryStatus status) {
     case CategoryStatus::NoUser: return L"no user";
   }
   return L"done";
+}
+
+const wchar_t* RefusalText(RootRefusal why) {
+  switch (why) {
+    case RootRefusal::Protected: return L"protected";
+    case RootRefusal::AboveProtected: return L"above protected";
+    case RootRefusal::OutsideProfile: return L"outside profile";
+    case RootRefusal::OtherProfile: return L"other profile";
+    case RootRefusal::Link: return L"link";
+    case RootRefusal::NotLocal: return L"not local";
+    case RootRefusal::BadSpelling: return L"bad spelling";
+  }
+  return L"protected";
 }
 
 }  // namespace purlo

@@ -5,6 +5,8 @@
 // its dialog template (res/*.rc), the categories' labels in the catalogue.
 #pragma once
 
+#include "engine/core/Statuses.h"
+
 namespace purlo {
 
 // The captions of the two run buttons. The dialog keeps the one each button
@@ -65,9 +67,8 @@ extern const wchar_t kAboutFieldFont[];
 }  // namespace texts
 
 const wchar_t* CaptionText(Caption caption);
-
-enum class CategoryStatus;
-// A category's status as reports spell it ("done", "hive not loaded", ...).
+// The report's words: "done", "not installed", ... and "protected", ...
 const wchar_t* StatusText(CategoryStatus status);
+const wchar_t* RefusalText(RootRefusal why);
 
 }  // namespace purlo

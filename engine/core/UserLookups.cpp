@@ -140,6 +140,15 @@ bool UserLookups::ProfileFolder(std::wstring& out) {
   return !out.empty();
 }
 
+std::vector<std::wstring> UserLookups::OtherProfileFolders() {
+  std::vector<std::wstring> folders;
+  WindowsAccounts accounts;
+  for (const ProfileRecord& record : accounts.Profiles()) {
+    if (!facts_.known || ::lstrcmpiW(record.sid.c_str(), user_.sid.c_str()) != 0) folders.push_back(record.folder);
+  }
+  return folders;
+}
+
 std::wstring UserLookups::Variable(const std::wstring& name) {
   if (!facts_.known) return SystemVariable(name);
   std::wstring value;

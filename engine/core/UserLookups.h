@@ -31,6 +31,8 @@ class UserLookups : public WindowsLookups {
   RegRead ReadString(HKEY root, const wchar_t* key, const wchar_t* value, std::wstring& out) override;
   std::vector<std::wstring> SystemFolders() override;
   bool ProfileFolder(std::wstring& out) override;
+  // Every profile ProfileList records but theirs.
+  std::vector<std::wstring> OtherProfileFolders() override;
   UserFacts User() override { return facts_; }
   std::shared_ptr<const win::UniqueRegKey> UserHive() override { return hive_; }
 

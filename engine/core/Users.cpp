@@ -187,9 +187,10 @@ std::vector<ProfileRecord> WindowsAccounts::Profiles() {
     if (rc != ERROR_SUCCESS) continue;
     win::UniqueRegKey entry;
     if (::RegOpenKeyExW(list.Get(), name, 0, KEY_QUERY_VALUE, entry.Put()) != ERROR_SUCCESS) continue;
-    std::wstring image, folder;
+    std::wstring image;
     if (ReadBoundedString(entry.Get(), L"ProfileImagePath", 2048, image) != RegRead::Ok) continue;
-    if (!ExpandReferences(image, SystemVariable, folder) || !IsBelowDriveRoot(folder)) continue;
+    const std::wstring folder = ExpandWithSystemVariables(image);
+    if (!IsBelowDriveRoot(folder)) continue;
     profiles.push_back(ProfileRecord{name, WithoutTrailingBackslashes(folder)});
   }
   return profiles;

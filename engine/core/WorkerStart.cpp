@@ -38,17 +38,14 @@ StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked,
       AnyFileRoots(categories) ? ProtectedFolders(lookups.SystemFolders()) : ProtectedFolders());
   // Every category's roots before any worker starts: each worker knows all of them.
   std::vector<std::pair<JunkCategory, Roots>> tasks;
-  std::vector<CategoryResult> notRun;
   auto runRoots = std::make_shared<RunRoots>();
   const UserFacts user = lookups.User();
   const auto hive = lookups.UserHive();
   for (JunkCategory category : categories) {
-    CategoryResult status;
-    status.category = category;
-    status.label = Info(category).bareLabel;
-    status.status = StatusBeforeStart(category, WindowsMajorVersion, user);
-    if (status.status != CategoryStatus::Done) {
-      notRun.push_back(status);
+    // What the user cannot have is told before anything of it is built.
+    const CategoryStatus status = StatusBeforeStart(category, WindowsMajorVersion, user);
+    if (status != CategoryStatus::Done) {
+      view.CategoryNotRun(category, status);
       continue;
     }
     Roots roots = BuildRoots(category, WindowsMajorVersion, lookups);
@@ -56,12 +53,14 @@ StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked,
       view.ShowMessage(TempPathFailureText(roots.error), texts::kAppTitle, MB_OK);
       return StartResult::TempPathFailed;
     }
-    if (roots.outcome == RootsOutcome::Skipped) continue;
+    if (roots.outcome == RootsOutcome::NotInstalled) {
+      view.CategoryNotRun(category, CategoryStatus::NotInstalled);
+      continue;
+    }
     RefuseProtectedRoots(category, roots, *protectedFolders);
     if (HasFileRoots(category)) runRoots->Add(category, roots.paths);
     tasks.push_back({category, std::move(roots)});
   }
-  for (const CategoryResult& status : notRun) view.CategoryFinished(status);
   for (auto& [category, roots] : tasks) {
     for (const RefusedRoot& refused : roots.refused) view.RootRefused(category, refused.path, refused.why);
     auto* task =

@@ -62,7 +62,7 @@ const ProtectedFolders& ProtectedOf(const ScanTask& task) {
 Measured ScanOneFile(const ScanTask& task, const std::wstring& path, std::vector<FileIdentity>* seen = nullptr) {
   if (KeptSingleFile(path)) return {};
   Measured one = MeasureOneFile(path, ProtectedOf(task), seen);
-  if (one.refused) task.owner->RootRefused(task.item, path, RootRefusal::SystemFolder);
+  if (one.refused) task.owner->RootRefused(task.item, path, RootRefusal::Protected);
   if (one.items > 0) task.owner->FileCounted(task.item, path, one.bytes);
   return one;
 }

@@ -25,7 +25,7 @@ void SweepOneFile(const ScanTask& task, const std::wstring& path, CategoryResult
   if (KeptSingleFile(path)) return;
   FileDeletion deletion =
       DeleteSingleFile(path, false, task.protectedFolders ? *task.protectedFolders : ProtectedFolders::None(), seen);
-  if (deletion.outcome == DeleteOutcome::Protected) task.owner->RootRefused(task.item, path, RootRefusal::SystemFolder);
+  if (deletion.outcome == DeleteOutcome::Protected) task.owner->RootRefused(task.item, path, RootRefusal::Protected);
   if (deletion.outcome == DeleteOutcome::Deleted) {
     result.items += 1;
     AddBytes(result.bytes, deletion.bytes);

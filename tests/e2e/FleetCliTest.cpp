@@ -136,7 +136,7 @@ TEST(FleetCli, QuietPutsRefusedRootsIntoTheReportOnly) {
   ASSERT_NO_FATAL_FAILURE(RunOne(L"scan TheWorldHistory --json --quiet", 0, c));
   ASSERT_EQ(c.refused.size(), 1u);
   EXPECT_EQ(c.refused[0].path, root);
-  EXPECT_EQ(c.refused[0].why, L"a system folder or a folder above one");
+  EXPECT_EQ(c.refused[0].why, L"protected");
   ASSERT_NO_FATAL_FAILURE(RunOne(L"sweep TheWorldHistory --yes --json --quiet", 3, c));
   ASSERT_EQ(c.refused.size(), 1u);
   EXPECT_EQ(c.refused[0].path, root);
@@ -145,8 +145,7 @@ TEST(FleetCli, QuietPutsRefusedRootsIntoTheReportOnly) {
   CliOutput text = RunCli(L"sweep TheWorldHistory --yes --quiet");
   EXPECT_EQ(text.exitCode, 3);
   EXPECT_EQ(text.err, "");
-  EXPECT_EQ(text.out.rfind(Narrow(L"purlo-cli: TheWorldHistory: root refused (a system folder or a folder above "
-                                  L"one): " + root + L"\n"), 0), 0u) << text.out;
+  EXPECT_EQ(text.out.rfind(Narrow(L"purlo-cli: TheWorldHistory: root refused (protected): " + root + L"\n"), 0), 0u) << text.out;
   // Without --quiet it goes to stderr, and the document carries it all the same.
   CliOutput loud = RunCli(L"scan TheWorldHistory --json");
   EXPECT_NE(loud.err.find("root refused"), std::string::npos);
@@ -414,7 +413,7 @@ TEST(FleetCli, EveryUserOrOneUserOrTheSessionsUser) {
   // The text report, by user.
   CliOutput text = RunCli(L"scan " + selection + L" --all-users");
   EXPECT_NE(text.out.find(Narrow(L"== ann (" + kAnnSid + L"): " + kAnn)), std::string::npos) << text.out;
-  EXPECT_NE(text.out.find("(hive not loaded)"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("IeTypedUrls: hive not loaded\n"), std::string::npos) << text.out;
   EXPECT_NE(text.out.find("== machine"), std::string::npos) << text.out;
 
   out = RunCli(L"sweep " + selection + L" --all-users --yes --json");

@@ -19,8 +19,8 @@ using namespace testing_support;
 
 namespace {
 
-const wchar_t kRefusedSystem[] = L": root refused (a system folder or a folder above one): ";
-const wchar_t kRefusedNotBelow[] = L": root refused (not a folder below a drive or share root): ";
+const wchar_t kRefusedSystem[] = L": root refused (protected): ";
+const wchar_t kRefusedNotBelow[] = L": root refused (above protected): ";
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;

@@ -223,6 +223,7 @@ struct Parser {
       std::wstring key = String();
       Expect(L':');
       if (key == L"id") c.id = String();
+      else if (key == L"status") c.status = String();
       else if (key == L"label") c.label = String();
       else if (key == L"items") c.items = Number();
       else if (key == L"bytes") c.bytes = Number();
@@ -231,7 +232,6 @@ struct Parser {
       else if (key == L"kept") c.kept = Number();
       else if (key == L"keptBytes") c.keptBytes = Number();
       else if (key == L"refused") c.refused = Refusals();
-      else if (key == L"status") c.status = String();
       else if (key == L"files") {
         c.files = Files();
         c.hasFiles = true;

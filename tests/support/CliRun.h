@@ -52,14 +52,13 @@ struct JsonRefused {
 };
 
 struct JsonCategory {
-  std::wstring id, label;
+  std::wstring id, status, label;
   uint64_t items = 0, bytes = 0;
   uint64_t kept = 0, keptBytes = 0;
   std::vector<JsonRefused> refused;
   std::vector<std::wstring> failed, skipped;  // sweep
   std::vector<JsonFile> files;                // scan --files
   bool hasFiles = false;
-  std::wstring status;
 };
 
 struct JsonUser {

@@ -131,7 +131,7 @@ TEST(ProtectedFolders, RootRulesMoveRefusedRootsAsideWithTheirReason) {
   EXPECT_EQ(roots.paths, std::vector<std::wstring>{SpecialFolder(CSIDL_WINDOWS) + L"\\Temp"});
   ASSERT_EQ(roots.refused.size(), 1u);
   EXPECT_EQ(roots.refused[0].path, f.Path() + L"\\");
-  EXPECT_EQ(roots.refused[0].why, RootRefusal::SystemFolder);
+  EXPECT_EQ(roots.refused[0].why, RootRefusal::Protected);
 
   // Markers are never taken for folders.
   Roots marker = BuildRoots(JunkCategory::RecycleBin, 6, lookups);
@@ -144,5 +144,5 @@ TEST(ProtectedFolders, RootRulesMoveRefusedRootsAsideWithTheirReason) {
   Roots driveRoot = BuildRoots(JunkCategory::SystemTemp, 6, lookups);
   ASSERT_EQ(driveRoot.refused.size(), 1u);
   EXPECT_EQ(driveRoot.refused[0].path, L"C:\\");
-  EXPECT_EQ(driveRoot.refused[0].why, RootRefusal::NotBelowADriveRoot);
+  EXPECT_EQ(driveRoot.refused[0].why, RootRefusal::AboveProtected);
 }

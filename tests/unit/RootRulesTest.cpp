@@ -63,10 +63,12 @@ struct FakeLookups : SystemLookups {
   }
   std::vector<std::wstring> systemFolders;
   std::vector<std::wstring> SystemFolders() override { return systemFolders; }
+  std::wstring profile = L"C:\\me";
   bool ProfileFolder(std::wstring& out) override {
-    out = L"C:\\me";
-    return true;
+    out = profile;
+    return !out.empty();
   }
+  std::vector<std::wstring> OtherProfileFolders() override { return {}; }
   RunPart part = RunPart::Whole;
   UserFacts User() override {
     UserFacts facts;
@@ -193,7 +195,7 @@ TEST(RootRules, FirefoxProfileChosenByFolderNameOnly) {
 
 TEST(RootRules, MaxthonHistoryFileWithOneBackslash) {
   FakeLookups f;
-  EXPECT_EQ(BuildRoots(JunkCategory::MaxthonHistory, 5, f).outcome, RootsOutcome::Skipped);
+  EXPECT_EQ(BuildRoots(JunkCategory::MaxthonHistory, 5, f).outcome, RootsOutcome::NotInstalled);
   f.registry[kMaxthon] = {RegRead::Ok, L"D:\\Maxthon2\\"};
   EXPECT_EQ(RootsOf(JunkCategory::MaxthonHistory, f), Paths{L"D:\\Maxthon2\\SharedAccount\\Data\\history2.dat"});
   f.registry[kMaxthon] = {RegRead::Ok, L"D:\\Maxthon2"};
@@ -209,7 +211,7 @@ TEST(RootRules, MaxthonHistoryFileWithOneBackslash) {
 
 TEST(RootRules, TheWorldDataFolder) {
   FakeLookups f;
-  EXPECT_EQ(BuildRoots(JunkCategory::TheWorldHistory, 6, f).outcome, RootsOutcome::Skipped);
+  EXPECT_EQ(BuildRoots(JunkCategory::TheWorldHistory, 6, f).outcome, RootsOutcome::NotInstalled);
   f.registry[kTheWorld] = {RegRead::Ok, L"C:\\Program Files\\TheWorld"};
   EXPECT_EQ(RootsOf(JunkCategory::TheWorldHistory, f), Paths{L"C:\\Program Files\\TheWorld\\data"});
   f.registry[kTheWorld] = {RegRead::ValueMissing, L""};
