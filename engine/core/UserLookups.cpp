@@ -144,7 +144,7 @@ std::vector<std::wstring> UserLookups::OtherProfileFolders() {
   std::vector<std::wstring> folders;
   WindowsAccounts accounts;
   for (const ProfileRecord& record : accounts.Profiles()) {
-    if (!facts_.known || ::lstrcmpiW(record.sid.c_str(), user_.sid.c_str()) != 0) folders.push_back(record.folder);
+    if (!facts_.known || !SameText(record.sid, user_.sid.c_str())) folders.push_back(record.folder);
   }
   return folders;
 }

@@ -371,7 +371,13 @@ TEST(FleetCli, EveryUserOrOneUserOrTheSessionsUser) {
   SeedTypedUrls(HKEY_USERS, kAnnSid + L"\\" + kTypedUrls, 3);
   SeedTypedUrls(HKEY_CURRENT_USER, kTypedUrls, 2);
   AllCases()[1].seed(purlo::MajorVersionFromGetVersion());  // Prefetch: two files
-  const std::wstring selection = L"SystemTemp IeTemp IeTypedUrls RecentDocs Prefetch RecycleBin";
+  // %TEMP% in a keep pattern is each user's own temporary folder.
+  const std::vector<std::wstring> keptFiles = {kAnn + L"\\AppData\\Local\\Temp\\keep-a.tmp",
+                                               kCy + L"\\AppData\\Local\\Temp\\keep-a.tmp",
+                                               myTemp + L"\\keep-a.tmp"};
+  for (const std::wstring& file : keptFiles) WriteFile(file, 13);
+  const std::wstring selection =
+      L"SystemTemp IeTemp IeTypedUrls RecentDocs Prefetch RecycleBin --keep %TEMP%\\keep-*";
 
   CliOutput out = RunCli(L"scan " + selection + L" --all-users --json");
   ASSERT_EQ(out.exitCode, 0) << out.err;
@@ -389,6 +395,7 @@ TEST(FleetCli, EveryUserOrOneUserOrTheSessionsUser) {
     EXPECT_EQ(Ids(user->categories), (std::vector<std::wstring>{L"SystemTemp", L"RecycleBin", L"IeTemp", L"IeTypedUrls",
                                                                  L"RecentDocs"}));
     EXPECT_EQ(user->Find(L"SystemTemp")->items, 1u) << Narrow(user->name);
+    EXPECT_EQ(user->Find(L"SystemTemp")->kept, 1u) << Narrow(user->name);
     EXPECT_EQ(user->Find(L"IeTemp")->items, 1u) << Narrow(user->name);
     EXPECT_EQ(user->Find(L"RecentDocs")->items, 1u) << Narrow(user->name);
     EXPECT_EQ(user->Find(L"RecycleBin")->status, L"not this user");
@@ -400,6 +407,7 @@ TEST(FleetCli, EveryUserOrOneUserOrTheSessionsUser) {
   EXPECT_EQ(mine->Find(L"IeTypedUrls")->items, 2u);
   EXPECT_EQ(mine->Find(L"RecycleBin")->status, L"done");
   EXPECT_GE(mine->Find(L"SystemTemp")->items, 1u);
+  EXPECT_EQ(mine->Find(L"SystemTemp")->kept, 1u);
   // The machine's categories once, at the top: Windows\Temp and Prefetch.
   EXPECT_EQ(Ids(scan.categories), (std::vector<std::wstring>{L"SystemTemp", L"Prefetch"}));
   ASSERT_NE(scan.Find(L"Prefetch"), nullptr);
@@ -420,6 +428,8 @@ TEST(FleetCli, EveryUserOrOneUserOrTheSessionsUser) {
   EXPECT_EQ(out.exitCode, 0) << out.err;
   for (const std::wstring& file : junk) EXPECT_FALSE(Exists(file)) << Narrow(file);
   for (const std::wstring& file : canaries) EXPECT_EQ(FileSize(file), 11u) << Narrow(file);
+  for (const std::wstring& file : keptFiles) EXPECT_EQ(FileSize(file), 13u) << Narrow(file);
+  ::DeleteFileW(keptFiles[2].c_str());
   EXPECT_EQ(ValueCount(HKEY_USERS, kAnnSid + L"\\" + kTypedUrls), 0u);
   EXPECT_EQ(ValueCount(HKEY_CURRENT_USER, kTypedUrls), 0u);
   EXPECT_EQ(ValueCount(HKEY_USERS, kAnnSid + L"\\Software\\PurloCanary"), 1u);
