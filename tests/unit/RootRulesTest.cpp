@@ -3,6 +3,7 @@
 
 #include <map>
 
+#include "engine/core/RootJudge.h"
 #include "engine/core/RootRules.h"
 
 using namespace purlo;
@@ -146,14 +147,24 @@ TEST(RootRules, FailedLookupsLeaveTheirRootOut) {
   EXPECT_TRUE(RootsOf(JunkCategory::StormPlayerHistory, f).empty());
 }
 
-TEST(RootRules, RootsThatWouldNameADriveRootOrARelativePathAreLeftOut) {
+// Built as the machine says; the judge refuses them, before opening anything.
+TEST(RootRules, RootsThatWouldNameADriveRootOrARelativePathAreRefused) {
   FakeLookups f;
   f.folders[CSIDL_INTERNET_CACHE] = L"C:\\";
   f.folders[CSIDL_COOKIES] = L"Cookies";
   f.temp = L"Temp\\";
-  EXPECT_TRUE(RootsOf(JunkCategory::IeTemp, f).empty());
-  EXPECT_TRUE(RootsOf(JunkCategory::IeCookies, f).empty());
-  EXPECT_EQ(RootsOf(JunkCategory::SystemTemp, f), Paths{L"C:\\WINDOWS\\Temp"});
+  EXPECT_EQ(RootsOf(JunkCategory::IeTemp, f), Paths{L"C:\\"});
+  EXPECT_EQ(RootsOf(JunkCategory::SystemTemp, f), (Paths{L"Temp\\", L"C:\\WINDOWS\\Temp"}));
+  RootJudge judge(nullptr, &f);
+  for (const auto& root : std::vector<std::pair<std::wstring, RootRefusal>>{
+           {L"C:\\", RootRefusal::AboveProtected}, {L"Cookies", RootRefusal::BadSpelling},
+           {L"Temp\\", RootRefusal::BadSpelling}, {L"Storm.exe\\playlist.smpl", RootRefusal::BadSpelling}}) {
+    ResolvedRoot resolved;
+    RootRefusal why = RootRefusal::Protected;
+    EXPECT_EQ(judge.Resolve(root.first, RootClass::PerUser, false, resolved, why), Judgement::Refused);
+    EXPECT_EQ(why, root.second);
+  }
+  EXPECT_EQ(judge.RootOpens(), 0u);
 }
 
 TEST(RootRules, OfficeCachesOnFixedDrivesFromCToZ) {
@@ -219,7 +230,8 @@ TEST(RootRules, StormPlaylistCutAtTheLastBackslash) {
   Paths expected = {L"C:\\Program Files\\Storm\\playlist.smpl"};
   expected.insert(expected.end(), common.begin(), common.end());
   EXPECT_EQ(RootsOf(JunkCategory::StormPlayerHistory, f), expected);
-  // No backslash to cut at: the text is relative and is left out.
+  // No backslash to cut at: the root is relative (and refused when judged).
   f.registry[kStorm] = {RegRead::Ok, L"Storm.exe"};
-  EXPECT_EQ(RootsOf(JunkCategory::StormPlayerHistory, f), common);
+  expected[0] = L"Storm.exe\\playlist.smpl";
+  EXPECT_EQ(RootsOf(JunkCategory::StormPlayerHistory, f), expected);
 }
