@@ -36,4 +36,13 @@ std::vector<JunkCategory> CategoriesOfPart(const std::vector<JunkCategory>& sele
   return taken;
 }
 
+RootClass ClassOfRootInPart(JunkCategory category, size_t index, size_t count, RunPart part, int windowsMajor) {
+  if (part != RunPart::Whole && ScopeOf(category, windowsMajor) == CategoryScope::Both) {
+    if (part == RunPart::Machine) return RootClass::Machine;
+    // The user's part: their temporary folder, or the list their player's value names.
+    return category == JunkCategory::SystemTemp ? RootClass::PerUser : RootClass::ApplicationFile;
+  }
+  return ClassOfRoot(category, index, count, windowsMajor);
+}
+
 }  // namespace purlo

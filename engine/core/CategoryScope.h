@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/core/Catalogue.h"
+#include "engine/core/RootJudge.h"
 #include "engine/core/RunView.h"
 #include "engine/core/SystemLookups.h"
 
@@ -26,5 +27,9 @@ CategoryStatus StatusBeforeStart(JunkCategory category, int windowsMajor, const 
 // Of a selection, the categories a run of this part takes (all of them for
 // the whole), in the selection's order.
 std::vector<JunkCategory> CategoriesOfPart(const std::vector<JunkCategory>& selection, RunPart part, int windowsMajor);
+
+// The class of a root in a run of one part: such a run holds only that
+// part's roots of a mixed category, classed as in the whole of it.
+RootClass ClassOfRootInPart(JunkCategory category, size_t index, size_t count, RunPart part, int windowsMajor);
 
 }  // namespace purlo

@@ -77,21 +77,6 @@ void StormFiles(SystemLookups& lookups, std::vector<std::wstring>& paths) {
   add.AddUnder(CSIDL_COMMON_APPDATA, L"\\Storm\\config.xml");
 }
 
-// `refuses(path, why)` tells whether a root goes, and why.
-template <typename Test>
-void MoveRefused(Roots& roots, Test refuses) {
-  std::vector<std::wstring> kept;
-  for (std::wstring& path : roots.paths) {
-    RootRefusal why = RootRefusal::Protected;
-    if (refuses(path, why)) {
-      roots.refused.push_back(RefusedRoot{std::move(path), why});
-    } else {
-      kept.push_back(std::move(path));
-    }
-  }
-  roots.paths.swap(kept);
-}
-
 }  // namespace
 
 bool HasFileRoots(JunkCategory category) {
@@ -177,21 +162,7 @@ Roots BuildRoots(JunkCategory category, int windowsMajor, SystemLookups& lookups
       }
       break;
   }
-  // A root built on a relative piece (a registry value without a drive) would
-  // resolve against the current folder: never walk or delete there.
-  if (HasFileRoots(category)) {
-    MoveRefused(roots, [](const std::wstring& p, RootRefusal& why) {
-      if (IsBelowDriveRoot(p)) return false;
-      why = IsDriveRoot(p) ? RootRefusal::AboveProtected : RootRefusal::BadSpelling;
-      return true;
-    });
-  }
   return roots;
-}
-
-void RefuseProtectedRoots(JunkCategory category, Roots& roots, const ProtectedFolders& protectedFolders) {
-  if (!HasFileRoots(category)) return;
-  MoveRefused(roots, [&protectedFolders](const std::wstring& p, RootRefusal&) { return protectedFolders.Refuses(p); });
 }
 
 }  // namespace purlo

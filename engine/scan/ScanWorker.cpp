@@ -55,15 +55,21 @@ namespace {
 
 HKEY HiveOf(const ScanTask& task) { return task.hive ? task.hive->Get() : HKEY_CURRENT_USER; }
 
-const ProtectedFolders& ProtectedOf(const ScanTask& task) {
-  return task.protectedFolders ? *task.protectedFolders : ProtectedFolders::None();
+Measured MeasureOpened(const OpenedFile& opened) {
+  switch (opened.check) {
+    case SingleFileCheck::Ready:
+    case SingleFileCheck::Elsewhere: return {1, opened.facts.size};
+    case SingleFileCheck::Failed: return {1, 0};
+    case SingleFileCheck::Protected:
+    case SingleFileCheck::Missing: break;
+  }
+  return {};
 }
 
-Measured ScanOneFile(const ScanTask& task, const std::wstring& path, std::vector<FileIdentity>* seen = nullptr) {
-  if (KeptSingleFile(path)) return {};
-  Measured one = MeasureOneFile(path, ProtectedOf(task), seen);
-  if (one.refused) task.owner->RootRefused(task.item, path, RootRefusal::Protected);
-  if (one.items > 0) task.owner->FileCounted(task.item, path, one.bytes);
+Measured ScanOneFile(const ScanTask& task, const ResolvedRoot& root, std::vector<FileIdentity>* seen = nullptr) {
+  if (!root.exists || KeptSingleFile(root.path)) return {};
+  Measured one = MeasureOpened(OpenFileIn(root.folder, root.fileName, OpenFor::Measuring, seen));
+  if (one.items > 0) task.owner->FileCounted(task.item, root.path, one.bytes);
   return one;
 }
 
@@ -72,8 +78,9 @@ Measured ScanFolderTrees(const ScanTask& task) {
   FileTreeWalker walker(task.owner, task.item);
   walker.SetProtectedFolders(task.protectedFolders);
   walker.SetRunRoots(task.runRoots);
-  for (const std::wstring& root : DistinctFolderRoots(task.roots)) {
-    WalkResult walked = walker.ScanFolder(root);
+  std::vector<ResolvedRoot> opened;
+  for (const ResolvedRoot* root : OutermostRoots(RootsOf(task, false, opened))) {
+    WalkResult walked = walker.ScanRoot(root->folder);
     total.items += static_cast<uint64_t>(walked.files);
     AddBytes(total.bytes, walked.bytes);
     walker.Reset();
@@ -85,13 +92,20 @@ Measured ScanFolderTrees(const ScanTask& task) {
 Measured ScanEveryFile(const ScanTask& task) {
   Measured total;
   std::vector<FileIdentity> seen;  // a file named by two roots counts once
-  for (const std::wstring& root : task.roots) {
+  std::vector<ResolvedRoot> opened;
+  for (const ResolvedRoot& root : RootsOf(task, true, opened)) {
     Measured one = ScanOneFile(task, root, &seen);
     RunningTotals.Add(one.items, static_cast<double>(one.bytes));
     total.items += one.items;
     AddBytes(total.bytes, one.bytes);
   }
   return total;
+}
+
+Measured ScanFirstFile(const ScanTask& task) {
+  std::vector<ResolvedRoot> opened;
+  const std::vector<ResolvedRoot>& roots = RootsOf(task, true, opened);
+  return roots.empty() ? Measured{} : ScanOneFile(task, roots[0]);
 }
 
 }  // namespace
@@ -110,7 +124,7 @@ unsigned __stdcall ScanWorker(void* param) {
       RunningTotals.Add(measured.items, 0.0);
       break;
     case CountingMethod::OneFile:
-      if (!task->roots.empty()) measured = ScanOneFile(*task, task->roots[0]);
+      measured = ScanFirstFile(*task);
       RunningTotals.Add(measured.items, static_cast<double>(measured.bytes));
       break;
     case CountingMethod::EveryFile: measured = ScanEveryFile(*task); break;

@@ -6,6 +6,7 @@
 
 #include "engine/core/ByteCount.h"
 #include "engine/core/CheckedOpen.h"
+#include "engine/core/FileFilter.h"
 #include "engine/core/Paths.h"
 #include "engine/core/RunState.h"
 #include "engine/core/RunView.h"
@@ -74,6 +75,14 @@ WalkResult FileTreeDeleter::SweepFolder(std::wstring path) {
   SweepVisitor visitor{*this};
   WalkTree(root.handle.Get(), root.path, root.real, Protected(), visitor);
   if (!keep && ShutdownRequested.load() != 1) visitor.FolderDone(WalkFolder{root.handle.Get(), root.path, root.identity});
+  return Result();
+}
+
+WalkResult FileTreeDeleter::SweepRoot(const OpenedRoot& root) {
+  if (!root.handle || KeptFolder(root.path, root.real)) return Result();
+  SweepVisitor visitor{*this};
+  std::wstring path = root.path, real = root.real;  // the walk extends them as it goes down
+  WalkTree(root.handle.Get(), path, real, Protected(), visitor);
   return Result();
 }
 

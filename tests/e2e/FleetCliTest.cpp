@@ -428,8 +428,10 @@ TEST(FleetCli, EveryUserOrOneUserOrTheSessionsUser) {
   EXPECT_EQ(out.exitCode, 0) << out.err;
   for (const std::wstring& file : junk) EXPECT_FALSE(Exists(file)) << Narrow(file);
   for (const std::wstring& file : canaries) EXPECT_EQ(FileSize(file), 11u) << Narrow(file);
-  for (const std::wstring& file : keptFiles) EXPECT_EQ(FileSize(file), 13u) << Narrow(file);
-  ::DeleteFileW(keptFiles[2].c_str());
+  for (const std::wstring& file : keptFiles) {
+    EXPECT_EQ(FileSize(file), 13u) << Narrow(file);
+    ::DeleteFileW(file.c_str());
+  }
   EXPECT_EQ(ValueCount(HKEY_USERS, kAnnSid + L"\\" + kTypedUrls), 0u);
   EXPECT_EQ(ValueCount(HKEY_CURRENT_USER, kTypedUrls), 0u);
   EXPECT_EQ(ValueCount(HKEY_USERS, kAnnSid + L"\\Software\\PurloCanary"), 1u);

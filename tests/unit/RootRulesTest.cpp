@@ -5,6 +5,7 @@
 #include <map>
 
 #include "engine/core/CategoryScope.h"
+#include "engine/core/RootJudge.h"
 #include "engine/core/RootRules.h"
 #include "engine/core/Texts.h"
 #include "engine/core/Users.h"
@@ -156,14 +157,24 @@ TEST(RootRules, FailedLookupsLeaveTheirRootOut) {
   EXPECT_TRUE(RootsOf(JunkCategory::StormPlayerHistory, f).empty());
 }
 
-TEST(RootRules, RootsThatWouldNameADriveRootOrARelativePathAreLeftOut) {
+// Built as the machine says; the judge refuses them, before opening anything.
+TEST(RootRules, RootsThatWouldNameADriveRootOrARelativePathAreRefused) {
   FakeLookups f;
   f.folders[CSIDL_INTERNET_CACHE] = L"C:\\";
   f.folders[CSIDL_COOKIES] = L"Cookies";
   f.temp = L"Temp\\";
-  EXPECT_TRUE(RootsOf(JunkCategory::IeTemp, f).empty());
-  EXPECT_TRUE(RootsOf(JunkCategory::IeCookies, f).empty());
-  EXPECT_EQ(RootsOf(JunkCategory::SystemTemp, f), Paths{L"C:\\WINDOWS\\Temp"});
+  EXPECT_EQ(RootsOf(JunkCategory::IeTemp, f), Paths{L"C:\\"});
+  EXPECT_EQ(RootsOf(JunkCategory::SystemTemp, f), (Paths{L"Temp\\", L"C:\\WINDOWS\\Temp"}));
+  RootJudge judge(nullptr, &f);
+  for (const auto& root : std::vector<std::pair<std::wstring, RootRefusal>>{
+           {L"C:\\", RootRefusal::AboveProtected}, {L"Cookies", RootRefusal::BadSpelling},
+           {L"Temp\\", RootRefusal::BadSpelling}, {L"Storm.exe\\playlist.smpl", RootRefusal::BadSpelling}}) {
+    ResolvedRoot resolved;
+    RootRefusal why = RootRefusal::Protected;
+    EXPECT_EQ(judge.Resolve(root.first, RootClass::PerUser, false, resolved, why), Judgement::Refused);
+    EXPECT_EQ(why, root.second);
+  }
+  EXPECT_EQ(judge.RootOpens(), 0u);
 }
 
 TEST(RootRules, OfficeCachesOnFixedDrivesFromCToZ) {
@@ -229,9 +240,10 @@ TEST(RootRules, StormPlaylistCutAtTheLastBackslash) {
   Paths expected = {L"C:\\Program Files\\Storm\\playlist.smpl"};
   expected.insert(expected.end(), common.begin(), common.end());
   EXPECT_EQ(RootsOf(JunkCategory::StormPlayerHistory, f), expected);
-  // No backslash to cut at: the text is relative and is left out.
+  // No backslash to cut at: the root is relative (and refused when judged).
   f.registry[kStorm] = {RegRead::Ok, L"Storm.exe"};
-  EXPECT_EQ(RootsOf(JunkCategory::StormPlayerHistory, f), common);
+  expected[0] = L"Storm.exe\\playlist.smpl";
+  EXPECT_EQ(RootsOf(JunkCategory::StormPlayerHistory, f), expected);
 }
 
 // A run for one user builds the user's roots of the two mixed categories, the
@@ -266,6 +278,13 @@ TEST(RootRules, UserAndMachineParts) {
   EXPECT_EQ(ScopeOf(JunkCategory::KankanHistory, 5), CategoryScope::Machine);
   EXPECT_EQ(ScopeOf(JunkCategory::Prefetch, 6), CategoryScope::Machine);
   EXPECT_EQ(ScopeOf(JunkCategory::IeTypedUrls, 6), CategoryScope::User);
+  // A part's roots are judged by the class they have in the whole category.
+  EXPECT_EQ(ClassOfRootInPart(JunkCategory::SystemTemp, 0, 1, RunPart::Machine, 6), RootClass::Machine);
+  EXPECT_EQ(ClassOfRootInPart(JunkCategory::SystemTemp, 0, 1, RunPart::User, 6), RootClass::PerUser);
+  EXPECT_EQ(ClassOfRootInPart(JunkCategory::StormPlayerHistory, 0, 1, RunPart::User, 6), RootClass::ApplicationFile);
+  EXPECT_EQ(ClassOfRootInPart(JunkCategory::StormPlayerHistory, 0, 2, RunPart::Machine, 6), RootClass::Machine);
+  EXPECT_EQ(ClassOfRootInPart(JunkCategory::SystemTemp, 1, 2, RunPart::Whole, 6), RootClass::Machine);
+  EXPECT_EQ(ClassOfRootInPart(JunkCategory::IeTemp, 0, 1, RunPart::User, 6), RootClass::PerUser);
 
   // Statuses before any root is built.
   UserFacts nobody{false, false, false, RunPart::Machine};
