@@ -55,6 +55,13 @@ bool ListedAttributes(const std::wstring& longPath, DWORD& attributes) {
   return true;
 }
 
+// Where real locations cannot be told, a link is known by its listing only.
+bool IsListedAsLink(const std::wstring& longPath) {
+  DWORD attributes = 0;
+  return longPath.size() > LongRootLength(longPath) && ListedAttributes(longPath, attributes) &&
+         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 }  // namespace
 
 RootClass ClassOfRoot(JunkCategory category, size_t index, size_t count, int windowsMajor) {
@@ -154,11 +161,7 @@ std::vector<FileIdentity> RootJudge::ChainAbove(const std::wstring& folder, bool
     FileIdentity identity;
     if (!CachedIdentity(up, identity)) break;
     chain.push_back(identity);
-    DWORD attributes = 0;
-    if (!CanTellRealPaths() && up.size() > LongRootLength(up) && ListedAttributes(up, attributes) &&
-        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-      linkOnTheWay = true;
-    }
+    if (!CanTellRealPaths() && IsListedAsLink(up)) linkOnTheWay = true;
   }
   return chain;
 }
@@ -192,7 +195,7 @@ bool RootJudge::IsAtBuiltPlace(const ResolvedRoot& root) const {
   DWORD attributes = 0;
   if (!ListedAttributes(built, attributes) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return false;
   if (root.folder.real.empty()) return true;
-  if (lstrcmpiW(LastName(root.folder.real).c_str(), LastName(LongNames(built)).c_str()) != 0) return false;
+  if (win::ToUpper(LastName(root.folder.real)) != win::ToUpper(LastName(LongNames(built)))) return false;
   FileIdentity builtParent;
   return !root.chain.empty() && IdentityAt(Openable(LongParent(built)), builtParent) && builtParent == root.chain[0];
 }
@@ -252,7 +255,7 @@ Judgement RootJudge::Resolve(const std::wstring& path, RootClass rootClass, bool
       case RootClass::PerUser:
         if (!IsInCleanedProfile(out, why)) return Judgement::Refused;
         why = RootRefusal::Link;
-        if (linkOnTheWay) return Judgement::Refused;
+        if (linkOnTheWay || (opened.real.empty() && IsListedAsLink(folder))) return Judgement::Refused;
         break;
       case RootClass::Machine:
         why = RootRefusal::Link;

@@ -7,6 +7,7 @@
 
 #include "win/Handles.h"
 #include "win/SystemDll.h"
+#include "win/Text.h"
 
 namespace purlo {
 
@@ -225,9 +226,10 @@ std::wstring ExpandWithSystemVariables(const std::wstring& text) {
     const size_t end = text.find(L'%', i + 1);
     if (end == std::wstring::npos) return {};
     const std::wstring name = text.substr(i + 1, end - i - 1);
-    if (lstrcmpiW(name.c_str(), L"SystemRoot") == 0 || lstrcmpiW(name.c_str(), L"windir") == 0) {
+    const std::wstring upper = win::ToUpper(name);
+    if (upper == L"SYSTEMROOT" || upper == L"WINDIR") {
       out += windows;
-    } else if (lstrcmpiW(name.c_str(), L"SystemDrive") == 0) {
+    } else if (upper == L"SYSTEMDRIVE") {
       out += windows.substr(0, 2);
     } else {
       return {};
@@ -256,7 +258,7 @@ std::vector<std::wstring> WindowsLookups::OtherProfileFolders() {
     const LONG rc = ::RegEnumKeyExW(list.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
     if (rc == ERROR_MORE_DATA) continue;
     if (rc != ERROR_SUCCESS) break;
-    if (lstrcmpiW(name, self.c_str()) == 0) continue;
+    if (win::ToUpper(name) == win::ToUpper(self)) continue;
     AddIfSet(folders, ProfilePathOf(list.Get(), name));
   }
   return folders;

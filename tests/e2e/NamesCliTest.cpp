@@ -380,6 +380,7 @@ TEST(WalkLimits, AMachineRootThatIsALinkToAFolderOnTheDriveIsRefused) {
 // roots in place.
 TEST(NestedRoots, RootsInsideAnotherRootOfTheTaskAreWalkedOnceAndKept) {
   const std::wstring player = Expand(L"%APPDATA%") + L"\\Tencent\\QQPlayer";
+  RemoveTree(player);
   WriteFile(player + L"\\a.tmp", 5);
   WriteFile(player + L"\\QPUpdate\\deeper\\b.tmp", 6);
   WriteFile(player + L"\\QPLyric\\c.tmp", 7);
