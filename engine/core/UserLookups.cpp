@@ -25,7 +25,8 @@ const std::vector<UserFolderEntry>& UserFolderTable() {
       {CSIDL_INTERNET_CACHE,
        L"Cache",
        L"Local Settings\\Temporary Internet Files",
-       {L"AppData\\Local\\Microsoft\\Windows\\INetCache", L"AppData\\Local\\Microsoft\\Windows\\Temporary Internet Files"}},
+       {L"AppData\\Local\\Microsoft\\Windows\\INetCache",
+        L"AppData\\Local\\Microsoft\\Windows\\Temporary Internet Files"}},
       {CSIDL_COOKIES,
        L"Cookies",
        L"Cookies",
@@ -193,10 +194,10 @@ bool UserLookups::FolderFromHive(int csidl, std::wstring& out) {
       value.empty()) {
     return false;
   }
-  return ExpandReferences(
-      value,
-      [this](const std::wstring& name) { return SameText(name, L"USERPROFILE") ? user_.profile : SystemVariable(name); },
-      out);
+  auto lookup = [this](const std::wstring& name) {
+    return SameText(name, L"USERPROFILE") ? user_.profile : SystemVariable(name);
+  };
+  return ExpandReferences(value, lookup, out);
 }
 
 // Where this Windows version puts the folder in a profile; of the layouts
