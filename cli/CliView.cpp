@@ -2,6 +2,7 @@
 
 #include "cli/Console.h"
 #include "cli/Json.h"
+#include "engine/core/ByteCount.h"
 #include "win/Text.h"
 #include "win/Thread.h"
 
@@ -81,21 +82,12 @@ void CliView::FileCounted(purlo::JunkCategory category, const std::wstring& path
   OutBuffered(std::wstring(purlo::Info(category).identifier) + L"\t" + win::Decimal(bytes) + L"\t" + LineField(path) + L"\n");
 }
 
-namespace {
-
-const wchar_t* RefusalText(purlo::RootRefusal why) {
-  return why == purlo::RootRefusal::SystemFolder ? L"a system folder or a folder above one"
-                                                 : L"not a folder below a drive or share root";
-}
-
-}  // namespace
-
 // Quiet, the line goes into the report (the document carries it anyway).
 void CliView::RootRefused(purlo::JunkCategory category, const std::wstring& root, purlo::RootRefusal why) {
   win::Lock hold(lock_);
   refused_[category].push_back(Refusal{root, why});
   const std::wstring line = L"purlo-cli: " + std::wstring(purlo::Info(category).identifier) + L": root refused (" +
-                            RefusalText(why) + L"): " + root + L"\n";
+                            purlo::RefusalText(why) + L"): " + root + L"\n";
   if (!quiet_) {
     Err(line);
   } else if (!json_) {
@@ -114,10 +106,32 @@ bool CliView::AnythingLeft() {
   return false;
 }
 
+namespace {
+
+// The text report's line for a category whose status is not "done".
+std::wstring StatusLine(purlo::JunkCategory category, purlo::CategoryStatus status) {
+  return std::wstring(purlo::Info(category).identifier) + L": " + purlo::StatusText(status) + L"\n";
+}
+
+}  // namespace
+
 void CliView::CategoryFinished(const purlo::CategoryResult& result) {
   win::Lock hold(lock_);
   results_[result.category] = result;
-  if (!json_) Out(result.label + L"\n");
+  if (json_) return;
+  Out(result.label + L"\n");
+  if (result.status != purlo::CategoryStatus::Done) Out(StatusLine(result.category, result.status));
+}
+
+// Listed as the dialog leaves it: its bare label, nothing counted.
+void CliView::CategoryNotRun(purlo::JunkCategory category, purlo::CategoryStatus status) {
+  win::Lock hold(lock_);
+  purlo::CategoryResult result;
+  result.category = category;
+  result.status = status;
+  result.label = purlo::Info(category).bareLabel;
+  results_[category] = result;
+  if (!json_) Out(StatusLine(category, status));
 }
 
 void CliView::RunFinished(bool endedAsScan) {
@@ -186,27 +200,46 @@ std::wstring CliView::JsonRefusals(const std::vector<Refusal>& refusals) {
   std::wstring list = L"[";
   for (size_t i = 0; i < refusals.size(); ++i) {
     if (i > 0) list += L",";
-    list += L"{\"path\":" + JsonString(refusals[i].path) + L",\"why\":" + JsonString(RefusalText(refusals[i].why)) + L"}";
+    list += L"{\"path\":" + JsonString(refusals[i].path) + L",\"why\":" + JsonString(purlo::RefusalText(refusals[i].why)) + L"}";
   }
   return list + L"]";
 }
 
 void CliView::PrintEnd(bool sweep) {
-  win::Lock hold(lock_);
-  const std::wstring& summary = sweep ? sweepSummary_ : status_;
   if (!json_) {
-    Out(summary + L"\n");
+    Out(Summary(sweep) + L"\n");
     return;
   }
   std::wstring doc = L"{\"run\":";
   doc += sweep ? L"\"sweep\"" : L"\"scan\"";
-  doc += L",\"categories\":[";
+  doc += L",\"categories\":" + JsonCategories(sweep);
+  doc += L",\"summary\":" + JsonString(Summary(sweep)) + L"}\n";
+  Out(doc);
+}
+
+std::wstring CliView::Summary(bool sweep) {
+  win::Lock hold(lock_);
+  return sweep ? sweepSummary_ : status_;
+}
+
+void CliView::AddTotals(uint64_t& items, uint64_t& bytes) {
+  win::Lock hold(lock_);
+  for (const auto& entry : results_) {
+    items += entry.second.items;
+    purlo::AddBytes(bytes, entry.second.bytes);
+  }
+}
+
+std::wstring CliView::JsonCategories(bool sweep) {
+  win::Lock hold(lock_);
+  std::wstring doc = L"[";
   bool first = true;
   for (const auto& entry : results_) {
     const purlo::CategoryResult& r = entry.second;
     if (!first) doc += L",";
     first = false;
-    doc += L"{\"id\":" + JsonString(purlo::Info(r.category).identifier) + L",\"label\":" + JsonString(r.label) +
+    doc += L"{\"id\":" + JsonString(purlo::Info(r.category).identifier) +
+           L",\"status\":" + JsonString(purlo::StatusText(r.status)) + L",\"label\":" + JsonString(r.label) +
            L",\"items\":" + win::Decimal(r.items) + L",\"bytes\":" + win::Decimal(r.bytes) +
            L",\"kept\":" + win::Decimal(r.keptFiles) + L",\"keptBytes\":" + win::Decimal(r.keptBytes) +
            L",\"refused\":" + JsonRefusals(refused_[r.category]);
@@ -225,8 +258,7 @@ void CliView::PrintEnd(bool sweep) {
     }
     doc += L"}";
   }
-  doc += L"],\"summary\":" + JsonString(summary) + L"}\n";
-  Out(doc);
+  return doc + L"]";
 }
 
 }  // namespace cli

@@ -34,6 +34,8 @@ class CliView final : public purlo::RunView {
   void FileCounted(purlo::JunkCategory category, const std::wstring& path, uint64_t bytes) override;
   // One line on stderr per root left out; with quiet, in the report instead.
   void RootRefused(purlo::JunkCategory category, const std::wstring& root, purlo::RootRefusal why) override;
+  // A status line in the text report; listed in the document with its status.
+  void CategoryNotRun(purlo::JunkCategory category, purlo::CategoryStatus status) override;
   void CategoryFinished(const purlo::CategoryResult& result) override;
   void RunFinished(bool endedAsScan) override;
 
@@ -43,6 +45,12 @@ class CliView final : public purlo::RunView {
   void WaitForRunEnd();
   // Prints the closing text, or the whole JSON document.
   void PrintEnd(bool sweep);
+  // The pieces of the document, for a report of several runs: the
+  // categories' array, and the closing text.
+  std::wstring JsonCategories(bool sweep);
+  std::wstring Summary(bool sweep);
+  // What the categories that ran measured or removed, in all.
+  void AddTotals(uint64_t& items, uint64_t& bytes);
   // A sweep that left files it meant to remove (failed) or refused roots.
   bool AnythingLeft();
   // Which of these categories never reported a result.

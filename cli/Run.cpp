@@ -3,18 +3,24 @@
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 
 #include "cli/CliView.h"
 #include "cli/Console.h"
+#include "cli/Json.h"
 #include "cli/ReportFile.h"
+#include "engine/core/CategoryScope.h"
 #include "engine/core/CompletionMonitor.h"
 #include "engine/core/RunLock.h"
 #include "engine/core/RunState.h"
 #include "engine/core/Texts.h"
+#include "engine/core/UserLookups.h"
+#include "engine/core/Users.h"
 #include "engine/scan/ScanController.h"
 #include "engine/scan/ScanWorker.h"
 #include "engine/sweep/SweepController.h"
 #include "engine/sweep/SweepWorker.h"
+#include "win/Text.h"
 
 namespace cli {
 
@@ -71,11 +77,126 @@ void StopOnConsoleInterrupt() {
 
 bool WasInterrupted() { return interrupted.load(); }
 
+namespace {
+
+// One engine run of a command: for one user's categories, for the machine's,
+// or (without a user option) for the whole selection.
+struct PlannedRun {
+  std::unique_ptr<purlo::UserLookups> lookups;
+  std::vector<purlo::JunkCategory> categories;
+  bool forUser = false;  // an entry of "users"
+  std::unique_ptr<CliView> view;
+};
+
+// The session's user for the whole selection; with --user or --all-users,
+// each named profile's categories, then the machine's once. 0 or an exit code.
+int PlanRuns(const RunOptions& options, std::vector<PlannedRun>& runs) {
+  purlo::WindowsAccounts accounts;
+  auto isRunning = [&accounts](const purlo::CleanedUser& user) { return purlo::IsRunningAccount(accounts, user); };
+  if (options.user.empty() && !options.allUsers) {
+    PlannedRun run;
+    const purlo::SessionChoice session = purlo::ChooseSessionUser(accounts);
+    run.lookups = session.found ? std::make_unique<purlo::UserLookups>(session.user, purlo::RunPart::Whole,
+                                                                      session.runningAccount)
+                                : std::make_unique<purlo::UserLookups>();
+    run.categories = options.selection;
+    runs.push_back(std::move(run));
+    return 0;
+  }
+  std::vector<purlo::CleanedUser> users;
+  if (options.allUsers) {
+    users = purlo::AllUsers(accounts);
+  } else {
+    purlo::CleanedUser user;
+    switch (purlo::NamedUser(accounts, options.user, user)) {
+      case purlo::NamedUserResult::Found: users.push_back(user); break;
+      case purlo::NamedUserResult::Unknown:
+        Err(L"purlo-cli: no profile of a user " + options.user + L"; nothing was done\n");
+        return kExitUsage;
+      case purlo::NamedUserResult::ProfileRefused:
+        Err(L"purlo-cli: the profile folder of " + options.user +
+            L" is not a real folder, or is or lies above a system folder; nothing was done\n");
+        return kExitFailed;
+    }
+  }
+  const int major = purlo::WindowsMajorVersion;
+  for (const purlo::CleanedUser& user : users) {
+    PlannedRun run;
+    run.lookups = std::make_unique<purlo::UserLookups>(user, purlo::RunPart::User, isRunning(user));
+    run.categories = purlo::CategoriesOfPart(options.selection, purlo::RunPart::User, major);
+    run.forUser = true;
+    runs.push_back(std::move(run));
+  }
+  PlannedRun machine;
+  machine.lookups = std::make_unique<purlo::UserLookups>();
+  machine.categories = purlo::CategoriesOfPart(options.selection, purlo::RunPart::Machine, major);
+  runs.push_back(std::move(machine));
+  return 0;
+}
+
+// A variable of a keep pattern: the user's own are theirs, the system's the
+// system's, any other this process's (a pattern only ever spares files).
+std::wstring KeepVariable(purlo::UserLookups& lookups, const std::wstring& name) {
+  std::wstring value = lookups.Variable(name);
+  if (!value.empty() || purlo::IsUserVariable(name)) return value;
+  wchar_t buffer[1024];
+  const DWORD n = ::GetEnvironmentVariableW(name.c_str(), buffer, 1024);
+  return n > 0 && n < 1024 ? std::wstring(buffer, n) : std::wstring();
+}
+
+// The keep list as this user reads it: %USERPROFILE%, %TEMP% and the rest
+// are theirs, trailing separators dropped.
+purlo::FilterRules RulesFor(const purlo::FilterRules& written, purlo::UserLookups& lookups) {
+  purlo::FilterRules rules = written;
+  for (std::wstring& pattern : rules.keep) {
+    std::wstring expanded;
+    if (purlo::ExpandReferences(
+            pattern, [&lookups](const std::wstring& name) { return KeepVariable(lookups, name); }, expanded)) {
+      pattern = expanded;
+    }
+    while (pattern.size() > 1 && (pattern.back() == L'\\' || pattern.back() == L'/')) pattern.pop_back();
+  }
+  return rules;
+}
+
+std::wstring UserHeading(const purlo::CleanedUser& user) {
+  return L"== " + user.name + L" (" + user.sid + L"): " + user.profile + L"\n";
+}
+
+std::wstring UsersDocument(std::vector<PlannedRun>& runs, bool sweep) {
+  std::wstring doc = L"{\"run\":";
+  doc += sweep ? L"\"sweep\"" : L"\"scan\"";
+  doc += L",\"users\":[";
+  uint64_t items = 0, bytes = 0;
+  bool first = true;
+  for (PlannedRun& run : runs) {
+    run.view->AddTotals(items, bytes);
+    if (!run.forUser) continue;
+    const purlo::CleanedUser& user = run.lookups->Cleaned();
+    if (!first) doc += L",";
+    first = false;
+    doc += L"{\"sid\":" + JsonString(user.sid) + L",\"name\":" + JsonString(user.name) + L",\"profile\":" +
+           JsonString(user.profile) + L",\"categories\":" + run.view->JsonCategories(sweep) + L",\"summary\":" +
+           JsonString(run.view->Summary(sweep)) + L"}";
+  }
+  PlannedRun& machine = runs.back();
+  doc += L"],\"categories\":" + machine.view->JsonCategories(sweep);
+  doc += L",\"summary\":" + JsonString(machine.view->Summary(sweep));
+  doc += L",\"total\":{\"items\":" + win::Decimal(items) + L",\"bytes\":" + win::Decimal(bytes) + L"}}\n";
+  return doc;
+}
+
+}  // namespace
+
 int RunCommand(const RunOptions& options, purlo::ThreadStarter starter, std::vector<purlo::JunkCategory>* unreported) {
   if (!purlo::InitRunState()) {
     Err(std::wstring(options.sweep ? purlo::texts::kSweepFailed : purlo::texts::kScanFailed) + L"\n");
     return kExitFailed;
   }
+  purlo::WindowsMajorVersion = purlo::MajorVersionFromGetVersion();
+  std::vector<PlannedRun> runs;
+  const int planned = PlanRuns(options, runs);
+  if (planned != 0) return planned;
   purlo::RunLock runLock;
   if (!runLock.Take()) {
     Err(L"purlo-cli: " + std::wstring(purlo::texts::kAnotherRunHoldsTheLock) +
@@ -92,29 +213,42 @@ int RunCommand(const RunOptions& options, purlo::ThreadStarter starter, std::vec
     }
     SendReportTo(report.Handle());
   }
-  const purlo::FileFilter filter(options.filter);
+  const bool byUser = options.allUsers || !options.user.empty();
   const bool filters = options.filter.notAfter != 0 || !options.filter.keep.empty();
-  purlo::RunFilter = filters ? &filter : nullptr;
-  purlo::WindowsMajorVersion = purlo::MajorVersionFromGetVersion();
-  CliView view(options.json, options.files, options.quiet);
-  purlo::WindowsLookups lookups;
   innerStarter = starter;
-  started.clear();
-  view.StartProgress();
-  purlo::StartResult result = options.sweep ? purlo::StartSweep(view, options.selection, lookups, RecordingStarter)
-                                            : purlo::StartScan(view, options.selection, lookups, RecordingStarter);
-  if (result != purlo::StartResult::Started) {
-    // Workers started before the failure run on; let them end before the process does.
-    purlo::WaitForAll(purlo::WorkerList->Snapshot());
+  std::vector<purlo::JunkCategory> missing;
+  bool anythingLeft = false;
+  for (PlannedRun& run : runs) {
+    run.view = std::make_unique<CliView>(options.json, options.files, options.quiet);
+    // One run after another under the one lock; an interrupted one ends the command.
+    if (WasInterrupted() || (byUser && run.categories.empty())) continue;
+    if (!options.json && byUser) {
+      Out(run.forUser ? UserHeading(run.lookups->Cleaned()) : std::wstring(L"== machine\n"));
+    }
+    const purlo::FileFilter filter(RulesFor(options.filter, *run.lookups));
+    purlo::RunFilter = filters ? &filter : nullptr;
+    CliView& view = *run.view;
+    started.clear();
+    view.StartProgress();
+    purlo::StartResult result = options.sweep
+                                    ? purlo::StartSweep(view, run.categories, *run.lookups, RecordingStarter)
+                                    : purlo::StartScan(view, run.categories, *run.lookups, RecordingStarter);
+    if (result != purlo::StartResult::Started) {
+      // Workers started before the failure run on; let them end before the process does.
+      purlo::WaitForAll(purlo::WorkerList->Snapshot());
+      purlo::RunFilter = nullptr;
+      SendReportTo(nullptr);
+      return kExitFailed;
+    }
+    view.WaitForRunEnd();
+    purlo::WorkerList->WaitForMonitors();
     purlo::RunFilter = nullptr;
-    SendReportTo(nullptr);
-    return kExitFailed;
+    if (!options.json || !byUser) view.PrintEnd(options.sweep);
+    const std::vector<purlo::JunkCategory> lost = view.Unreported(started);
+    missing.insert(missing.end(), lost.begin(), lost.end());
+    anythingLeft = anythingLeft || view.AnythingLeft();
   }
-  view.WaitForRunEnd();
-  purlo::WorkerList->WaitForMonitors();
-  purlo::RunFilter = nullptr;
-  view.PrintEnd(options.sweep);
-  const std::vector<purlo::JunkCategory> missing = view.Unreported(started);
+  if (options.json && byUser) Out(UsersDocument(runs, options.sweep));
   if (unreported != nullptr) *unreported = missing;
   for (purlo::JunkCategory category : missing) {
     Err(std::wstring(L"purlo-cli: ") + purlo::Info(category).identifier +
@@ -128,7 +262,7 @@ int RunCommand(const RunOptions& options, purlo::ThreadStarter starter, std::vec
   if (!written || !missing.empty()) return kExitFailed;
   if (WasInterrupted()) return kExitInterrupted;
   // A scan only measures: what it could not reach is not a failure of its own.
-  return options.sweep && view.AnythingLeft() ? kExitIncomplete : kExitDone;
+  return options.sweep && anythingLeft ? kExitIncomplete : kExitDone;
 }
 
 }  // namespace cli

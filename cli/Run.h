@@ -25,7 +25,9 @@ struct RunOptions {
   bool files = false;
   bool quiet = false;         // stderr only when the run fails (exit 1 or 2); no progress line
   std::wstring output;        // the report into this file, atomically; empty: standard output
-  purlo::FilterRules filter;  // age limit and keep list
+  purlo::FilterRules filter;  // age limit and keep list (patterns as written, expanded per user)
+  std::wstring user;          // --user: a name or SID
+  bool allUsers = false;      // --all-users
 };
 
 // Stops every walk at its next file when the console is interrupted (the

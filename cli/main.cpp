@@ -22,7 +22,8 @@ const wchar_t kUsage[] =
     L"       purlo-cli --version\n"
     L"       purlo-cli scan [--all | --recommended | IDENTIFIER...] [--files] [--json] [OPTIONS]\n"
     L"       purlo-cli sweep [--all | --recommended | IDENTIFIER...] --yes [--json] [OPTIONS]\n"
-    L"options: --output FILE  --quiet  --older-than N(m|h|d)  --keep PATTERN  --keep-from FILE\n";
+    L"options: --output FILE  --quiet  --older-than N(m|h|d)  --keep PATTERN  --keep-from FILE\n"
+    L"         --user NAME|SID | --all-users\n";
 
 int UsageError(const std::wstring& why) {
   cli::Err(L"purlo-cli: " + why + L"\n" + kUsage);
@@ -70,16 +71,10 @@ uint64_t NotAfter(uint64_t seconds) {
   return ticks - seconds * kTicksPerSecond;
 }
 
-// Environment references expanded, trailing separators dropped; empty when
-// nothing is left.
+// Trailing separators dropped; empty when nothing is left. References such
+// as %TEMP% stay: each run expands them for the user it cleans for.
 std::wstring KeepPattern(const std::wstring& text) {
   std::wstring expanded = text;
-  const DWORD needed = ::ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
-  if (needed > 0) {
-    std::wstring buffer(needed, L'\0');
-    const DWORD got = ::ExpandEnvironmentStringsW(text.c_str(), &buffer[0], needed);
-    if (got > 0 && got <= needed) expanded.assign(buffer.c_str());
-  }
   while (!expanded.empty() && (expanded.back() == L'\\' || expanded.back() == L'/')) expanded.pop_back();
   return expanded;
 }
@@ -154,6 +149,8 @@ int ParseValueOption(const std::wstring& name, const std::wstring& value, Option
     options.filter.notAfter = NotAfter(seconds);
   } else if (name == L"--keep") {
     return AddKeepPattern(value, options);
+  } else if (name == L"--user") {
+    options.user = value;
   } else {
     return AddKeepFile(value, options);
   }
@@ -161,7 +158,8 @@ int ParseValueOption(const std::wstring& name, const std::wstring& value, Option
 }
 
 bool TakesValue(const std::wstring& arg) {
-  return arg == L"--output" || arg == L"--older-than" || arg == L"--keep" || arg == L"--keep-from";
+  return arg == L"--output" || arg == L"--older-than" || arg == L"--keep" || arg == L"--keep-from" ||
+         arg == L"--user";
 }
 
 // Returns 0, or the usage error's exit code.
@@ -182,6 +180,8 @@ int ParseSelection(int argc, wchar_t** argv, Options& options) {
       options.yes = true;
     } else if (arg == L"--quiet") {
       options.quiet = true;
+    } else if (arg == L"--all-users") {
+      options.allUsers = true;
     } else if (TakesValue(arg)) {
       if (i + 1 >= argc || argv[i + 1][0] == L'\0') return UsageError(arg + L" needs a value");
       const int rc = ParseValueOption(arg, argv[++i], options);
@@ -194,6 +194,7 @@ int ParseSelection(int argc, wchar_t** argv, Options& options) {
       options.selection.push_back(category);
     }
   }
+  if (options.allUsers && !options.user.empty()) return UsageError(L"choose one of --user and --all-users");
   if (all + recommended + !options.selection.empty() > 1) {
     return UsageError(L"choose one of --all, --recommended or identifiers");
   }

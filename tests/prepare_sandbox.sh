@@ -36,6 +36,19 @@ for prefix in win7 winxp; do
   mkdir -p "$links/firefox/Mozilla/Firefox/Profiles"
   ln -s ../../../../../windows "$links/firefox/Mozilla/Firefox/Profiles/linked.default"
 
+  # Per-user temporary folders that are links (the canary matrix): into
+  # System32\drivers, and to a folder off every drive (the sandbox's HOME);
+  # and a machine root that is a link into ProgramData\Microsoft.
+  home=$(dirname "$(dirname "$drive_c")")/home
+  profile=$(cd "$drive_c/users" && ls -d */ | tr -d / | grep -vx Public | head -n 1)
+  local_appdata=$drive_c/users/$profile/AppData/Local
+  mkdir -p "$local_appdata" "$home/purlo-outside-temp"
+  rm -f "$local_appdata/purlo-temp-link" "$local_appdata/purlo-temp-unix"
+  ln -s ../../../../windows/system32/drivers "$local_appdata/purlo-temp-link"
+  ln -s "$home/purlo-outside-temp" "$local_appdata/purlo-temp-unix"
+  mkdir -p "$links/msocache" "$drive_c/ProgramData/Microsoft"
+  ln -s ../../ProgramData/Microsoft "$links/msocache/data"
+
   # The system's own folders, each reached through a link named "data" (the
   # name TheWorldHistory appends), and a plain folder with links to it and
   # above it for the comparisons of real locations.

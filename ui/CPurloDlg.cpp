@@ -71,10 +71,20 @@ BOOL CPurloDlg::OnInitDialog() {
   tree_.ModifyStyle(0, TVS_CHECKBOXES);
   TickRecommended();
   recommended_.SetCheck(BST_CHECKED);
-  status_.SetWindowText(texts::kWelcome);
+  ChooseUser();
+  status_.SetWindowText(std::wstring(texts::kWelcome) + userNote_);
   view_.AttachWindow(Hwnd());
   purlo::InitRunState();
   return TRUE;
+}
+
+void CPurloDlg::ChooseUser() {
+  purlo::WindowsAccounts accounts;
+  const purlo::SessionChoice session = purlo::ChooseSessionUser(accounts);
+  lookups_ = session.found
+                 ? std::make_unique<purlo::UserLookups>(session.user, purlo::RunPart::Whole, session.runningAccount)
+                 : std::make_unique<purlo::UserLookups>();
+  userNote_ = session.note;
 }
 
 // Both banners keep the frame the template gives them, which grows with the
@@ -231,7 +241,7 @@ void CPurloDlg::StartScanRun() {
   enableAtEnd_[0] = enableAtEnd_[1] = false;
   purlo::RunGate.Open();
   StartPathTimer();
-  const purlo::StartResult started = purlo::StartScan(view_, Ticked(), lookups_);
+  const purlo::StartResult started = purlo::StartScan(view_, Ticked(), *lookups_);
   if (started == purlo::StartResult::TempPathFailed) {
     EndRunHere();  // nothing was started
   } else if (started == purlo::StartResult::ThreadFailed) {
@@ -317,7 +327,7 @@ void CPurloDlg::StartSweepRun() {
   purlo::RunGate.Open();
   DisableButton(startScan_);
   StartPathTimer();
-  const purlo::StartResult started = purlo::StartSweep(view_, Ticked(), lookups_);
+  const purlo::StartResult started = purlo::StartSweep(view_, Ticked(), *lookups_);
   if (started == purlo::StartResult::TempPathFailed) {
     EndRunHere();
     startScan_.EnableWindow(true);
@@ -393,6 +403,7 @@ void CPurloDlg::Apply(const ViewOp& op) {
       // path a walker left behind is older than this text.
       view_.ForgetLatestPath();
       status_.SetWindowText(op.text);
+      lastStatus_ = op.text;
       break;
     case ViewOp::ButtonText: ShowCaption(op.button, op.caption); break;
     case ViewOp::ButtonEnable:
@@ -407,6 +418,8 @@ void CPurloDlg::Apply(const ViewOp& op) {
       ::KillTimer(Hwnd(), kPathTimer);
       view_.ForgetLatestPath();
       EndRunHere();
+      // A scan's summary names whom it was for, as the welcome line did.
+      if (!sweeping_ && !userNote_.empty()) status_.SetWindowText(lastStatus_ + userNote_);
       if (enableAtEnd_[0]) startScan_.EnableWindow(true);
       if (enableAtEnd_[1]) sweepNow_.EnableWindow(true);
       enableAtEnd_[0] = enableAtEnd_[1] = false;

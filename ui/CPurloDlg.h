@@ -6,13 +6,14 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "controls/CTreeCtrlEx.h"
 #include "controls/PictureEx.h"
 #include "engine/core/RunLock.h"
-#include "engine/core/SystemLookups.h"
+#include "engine/core/UserLookups.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "ui/UiThreadView.h"
@@ -48,6 +49,7 @@ class CPurloDlg : public fw::CDialog, private ViewOpTarget {
   void StartBanner();
   void OnDpiChanged(UINT newDpi, LPARAM suggested);
   void FitIntoWorkArea(const RECT& work);
+  void ChooseUser();
 
   // The two action buttons.
   void OnStartScan();
@@ -88,7 +90,10 @@ class CPurloDlg : public fw::CDialog, private ViewOpTarget {
   // The flash-phase and update-available flags, and what the About button does with them.
   purlo::UpgradeHint upgrade_;
 
-  purlo::WindowsLookups lookups_;
+  // For the session's user, found at start; without one, the user's categories clean nothing.
+  std::unique_ptr<purlo::UserLookups> lookups_;
+  std::wstring userNote_;  // names that user when they are not the account this runs as
+  std::wstring lastStatus_;  // the status line as the engines last wrote it
   UiThreadView view_;
 
   // UI thread only: the run in progress, if any, and the machine's one-run lock it holds.

@@ -1,6 +1,7 @@
 #include "win/SystemDll.h"
 
 #include <atomic>
+#include <cwchar>
 #include <string>
 
 namespace win {
@@ -34,6 +35,27 @@ using UserProfileDirectoryCall = BOOL(WINAPI*)(HANDLE, LPWSTR, LPDWORD);
 using ProfilesDirectoryCall = BOOL(WINAPI*)(LPWSTR, LPDWORD);
 std::atomic<UserProfileDirectoryCall> g_userProfileDirectory{nullptr};
 std::atomic<ProfilesDirectoryCall> g_profilesDirectory{nullptr};
+
+// WTSQuerySessionInformationW and WTSFreeMemory; the information class as its number.
+using QuerySessionCall = BOOL(WINAPI*)(HANDLE, DWORD, int, LPWSTR*, DWORD*);
+using FreeMemoryCall = void(WINAPI*)(void*);
+std::atomic<QuerySessionCall> g_querySession{nullptr};
+std::atomic<FreeMemoryCall> g_freeMemory{nullptr};
+constexpr int kWtsUserName = 5;
+constexpr int kWtsDomainName = 7;
+
+bool SessionText(DWORD session, int what, std::wstring& out) {
+  auto query = SystemCall(g_querySession, L"wtsapi32.dll", "WTSQuerySessionInformationW");
+  auto release = SystemCall(g_freeMemory, L"wtsapi32.dll", "WTSFreeMemory");
+  if (query == nullptr || release == nullptr) return false;
+  LPWSTR text = nullptr;
+  DWORD bytes = 0;
+  // WTS_CURRENT_SERVER_HANDLE is null: this machine.
+  if (!query(nullptr, session, what, &text, &bytes) || text == nullptr) return false;
+  out.assign(text, wcsnlen(text, bytes / sizeof(wchar_t)));
+  release(text);
+  return true;
+}
 
 }  // namespace
 
@@ -69,6 +91,12 @@ BOOL ProfilesDirectory(wchar_t* buffer, DWORD* size) {
     return FALSE;
   }
   return call(buffer, size);
+}
+
+bool SessionAccount(DWORD session, std::wstring& domain, std::wstring& user) {
+  if (!SessionText(session, kWtsUserName, user) || user.empty()) return false;
+  if (!SessionText(session, kWtsDomainName, domain)) domain.clear();
+  return true;
 }
 
 }  // namespace win

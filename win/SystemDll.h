@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace win {
 
 // Restricts the DLL search of the whole process from now on: the system folder
@@ -21,5 +23,10 @@ HMODULE LoadSystemDll(const wchar_t* name);
 // ERROR_PROC_NOT_FOUND) when userenv cannot be loaded.
 BOOL UserProfileDirectory(HANDLE token, wchar_t* buffer, DWORD* size);
 BOOL ProfilesDirectory(wchar_t* buffer, DWORD* size);
+
+// wtsapi32's answer (also not a KnownDLL) for a session: the user logged on
+// to it and their domain. False when wtsapi32 cannot be loaded or the session
+// has no user.
+bool SessionAccount(DWORD session, std::wstring& domain, std::wstring& user);
 
 }  // namespace win

@@ -81,6 +81,16 @@ OpenedFile OpenSingleFile(const std::wstring& root, const ProtectedFolders& prot
   OpenedRoot folder = OpenRoot(OrdinaryForm(path.substr(0, cut)), protectedFolders, false);
   if (folder.check == RootCheck::Protected) opened.check = SingleFileCheck::Protected;
   if (folder.check != RootCheck::Ready) return opened;
+  opened = OpenFileIn(folder, name, purpose, seen);
+  opened.ownedFolder = std::move(folder.handle);
+  return opened;
+}
+
+OpenedFile OpenFileIn(const OpenedRoot& folder, const std::wstring& name, OpenFor purpose,
+                      std::vector<FileIdentity>* seen) {
+  OpenedFile opened;
+  if (!folder.handle || !IsWalkableName(name.c_str())) return opened;
+  const std::wstring path = (folder.path.back() == L'\\' ? folder.path : folder.path + L"\\") + name;
   DWORD error = 0;
   opened.handle = OpenRelative(folder.handle.Get(), name.data(), name.size(), purpose, error, true);
   if (!opened.handle) {
@@ -101,7 +111,7 @@ OpenedFile OpenSingleFile(const std::wstring& root, const ProtectedFolders& prot
   }
   if (opened.check != SingleFileCheck::Ready && opened.check != SingleFileCheck::Elsewhere) opened.handle.Reset();
   if (opened.handle && seen != nullptr) seen->push_back(opened.facts.identity);
-  opened.folder = std::move(folder.handle);
+  opened.folder = folder.handle.Get();
   opened.name = name;
   return opened;
 }

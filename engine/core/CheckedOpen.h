@@ -61,12 +61,16 @@ struct OpenedFile {
   SingleFileCheck check = SingleFileCheck::Missing;
   win::UniqueFile handle;
   HandleFacts facts;
-  win::UniqueFile folder;  // the folder it was opened relative to
-  std::wstring name;       // its name there
+  HANDLE folder = nullptr;      // the folder it was opened relative to
+  win::UniqueFile ownedFolder;  // that folder, when opened for this file alone
+  std::wstring name;            // its name there
 };
 // `seen`, when given, holds the files (by identity) earlier roots of the same
 // task named: a file named again is Missing, so it counts once.
 OpenedFile OpenSingleFile(const std::wstring& root, const ProtectedFolders& protectedFolders, OpenFor purpose,
                           std::vector<FileIdentity>* seen = nullptr);
+// The file `name` of a root folder already open and checked (`folder`).
+OpenedFile OpenFileIn(const OpenedRoot& folder, const std::wstring& name, OpenFor purpose,
+                      std::vector<FileIdentity>* seen = nullptr);
 
 }  // namespace purlo

@@ -113,7 +113,8 @@ bool FileTreeWalker::IsRootOfTheRun(const FileIdentity& identity) const {
 bool FileTreeWalker::OpenRootFor(const std::wstring& root, bool forRemoval, OpenedRoot& opened) const {
   opened = OpenRoot(root, Protected(), forRemoval);
   if (opened.check == RootCheck::Protected && progress_ != nullptr) {
-    progress_->RootRefused(category_, root, RootRefusal::SystemFolder);
+    progress_->RootRefused(category_, root,
+                           Protected().IsProtected(opened.identity) ? RootRefusal::Protected : RootRefusal::AboveProtected);
   }
   return opened.check == RootCheck::Ready && !KeptFolder(opened.path, opened.real);
 }
@@ -121,8 +122,14 @@ bool FileTreeWalker::OpenRootFor(const std::wstring& root, bool forRemoval, Open
 WalkResult FileTreeWalker::ScanFolder(std::wstring path) {
   OpenedRoot root;
   if (!OpenRootFor(path, false, root)) return Result();
+  return ScanRoot(root);
+}
+
+WalkResult FileTreeWalker::ScanRoot(const OpenedRoot& root) {
+  if (!root.handle || KeptFolder(root.path, root.real)) return Result();
   ScanVisitor visitor{*this};
-  WalkTree(root.handle.Get(), root.path, root.real, Protected(), visitor);
+  std::wstring path = root.path, real = root.real;  // the walk extends them as it goes down
+  WalkTree(root.handle.Get(), path, real, Protected(), visitor);
   return Result();
 }
 

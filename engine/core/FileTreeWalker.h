@@ -53,6 +53,8 @@ class FileTreeWalker {
   // folder. Paths of any length work. Stops early once StopRequested or
   // ShutdownRequested is 1.
   WalkResult ScanFolder(std::wstring path);
+  // The same from a root opened and checked at the run's start.
+  WalkResult ScanRoot(const OpenedRoot& root);
 
   void Reset();
 

@@ -131,6 +131,16 @@ bool IsBelowDriveRoot(const std::wstring& path) {
   return named;
 }
 
+bool IsDriveRoot(const std::wstring& path) {
+  if (path.size() == 2 && iswalpha(path[0]) && path[1] == L':') return true;
+  const size_t root = RootLength(path);
+  if (root == std::wstring::npos) return false;
+  for (size_t i = root; i < path.size(); ++i) {
+    if (!IsSeparator(path[i])) return false;
+  }
+  return true;
+}
+
 std::wstring WithoutTrailingBackslash(std::wstring path) {
   if (!path.empty() && path.back() == L'\\') path.pop_back();
   return path;
@@ -252,42 +262,6 @@ std::wstring RootInLongForm(const std::wstring& root) {
   const std::wstring full = FullPathName(root);
   if (!IsBelowDriveRoot(full)) return std::wstring();
   return WithoutTrailingBackslashes(LongForm(full));
-}
-
-std::wstring ComparableFolder(const std::wstring& path) {
-  const std::wstring longPath = RootInLongForm(path);
-  if (longPath.empty()) return std::wstring();
-  std::wstring text;
-  if (CanTellRealPaths()) text = RealFolderPath(longPath);
-  if (text.empty()) text = WithoutTrailingBackslashes(LongNames(longPath));
-  return win::ToUpper(text);
-}
-
-bool IsSameOrInside(const std::wstring& inner, const std::wstring& outer) {
-  if (outer.empty() || inner.size() < outer.size() || inner.compare(0, outer.size(), outer) != 0) return false;
-  return inner.size() == outer.size() || inner[outer.size()] == L'\\';
-}
-
-std::vector<std::wstring> ComparableFolders(const std::vector<std::wstring>& roots) {
-  std::vector<std::wstring> forms;
-  forms.reserve(roots.size());
-  for (const std::wstring& root : roots) forms.push_back(ComparableFolder(root));
-  return forms;
-}
-
-std::vector<std::wstring> DistinctFolderRoots(const std::vector<std::wstring>& roots) {
-  const std::vector<std::wstring> forms = ComparableFolders(roots);
-  std::vector<std::wstring> kept;
-  for (size_t i = 0; i < roots.size(); ++i) {
-    bool covered = false;
-    for (size_t j = 0; j < roots.size() && !covered; ++j) {
-      if (j == i || !IsSameOrInside(forms[i], forms[j])) continue;
-      // The same folder twice is walked for its first mention.
-      covered = forms[i].size() != forms[j].size() || j < i;
-    }
-    if (!covered) kept.push_back(roots[i]);
-  }
-  return kept;
 }
 
 }  // namespace purlo

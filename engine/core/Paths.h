@@ -14,6 +14,10 @@ namespace purlo {
 // paths with "." or ".." components (they could climb back to the root).
 bool IsBelowDriveRoot(const std::wstring& path);
 
+// "X:\", "\\server\share\" (separators after the root allowed): a root that
+// lies above every folder of its drive or share.
+bool IsDriveRoot(const std::wstring& path);
+
 // Removes one trailing backslash, if there is one.
 std::wstring WithoutTrailingBackslash(std::wstring path);
 
@@ -62,21 +66,5 @@ bool IsOnDriveOrShare(const std::wstring& realPath);
 bool SamePath(const std::wstring& real, const std::wstring& expected);
 // Removes every trailing backslash but a lone one.
 std::wstring WithoutTrailingBackslashes(std::wstring text);
-
-// A form of an existing or missing folder for comparing folders: its real
-// location where it exists and the system can tell, otherwise its long
-// names; long form, no trailing backslash, upper case.
-std::wstring ComparableFolder(const std::wstring& path);
-
-// True when `inner` (comparable form) is `outer` (comparable form) or lies below it.
-bool IsSameOrInside(const std::wstring& inner, const std::wstring& outer);
-
-// The roots of one task that are neither equal to an earlier root nor inside
-// any other root, earlier or later, so that every file is walked once, as
-// part of the outermost root.
-std::vector<std::wstring> DistinctFolderRoots(const std::vector<std::wstring>& roots);
-
-// The comparable forms of every root of a task: folders no walk may remove.
-std::vector<std::wstring> ComparableFolders(const std::vector<std::wstring>& roots);
 
 }  // namespace purlo

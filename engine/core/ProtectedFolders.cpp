@@ -40,39 +40,6 @@ std::wstring FullPath(const std::wstring& path) {
   return full.empty() ? path : full;
 }
 
-// Where the path really leads, links followed; empty when unknown.
-std::wstring RealPath(const std::wstring& path) {
-  std::wstring real = RealFolderPath(path);
-  // Other real paths (\\?\unix\..., volume and device paths) stay as they are.
-  return IsOnDriveOrShare(real) ? OrdinaryForm(real) : real;
-}
-
-void AddOnce(std::vector<std::wstring>& forms, const std::wstring& form) {
-  if (form.empty()) return;
-  for (const std::wstring& f : forms) {
-    if (f == form) return;
-  }
-  forms.push_back(form);
-}
-
-}  // namespace
-
-std::vector<std::wstring> ComparableForms(const std::wstring& path) {
-  std::vector<std::wstring> forms;
-  if (!IsAbsolute(path)) return forms;
-  const std::wstring full = FullPath(path);
-  AddOnce(forms, Tidy(full));
-  AddOnce(forms, Tidy(LongNames(full)));
-  const std::wstring real = RealPath(full);
-  if (!real.empty()) {
-    AddOnce(forms, Tidy(real));
-    AddOnce(forms, Tidy(LongNames(real)));
-  }
-  return forms;
-}
-
-namespace {
-
 // File-system redirection of a 32-bit process on 64-bit Windows, turned off
 // for as long as this lives. Looked up at run time: not every Windows has it.
 class RedirectionOff {
@@ -116,22 +83,48 @@ std::wstring ParentFolder(const std::wstring& path) {
 
 }  // namespace
 
+bool IdentityAt(const std::wstring& path, FileIdentity& identity) {
+  std::wstring name = path;
+  if (name.size() == 2 && name[1] == L':') name += L'\\';
+  win::UniqueFile handle(::CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  HandleFacts facts;
+  if (!handle || !FactsOf(handle.Get(), facts, true)) return false;
+  identity = facts.identity;
+  return true;
+}
+
+namespace {
+
+void SortUnique(std::vector<FileIdentity>& identities) {
+  std::sort(identities.begin(), identities.end());
+  identities.erase(std::unique(identities.begin(), identities.end()), identities.end());
+}
+
+}  // namespace
+
 ProtectedFolders::ProtectedFolders(const std::vector<std::wstring>& systemFolders) {
-  std::set<std::wstring> paths;
-  for (const std::wstring& folder : systemFolders) {
-    for (const std::wstring& form : ComparableForms(folder)) AddOnce(forms_, form);
-    CollectPaths(folder, paths);
-  }
-  for (const std::wstring& path : paths) AddIdentityOf(path);
+  std::set<std::wstring> selves, above;
+  for (const std::wstring& folder : systemFolders) CollectPaths(folder, selves, above);
+  AddIdentities(selves, selves_);
+  AddIdentities(above, above_);
   // The other view of System32 and of everything a 32-bit process sees redirected.
   if (IsWow64Process()) {
     RedirectionOff off;
     if (off.Off()) {
-      for (const std::wstring& path : paths) AddIdentityOf(path);
+      AddIdentities(selves, selves_);
+      AddIdentities(above, above_);
     }
   }
-  std::sort(identities_.begin(), identities_.end());
-  identities_.erase(std::unique(identities_.begin(), identities_.end()), identities_.end());
+  SortUnique(selves_);
+  SortUnique(above_);
+  // A folder above one protected folder and itself another counts as protected.
+  std::vector<FileIdentity> onlyAbove;
+  for (const FileIdentity& id : above_) {
+    if (!std::binary_search(selves_.begin(), selves_.end(), id)) onlyAbove.push_back(id);
+  }
+  above_.swap(onlyAbove);
 }
 
 const ProtectedFolders& ProtectedFolders::None() {
@@ -139,39 +132,48 @@ const ProtectedFolders& ProtectedFolders::None() {
   return none;
 }
 
-// The folder and every folder above it, by the path given and by the path
-// where it really is.
-void ProtectedFolders::CollectPaths(const std::wstring& folder, std::set<std::wstring>& paths) {
+// The folder by the path given and by the path where it really is, and every
+// folder above both.
+void ProtectedFolders::CollectPaths(const std::wstring& folder, std::set<std::wstring>& selves,
+                                    std::set<std::wstring>& above) {
   if (!IsAbsolute(folder)) return;
   const std::wstring full = WithoutTrailingBackslashes(Tidy(FullPath(folder)));
-  for (std::wstring up = full; !up.empty(); up = ParentFolder(up)) paths.insert(up);
-  const std::wstring real = RealFolderPath(LongForm(full));
+  selves.insert(full);
+  for (std::wstring up = ParentFolder(full); !up.empty(); up = ParentFolder(up)) above.insert(up);
+  const std::wstring real = win::ToUpper(RealFolderPath(LongForm(full)));
   if (IsOnDriveOrShare(real)) {
-    for (std::wstring up = win::ToUpper(real); !up.empty(); up = ParentFolder(up)) paths.insert(up);
+    selves.insert(real);
+    for (std::wstring up = ParentFolder(real); !up.empty(); up = ParentFolder(up)) above.insert(up);
   }
 }
 
-void ProtectedFolders::AddIdentityOf(const std::wstring& folder) {
-  std::wstring path = folder;
-  if (path.size() == 2 && path[1] == L':') path += L'\\';
-  win::UniqueFile handle(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  HandleFacts facts;
-  if (handle && FactsOf(handle.Get(), facts, true)) identities_.push_back(facts.identity);
+void ProtectedFolders::AddIdentities(const std::set<std::wstring>& paths, std::vector<FileIdentity>& identities) {
+  for (const std::wstring& path : paths) {
+    FileIdentity identity;
+    if (IdentityAt(path, identity)) identities.push_back(identity);
+  }
+}
+
+bool ProtectedFolders::IsProtected(const FileIdentity& identity) const {
+  return std::binary_search(selves_.begin(), selves_.end(), identity);
+}
+
+bool ProtectedFolders::IsAboveProtected(const FileIdentity& identity) const {
+  return std::binary_search(above_.begin(), above_.end(), identity);
 }
 
 bool ProtectedFolders::Holds(const FileIdentity& identity) const {
-  return std::binary_search(identities_.begin(), identities_.end(), identity);
+  return IsProtected(identity) || IsAboveProtected(identity);
 }
 
+// A folder that really lies off every drive and share cannot be known by
+// its identity: refused as well.
 bool ProtectedFolders::Refuses(const std::wstring& root) const {
-  for (const std::wstring& rootForm : ComparableForms(root)) {
-    for (const std::wstring& folder : forms_) {
-      if (IsSameOrInside(folder, rootForm)) return true;  // both tidy, never empty
-    }
-  }
-  return false;
+  if (!IsAbsolute(root)) return false;
+  const std::wstring real = CanTellRealPaths() ? RealFolderPath(LongForm(FullPath(root))) : std::wstring();
+  if (!real.empty() && !IsOnDriveOrShare(real)) return true;
+  FileIdentity identity;
+  return IdentityAt(root, identity) && Holds(identity);
 }
 
 }  // namespace purlo

@@ -11,16 +11,13 @@
 
 namespace purlo {
 
-// The forms under which a path may name a folder, for comparing: the full
-// path (forward slashes, doubled separators, trailing dots and spaces gone),
-// its long-name form, and its real location (links resolved) when it exists;
-// upper case, without trailing separators. Empty for a path that is not
-// absolute on a drive or share.
-std::vector<std::wstring> ComparableForms(const std::wstring& path);
+// The identity of the folder (or file) a path leads to, links followed;
+// false when it cannot be opened.
+bool IdentityAt(const std::wstring& path, FileIdentity& identity);
 
-// The protected folders by their forms and, what decides, by their
-// identities: each folder and every folder above it, so that whichever name
-// or second drive letter reaches one of them, it is known. In a 32-bit
+// The protected folders by their identities, each folder and every folder
+// above it, so that whichever name, link or second drive letter reaches one
+// of them, it is known. In a 32-bit
 // process on 64-bit Windows both views of System32 are collected.
 class ProtectedFolders {
  public:
@@ -30,17 +27,21 @@ class ProtectedFolders {
   // The empty set, for walks that are given none.
   static const ProtectedFolders& None();
 
-  // True when any form of `root` is, or lies above, any form of a protected folder.
+  // True when what `root` leads to now is a protected folder or lies above one.
   bool Refuses(const std::wstring& root) const;
   // True when `identity` is a protected folder or a folder above one.
   bool Holds(const FileIdentity& identity) const;
+  // The protected folder itself.
+  bool IsProtected(const FileIdentity& identity) const;
+  // A folder above one (and none itself).
+  bool IsAboveProtected(const FileIdentity& identity) const;
 
  private:
-  static void CollectPaths(const std::wstring& folder, std::set<std::wstring>& paths);
-  void AddIdentityOf(const std::wstring& folder);
+  static void CollectPaths(const std::wstring& folder, std::set<std::wstring>& selves, std::set<std::wstring>& above);
+  static void AddIdentities(const std::set<std::wstring>& paths, std::vector<FileIdentity>& identities);
 
-  std::vector<std::wstring> forms_;
-  std::vector<FileIdentity> identities_;  // sorted
+  std::vector<FileIdentity> selves_;  // sorted
+  std::vector<FileIdentity> above_;   // sorted, without the selves
 };
 
 }  // namespace purlo

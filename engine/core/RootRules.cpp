@@ -61,29 +61,20 @@ bool TheWorldData(SystemLookups& lookups, std::vector<std::wstring>& paths) {
   return true;
 }
 
+bool BuildsUserPart(SystemLookups& lookups) { return lookups.User().part != RunPart::Machine; }
+bool BuildsMachinePart(SystemLookups& lookups) { return lookups.User().part != RunPart::User; }
+
 void StormFiles(SystemLookups& lookups, std::vector<std::wstring>& paths) {
   std::wstring exePath;
-  if (lookups.ReadString(HKEY_CURRENT_USER, L"Software\\storm", L"exepath", exePath) == RegRead::Ok) {
+  if (BuildsUserPart(lookups) && lookups.ReadString(HKEY_CURRENT_USER, L"Software\\storm", L"exepath", exePath) == RegRead::Ok) {
     size_t cut = exePath.rfind(L'\\');
     if (cut != std::wstring::npos) exePath.erase(cut);
     if (!exePath.empty()) paths.push_back(exePath + L"\\playlist.smpl");
   }
+  if (!BuildsMachinePart(lookups)) return;
   RootBuilder add{lookups, paths};
   add.AddUnder(CSIDL_COMMON_APPDATA, L"\\Storm\\playlist.smpl");
   add.AddUnder(CSIDL_COMMON_APPDATA, L"\\Storm\\config.xml");
-}
-
-template <typename Test>
-void MoveRefused(Roots& roots, RootRefusal why, Test refuses) {
-  std::vector<std::wstring> kept;
-  for (std::wstring& path : roots.paths) {
-    if (refuses(path)) {
-      roots.refused.push_back(RefusedRoot{std::move(path), why});
-    } else {
-      kept.push_back(std::move(path));
-    }
-  }
-  roots.paths.swap(kept);
 }
 
 }  // namespace
@@ -121,12 +112,14 @@ Roots BuildRoots(JunkCategory category, int windowsMajor, SystemLookups& lookups
   switch (category) {
     case C::SystemTemp: {
       std::wstring temp;
-      if (!lookups.TempPath(temp, roots.error)) {
-        roots.outcome = RootsOutcome::TempPathFailed;
-        return roots;
+      if (BuildsUserPart(lookups)) {
+        if (!lookups.TempPath(temp, roots.error)) {
+          roots.outcome = RootsOutcome::TempPathFailed;
+          return roots;
+        }
+        paths.push_back(temp);
       }
-      paths.push_back(temp);
-      add.AddUnder(CSIDL_WINDOWS, L"\\Temp");
+      if (BuildsMachinePart(lookups)) add.AddUnder(CSIDL_WINDOWS, L"\\Temp");
       break;
     }
     case C::Prefetch: add.AddUnder(CSIDL_WINDOWS, L"\\Prefetch"); break;
@@ -144,10 +137,10 @@ Roots BuildRoots(JunkCategory category, int windowsMajor, SystemLookups& lookups
     case C::BaiduToolbarHistory: paths.push_back(Info(category).taskLabel); break;
     case C::FirefoxHistory: FirefoxPlaces(lookups, paths); break;
     case C::MaxthonHistory:
-      if (!MaxthonHistoryFile(lookups, paths)) roots.outcome = RootsOutcome::Skipped;
+      if (!MaxthonHistoryFile(lookups, paths)) roots.outcome = RootsOutcome::NotInstalled;
       break;
     case C::TheWorldHistory:
-      if (!TheWorldData(lookups, paths)) roots.outcome = RootsOutcome::Skipped;
+      if (!TheWorldData(lookups, paths)) roots.outcome = RootsOutcome::NotInstalled;
       break;
     case C::GoogleToolbarHistory: add.AddUnder(CSIDL_APPDATA, L"\\Google\\Local Search History"); break;
     case C::RealPlayerHistory: add.AddUnderVariable(L"%APPDATA%", L"\\Real\\RealPlayer\\History"); break;
@@ -169,18 +162,7 @@ Roots BuildRoots(JunkCategory category, int windowsMajor, SystemLookups& lookups
       }
       break;
   }
-  // A root built on a relative piece (a registry value without a drive) would
-  // resolve against the current folder: never walk or delete there.
-  if (HasFileRoots(category)) {
-    MoveRefused(roots, RootRefusal::NotBelowADriveRoot, [](const std::wstring& p) { return !IsBelowDriveRoot(p); });
-  }
   return roots;
-}
-
-void RefuseProtectedRoots(JunkCategory category, Roots& roots, const ProtectedFolders& protectedFolders) {
-  if (!HasFileRoots(category)) return;
-  MoveRefused(roots, RootRefusal::SystemFolder,
-              [&protectedFolders](const std::wstring& p) { return protectedFolders.Refuses(p); });
 }
 
 }  // namespace purlo

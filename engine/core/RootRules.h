@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "engine/core/Catalogue.h"
-#include "engine/core/ProtectedFolders.h"
 #include "engine/core/RunView.h"
 #include "engine/core/SystemLookups.h"
 
@@ -15,19 +14,13 @@ namespace purlo {
 
 enum class RootsOutcome {
   Ready,           // roots built (possibly none)
-  Skipped,         // MaxthonHistory / TheWorldHistory without their key: no task at all
+  NotInstalled,    // MaxthonHistory / TheWorldHistory without their key: no task at all
   TempPathFailed,  // GetTempPathW failed: the run must not start
-};
-
-struct RefusedRoot {
-  std::wstring path;
-  RootRefusal why;
 };
 
 struct Roots {
   RootsOutcome outcome = RootsOutcome::Ready;
-  std::vector<std::wstring> paths;
-  std::vector<RefusedRoot> refused;  // left out of paths
+  std::vector<std::wstring> paths;  // as built: RootJudge decides what is walked
   DWORD error = 0;  // with TempPathFailed
 };
 
@@ -37,10 +30,6 @@ Roots BuildRoots(JunkCategory category, int windowsMajor, SystemLookups& lookups
 
 // True for categories whose roots name files and folders (not markers).
 bool HasFileRoots(JunkCategory category);
-
-// Moves every root that is a protected folder, or lies above one, from
-// roots.paths to roots.refused.
-void RefuseProtectedRoots(JunkCategory category, Roots& roots, const ProtectedFolders& protectedFolders);
 
 // The registry key (under HKEY_CURRENT_USER) of a registry-values category;
 // nullptr when the category has none on this version.

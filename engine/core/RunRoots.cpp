@@ -1,14 +1,11 @@
 #include "engine/core/RunRoots.h"
 
-#include "engine/core/CheckedOpen.h"
-#include "engine/core/Paths.h"
 
 namespace purlo {
 
-void RunRoots::Add(JunkCategory category, const std::vector<std::wstring>& roots) {
-  for (const std::wstring& root : roots) {
-    OpenedRoot opened = OpenRoot(root, ProtectedFolders::None(), false);
-    if (opened.check == RootCheck::Ready) roots_.push_back({opened.identity, category});
+void RunRoots::Add(JunkCategory category, const std::vector<ResolvedRoot>& roots) {
+  for (const ResolvedRoot& root : roots) {
+    if (root.exists) roots_.push_back({root.folder.identity, category});
   }
 }
 

@@ -10,14 +10,14 @@
 
 #include "engine/core/Catalogue.h"
 #include "engine/core/FileHandles.h"
+#include "engine/core/RootJudge.h"
 
 namespace purlo {
 
 class RunRoots {
  public:
-  // Records the roots of `category` that are folders now (opened by path,
-  // links followed, as a walk opens its roots).
-  void Add(JunkCategory category, const std::vector<std::wstring>& roots);
+  // Records the folder roots of `category` opened at the run's start.
+  void Add(JunkCategory category, const std::vector<ResolvedRoot>& roots);
 
   // A root of a category of the run other than `category`.
   bool IsRootOfAnother(const FileIdentity& folder, JunkCategory category) const;

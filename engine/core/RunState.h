@@ -12,6 +12,7 @@
 
 #include "engine/core/Catalogue.h"
 #include "engine/core/ProtectedFolders.h"
+#include "engine/core/RootJudge.h"
 #include "engine/core/RunRoots.h"
 #include "engine/core/RunView.h"
 #include "win/Handles.h"
@@ -27,6 +28,13 @@ struct ScanTask {
   // Looked up once per run, shared by all its workers; none when null.
   std::shared_ptr<const ProtectedFolders> protectedFolders;
   std::shared_ptr<const RunRoots> runRoots;
+  // The roots opened and judged at the run's start, one for each of `roots`
+  // that was not refused; without them (a task made by hand) the worker
+  // opens `roots` itself, checking protected folders only.
+  bool resolvedAtStart = false;
+  std::vector<ResolvedRoot> resolved;
+  // The cleaned user's registry, for the history keys; HKEY_CURRENT_USER when null.
+  std::shared_ptr<const win::UniqueRegKey> hive;
 };
 
 struct Totals {

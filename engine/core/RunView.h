@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/core/Catalogue.h"
+#include "engine/core/Statuses.h"
 #include "engine/core/Texts.h"
 
 namespace purlo {
@@ -18,15 +19,10 @@ namespace purlo {
 // The two buttons a run changes; a view maps them to its own controls.
 enum class Button { StartScan, SweepNow };
 
-// Why a root was left out of its category's task.
-enum class RootRefusal {
-  NotBelowADriveRoot,  // empty, relative, a drive root, or with "." / ".." in it
-  SystemFolder,        // one of the system's own folders, or a folder above one
-};
-
 // What one worker measured or removed, besides its label.
 struct CategoryResult {
   JunkCategory category = JunkCategory::SystemTemp;
+  CategoryStatus status = CategoryStatus::Done;
   std::wstring label;  // the text written into the item
   uint64_t items = 0;
   uint64_t bytes = 0;
@@ -59,6 +55,9 @@ class RunView {
 
   // A root the start left out: nothing below it is measured or swept.
   virtual void RootRefused(JunkCategory category, const std::wstring& root, RootRefusal why) {}
+  // A ticked category that gets no worker, and why (never Done). The dialog
+  // leaves its item as it is; reports list it with its status.
+  virtual void CategoryNotRun(JunkCategory category, CategoryStatus status) {}
   // A worker's figures, just before it writes its label.
   virtual void CategoryFinished(const CategoryResult& result) {}
   // A sweep's end, with its summary; the monitor goes on when this returns.

@@ -1,9 +1,13 @@
 #include "engine/core/SystemLookups.h"
 
+#include <sddl.h>
 #include <shlobj.h>
+
+#include <memory>
 
 #include "win/Handles.h"
 #include "win/SystemDll.h"
+#include "win/Text.h"
 
 namespace purlo {
 
@@ -171,6 +175,104 @@ std::vector<std::wstring> WindowsLookups::SystemFolders() {
   }
   std::wstring userProfile;
   if (WindowsLookups::ExpandVariable(L"%USERPROFILE%", userProfile)) AddIfSet(folders, ParentOf(userProfile));
+  return folders;
+}
+
+namespace {
+
+struct LocalFreeDeleter {
+  void operator()(wchar_t* text) const { ::LocalFree(text); }
+};
+
+const wchar_t kProfileList[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+
+std::wstring SystemWindowsFolder() {
+  wchar_t buffer[MAX_PATH + 1];
+  const UINT n = ::GetSystemWindowsDirectoryW(buffer, MAX_PATH + 1);
+  return n > 0 && n <= MAX_PATH ? std::wstring(buffer, n) : std::wstring();
+}
+
+// The ProfileImagePath of one SID, expanded; empty when there is none.
+std::wstring ProfilePathOf(HKEY profileList, const std::wstring& sid) {
+  win::UniqueRegKey key;
+  if (::RegOpenKeyExW(profileList, sid.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return {};
+  std::wstring stored;
+  if (ReadBoundedString(key.Get(), L"ProfileImagePath", 2048, stored) != RegRead::Ok) return {};
+  return ExpandWithSystemVariables(stored);
+}
+
+win::UniqueRegKey OpenProfileList() {
+  win::UniqueRegKey list;
+  ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProfileList, 0, KEY_READ, list.Put());
+  return list;
+}
+
+}  // namespace
+
+std::wstring ProcessUserSid() {
+  HANDLE raw = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return std::wstring();
+  win::UniqueKernel token(raw);
+  DWORD size = 0;
+  ::GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
+  if (size == 0) return std::wstring();
+  std::vector<unsigned char> buffer(size);
+  if (!::GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size)) return std::wstring();
+  wchar_t* text = nullptr;
+  if (!::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+    return std::wstring();
+  }
+  std::unique_ptr<wchar_t, LocalFreeDeleter> owned(text);
+  return std::wstring(text);
+}
+
+std::wstring ExpandWithSystemVariables(const std::wstring& text) {
+  const std::wstring windows = SystemWindowsFolder();
+  if (windows.size() < 2) return {};
+  std::wstring out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != L'%') {
+      out += text[i];
+      continue;
+    }
+    const size_t end = text.find(L'%', i + 1);
+    if (end == std::wstring::npos) return {};
+    const std::wstring name = text.substr(i + 1, end - i - 1);
+    const std::wstring upper = win::ToUpper(name);
+    if (upper == L"SYSTEMROOT" || upper == L"WINDIR") {
+      out += windows;
+    } else if (upper == L"SYSTEMDRIVE") {
+      out += windows.substr(0, 2);
+    } else {
+      return {};
+    }
+    i = end;
+  }
+  return out;
+}
+
+bool WindowsLookups::ProfileFolder(std::wstring& out) {
+  const std::wstring sid = ProcessUserSid();
+  win::UniqueRegKey list = OpenProfileList();
+  if (sid.empty() || !list) return false;
+  out = ProfilePathOf(list.Get(), sid);
+  return !out.empty();
+}
+
+std::vector<std::wstring> WindowsLookups::OtherProfileFolders() {
+  std::vector<std::wstring> folders;
+  const std::wstring self = ProcessUserSid();
+  win::UniqueRegKey list = OpenProfileList();
+  if (!list) return folders;
+  for (DWORD index = 0;; ++index) {
+    wchar_t name[256];
+    DWORD length = 256;
+    const LONG rc = ::RegEnumKeyExW(list.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_MORE_DATA) continue;
+    if (rc != ERROR_SUCCESS) break;
+    if (win::ToUpper(name) == win::ToUpper(self)) continue;
+    AddIfSet(folders, ProfilePathOf(list.Get(), name));
+  }
   return folders;
 }
 

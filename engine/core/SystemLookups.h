@@ -4,12 +4,28 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "win/Handles.h"
 
 namespace purlo {
 
 enum class RegRead { Ok, KeyMissing, ValueMissing };
+
+// Which roots a run builds of a category that has both kinds: the whole of
+// it, only the cleaned user's (the profile's temporary folder, the player's
+// list named by their registry), or only the machine's.
+enum class RunPart { Whole, User, Machine };
+
+// The user a run cleans for, as far as the look-ups answer for them.
+struct UserFacts {
+  bool known = true;           // false: none could be determined; their categories clean nothing
+  bool runningAccount = true;  // the account this program runs as
+  bool hiveLoaded = true;      // their registry is under HKEY_USERS
+  RunPart part = RunPart::Whole;
+};
 
 class SystemLookups {
  public:
@@ -31,6 +47,16 @@ class SystemLookups {
   // folder, the user's profile, Documents, Desktop and both AppData roots,
   // each as every source names it.
   virtual std::vector<std::wstring> SystemFolders() = 0;
+  // The profile folder of the user the run cleans for, as the machine records
+  // it (ProfileList, expanded with the system's own variables only); false
+  // when it has none.
+  virtual bool ProfileFolder(std::wstring& out) = 0;
+  // Every other profile folder the machine records.
+  virtual std::vector<std::wstring> OtherProfileFolders() = 0;
+  // Whom the look-ups answer for; by default the account this program runs as.
+  virtual UserFacts User() { return UserFacts{}; }
+  // The root of that user's registry (HKEY_USERS\<SID>); null: HKEY_CURRENT_USER.
+  virtual std::shared_ptr<const win::UniqueRegKey> UserHive() { return nullptr; }
 };
 
 class WindowsLookups : public SystemLookups {
@@ -42,7 +68,17 @@ class WindowsLookups : public SystemLookups {
   std::vector<std::wstring> Subfolders(const std::wstring& folderWithBackslash) override;
   RegRead ReadString(HKEY root, const wchar_t* key, const wchar_t* value, std::wstring& out) override;
   std::vector<std::wstring> SystemFolders() override;
+  bool ProfileFolder(std::wstring& out) override;
+  std::vector<std::wstring> OtherProfileFolders() override;
 };
+
+// "S-1-5-21-..." of the account this process runs as; empty when unknown.
+std::wstring ProcessUserSid();
+
+// A ProfileList folder (REG_EXPAND_SZ) expanded with the system's own
+// variables (SystemRoot, windir, SystemDrive), never the environment's; empty
+// when it names any other variable.
+std::wstring ExpandWithSystemVariables(const std::wstring& text);
 
 // Reads a REG_SZ value into a buffer of bufferBytes; the text is always
 // terminated, and a value that does not fit (with its terminator) is missing.

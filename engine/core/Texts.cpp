@@ -39,6 +39,9 @@ const wchar_t kScanSummaryClosing[] = L"。建议您立即清理。";
 const wchar_t kSweepSummaryOpening[] = L"已经成功清理选中的文件，为您节省了";
 const wchar_t kSweepSummaryClosing[] = L"的磁盘空间。";
 
+const wchar_t kCleansForOpening[] = L"　清理的是用户 ";
+const wchar_t kCleansForClosing[] = L" 的文件。";
+
 const wchar_t kAboutFieldFont[] = L"宋体";
 
 }  // namespace texts
@@ -53,6 +56,31 @@ const wchar_t* CaptionText(Caption caption) {
     case Caption::CancelScan: return texts::kCancelScan;
   }
   return texts::kStartScan;
+}
+
+const wchar_t* StatusText(CategoryStatus status) {
+  switch (status) {
+    case CategoryStatus::Done: return L"done";
+    case CategoryStatus::NotInstalled: return L"not installed";
+    case CategoryStatus::InUse: return L"in use";
+    case CategoryStatus::HiveNotLoaded: return L"hive not loaded";
+    case CategoryStatus::NotThisUser: return L"not this user";
+    case CategoryStatus::NoUser: return L"no user";
+  }
+  return L"done";
+}
+
+const wchar_t* RefusalText(RootRefusal why) {
+  switch (why) {
+    case RootRefusal::Protected: return L"protected";
+    case RootRefusal::AboveProtected: return L"above protected";
+    case RootRefusal::OutsideProfile: return L"outside profile";
+    case RootRefusal::OtherProfile: return L"other profile";
+    case RootRefusal::Link: return L"link";
+    case RootRefusal::NotLocal: return L"not local";
+    case RootRefusal::BadSpelling: return L"bad spelling";
+  }
+  return L"protected";
 }
 
 }  // namespace purlo

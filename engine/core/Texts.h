@@ -5,6 +5,8 @@
 // its dialog template (res/*.rc), the categories' labels in the catalogue.
 #pragma once
 
+#include "engine/core/Statuses.h"
+
 namespace purlo {
 
 // The captions of the two run buttons. The dialog keeps the one each button
@@ -57,11 +59,19 @@ extern const wchar_t kScanSummaryClosing[];
 extern const wchar_t kSweepSummaryOpening[];
 extern const wchar_t kSweepSummaryClosing[];
 
+// Beside the welcome line and after a scan's summary, when the dialog cleans
+// for another user than the account it runs as: opening, the user's name, closing.
+extern const wchar_t kCleansForOpening[];
+extern const wchar_t kCleansForClosing[];
+
 // The face of About's field fonts.
 extern const wchar_t kAboutFieldFont[];
 
 }  // namespace texts
 
 const wchar_t* CaptionText(Caption caption);
+// The report's words: "done", "not installed", ... and "protected", ...
+const wchar_t* StatusText(CategoryStatus status);
+const wchar_t* RefusalText(RootRefusal why);
 
 }  // namespace purlo

@@ -36,4 +36,20 @@ void WriteResult(const ScanTask& task, CategoryResult& result, bool registry, bo
   task.owner->SetItemLabel(task.item, result.label);
 }
 
+const std::vector<ResolvedRoot>& RootsOf(const ScanTask& task, bool file, std::vector<ResolvedRoot>& opened) {
+  if (task.resolvedAtStart) return task.resolved;
+  RootJudge judge(task.protectedFolders, nullptr);
+  for (const std::wstring& path : task.roots) {
+    ResolvedRoot root;
+    RootRefusal why;
+    if (judge.Resolve(path, RootClass::Unchecked, file, root, why) == Judgement::Refused) {
+      task.owner->RootRefused(task.item, path, why);
+      root = ResolvedRoot();
+      root.path = path;
+    }
+    opened.push_back(std::move(root));
+  }
+  return opened;
+}
+
 }  // namespace purlo

@@ -13,6 +13,11 @@ struct MethodChoice {
 
 MethodChoice ChooseMethod(JunkCategory category, int windowsMajor);
 
+// The roots a worker walks: those resolved at the run's start, or, for a task
+// made without them, `task.roots` opened now (refusals reported to the
+// task's owner). `file`: each root names one file.
+const std::vector<ResolvedRoot>& RootsOf(const ScanTask& task, bool file, std::vector<ResolvedRoot>& opened);
+
 // A worker's last step: the label from its figures, reported and written into
 // its item. Registry categories count entries, the others files.
 void WriteResult(const ScanTask& task, CategoryResult& result, bool registry, bool sweep);

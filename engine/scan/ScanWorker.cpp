@@ -38,10 +38,10 @@ Measured MeasureRecycleBin() {
   return {static_cast<uint64_t>(info.i64NumItems), static_cast<uint64_t>(info.i64Size)};
 }
 
-uint64_t CountRegistryValues(const wchar_t* key) {
+uint64_t CountRegistryValues(const wchar_t* key, HKEY root) {
   if (key == nullptr) return 0;
   // A link counts nothing: its values are not this category's history.
-  win::UniqueRegKey k = OpenKeyWithoutLinks(HKEY_CURRENT_USER, key, KEY_READ);
+  win::UniqueRegKey k = OpenKeyWithoutLinks(root, key, KEY_READ);
   if (!k) return 0;
   DWORD values = 0;
   if (::RegQueryInfoKeyW(k.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
@@ -53,15 +53,23 @@ uint64_t CountRegistryValues(const wchar_t* key) {
 
 namespace {
 
-const ProtectedFolders& ProtectedOf(const ScanTask& task) {
-  return task.protectedFolders ? *task.protectedFolders : ProtectedFolders::None();
+HKEY HiveOf(const ScanTask& task) { return task.hive ? task.hive->Get() : HKEY_CURRENT_USER; }
+
+Measured MeasureOpened(const OpenedFile& opened) {
+  switch (opened.check) {
+    case SingleFileCheck::Ready:
+    case SingleFileCheck::Elsewhere: return {1, opened.facts.size};
+    case SingleFileCheck::Failed: return {1, 0};
+    case SingleFileCheck::Protected:
+    case SingleFileCheck::Missing: break;
+  }
+  return {};
 }
 
-Measured ScanOneFile(const ScanTask& task, const std::wstring& path, std::vector<FileIdentity>* seen = nullptr) {
-  if (KeptSingleFile(path)) return {};
-  Measured one = MeasureOneFile(path, ProtectedOf(task), seen);
-  if (one.refused) task.owner->RootRefused(task.item, path, RootRefusal::SystemFolder);
-  if (one.items > 0) task.owner->FileCounted(task.item, path, one.bytes);
+Measured ScanOneFile(const ScanTask& task, const ResolvedRoot& root, std::vector<FileIdentity>* seen = nullptr) {
+  if (!root.exists || KeptSingleFile(root.path)) return {};
+  Measured one = MeasureOpened(OpenFileIn(root.folder, root.fileName, OpenFor::Measuring, seen));
+  if (one.items > 0) task.owner->FileCounted(task.item, root.path, one.bytes);
   return one;
 }
 
@@ -70,8 +78,9 @@ Measured ScanFolderTrees(const ScanTask& task) {
   FileTreeWalker walker(task.owner, task.item);
   walker.SetProtectedFolders(task.protectedFolders);
   walker.SetRunRoots(task.runRoots);
-  for (const std::wstring& root : DistinctFolderRoots(task.roots)) {
-    WalkResult walked = walker.ScanFolder(root);
+  std::vector<ResolvedRoot> opened;
+  for (const ResolvedRoot* root : OutermostRoots(RootsOf(task, false, opened))) {
+    WalkResult walked = walker.ScanRoot(root->folder);
     total.items += static_cast<uint64_t>(walked.files);
     AddBytes(total.bytes, walked.bytes);
     walker.Reset();
@@ -83,13 +92,20 @@ Measured ScanFolderTrees(const ScanTask& task) {
 Measured ScanEveryFile(const ScanTask& task) {
   Measured total;
   std::vector<FileIdentity> seen;  // a file named by two roots counts once
-  for (const std::wstring& root : task.roots) {
+  std::vector<ResolvedRoot> opened;
+  for (const ResolvedRoot& root : RootsOf(task, true, opened)) {
     Measured one = ScanOneFile(task, root, &seen);
     RunningTotals.Add(one.items, static_cast<double>(one.bytes));
     total.items += one.items;
     AddBytes(total.bytes, one.bytes);
   }
   return total;
+}
+
+Measured ScanFirstFile(const ScanTask& task) {
+  std::vector<ResolvedRoot> opened;
+  const std::vector<ResolvedRoot>& roots = RootsOf(task, true, opened);
+  return roots.empty() ? Measured{} : ScanOneFile(task, roots[0]);
 }
 
 }  // namespace
@@ -104,11 +120,11 @@ unsigned __stdcall ScanWorker(void* param) {
       RunningTotals.Add(measured.items, static_cast<double>(measured.bytes));
       break;
     case CountingMethod::RegistryValues:
-      measured.items = CountRegistryValues(choice.key);
+      measured.items = CountRegistryValues(choice.key, HiveOf(*task));
       RunningTotals.Add(measured.items, 0.0);
       break;
     case CountingMethod::OneFile:
-      if (!task->roots.empty()) measured = ScanOneFile(*task, task->roots[0]);
+      measured = ScanFirstFile(*task);
       RunningTotals.Add(measured.items, static_cast<double>(measured.bytes));
       break;
     case CountingMethod::EveryFile: measured = ScanEveryFile(*task); break;

@@ -29,6 +29,7 @@ Measured MeasureOneFile(const std::wstring& path,
                         const ProtectedFolders& protectedFolders = ProtectedFolders::None(),
                         std::vector<FileIdentity>* seen = nullptr);
 Measured MeasureRecycleBin();
-uint64_t CountRegistryValues(const wchar_t* key);
+// The values of root\key (root: the cleaned user's hive).
+uint64_t CountRegistryValues(const wchar_t* key, HKEY root = HKEY_CURRENT_USER);
 
 }  // namespace purlo

@@ -66,9 +66,9 @@ FileDeletion DeleteListedFile(HANDLE folder, const ListedEntry& listed, const st
   return Deleted(listed.size);
 }
 
-FileDeletion DeleteSingleFile(const std::wstring& path, bool deleteReadOnly, const ProtectedFolders& protectedFolders,
-                              std::vector<FileIdentity>* seen) {
-  OpenedFile opened = OpenSingleFile(path, protectedFolders, OpenFor::Deleting, seen);
+namespace {
+
+FileDeletion DeleteOpenedFile(OpenedFile opened, bool deleteReadOnly) {
   switch (opened.check) {
     case SingleFileCheck::Ready: break;
     case SingleFileCheck::Missing: return Outcome(DeleteOutcome::Missing);
@@ -78,8 +78,20 @@ FileDeletion DeleteSingleFile(const std::wstring& path, bool deleteReadOnly, con
   }
   if (!DeleteThroughHandle(opened.handle.Get(), deleteReadOnly)) return Outcome(DeleteOutcome::Failed);
   opened.handle.Reset();
-  if (!IsGone(opened.folder.Get(), opened.name.data(), opened.name.size(), true)) return Outcome(DeleteOutcome::Failed);
+  if (!IsGone(opened.folder, opened.name.data(), opened.name.size(), true)) return Outcome(DeleteOutcome::Failed);
   return Deleted(opened.facts.size);
+}
+
+}  // namespace
+
+FileDeletion DeleteSingleFile(const std::wstring& path, bool deleteReadOnly, const ProtectedFolders& protectedFolders,
+                              std::vector<FileIdentity>* seen) {
+  return DeleteOpenedFile(OpenSingleFile(path, protectedFolders, OpenFor::Deleting, seen), deleteReadOnly);
+}
+
+FileDeletion DeleteFileIn(const OpenedRoot& folder, const std::wstring& name, bool deleteReadOnly,
+                          std::vector<FileIdentity>* seen) {
+  return DeleteOpenedFile(OpenFileIn(folder, name, OpenFor::Deleting, seen), deleteReadOnly);
 }
 
 }  // namespace purlo

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/CheckedOpen.h"
 #include "engine/core/FileHandles.h"
 #include "engine/core/ProtectedFolders.h"
 
@@ -46,5 +47,8 @@ FileDeletion DeleteListedFile(HANDLE folder, const ListedEntry& listed, const st
 FileDeletion DeleteSingleFile(const std::wstring& path, bool deleteReadOnly,
                               const ProtectedFolders& protectedFolders = ProtectedFolders::None(),
                               std::vector<FileIdentity>* seen = nullptr);
+// The same for the file `name` of a root folder open and checked at the run's start.
+FileDeletion DeleteFileIn(const OpenedRoot& folder, const std::wstring& name, bool deleteReadOnly,
+                          std::vector<FileIdentity>* seen = nullptr);
 
 }  // namespace purlo

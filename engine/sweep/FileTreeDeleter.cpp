@@ -80,4 +80,12 @@ WalkResult FileTreeDeleter::SweepFolder(std::wstring path) {
   return Result();
 }
 
+WalkResult FileTreeDeleter::SweepRoot(const OpenedRoot& root) {
+  if (!root.handle || KeptFolder(root.path, root.real)) return Result();
+  SweepVisitor visitor{*this};
+  std::wstring path = root.path, real = root.real;  // the walk extends them as it goes down
+  WalkTree(root.handle.Get(), path, real, Protected(), visitor);
+  return Result();
+}
+
 }  // namespace purlo

@@ -18,6 +18,8 @@ class FileTreeDeleter : public FileTreeWalker {
   // Folders a sweep never removes, known by their identities: every root of
   // the task (ordinary or long form; those that do not exist are left out).
   void SetKeptFolders(const std::vector<std::wstring>& folders);
+  // The same by identities already known.
+  void SetKeptFolders(std::vector<FileIdentity> folders) { kept_ = std::move(folders); }
 
   // Deletes every file below `path` that it can, clearing read-only, hidden
   // and system first, and removes the sub-folders left empty; `path` itself
@@ -28,6 +30,8 @@ class FileTreeDeleter : public FileTreeWalker {
   // and walks nothing where ScanFolder walks nothing. Stops early once
   // ShutdownRequested is 1.
   WalkResult SweepFolder(std::wstring path);
+  // Empties a root opened and checked at the run's start; the root stays.
+  WalkResult SweepRoot(const OpenedRoot& root);
 
   // The counters and the root.
   void Reset();

@@ -9,33 +9,12 @@
 #include "engine/core/CheckedOpen.h"
 #include "engine/core/FileHandles.h"
 #include "engine/core/Paths.h"
+#include "engine/core/SystemLookups.h"
 #include "win/Handles.h"
 
 namespace purlo {
 
 namespace {
-
-struct LocalFreeDeleter {
-  void operator()(wchar_t* text) const { ::LocalFree(text); }
-};
-
-// The bin folders of the current user are named by the user's SID.
-std::wstring CurrentUserSid() {
-  HANDLE raw = nullptr;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return std::wstring();
-  win::UniqueKernel token(raw);
-  DWORD size = 0;
-  ::GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
-  if (size == 0) return std::wstring();
-  std::vector<unsigned char> buffer(size);
-  if (!::GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size)) return std::wstring();
-  wchar_t* text = nullptr;
-  if (!::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
-    return std::wstring();
-  }
-  std::unique_ptr<wchar_t, LocalFreeDeleter> owned(text);
-  return std::wstring(text);
-}
 
 // The value of an environment variable; empty when it is not set.
 std::wstring Variable(const wchar_t* name) {
@@ -119,7 +98,7 @@ void RemoveLinksIn(const std::wstring& path, std::vector<std::wstring>& left) {
 
 std::vector<std::wstring> RecycleBinFolders() {
   std::vector<std::wstring> folders;
-  const std::wstring sid = CurrentUserSid();
+  const std::wstring sid = ProcessUserSid();
   const DWORD drives = ::GetLogicalDrives();
   for (int letter = 0; letter < 26; ++letter) {
     if ((drives & (1u << letter)) == 0) continue;

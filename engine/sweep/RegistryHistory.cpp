@@ -36,9 +36,9 @@ bool DeleteValueNamed(HKEY key, const std::wstring& name) {
 
 }  // namespace
 
-uint32_t RemoveHistoryValues(std::wstring keyPath) {
+uint32_t RemoveHistoryValues(std::wstring keyPath, HKEY root) {
   // Never through a link: it could lead to any key the program may write.
-  win::UniqueRegKey key = OpenKeyWithoutLinks(HKEY_CURRENT_USER, keyPath, KEY_ALL_ACCESS);
+  win::UniqueRegKey key = OpenKeyWithoutLinks(root, keyPath, KEY_ALL_ACCESS);
   if (!key) return 0;
   DWORD values = 0;
   if (::RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,

@@ -1,14 +1,17 @@
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 
 namespace purlo {
 
-// Removes every value stored directly in HKEY_CURRENT_USER\keyPath and returns
+// Removes every value stored directly in root\keyPath (root: the cleaned
+// user's hive, HKEY_CURRENT_USER by default) and returns
 // how many were removed. The key and its subkeys stay; a missing key (or one
 // that cannot be opened for writing) is never created and gives 0, and so
 // does a key that is a registry link or lies below one.
-uint32_t RemoveHistoryValues(std::wstring keyPath);
+uint32_t RemoveHistoryValues(std::wstring keyPath, HKEY root = HKEY_CURRENT_USER);
 
 }  // namespace purlo

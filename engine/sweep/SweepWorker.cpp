@@ -20,27 +20,25 @@ namespace {
 
 // One single file: 1 and its size only when it was deleted. Its attributes are
 // left as they are, so a read-only history file stays.
-void SweepOneFile(const ScanTask& task, const std::wstring& path, CategoryResult& result,
-                  std::vector<FileIdentity>* seen = nullptr) {
-  if (KeptSingleFile(path)) return;
-  FileDeletion deletion =
-      DeleteSingleFile(path, false, task.protectedFolders ? *task.protectedFolders : ProtectedFolders::None(), seen);
-  if (deletion.outcome == DeleteOutcome::Protected) task.owner->RootRefused(task.item, path, RootRefusal::SystemFolder);
+void SweepOneFile(const ResolvedRoot& root, CategoryResult& result, std::vector<FileIdentity>* seen = nullptr) {
+  if (!root.exists || KeptSingleFile(root.path)) return;
+  FileDeletion deletion = DeleteFileIn(root.folder, root.fileName, false, seen);
   if (deletion.outcome == DeleteOutcome::Deleted) {
     result.items += 1;
     AddBytes(result.bytes, deletion.bytes);
   } else if (deletion.outcome == DeleteOutcome::Failed) {
-    result.failedPaths.push_back(path);
+    result.failedPaths.push_back(root.path);
   } else if (deletion.outcome == DeleteOutcome::Elsewhere) {
-    result.skippedPaths.push_back(path);
+    result.skippedPaths.push_back(root.path);
   }
 }
 
 void SweepEveryFile(const ScanTask& task, CategoryResult& result) {
   std::vector<FileIdentity> seen;  // a file named by two roots is one file
-  for (const std::wstring& root : task.roots) {
+  std::vector<ResolvedRoot> opened;
+  for (const ResolvedRoot& root : RootsOf(task, true, opened)) {
     CategoryResult one;
-    SweepOneFile(task, root, one, &seen);
+    SweepOneFile(root, one, &seen);
     RunningTotals.Add(one.items, static_cast<double>(one.bytes));
     result.items += one.items;
     AddBytes(result.bytes, one.bytes);
@@ -49,14 +47,27 @@ void SweepEveryFile(const ScanTask& task, CategoryResult& result) {
   }
 }
 
+void SweepFirstFile(const ScanTask& task, CategoryResult& result) {
+  std::vector<ResolvedRoot> opened;
+  const std::vector<ResolvedRoot>& roots = RootsOf(task, true, opened);
+  if (!roots.empty()) SweepOneFile(roots[0], result);
+}
+
+// Every root of the task stays, walked or not; a root inside another is
+// emptied as part of it.
 void SweepFolderTrees(const ScanTask& task, CategoryResult& result) {
   FileTreeDeleter walker(task.owner, task.item);
   walker.SetProtectedFolders(task.protectedFolders);
   walker.SetRunRoots(task.runRoots);
-  walker.SetKeptFolders(task.roots);
-  for (const std::wstring& root : DistinctFolderRoots(task.roots)) {
-    walker.SetRoot(root);
-    WalkResult walked = walker.SweepFolder(root);
+  std::vector<ResolvedRoot> opened;
+  const std::vector<ResolvedRoot>& roots = RootsOf(task, false, opened);
+  std::vector<FileIdentity> kept;
+  for (const ResolvedRoot& root : roots) {
+    if (root.exists) kept.push_back(root.folder.identity);
+  }
+  walker.SetKeptFolders(std::move(kept));
+  for (const ResolvedRoot* root : OutermostRoots(roots)) {
+    WalkResult walked = walker.SweepRoot(root->folder);
     walker.Reset();
     result.items += static_cast<uint64_t>(walked.files);
     AddBytes(result.bytes, walked.bytes);
@@ -93,12 +104,14 @@ unsigned __stdcall SweepWorker(void* param) {
   switch (choice.method) {
     case CountingMethod::RecycleBin: SweepRecycleBin(result); break;
     case CountingMethod::RegistryValues:
-      if (choice.key != nullptr) result.items = RemoveHistoryValues(choice.key);
+      if (choice.key != nullptr) {
+        result.items = RemoveHistoryValues(choice.key, task->hive ? task->hive->Get() : HKEY_CURRENT_USER);
+      }
       RunningTotals.Add(result.items, 0.0);
       break;
     case CountingMethod::OneFile:
       enablesSweepNow = false;
-      if (!task->roots.empty()) SweepOneFile(*task, task->roots[0], result);
+      SweepFirstFile(*task, result);
       RunningTotals.Add(result.items, static_cast<double>(result.bytes));
       break;
     case CountingMethod::EveryFile:

@@ -8,11 +8,13 @@
 #include <functional>
 #include <map>
 
+#include "engine/core/Paths.h"
 #include "engine/core/RunState.h"
 #include "res/version.h"
 #include "tests/e2e/Seeds.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/Safety.h"
 #include "win/Handles.h"
 #include "win/Text.h"
 
@@ -197,7 +199,7 @@ TEST(FleetCli, QuietPutsRefusedRootsIntoTheReportOnly) {
   ASSERT_NO_FATAL_FAILURE(RunOne(L"scan TheWorldHistory --json --quiet", 0, c));
   ASSERT_EQ(c.refused.size(), 1u);
   EXPECT_EQ(c.refused[0].path, root);
-  EXPECT_EQ(c.refused[0].why, L"a system folder or a folder above one");
+  EXPECT_EQ(c.refused[0].why, L"protected");
   ASSERT_NO_FATAL_FAILURE(RunOne(L"sweep TheWorldHistory --yes --json --quiet", 3, c));
   ASSERT_EQ(c.refused.size(), 1u);
   EXPECT_EQ(c.refused[0].path, root);
@@ -206,8 +208,7 @@ TEST(FleetCli, QuietPutsRefusedRootsIntoTheReportOnly) {
   CliOutput text = RunCli(L"sweep TheWorldHistory --yes --quiet");
   EXPECT_EQ(text.exitCode, 3);
   EXPECT_EQ(text.err, "");
-  EXPECT_EQ(text.out.rfind(Narrow(L"purlo-cli: TheWorldHistory: root refused (a system folder or a folder above "
-                                  L"one): " + root + L"\n"), 0), 0u) << text.out;
+  EXPECT_EQ(text.out.rfind(Narrow(L"purlo-cli: TheWorldHistory: root refused (protected): " + root + L"\n"), 0), 0u) << text.out;
   // Without --quiet it goes to stderr, and the document carries it all the same.
   CliOutput loud = RunCli(L"scan TheWorldHistory --json");
   EXPECT_NE(loud.err.find("root refused"), std::string::npos);
@@ -388,4 +389,213 @@ TEST(FleetCli, KeepPatternsHoldInEverySpellingOfTheirPath) {
   }
   RemoveTree(base);
   DeleteKeyTree(HKEY_LOCAL_MACHINE, kTheWorld);
+// ---------------------------------------------------------------- users
+
+namespace {
+
+const wchar_t kProfileList[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+const wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
+const std::wstring kAnnSid = L"S-1-5-21-0-0-0-1101";
+const std::wstring kCySid = L"S-1-5-21-0-0-0-1102";
+const std::wstring kAnn = L"C:\\users\\ann";
+const std::wstring kCy = L"C:\\users\\cy";
+
+// Two profiles beside the sandbox's own user, as another logon leaves them:
+// ann's hive is loaded under HKEY_USERS, cy's is not. Neither account can be
+// looked up, so their folders' names stand for them. All gone at the end.
+class TwoMoreProfiles {
+ public:
+  TwoMoreProfiles() {
+    for (const auto& [sid, folder] : {std::make_pair(kAnnSid, kAnn), std::make_pair(kCySid, kCy)}) {
+      RemoveTree(folder);
+      MakeFolders(folder + L"\\AppData\\Local\\Microsoft\\Windows\\INetCache");
+      SetString(HKEY_LOCAL_MACHINE, std::wstring(kProfileList) + L"\\" + sid, L"ProfileImagePath", folder);
+    }
+    DeleteKeyTree(HKEY_USERS, kAnnSid);
+    DeleteKeyTree(HKEY_USERS, kCySid);
+    SetString(HKEY_USERS, kAnnSid + L"\\Environment", L"TEMP", L"%USERPROFILE%\\AppData\\Local\\Temp");
+    SetString(HKEY_USERS, kAnnSid + L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+              L"Cache", L"%USERPROFILE%\\AppData\\Local\\Microsoft\\Windows\\INetCache");
+    SetString(HKEY_USERS, kAnnSid + L"\\Software\\PurloCanary", L"keep", L"me");
+  }
+  ~TwoMoreProfiles() {
+    for (const std::wstring& sid : {kAnnSid, kCySid}) {
+      DeleteKeyTree(HKEY_LOCAL_MACHINE, std::wstring(kProfileList) + L"\\" + sid);
+      DeleteKeyTree(HKEY_USERS, sid);
+    }
+    RemoveTree(kAnn);
+    RemoveTree(kCy);
+  }
+};
+
+// Each profile's junk: a temporary file, a cached file, a recent document.
+std::vector<std::wstring> SeedJunk(const std::wstring& profile, const std::wstring& temp) {
+  const std::vector<std::wstring> junk = {temp + L"\\purlo-fleet.tmp",
+                                          profile + L"\\AppData\\Local\\Microsoft\\Windows\\INetCache\\x\\cache.dat",
+                                          profile + L"\\Recent\\doc.lnk"};
+  for (const std::wstring& file : junk) WriteFile(file, 31);
+  return junk;
+}
+
+// What no category of a user may touch.
+std::vector<std::wstring> SeedCanaries(const std::wstring& profile) {
+  const std::vector<std::wstring> canaries = {profile + L"\\canary.txt", profile + L"\\AppData\\Roaming\\canary.txt",
+                                              profile + L"\\AppData\\Local\\canary.txt",
+                                              profile + L"\\AppData\\Roaming\\Real\\RealPlayer\\History\\h.rpl",
+                                              profile + L"\\Documents\\canary.txt"};
+  for (const std::wstring& file : canaries) WriteFile(file, 11);
+  return canaries;
+}
+
+void SeedTypedUrls(HKEY root, const std::wstring& key, int count) {
+  DeleteKeyTree(root, key);
+  for (int i = 1; i <= count; ++i) SetString(root, key, L"url" + std::to_wstring(i), L"http://example.com/");
+}
+
+const JsonUser* UserOf(const JsonRun& run, const std::wstring& sid) {
+  for (const JsonUser& user : run.users) {
+    if (user.sid == sid) return &user;
+  }
+  return nullptr;
+}
+
+std::vector<std::wstring> Ids(const std::vector<JsonCategory>& categories) {
+  std::vector<std::wstring> ids;
+  for (const JsonCategory& c : categories) ids.push_back(c.id);
+  return ids;
+}
+
+}  // namespace
+
+// Three profiles in ProfileList: --all-users empties each one's junk and
+// nothing else, the machine's categories once; the unloaded hive's registry
+// category says so; --user takes just the one; the environment's word for
+// another profile changes nothing.
+TEST(FleetCli, EveryUserOrOneUserOrTheSessionsUser) {
+  TwoMoreProfiles profiles;
+  const std::wstring me = UserSid();
+  const std::wstring myProfile = Expand(L"%USERPROFILE%");
+  const std::wstring myTemp = purlo::WithoutTrailingBackslash(TempPath());
+
+  // The session's user (the sandbox's own) is whom a plain run cleans for,
+  // whatever the environment claims: a logon's environment pointing into
+  // ann's profile (Volatile Environment) leaves ann's files alone.
+  {
+    std::vector<std::wstring> annFiles = SeedJunk(kAnn, kAnn + L"\\AppData\\Local\\Temp");
+    const std::vector<std::wstring> annCanaries = SeedCanaries(kAnn);
+    annFiles.insert(annFiles.end(), annCanaries.begin(), annCanaries.end());
+    ScopedStringValue appData(HKEY_CURRENT_USER, L"Volatile Environment", L"APPDATA", kAnn + L"\\AppData\\Roaming");
+    ScopedStringValue profile(HKEY_CURRENT_USER, L"Volatile Environment", L"USERPROFILE", kAnn);
+    std::vector<wchar_t> environment = WithValue(UserEnvironmentBlock(), L"APPDATA", kAnn + L"\\AppData\\Roaming");
+    environment = WithValue(environment, L"USERPROFILE", kAnn);
+    environment = WithValue(environment, L"LOCALAPPDATA", kAnn + L"\\AppData\\Local");
+    CliOutput out = RunCli(L"sweep RecentDocs RealPlayerHistory IeTemp --yes --json", environment.data());
+    EXPECT_EQ(out.exitCode, 0) << out.err;
+    JsonRun run = ParseRun(out.out);
+    EXPECT_TRUE(run.parsed) << out.out;
+    EXPECT_FALSE(run.hasUsers);
+    for (const JsonCategory& c : run.categories) EXPECT_EQ(c.status, L"done") << Narrow(c.id);
+    for (const std::wstring& file : annFiles) {
+      EXPECT_TRUE(Exists(file)) << "swept through the environment: " << Narrow(file);
+    }
+  }
+
+  // Every user.
+  std::vector<std::wstring> junk = SeedJunk(kAnn, kAnn + L"\\AppData\\Local\\Temp");
+  for (const std::wstring& f : SeedJunk(kCy, kCy + L"\\AppData\\Local\\Temp")) junk.push_back(f);
+  for (const std::wstring& f : SeedJunk(myProfile, myTemp)) junk.push_back(f);
+  std::vector<std::wstring> canaries = SeedCanaries(kAnn);
+  for (const std::wstring& f : SeedCanaries(kCy)) canaries.push_back(f);
+  SeedTypedUrls(HKEY_USERS, kAnnSid + L"\\" + kTypedUrls, 3);
+  SeedTypedUrls(HKEY_CURRENT_USER, kTypedUrls, 2);
+  AllCases()[1].seed(purlo::MajorVersionFromGetVersion());  // Prefetch: two files
+  // %TEMP% in a keep pattern is each user's own temporary folder.
+  const std::vector<std::wstring> keptFiles = {kAnn + L"\\AppData\\Local\\Temp\\keep-a.tmp",
+                                               kCy + L"\\AppData\\Local\\Temp\\keep-a.tmp",
+                                               myTemp + L"\\keep-a.tmp"};
+  for (const std::wstring& file : keptFiles) WriteFile(file, 13);
+  const std::wstring selection =
+      L"SystemTemp IeTemp IeTypedUrls RecentDocs Prefetch RecycleBin --keep %TEMP%\\keep-*";
+
+  CliOutput out = RunCli(L"scan " + selection + L" --all-users --json");
+  ASSERT_EQ(out.exitCode, 0) << out.err;
+  JsonRun scan = ParseRun(out.out);
+  ASSERT_TRUE(scan.parsed) << out.out;
+  ASSERT_TRUE(scan.hasUsers && scan.hasTotal);
+  const JsonUser* ann = UserOf(scan, kAnnSid);
+  const JsonUser* cy = UserOf(scan, kCySid);
+  const JsonUser* mine = UserOf(scan, me);
+  ASSERT_TRUE(ann && cy && mine) << out.out;
+  EXPECT_EQ(ann->name, L"ann");
+  EXPECT_EQ(ann->profile, kAnn);
+  EXPECT_EQ(cy->profile, kCy);
+  for (const JsonUser* user : {ann, cy}) {
+    EXPECT_EQ(Ids(user->categories), (std::vector<std::wstring>{L"SystemTemp", L"RecycleBin", L"IeTemp", L"IeTypedUrls",
+                                                                 L"RecentDocs"}));
+    EXPECT_EQ(user->Find(L"SystemTemp")->items, 1u) << Narrow(user->name);
+    EXPECT_EQ(user->Find(L"SystemTemp")->kept, 1u) << Narrow(user->name);
+    EXPECT_EQ(user->Find(L"IeTemp")->items, 1u) << Narrow(user->name);
+    EXPECT_EQ(user->Find(L"RecentDocs")->items, 1u) << Narrow(user->name);
+    EXPECT_EQ(user->Find(L"RecycleBin")->status, L"not this user");
+  }
+  EXPECT_EQ(ann->Find(L"IeTypedUrls")->items, 3u);
+  EXPECT_EQ(ann->Find(L"IeTypedUrls")->status, L"done");
+  EXPECT_EQ(cy->Find(L"IeTypedUrls")->status, L"hive not loaded");
+  EXPECT_EQ(cy->Find(L"IeTypedUrls")->items, 0u);
+  EXPECT_EQ(mine->Find(L"IeTypedUrls")->items, 2u);
+  EXPECT_EQ(mine->Find(L"RecycleBin")->status, L"done");
+  EXPECT_GE(mine->Find(L"SystemTemp")->items, 1u);
+  EXPECT_EQ(mine->Find(L"SystemTemp")->kept, 1u);
+  // The machine's categories once, at the top: Windows\Temp and Prefetch.
+  EXPECT_EQ(Ids(scan.categories), (std::vector<std::wstring>{L"SystemTemp", L"Prefetch"}));
+  ASSERT_NE(scan.Find(L"Prefetch"), nullptr);
+  EXPECT_EQ(scan.Find(L"Prefetch")->items, 2u);
+  uint64_t items = 0;
+  for (const JsonCategory& c : scan.categories) items += c.items;
+  for (const JsonUser& user : scan.users) {
+    for (const JsonCategory& c : user.categories) items += c.items;
+  }
+  EXPECT_EQ(scan.totalItems, items);
+  // The text report, by user.
+  CliOutput text = RunCli(L"scan " + selection + L" --all-users");
+  EXPECT_NE(text.out.find(Narrow(L"== ann (" + kAnnSid + L"): " + kAnn)), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("IeTypedUrls: hive not loaded\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("== machine"), std::string::npos) << text.out;
+
+  out = RunCli(L"sweep " + selection + L" --all-users --yes --json");
+  EXPECT_EQ(out.exitCode, 0) << out.err;
+  for (const std::wstring& file : junk) EXPECT_FALSE(Exists(file)) << Narrow(file);
+  for (const std::wstring& file : canaries) EXPECT_EQ(FileSize(file), 11u) << Narrow(file);
+  for (const std::wstring& file : keptFiles) {
+    EXPECT_EQ(FileSize(file), 13u) << Narrow(file);
+    ::DeleteFileW(file.c_str());
+  }
+  EXPECT_EQ(ValueCount(HKEY_USERS, kAnnSid + L"\\" + kTypedUrls), 0u);
+  EXPECT_EQ(ValueCount(HKEY_CURRENT_USER, kTypedUrls), 0u);
+  EXPECT_EQ(ValueCount(HKEY_USERS, kAnnSid + L"\\Software\\PurloCanary"), 1u);
+  EXPECT_FALSE(KeyExists(HKEY_USERS, kCySid)) << "an unloaded hive was loaded or made";
+
+  // One user, by the folder's name (the account cannot be looked up) or by SID.
+  const std::vector<std::wstring> annJunk = SeedJunk(kAnn, kAnn + L"\\AppData\\Local\\Temp");
+  const std::vector<std::wstring> cyJunk = SeedJunk(kCy, kCy + L"\\AppData\\Local\\Temp");
+  const std::vector<std::wstring> myJunk = SeedJunk(myProfile, myTemp);
+  out = RunCli(L"sweep SystemTemp IeTemp RecentDocs --user ann --yes --json");
+  EXPECT_EQ(out.exitCode, 0) << out.err;
+  JsonRun one = ParseRun(out.out);
+  ASSERT_TRUE(one.parsed) << out.out;
+  ASSERT_EQ(one.users.size(), 1u);
+  EXPECT_EQ(one.users[0].sid, kAnnSid);
+  for (const std::wstring& file : annJunk) EXPECT_FALSE(Exists(file)) << Narrow(file);
+  for (const std::wstring& file : cyJunk) EXPECT_TRUE(Exists(file)) << Narrow(file);
+  for (const std::wstring& file : myJunk) EXPECT_TRUE(Exists(file)) << Narrow(file);
+  out = RunCli(L"scan SystemTemp --user " + kCySid + L" --json");
+  EXPECT_EQ(out.exitCode, 0) << out.err;
+  one = ParseRun(out.out);
+  ASSERT_EQ(one.users.size(), 1u) << out.out;
+  EXPECT_EQ(one.users[0].name, L"cy");
+  EXPECT_EQ(one.users[0].Find(L"SystemTemp")->items, 1u);
+  EXPECT_EQ(RunCli(L"scan SystemTemp --user nobody-here").exitCode, 2);
+  EXPECT_EQ(RunCli(L"scan SystemTemp --user ann --all-users").exitCode, 2);
+  for (const std::wstring& file : canaries) EXPECT_EQ(FileSize(file), 11u) << Narrow(file);
+  for (const std::wstring& file : myJunk) ::DeleteFileW(file.c_str());
 }

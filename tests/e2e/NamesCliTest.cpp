@@ -12,6 +12,7 @@
 
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/Safety.h"
 #include "win/Handles.h"
 
 using namespace testing_support;
@@ -103,8 +104,8 @@ void SweepTheWorld(JsonCategory& swept) {
   ASSERT_TRUE(run.parsed) << out.out;
   ASSERT_EQ(run.categories.size(), 1u) << out.out;
   swept = run.categories[0];
-  // 3 when files stayed that the sweep meant to remove.
-  ASSERT_EQ(out.exitCode, swept.failed.empty() ? 0 : 3) << out.err;
+  // 3 when files stayed that the sweep meant to remove, or a root was refused.
+  ASSERT_EQ(out.exitCode, swept.failed.empty() && swept.refused.empty() ? 0 : 3) << out.err;
 }
 
 bool IsEmptyFolder(const std::wstring& path) {
@@ -328,6 +329,11 @@ TEST(WalkLimits, ARootReallyOffTheDrivesIsRefused) {
   ASSERT_NO_FATAL_FAILURE(SweepTheWorld(swept));
   EXPECT_EQ(swept.items, 0u);
   EXPECT_TRUE(swept.failed.empty());
+  // Never dropped silently: refused, and said why.
+  ASSERT_EQ(scanned.category.refused.size(), 1u);
+  EXPECT_EQ(scanned.category.refused[0].why, L"not local");
+  ASSERT_EQ(swept.refused.size(), 1u);
+  EXPECT_EQ(swept.refused[0].why, L"not local");
   EXPECT_EQ(ReadAll(L"C:\\names\\offdrive\\data\\canary.txt"), "home canary\n");
   EXPECT_EQ(ReadAll(L"C:\\names\\offdrive\\data\\sub\\canary2.txt"), "home canary 2\n");
 }
@@ -344,75 +350,55 @@ TEST(WalkLimits, TheWorldPathInDocumentsLeavesHomeAlone) {
   JsonCategory swept;
   ASSERT_NO_FATAL_FAILURE(SweepTheWorld(swept));
   EXPECT_EQ(swept.items, 0u);
+  ASSERT_EQ(swept.refused.size(), 1u);
+  EXPECT_EQ(swept.refused[0].why, L"not local");
   EXPECT_EQ(FileSize(canary), 21u);
   ::DeleteFileW(canary.c_str());
 }
 
-TEST(WalkLimits, ARootThatIsALinkToAFolderOnTheDriveIsWalked) {
+// TheWorld's folder is a machine root: one that is a link is refused, even
+// to a folder on the drive, and what the link leads to stays.
+TEST(WalkLimits, AMachineRootThatIsALinkToAFolderOnTheDriveIsRefused) {
   UseTheWorldPath(L"C:\\names\\ondrive");
-  Scanned scanned;
-  ASSERT_NO_FATAL_FAILURE(ScanTheWorld(scanned));
-  EXPECT_EQ(scanned.files, (std::map<std::wstring, uint64_t>{{L"C:\\names\\ondrive\\data\\a.txt", 9},
-                                                            {L"C:\\names\\ondrive\\data\\sub\\b.txt", 11}}));
-  JsonCategory swept;
-  ASSERT_NO_FATAL_FAILURE(SweepTheWorld(swept));
-  EXPECT_EQ(swept.items, 2u);
-  EXPECT_TRUE(swept.skipped.empty());
-  EXPECT_FALSE(Exists(L"C:\\names\\ondrive\\real\\a.txt"));
-  EXPECT_FALSE(Exists(L"C:\\names\\ondrive\\real\\sub"));
-  EXPECT_TRUE(Exists(L"C:\\names\\ondrive\\real"));
-  EXPECT_TRUE(Exists(L"C:\\names\\ondrive\\data"));
+  CliOutput scan = RunCli(L"scan --files --json TheWorldHistory");
+  ASSERT_EQ(scan.exitCode, 0) << scan.err;
+  EXPECT_EQ(scan.err, "purlo-cli: TheWorldHistory: root refused (link): C:\\names\\ondrive\\data\n");
+  JsonRun scanned = ParseRun(scan.out);
+  ASSERT_TRUE(scanned.parsed) << scan.out;
+  ASSERT_EQ(scanned.categories.size(), 1u);
+  EXPECT_EQ(scanned.categories[0].items, 0u);
+  ASSERT_EQ(scanned.categories[0].refused.size(), 1u);
+  EXPECT_EQ(scanned.categories[0].refused[0].why, L"link");
+  CliOutput sweep = RunCli(L"sweep --yes --json TheWorldHistory");
+  EXPECT_EQ(sweep.exitCode, 3) << sweep.err;
+  EXPECT_TRUE(Exists(L"C:\\names\\ondrive\\real\\a.txt"));
+  EXPECT_TRUE(Exists(L"C:\\names\\ondrive\\real\\sub\\b.txt"));
 }
 
-namespace {
-
-// TMP and TEMP for the purlo-cli processes this test starts (they inherit them).
-class TempFolderVariables {
- public:
-  explicit TempFolderVariables(const std::wstring& folder) {
-    for (const wchar_t* name : {L"TMP", L"TEMP"}) {
-      wchar_t old[1024];
-      DWORD n = ::GetEnvironmentVariableW(name, old, 1024);
-      saved_.push_back(n > 0 && n < 1024 ? std::wstring(old, n) : std::wstring());
-      ::SetEnvironmentVariableW(name, folder.c_str());
-    }
-  }
-  ~TempFolderVariables() {
-    ::SetEnvironmentVariableW(L"TMP", saved_[0].empty() ? nullptr : saved_[0].c_str());
-    ::SetEnvironmentVariableW(L"TEMP", saved_[1].empty() ? nullptr : saved_[1].c_str());
-  }
-
- private:
-  std::vector<std::wstring> saved_;
-};
-
-}  // namespace
-
-// SystemTemp's first root inside its second: the files are counted once, and
-// the sweep of the outer root leaves the inner root folder in place.
-TEST(NestedRoots, ATempFolderInsideWindowsTempIsWalkedOnceAndKept) {
-  const std::wstring windowsTemp = SpecialFolder(CSIDL_WINDOWS) + L"\\Temp";
-  const std::wstring user = windowsTemp + L"\\purlo-user";
-  EmptyFolder(windowsTemp);
-  WriteFile(user + L"\\a.tmp", 5);
-  WriteFile(user + L"\\deeper\\b.tmp", 6);
-  WriteFile(windowsTemp + L"\\c.tmp", 7);
-  TempFolderVariables temp(user + L"\\");
-  CliOutput scan = RunCli(L"scan --json --files SystemTemp");
+// QQPlayer's three roots (Windows 7 and later) lie one inside the other: the
+// files are counted once, and the sweep of the outer root leaves the inner
+// roots in place.
+TEST(NestedRoots, RootsInsideAnotherRootOfTheTaskAreWalkedOnceAndKept) {
+  const std::wstring player = Expand(L"%APPDATA%") + L"\\Tencent\\QQPlayer";
+  RemoveTree(player);
+  WriteFile(player + L"\\a.tmp", 5);
+  WriteFile(player + L"\\QPUpdate\\deeper\\b.tmp", 6);
+  WriteFile(player + L"\\QPLyric\\c.tmp", 7);
+  CliOutput scan = RunCli(L"scan --json --files QqPlayerHistory");
   ASSERT_EQ(scan.exitCode, 0) << scan.err;
   JsonRun scanned = ParseRun(scan.out);
   ASSERT_TRUE(scanned.parsed) << scan.out;
   ASSERT_EQ(scanned.categories.size(), 1u);
   EXPECT_EQ(scanned.categories[0].items, 3u) << scan.out;
   EXPECT_EQ(scanned.categories[0].bytes, 18u);
-  CliOutput sweep = RunCli(L"sweep --yes --json SystemTemp");
+  CliOutput sweep = RunCli(L"sweep --yes --json QqPlayerHistory");
   ASSERT_EQ(sweep.exitCode, 0) << sweep.err;
   JsonRun swept = ParseRun(sweep.out);
   ASSERT_TRUE(swept.parsed) << sweep.out;
   EXPECT_EQ(swept.categories[0].items, 3u);
-  EXPECT_TRUE(Exists(user)) << "the sweep removed a root of its own task";
-  EXPECT_FALSE(Exists(user + L"\\deeper"));
-  EXPECT_FALSE(Exists(user + L"\\a.tmp"));
-  EXPECT_FALSE(Exists(windowsTemp + L"\\c.tmp"));
-  ::RemoveDirectoryW(user.c_str());
+  EXPECT_TRUE(Exists(player + L"\\QPUpdate")) << "the sweep removed a root of its own task";
+  EXPECT_TRUE(Exists(player + L"\\QPLyric")) << "the sweep removed a root of its own task";
+  EXPECT_FALSE(Exists(player + L"\\QPUpdate\\deeper"));
+  EXPECT_FALSE(Exists(player + L"\\a.tmp"));
+  EXPECT_FALSE(Exists(player + L"\\QPLyric\\c.tmp"));
 }

@@ -8,6 +8,7 @@
 #include <userenv.h>
 
 #include "engine/core/LabelText.h"
+#include "engine/core/Paths.h"
 #include "engine/core/RunState.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
@@ -19,8 +20,16 @@ using namespace testing_support;
 
 namespace {
 
-const wchar_t kRefusedSystem[] = L": root refused (a system folder or a folder above one): ";
-const wchar_t kRefusedNotBelow[] = L": root refused (not a folder below a drive or share root): ";
+const wchar_t kRefusedSystem[] = L": root refused (protected): ";
+const wchar_t kRefusedNotBelow[] = L": root refused (above protected): ";
+const wchar_t kRefusedNotLocal[] = L": root refused (not local): ";
+
+// Wine's Documents and Desktop are links into HOME, off every drive: such a
+// folder is refused as not local before anything else is asked of it.
+const wchar_t* RefusedFor(const std::wstring& folder) {
+  const std::wstring real = purlo::RealFolderPath(purlo::LongForm(folder));
+  return !real.empty() && !purlo::IsOnDriveOrShare(real) ? kRefusedNotLocal : kRefusedSystem;
+}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -271,7 +280,7 @@ static void ExpectTempRootsRefused(const TempCases& temps) {
     const std::wstring root = TempPathFor(temp.second);
     const bool driveRoot = temp.second == L"C:\\";
     const std::string refusal = Narrow(L"purlo-cli: SystemTemp" +
-                                       std::wstring(driveRoot ? kRefusedNotBelow : kRefusedSystem) + root);
+                                       std::wstring(driveRoot ? kRefusedNotBelow : RefusedFor(temp.second)) + root);
     SeedWindowsTemp();
 
     CliOutput scan = RunCli(L"scan SystemTemp --json", environment.data());
@@ -366,6 +375,103 @@ TEST_F(ProtectedFolders, ShellFoldersPointedAtSystemFoldersAreRefused) {
   EXPECT_NE(SpecialFolder(CSIDL_INTERNET_CACHE), windows);
 }
 
+// The ways an ordinary user could point a run at the system's files, one
+// scenario each, canaries in every folder they lead to: TEMP and TMP in the
+// user's environment set to System32\drivers; the user's temporary folder a
+// link into it; the cache and cookie shell folders set to Common Files and
+// the Windows inf folder; a machine root that is a link into
+// ProgramData\Microsoft (made by the sandbox preparation); and the roots no
+// walk may take silently: a temporary folder that is a link off every drive,
+// spelled with a stream, or with a component ending in a space. Each root is
+// refused with its reason by the scan (which exits 0) before the sweep runs,
+// the sweep exits 3, and every canary stays.
+TEST_F(ProtectedFolders, CanaryMatrixOfUserValuesAndLinksLeadingIntoSystemFolders) {
+  const std::wstring windows = SpecialFolder(CSIDL_WINDOWS);
+  const std::wstring drivers = SpecialFolder(CSIDL_SYSTEM) + L"\\drivers";
+  const std::wstring commonFiles = SpecialFolder(CSIDL_PROGRAM_FILES) + L"\\Common Files";
+  const std::wstring inf = windows + L"\\inf";
+  const std::wstring microsoft = SpecialFolder(CSIDL_COMMON_APPDATA) + L"\\Microsoft";
+  const std::wstring local = SpecialFolder(CSIDL_PROFILE) + L"\\AppData\\Local";
+  ASSERT_TRUE(Exists(local + L"\\purlo-temp-link\\")) << "link fixtures missing: run through ctest";
+  std::vector<std::wstring> canaries;
+  for (const std::wstring& folder : {drivers, commonFiles, inf, microsoft, local + L"\\purlo-temp-unix"}) {
+    canaries.push_back(folder + L"\\purlo-matrix-canary.txt");
+    WriteFile(canaries.back(), 13);
+  }
+  const wchar_t* shellKeys[] = {L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                                L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"};
+  const wchar_t* appPaths = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TheWorld.exe";
+  struct Case {
+    std::wstring name, temp, categories;
+    std::vector<std::string> refusals;  // the start of each stderr line
+  };
+  auto line = [](const wchar_t* id, const wchar_t* why) {
+    return Narrow(L"purlo-cli: " + std::wstring(id) + L": root refused (" + why + L"): ");
+  };
+  const std::vector<Case> cases = {
+      {L"TEMP is System32\\drivers", drivers, L"SystemTemp", {line(L"SystemTemp", L"outside profile")}},
+      {L"the user's temporary folder is a link into it", local + L"\\purlo-temp-link", L"SystemTemp",
+       {line(L"SystemTemp", L"outside profile")}},
+      {L"cache and cookies in Common Files and inf", L"", L"IeTemp IeCookies",
+       {line(L"IeTemp", L"outside profile"), line(L"IeCookies", L"outside profile")}},
+      {L"a machine root linked into ProgramData\\Microsoft", L"", L"TheWorldHistory",
+       {line(L"TheWorldHistory", L"link")}},
+      {L"TEMP a link off every drive", local + L"\\purlo-temp-unix", L"SystemTemp",
+       {line(L"SystemTemp", L"not local")}},
+      {L"TEMP with a stream", SpecialFolder(CSIDL_PROFILE) + L"\\Temp:purlo", L"SystemTemp",
+       {line(L"SystemTemp", L"bad spelling")}},
+      {L"TEMP with a trailing space", SpecialFolder(CSIDL_PROFILE) + L"\\Temp \\purlo", L"SystemTemp",
+       {line(L"SystemTemp", L"bad spelling")}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Narrow(c.name));
+    std::unique_ptr<UserEnvironmentValue> tempValue, tmpValue;
+    if (!c.temp.empty()) {
+      tempValue = std::make_unique<UserEnvironmentValue>(L"TEMP", c.temp);
+      tmpValue = std::make_unique<UserEnvironmentValue>(L"TMP", c.temp);
+    }
+    std::vector<std::unique_ptr<ScopedStringValue>> values;
+    if (c.categories == L"IeTemp IeCookies") {
+      for (const wchar_t* key : shellKeys) {
+        values.push_back(std::make_unique<ScopedStringValue>(HKEY_CURRENT_USER, key, L"Cache", commonFiles));
+        values.push_back(std::make_unique<ScopedStringValue>(HKEY_CURRENT_USER, key, L"Cookies", inf));
+      }
+    }
+    if (c.categories == L"TheWorldHistory") {
+      DeleteKeyTree(HKEY_LOCAL_MACHINE, appPaths);
+      SetString(HKEY_LOCAL_MACHINE, appPaths, L"Path", L"C:\\links\\msocache");
+    }
+    std::vector<wchar_t> environment = UserEnvironmentBlock();
+    auto refusalsAsExpected = [&](const CliOutput& run) {
+      const std::vector<std::string> lines = Lines(run.err);
+      EXPECT_EQ(lines.size(), c.refusals.size()) << run.err;
+      bool all = lines.size() == c.refusals.size();
+      for (size_t i = 0; all && i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].rfind(c.refusals[i], 0), 0u) << lines[i];
+        all = lines[i].rfind(c.refusals[i], 0) == 0;
+      }
+      return all;
+    };
+    // The scan guards the sweep: a case whose roots the scan did not refuse
+    // is failed and never swept.
+    CliOutput scan = RunCli(L"scan --json " + c.categories, environment.data());
+    EXPECT_EQ(scan.exitCode, 0) << scan.err;
+    if (!refusalsAsExpected(scan)) continue;
+    JsonRun scanned = ParseRun(scan.out);
+    ASSERT_TRUE(scanned.parsed) << scan.out;
+    for (const JsonCategory& category : scanned.categories) {
+      EXPECT_EQ(category.status, L"done");
+      EXPECT_EQ(category.refused.size(), 1u) << Narrow(category.id);
+    }
+    CliOutput sweep = RunCli(L"sweep --yes --json " + c.categories, environment.data());
+    EXPECT_EQ(sweep.exitCode, 3) << sweep.err;
+    refusalsAsExpected(sweep);
+    for (const std::wstring& canary : canaries) ASSERT_EQ(FileSize(canary), 13u) << Narrow(canary);
+  }
+  DeleteKeyTree(HKEY_LOCAL_MACHINE, appPaths);
+  for (const std::wstring& canary : canaries) ::DeleteFileW(canary.c_str());
+}
+
 // TheWorld's Path names a folder whose "data" is a link to a system folder
 // (made from the Linux side by the sandbox preparation): the root's real
 // location is compared, not only its name.
@@ -378,7 +484,8 @@ TEST_F(ProtectedFolders, TheWorldDataFolderLeadingToASystemFolderIsRefused) {
     const std::wstring path = L"C:\\links\\protected\\" + folder.name;
     DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
     SetString(HKEY_LOCAL_MACHINE, key, L"Path", path);
-    const std::string refusal = Narrow(L"purlo-cli: TheWorldHistory" + std::wstring(kRefusedSystem) + path + L"\\data");
+    const std::string refusal =
+        Narrow(L"purlo-cli: TheWorldHistory" + std::wstring(RefusedFor(folder.path)) + path + L"\\data");
 
     CliOutput scan = RunCli(L"scan TheWorldHistory --json");
     ASSERT_EQ(scan.exitCode, 0) << scan.err;
@@ -435,21 +542,6 @@ TEST(RecycleBinCli, ReportsWhatWentNotWhatItHeld) {
   EXPECT_FALSE(Exists(trash + L"\\files\\kept-folder"));
   EXPECT_EQ(QueryBin().items, 0u);
   RemoveTree(f);
-}
-
-// An environment block with one variable set to `value`.
-static std::vector<wchar_t> WithValue(const std::vector<wchar_t>& block, const std::wstring& name,
-                                      const std::wstring& value) {
-  std::vector<wchar_t> out;
-  const std::wstring prefix = name + L"=";
-  for (const wchar_t* p = block.data(); *p != L'\0'; p += wcslen(p) + 1) {
-    if (_wcsnicmp(p, prefix.c_str(), prefix.size()) == 0) continue;
-    out.insert(out.end(), p, p + wcslen(p) + 1);
-  }
-  const std::wstring entry = prefix + value;
-  out.insert(out.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
-  out.push_back(L'\0');
-  return out;
 }
 
 // While it lives, a trash staged by the sandbox preparation stands in for the
@@ -517,20 +609,21 @@ TEST(RecycleBinCli, LinksInTheBinAreNeverFollowed) {
 }
 
 // A Firefox profile folder that is a link to the Windows folder (made from the
-// Linux side by the sandbox preparation, found through APPDATA): the single
-// file named in it is refused, neither counted nor deleted.
+// Linux side by the sandbox preparation, found through the user's AppData
+// folder): the single file named in it is refused, neither counted nor deleted.
 TEST_F(ProtectedFolders, ASingleFileInALinkedFolderThatIsASystemFolderIsRefused) {
   const std::wstring appData = L"C:\\links\\firefox";
   const std::wstring profile = appData + L"\\Mozilla\\Firefox\\Profiles\\linked.default";
   ASSERT_TRUE(Exists(profile + L"\\system32")) << "link fixtures missing: run through ctest";
   const std::wstring canary = SpecialFolder(CSIDL_WINDOWS) + L"\\places.sqlite";
   WriteFile(canary, 77);
-  std::vector<wchar_t> environment = WithValue(UserEnvironmentBlock(), L"APPDATA", appData);
-  ASSERT_EQ(BlockValue(environment, L"APPDATA"), appData);
+  ScopedStringValue shellFolder(HKEY_CURRENT_USER,
+                                L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                                L"AppData", appData);
   const std::vector<std::string> refusal = {
       Narrow(L"purlo-cli: FirefoxHistory" + std::wstring(kRefusedSystem) + profile + L"\\places.sqlite")};
 
-  CliOutput scan = RunCli(L"scan FirefoxHistory --json", environment.data());
+  CliOutput scan = RunCli(L"scan FirefoxHistory --json");
   ASSERT_EQ(scan.exitCode, 0) << scan.err;
   EXPECT_EQ(Lines(scan.err), refusal);
   JsonRun scanned = ParseRun(scan.out);
@@ -538,7 +631,7 @@ TEST_F(ProtectedFolders, ASingleFileInALinkedFolderThatIsASystemFolderIsRefused)
   ASSERT_EQ(scanned.categories.size(), 1u);
   EXPECT_EQ(scanned.categories[0].items, 0u);
 
-  CliOutput sweep = RunCli(L"sweep FirefoxHistory --yes --json", environment.data());
+  CliOutput sweep = RunCli(L"sweep FirefoxHistory --yes --json");
   ASSERT_EQ(sweep.exitCode, 3) << sweep.err;  // a refused root
   EXPECT_EQ(Lines(sweep.err), refusal);
   JsonRun swept = ParseRun(sweep.out);
@@ -668,7 +761,11 @@ TEST(RaceCli, FoldersSwappedForLinksDuringASweepLeadNowhere) {
   ASSERT_EQ(programData, L"C:\\ProgramData");
   ASSERT_EQ(windowsTemp, L"C:\\windows\\Temp");
   RaceCanaries canaries({kRace + L"\\victim", programData});
-  const std::wstring temp = kRace + L"\\temp";
+  // The user's temporary folder must lie in the profile (C:\users\NAME).
+  const std::wstring profile = SpecialFolder(CSIDL_PROFILE);
+  ASSERT_EQ(profile.compare(0, 9, L"C:\\users\\"), 0);
+  const std::wstring temp = profile + L"\\purlo-race-temp";
+  const std::string tempFromDriveC = "users/" + Narrow(profile.substr(9)) + "/purlo-race-temp";
   UserEnvironmentValue tempValue(L"TEMP", temp);
   UserEnvironmentValue tmpValue(L"TMP", temp);
   std::vector<wchar_t> environment = UserEnvironmentBlock();
@@ -689,12 +786,13 @@ TEST(RaceCli, FoldersSwappedForLinksDuringASweepLeadNowhere) {
     ASSERT_EQ(seeded, 8u * 40u + 8u);
     CliOutput sweep;
     {
+      const std::string t = tempFromDriveC;
       std::vector<std::pair<std::string, std::string>> swaps = {
-          {"race/temp/d1", "race/victim"}, {"race/temp/d2/sub", "race/victim"}, {"race/temp/d3", "race/victim"},
-          {"race/temp/d4/sub", "race/victim"}, {"race/temp/d5", "ProgramData"}, {"race/temp/d6/sub", "ProgramData"},
+          {t + "/d1", "race/victim"}, {t + "/d2/sub", "race/victim"}, {t + "/d3", "race/victim"},
+          {t + "/d4/sub", "race/victim"}, {t + "/d5", "ProgramData"}, {t + "/d6/sub", "ProgramData"},
           {"windows/Temp", "ProgramData"}};
       // Every other round the user's TEMP itself flips too.
-      if (round % 2) swaps.push_back({"race/temp", "ProgramData"});
+      if (round % 2) swaps.push_back({t, "ProgramData"});
       Swapper swapper(swaps);
       ASSERT_TRUE(swapper.Started());
       sweep = RunCli(L"sweep SystemTemp --yes --json", environment.data());
@@ -706,9 +804,13 @@ TEST(RaceCli, FoldersSwappedForLinksDuringASweepLeadNowhere) {
     const std::vector<std::string> refusedNow = Lines(sweep.err);
     for (const std::string& line : refusedNow) {
       ++refusals;
-      EXPECT_TRUE(line == Narrow(L"purlo-cli: SystemTemp" + std::wstring(kRefusedSystem) + temp + L"\\") ||
-                  line == Narrow(L"purlo-cli: SystemTemp" + std::wstring(kRefusedSystem) + windowsTemp))
-          << line;
+      // ProgramData itself, or a link where a real folder was built.
+      bool known = false;
+      for (const wchar_t* why : {kRefusedSystem, L": root refused (link): "}) {
+        known = known || line == Narrow(L"purlo-cli: SystemTemp" + std::wstring(why) + temp + L"\\") ||
+                line == Narrow(L"purlo-cli: SystemTemp" + std::wstring(why) + windowsTemp);
+      }
+      EXPECT_TRUE(known) << line;
     }
     JsonRun swept = ParseRun(sweep.out);
     ASSERT_TRUE(swept.parsed) << sweep.out;
@@ -722,4 +824,5 @@ TEST(RaceCli, FoldersSwappedForLinksDuringASweepLeadNowhere) {
   std::printf("[ race     ] %d swaps, %d roots refused while they were links\n", swapCount, refusals);
   EXPECT_GT(swapCount, 30) << "the swapper hardly ran";
   EmptyFolder(windowsTemp);
+  RemoveTree(temp);
 }

@@ -79,15 +79,27 @@ TEST(ScanCliRun, AllCategoriesAtOnceAddUpInTheSummary) {
   EXPECT_EQ(run.summary, L"扫描已经完成，共发现垃圾文件53个,2.024MB。建议您立即清理。");
 }
 
-TEST(ScanCliRun, MissingBrowserKeysSkipTheirCategories) {
+// Without their keys the two browsers are listed as not installed, with
+// their bare labels and nothing counted; the text report says so in a line.
+TEST(ScanCliRun, MissingBrowserKeysReportTheirCategoriesNotInstalled) {
   DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\Maxthon2");
   DeleteKeyTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TheWorld.exe");
   CliOutput out = RunCli(L"scan --json MaxthonHistory TheWorldHistory BaiduToolbarHistory");
   ASSERT_EQ(out.exitCode, 0) << out.err;
   JsonRun run = ParseRun(out.out);
   ASSERT_TRUE(run.parsed) << out.out;
-  ASSERT_EQ(run.categories.size(), 1u);
-  EXPECT_EQ(run.categories[0].id, L"BaiduToolbarHistory");
+  ASSERT_EQ(run.categories.size(), 3u);
+  EXPECT_EQ(run.categories[0].id, L"MaxthonHistory");
+  EXPECT_EQ(run.categories[0].status, L"not installed");
+  EXPECT_EQ(run.categories[0].items, 0u);
+  EXPECT_EQ(run.categories[1].id, L"TheWorldHistory");
+  EXPECT_EQ(run.categories[1].status, L"not installed");
+  EXPECT_EQ(run.categories[2].id, L"BaiduToolbarHistory");
+  EXPECT_EQ(run.categories[2].status, L"done");
+  CliOutput text = RunCli(L"sweep --yes MaxthonHistory TheWorldHistory");
+  EXPECT_EQ(text.exitCode, 0) << "no status alone makes a sweep exit 3";
+  EXPECT_NE(text.out.find("MaxthonHistory: not installed\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("TheWorldHistory: not installed\n"), std::string::npos) << text.out;
 }
 
 TEST(ScanCliRun, NothingFoundSaysSo) {

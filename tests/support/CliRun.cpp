@@ -110,6 +110,13 @@ const JsonCategory* JsonRun::Find(const std::wstring& id) const {
   return nullptr;
 }
 
+const JsonCategory* JsonUser::Find(const std::wstring& id) const {
+  for (const JsonCategory& c : categories) {
+    if (c.id == id) return &c;
+  }
+  return nullptr;
+}
+
 namespace {
 
 struct Parser {
@@ -216,6 +223,7 @@ struct Parser {
       std::wstring key = String();
       Expect(L':');
       if (key == L"id") c.id = String();
+      else if (key == L"status") c.status = String();
       else if (key == L"label") c.label = String();
       else if (key == L"items") c.items = Number();
       else if (key == L"bytes") c.bytes = Number();
@@ -232,6 +240,43 @@ struct Parser {
     } while (ok && Take(L','));
     Expect(L'}');
     return c;
+  }
+  std::vector<JsonCategory> Categories() {
+    std::vector<JsonCategory> out;
+    Expect(L'[');
+    if (Take(L']')) return out;
+    do out.push_back(Category());
+    while (ok && Take(L','));
+    Expect(L']');
+    return out;
+  }
+  JsonUser User() {
+    JsonUser u;
+    Expect(L'{');
+    do {
+      std::wstring key = String();
+      Expect(L':');
+      if (key == L"sid") u.sid = String();
+      else if (key == L"name") u.name = String();
+      else if (key == L"profile") u.profile = String();
+      else if (key == L"summary") u.summary = String();
+      else if (key == L"categories") u.categories = Categories();
+      else ok = false;
+    } while (ok && Take(L','));
+    Expect(L'}');
+    return u;
+  }
+  void Total(JsonRun& run) {
+    Expect(L'{');
+    do {
+      std::wstring key = String();
+      Expect(L':');
+      if (key == L"items") run.totalItems = Number();
+      else if (key == L"bytes") run.totalBytes = Number();
+      else ok = false;
+    } while (ok && Take(L','));
+    Expect(L'}');
+    run.hasTotal = true;
   }
 };
 
@@ -250,9 +295,14 @@ JsonRun ParseRun(const std::string& utf8) {
     } else if (key == L"summary") {
       run.summary = p.String();
     } else if (key == L"categories") {
+      run.categories = p.Categories();
+    } else if (key == L"total") {
+      p.Total(run);
+    } else if (key == L"users") {
+      run.hasUsers = true;
       p.Expect(L'[');
       if (!p.Take(L']')) {
-        do run.categories.push_back(p.Category());
+        do run.users.push_back(p.User());
         while (p.ok && p.Take(L','));
         p.Expect(L']');
       }

@@ -52,7 +52,7 @@ struct JsonRefused {
 };
 
 struct JsonCategory {
-  std::wstring id, label;
+  std::wstring id, status, label;
   uint64_t items = 0, bytes = 0;
   uint64_t kept = 0, keptBytes = 0;
   std::vector<JsonRefused> refused;
@@ -61,11 +61,21 @@ struct JsonCategory {
   bool hasFiles = false;
 };
 
+struct JsonUser {
+  std::wstring sid, name, profile, summary;
+  std::vector<JsonCategory> categories;
+  const JsonCategory* Find(const std::wstring& id) const;
+};
+
 struct JsonRun {
   bool parsed = false;
   std::wstring run, summary;
-  std::vector<JsonCategory> categories;  // in document order
+  std::vector<JsonCategory> categories;  // in document order; with users, the machine's
   const JsonCategory* Find(const std::wstring& id) const;
+  bool hasUsers = false;  // --user and --all-users
+  std::vector<JsonUser> users;
+  bool hasTotal = false;
+  uint64_t totalItems = 0, totalBytes = 0;
 };
 
 // Parses the one document shape purlo-cli writes; parsed is false otherwise.

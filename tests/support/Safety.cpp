@@ -129,6 +129,19 @@ std::vector<wchar_t> UserEnvironmentBlock() {
   return block;
 }
 
+std::vector<wchar_t> WithValue(const std::vector<wchar_t>& block, const std::wstring& name, const std::wstring& value) {
+  std::vector<wchar_t> out;
+  const std::wstring prefix = name + L"=";
+  for (const wchar_t* p = block.data(); *p != L'\0'; p += wcslen(p) + 1) {
+    if (_wcsnicmp(p, prefix.c_str(), prefix.size()) == 0) continue;
+    out.insert(out.end(), p, p + wcslen(p) + 1);
+  }
+  const std::wstring entry = prefix + value;
+  out.insert(out.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
+  out.push_back(L'\0');
+  return out;
+}
+
 std::wstring BlockValue(const std::vector<wchar_t>& block, const std::wstring& name) {
   const std::wstring wanted = win::ToUpper(name) + L"=";
   for (const wchar_t* p = block.data(); p < block.data() + block.size() && *p != L'\0'; p += wcslen(p) + 1) {

@@ -63,6 +63,8 @@ class UserEnvironmentValue : public ScopedStringValue {
 // The environment a new logon of this user would get, built by the system from
 // the registry (HKEY_CURRENT_USER\Environment included), as a wide block.
 std::vector<wchar_t> UserEnvironmentBlock();
+// The block with one variable set to `value`.
+std::vector<wchar_t> WithValue(const std::vector<wchar_t>& block, const std::wstring& name, const std::wstring& value);
 // The value of `name` in such a block; empty when absent.
 std::wstring BlockValue(const std::vector<wchar_t>& block, const std::wstring& name);
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/Paths.h"
+#include "engine/core/RootJudge.h"
 #include "tests/support/Fixtures.h"
 
 using namespace purlo;
@@ -29,18 +30,38 @@ TEST(Paths, OnlyPathsBelowADriveOrShareRootAreWalkable) {
   EXPECT_TRUE(IsBelowDriveRoot(L"C:\\a..b"));
 }
 
+namespace {
+
+// The roots of a task that are walked, by the judge's rule (protected
+// folders only: no class of its own).
+std::vector<std::wstring> Outermost(const std::vector<std::wstring>& paths) {
+  purlo::RootJudge judge(nullptr, nullptr);
+  std::vector<purlo::ResolvedRoot> roots(paths.size());
+  for (size_t i = 0; i < paths.size(); ++i) {
+    purlo::RootRefusal why;
+    judge.Resolve(paths[i], purlo::RootClass::Unchecked, false, roots[i], why);
+  }
+  std::vector<std::wstring> walked;
+  for (const purlo::ResolvedRoot* root : purlo::OutermostRoots(roots)) walked.push_back(root->path);
+  return walked;
+}
+
+}  // namespace
+
 TEST(Paths, RepeatedAndNestedRootsAreWalkedOnce) {
   TestFolder folder(L"paths-nested");
-  testing_support::MakeFolders(folder / L"LongFolderName\\inner");
+  for (const wchar_t* name : {L"LongFolderName\\inner", L"LongFolderNameX", L"other"}) {
+    testing_support::MakeFolders(folder / name);
+  }
   const std::wstring a = folder / L"LongFolderName";
   std::vector<std::wstring> roots = {a + L"\\", folder / L"longfoldername", a + L"\\inner", folder / L"LongFolderNameX",
                                      folder / L"other"};
-  EXPECT_EQ(DistinctFolderRoots(roots), (std::vector<std::wstring>{a + L"\\", folder / L"LongFolderNameX",
+  EXPECT_EQ(Outermost(roots), (std::vector<std::wstring>{a + L"\\", folder / L"LongFolderNameX",
                                                                     folder / L"other"}));
   // A short (8.3) spelling of the same folder is the same folder.
   wchar_t shortName[MAX_PATH];
   DWORD n = ::GetShortPathNameW(a.c_str(), shortName, MAX_PATH);
   ASSERT_GT(n, 0u);
   ASSERT_NE(std::wstring(shortName), a);
-  EXPECT_EQ(DistinctFolderRoots({a, shortName}), std::vector<std::wstring>{a});
+  EXPECT_EQ(Outermost({a, shortName}), std::vector<std::wstring>{a});
 }

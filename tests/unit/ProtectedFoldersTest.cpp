@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "engine/core/ProtectedFolders.h"
+#include "engine/core/RootJudge.h"
 #include "engine/core/RootRules.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
@@ -105,44 +106,100 @@ TEST(ProtectedFolders, TheMachinesOwnFoldersAreAllKnown) {
 
 namespace {
 
-// The shell's folders as a machine reports them, plus one system folder of our own.
-struct WithSystemFolder : WindowsLookups {
-  std::wstring temp, system;
-  bool TempPath(std::wstring& out, DWORD&) override {
-    out = temp;
+// The machine as the judge asks it: one system folder, the cleaned user's
+// profile and another user's, all of our own.
+struct JudgeLookups : WindowsLookups {
+  std::wstring system, profile, other;
+  std::vector<std::wstring> SystemFolders() override { return {system}; }
+  bool ProfileFolder(std::wstring& out) override {
+    out = profile;
     return true;
   }
-  std::vector<std::wstring> SystemFolders() override { return {system}; }
+  std::vector<std::wstring> OtherProfileFolders() override { return {other}; }
 };
+
+struct Verdict {
+  Judgement judgement;
+  RootRefusal why;
+};
+
+Verdict Judge(RootJudge& judge, const std::wstring& path, RootClass rootClass, bool file = false) {
+  ResolvedRoot root;
+  RootRefusal why = RootRefusal::Protected;
+  Judgement judgement = judge.Resolve(path, rootClass, file, root, why);
+  return {judgement, judgement == Judgement::Refused ? why : RootRefusal::Protected};
+}
 
 }  // namespace
 
-TEST(ProtectedFolders, RootRulesMoveRefusedRootsAsideWithTheirReason) {
-  TestFolder f(L"protected-rules");
-  WithSystemFolder lookups;
+// Each class's rule, on the handle: per-user roots inside the profile and
+// nowhere else, machine roots real folders where they were built, and every
+// spelling that reads otherwise than written refused before anything opens.
+TEST(ProtectedFolders, TheJudgeRefusesEachRootThatBreaksItsClassRuleWithItsReason) {
+  TestFolder f(L"judge");
+  JudgeLookups lookups;
   lookups.system = f / L"sys";
-  lookups.temp = f.Path() + L"\\";
-  MakeFolders(lookups.system);
-  const ProtectedFolders guard(lookups.SystemFolders());
+  lookups.profile = f / L"profile";
+  lookups.other = f / L"other";
+  for (const wchar_t* folder : {L"sys\\drivers", L"profile\\Temp\\sub", L"other\\Temp", L"machine\\sub", L"outside"}) {
+    MakeFolders(f / folder);
+  }
+  WriteFile(f / L"profile\\Temp\\history.dat", 3);
+  auto guard = std::make_shared<const ProtectedFolders>(
+      std::vector<std::wstring>{lookups.system, lookups.profile});
+  RootJudge judge(guard, &lookups);
+  const RootRefusal kAny = RootRefusal::Protected;
+  struct Case {
+    std::wstring path;
+    RootClass rootClass;
+    Judgement judgement;
+    RootRefusal why;
+  };
+  const std::vector<Case> cases = {
+      {f / L"profile\\Temp", RootClass::PerUser, Judgement::Ready, kAny},
+      {f / L"profile\\Temp\\", RootClass::PerUser, Judgement::Ready, kAny},
+      {f / L"sys\\drivers", RootClass::PerUser, Judgement::Refused, RootRefusal::OutsideProfile},
+      {f / L"outside", RootClass::PerUser, Judgement::Refused, RootRefusal::OutsideProfile},
+      {f / L"profile", RootClass::PerUser, Judgement::Refused, RootRefusal::Protected},
+      {f / L"sys", RootClass::Machine, Judgement::Refused, RootRefusal::Protected},
+      {f.Path(), RootClass::PerUser, Judgement::Refused, RootRefusal::AboveProtected},
+      {f / L"other\\Temp", RootClass::PerUser, Judgement::Refused, RootRefusal::OtherProfile},
+      {f / L"other\\Temp", RootClass::Machine, Judgement::Refused, RootRefusal::OtherProfile},
+      {f / L"other", RootClass::ApplicationFile, Judgement::Refused, RootRefusal::OtherProfile},
+      {f / L"machine", RootClass::Machine, Judgement::Ready, kAny},
+      {f / L"sys\\drivers", RootClass::Machine, Judgement::Ready, kAny},
+      {f / L"missing", RootClass::Machine, Judgement::Missing, kAny},
+      // A link: C:\links\scan\root\dirlink leads to ..\outside\canarydir.
+      {L"C:\\links\\scan\\root\\dirlink", RootClass::Machine, Judgement::Refused, RootRefusal::Link},
+      {f / L"machine:stream", RootClass::Machine, Judgement::Refused, RootRefusal::BadSpelling},
+      {f / L"machine \\sub", RootClass::Machine, Judgement::Refused, RootRefusal::BadSpelling},
+      {f / L"machine.", RootClass::Machine, Judgement::Refused, RootRefusal::BadSpelling},
+      {f / L"machine\\..\\sys", RootClass::Machine, Judgement::Refused, RootRefusal::BadSpelling},
+      {L"machine", RootClass::Machine, Judgement::Refused, RootRefusal::BadSpelling},
+      {L"", RootClass::PerUser, Judgement::Refused, RootRefusal::BadSpelling},
+      {L"C:\\", RootClass::Machine, Judgement::Refused, RootRefusal::AboveProtected},
+  };
+  for (const Case& c : cases) {
+    const Verdict verdict = Judge(judge, c.path, c.rootClass);
+    EXPECT_EQ(verdict.judgement, c.judgement) << Narrow(c.path);
+    EXPECT_EQ(verdict.why, c.why) << Narrow(c.path);
+  }
+  // A single file: its folder is judged.
+  EXPECT_EQ(Judge(judge, f / L"profile\\Temp\\history.dat", RootClass::PerUser, true).judgement, Judgement::Ready);
+  EXPECT_EQ(Judge(judge, f / L"outside\\history.dat", RootClass::ApplicationFile, true).judgement, Judgement::Ready);
+  const Verdict inOther = Judge(judge, f / L"other\\Temp\\history.dat", RootClass::ApplicationFile, true);
+  EXPECT_EQ(inOther.judgement, Judgement::Refused);
+  EXPECT_EQ(inOther.why, RootRefusal::OtherProfile);
+  // Every root that was looked at was opened once.
+  EXPECT_EQ(judge.RootOpens(), 17u);
 
-  Roots roots = BuildRoots(JunkCategory::SystemTemp, 6, lookups);
-  ASSERT_EQ(roots.paths.size(), 2u);
-  RefuseProtectedRoots(JunkCategory::SystemTemp, roots, guard);
-  EXPECT_EQ(roots.paths, std::vector<std::wstring>{SpecialFolder(CSIDL_WINDOWS) + L"\\Temp"});
-  ASSERT_EQ(roots.refused.size(), 1u);
-  EXPECT_EQ(roots.refused[0].path, f.Path() + L"\\");
-  EXPECT_EQ(roots.refused[0].why, RootRefusal::SystemFolder);
-
-  // Markers are never taken for folders.
-  Roots marker = BuildRoots(JunkCategory::RecycleBin, 6, lookups);
-  RefuseProtectedRoots(JunkCategory::RecycleBin, marker, ProtectedFolders({L"C:\\"}));
-  EXPECT_EQ(marker.paths.size(), 1u);
-  EXPECT_TRUE(marker.refused.empty());
-
-  // A drive root is refused by the rules themselves, and says so.
-  lookups.temp = L"C:\\";
-  Roots driveRoot = BuildRoots(JunkCategory::SystemTemp, 6, lookups);
-  ASSERT_EQ(driveRoot.refused.size(), 1u);
-  EXPECT_EQ(driveRoot.refused[0].path, L"C:\\");
-  EXPECT_EQ(driveRoot.refused[0].why, RootRefusal::NotBelowADriveRoot);
+  // A root inside another root of the task is walked as part of it.
+  std::vector<ResolvedRoot> roots(3);
+  RootRefusal why;
+  ASSERT_EQ(judge.Resolve(f / L"machine\\sub", RootClass::Machine, false, roots[0], why), Judgement::Ready);
+  ASSERT_EQ(judge.Resolve(f / L"machine", RootClass::Machine, false, roots[1], why), Judgement::Ready);
+  ASSERT_EQ(judge.Resolve(f / L"MACHINE\\", RootClass::Machine, false, roots[2], why), Judgement::Ready);
+  const std::vector<const ResolvedRoot*> walked = OutermostRoots(roots);
+  ASSERT_EQ(walked.size(), 1u);
+  EXPECT_EQ(walked[0], &roots[1]);
 }

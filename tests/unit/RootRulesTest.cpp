@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <map>
 
+#include "engine/core/CategoryScope.h"
+#include "engine/core/RootJudge.h"
 #include "engine/core/RootRules.h"
+#include "engine/core/Texts.h"
+#include "engine/core/Users.h"
 
 using namespace purlo;
 
@@ -59,6 +64,18 @@ struct FakeLookups : SystemLookups {
   }
   std::vector<std::wstring> systemFolders;
   std::vector<std::wstring> SystemFolders() override { return systemFolders; }
+  std::wstring profile = L"C:\\me";
+  bool ProfileFolder(std::wstring& out) override {
+    out = profile;
+    return !out.empty();
+  }
+  std::vector<std::wstring> OtherProfileFolders() override { return {}; }
+  RunPart part = RunPart::Whole;
+  UserFacts User() override {
+    UserFacts facts;
+    facts.part = part;
+    return facts;
+  }
 };
 
 const wchar_t kMaxthon[] = L"Software\\Maxthon2|Folder";
@@ -140,14 +157,24 @@ TEST(RootRules, FailedLookupsLeaveTheirRootOut) {
   EXPECT_TRUE(RootsOf(JunkCategory::StormPlayerHistory, f).empty());
 }
 
-TEST(RootRules, RootsThatWouldNameADriveRootOrARelativePathAreLeftOut) {
+// Built as the machine says; the judge refuses them, before opening anything.
+TEST(RootRules, RootsThatWouldNameADriveRootOrARelativePathAreRefused) {
   FakeLookups f;
   f.folders[CSIDL_INTERNET_CACHE] = L"C:\\";
   f.folders[CSIDL_COOKIES] = L"Cookies";
   f.temp = L"Temp\\";
-  EXPECT_TRUE(RootsOf(JunkCategory::IeTemp, f).empty());
-  EXPECT_TRUE(RootsOf(JunkCategory::IeCookies, f).empty());
-  EXPECT_EQ(RootsOf(JunkCategory::SystemTemp, f), Paths{L"C:\\WINDOWS\\Temp"});
+  EXPECT_EQ(RootsOf(JunkCategory::IeTemp, f), Paths{L"C:\\"});
+  EXPECT_EQ(RootsOf(JunkCategory::SystemTemp, f), (Paths{L"Temp\\", L"C:\\WINDOWS\\Temp"}));
+  RootJudge judge(nullptr, &f);
+  for (const auto& root : std::vector<std::pair<std::wstring, RootRefusal>>{
+           {L"C:\\", RootRefusal::AboveProtected}, {L"Cookies", RootRefusal::BadSpelling},
+           {L"Temp\\", RootRefusal::BadSpelling}, {L"Storm.exe\\playlist.smpl", RootRefusal::BadSpelling}}) {
+    ResolvedRoot resolved;
+    RootRefusal why = RootRefusal::Protected;
+    EXPECT_EQ(judge.Resolve(root.first, RootClass::PerUser, false, resolved, why), Judgement::Refused);
+    EXPECT_EQ(why, root.second);
+  }
+  EXPECT_EQ(judge.RootOpens(), 0u);
 }
 
 TEST(RootRules, OfficeCachesOnFixedDrivesFromCToZ) {
@@ -179,7 +206,7 @@ TEST(RootRules, FirefoxProfileChosenByFolderNameOnly) {
 
 TEST(RootRules, MaxthonHistoryFileWithOneBackslash) {
   FakeLookups f;
-  EXPECT_EQ(BuildRoots(JunkCategory::MaxthonHistory, 5, f).outcome, RootsOutcome::Skipped);
+  EXPECT_EQ(BuildRoots(JunkCategory::MaxthonHistory, 5, f).outcome, RootsOutcome::NotInstalled);
   f.registry[kMaxthon] = {RegRead::Ok, L"D:\\Maxthon2\\"};
   EXPECT_EQ(RootsOf(JunkCategory::MaxthonHistory, f), Paths{L"D:\\Maxthon2\\SharedAccount\\Data\\history2.dat"});
   f.registry[kMaxthon] = {RegRead::Ok, L"D:\\Maxthon2"};
@@ -195,7 +222,7 @@ TEST(RootRules, MaxthonHistoryFileWithOneBackslash) {
 
 TEST(RootRules, TheWorldDataFolder) {
   FakeLookups f;
-  EXPECT_EQ(BuildRoots(JunkCategory::TheWorldHistory, 6, f).outcome, RootsOutcome::Skipped);
+  EXPECT_EQ(BuildRoots(JunkCategory::TheWorldHistory, 6, f).outcome, RootsOutcome::NotInstalled);
   f.registry[kTheWorld] = {RegRead::Ok, L"C:\\Program Files\\TheWorld"};
   EXPECT_EQ(RootsOf(JunkCategory::TheWorldHistory, f), Paths{L"C:\\Program Files\\TheWorld\\data"});
   f.registry[kTheWorld] = {RegRead::ValueMissing, L""};
@@ -213,7 +240,179 @@ TEST(RootRules, StormPlaylistCutAtTheLastBackslash) {
   Paths expected = {L"C:\\Program Files\\Storm\\playlist.smpl"};
   expected.insert(expected.end(), common.begin(), common.end());
   EXPECT_EQ(RootsOf(JunkCategory::StormPlayerHistory, f), expected);
-  // No backslash to cut at: the text is relative and is left out.
+  // No backslash to cut at: the root is relative (and refused when judged).
   f.registry[kStorm] = {RegRead::Ok, L"Storm.exe"};
-  EXPECT_EQ(RootsOf(JunkCategory::StormPlayerHistory, f), common);
+  expected[0] = L"Storm.exe\\playlist.smpl";
+  EXPECT_EQ(RootsOf(JunkCategory::StormPlayerHistory, f), expected);
+}
+
+// A run for one user builds the user's roots of the two mixed categories, the
+// machine's run the machine's; each is built once in a run for every user.
+TEST(RootRules, UserAndMachineParts) {
+  FakeLookups f;
+  f.registry[kStorm] = {RegRead::Ok, L"C:\\me\\Storm\\Storm.exe"};
+  f.part = RunPart::User;
+  EXPECT_EQ(RootsOf(JunkCategory::SystemTemp, f), Paths{L"C:\\DOCUME~1\\me\\LOCALS~1\\Temp\\"});
+  EXPECT_EQ(RootsOf(JunkCategory::StormPlayerHistory, f), Paths{L"C:\\me\\Storm\\playlist.smpl"});
+  f.part = RunPart::Machine;
+  f.tempOk = false;  // never asked: a failure would stop the run
+  EXPECT_EQ(RootsOf(JunkCategory::SystemTemp, f), Paths{L"C:\\WINDOWS\\Temp"});
+  EXPECT_EQ(RootsOf(JunkCategory::StormPlayerHistory, f),
+            (Paths{L"C:\\All Users\\Application Data\\Storm\\playlist.smpl",
+                   L"C:\\All Users\\Application Data\\Storm\\config.xml"}));
+
+  const std::vector<JunkCategory> all(RunOrder().begin(), RunOrder().end());
+  for (int version : {5, 6}) {
+    const std::vector<JunkCategory> user = CategoriesOfPart(all, RunPart::User, version);
+    const std::vector<JunkCategory> machine = CategoriesOfPart(all, RunPart::Machine, version);
+    EXPECT_EQ(CategoriesOfPart(all, RunPart::Whole, version), all);
+    for (JunkCategory c : all) {
+      const CategoryScope scope = ScopeOf(c, version);
+      const bool inUser = std::count(user.begin(), user.end(), c) == 1;
+      const bool inMachine = std::count(machine.begin(), machine.end(), c) == 1;
+      EXPECT_EQ(inUser, scope != CategoryScope::Machine) << Info(c).position;
+      EXPECT_EQ(inMachine, scope != CategoryScope::User) << Info(c).position;
+    }
+  }
+  EXPECT_EQ(ScopeOf(JunkCategory::KankanHistory, 6), CategoryScope::User);
+  EXPECT_EQ(ScopeOf(JunkCategory::KankanHistory, 5), CategoryScope::Machine);
+  EXPECT_EQ(ScopeOf(JunkCategory::Prefetch, 6), CategoryScope::Machine);
+  EXPECT_EQ(ScopeOf(JunkCategory::IeTypedUrls, 6), CategoryScope::User);
+  // A part's roots are judged by the class they have in the whole category.
+  EXPECT_EQ(ClassOfRootInPart(JunkCategory::SystemTemp, 0, 1, RunPart::Machine, 6), RootClass::Machine);
+  EXPECT_EQ(ClassOfRootInPart(JunkCategory::SystemTemp, 0, 1, RunPart::User, 6), RootClass::PerUser);
+  EXPECT_EQ(ClassOfRootInPart(JunkCategory::StormPlayerHistory, 0, 1, RunPart::User, 6), RootClass::ApplicationFile);
+  EXPECT_EQ(ClassOfRootInPart(JunkCategory::StormPlayerHistory, 0, 2, RunPart::Machine, 6), RootClass::Machine);
+  EXPECT_EQ(ClassOfRootInPart(JunkCategory::SystemTemp, 1, 2, RunPart::Whole, 6), RootClass::Machine);
+  EXPECT_EQ(ClassOfRootInPart(JunkCategory::IeTemp, 0, 1, RunPart::User, 6), RootClass::PerUser);
+
+  // Statuses before any root is built.
+  UserFacts nobody{false, false, false, RunPart::Machine};
+  EXPECT_EQ(StatusBeforeStart(JunkCategory::IeTemp, 6, nobody), CategoryStatus::NoUser);
+  EXPECT_EQ(StatusBeforeStart(JunkCategory::RecycleBin, 6, nobody), CategoryStatus::NoUser);
+  EXPECT_EQ(StatusBeforeStart(JunkCategory::IeTypedUrls, 6, nobody), CategoryStatus::NoUser);
+  EXPECT_EQ(StatusBeforeStart(JunkCategory::SystemTemp, 6, nobody), CategoryStatus::Done);  // Windows\Temp
+  EXPECT_EQ(StatusBeforeStart(JunkCategory::Prefetch, 6, nobody), CategoryStatus::Done);
+  UserFacts other{true, false, false, RunPart::User};
+  EXPECT_EQ(StatusBeforeStart(JunkCategory::RecycleBin, 6, other), CategoryStatus::NotThisUser);
+  EXPECT_EQ(StatusBeforeStart(JunkCategory::RunHistory, 6, other), CategoryStatus::HiveNotLoaded);
+  EXPECT_EQ(StatusBeforeStart(JunkCategory::IeTemp, 6, other), CategoryStatus::Done);
+  EXPECT_EQ(StatusBeforeStart(JunkCategory::RecycleBin, 6, UserFacts{}), CategoryStatus::Done);
+  EXPECT_EQ(StatusBeforeStart(JunkCategory::RunHistory, 6, UserFacts{}), CategoryStatus::Done);
+  EXPECT_STREQ(StatusText(CategoryStatus::HiveNotLoaded), L"hive not loaded");
+  EXPECT_STREQ(StatusText(CategoryStatus::NotThisUser), L"not this user");
+  EXPECT_STREQ(StatusText(CategoryStatus::NoUser), L"no user");
+}
+
+namespace {
+
+// A machine with an administrator (who runs the program), two users, a
+// deleted account's profile, one profile whose folder is a link, and the
+// service profiles.
+struct FakeAccounts : AccountSource {
+  bool sessionKnown = true;
+  std::wstring session = L"S-1-5-21-9-9-9-1001";
+  std::wstring running = L"S-1-5-21-9-9-9-500";
+  std::vector<ProfileRecord> profiles = {{L"S-1-5-18", L"C:\\Windows\\system32\\config\\systemprofile"},
+                                         {L"S-1-5-21-9-9-9-500", L"C:\\Users\\admin"},
+                                         {L"S-1-5-21-9-9-9-1001", L"C:\\Users\\ann"},
+                                         {L"S-1-5-21-9-9-9-1002", L"C:\\Users\\bob.CORP"},
+                                         {L"S-1-5-21-9-9-9-1003", L"C:\\Users\\gone"},
+                                         {L"S-1-5-21-9-9-9-1004", L"C:\\Users\\linked"},
+                                         {L"S-1-5-20", L"C:\\Windows\\ServiceProfiles\\NetworkService"}};
+  std::map<std::wstring, std::wstring> names = {{L"S-1-5-18", L"SYSTEM"},
+                                                {L"S-1-5-21-9-9-9-500", L"admin"},
+                                                {L"S-1-5-21-9-9-9-1001", L"ann"},
+                                                {L"S-1-5-21-9-9-9-1002", L"bob"},
+                                                {L"S-1-5-21-9-9-9-1004", L"lin"},
+                                                {L"S-1-5-20", L"NETWORK SERVICE"}};
+  std::wstring unusable = L"C:\\Users\\linked";
+
+  bool SessionUserSid(std::wstring& sid) override {
+    sid = session;
+    return sessionKnown;
+  }
+  std::wstring RunningSid() override { return running; }
+  std::vector<ProfileRecord> Profiles() override { return profiles; }
+  std::wstring AccountName(const std::wstring& sid) override {
+    auto it = names.find(sid);
+    return it == names.end() ? std::wstring() : it->second;
+  }
+  std::wstring AccountSid(const std::wstring& name) override {
+    for (const auto& entry : names) {
+      if (::lstrcmpiW(entry.second.c_str(), name.c_str()) == 0) return entry.first;
+    }
+    return std::wstring();
+  }
+  bool UsableProfileFolder(const std::wstring& folder) override { return folder != unusable; }
+  std::shared_ptr<const win::UniqueKernel> TokenOf(const std::wstring&) override { return nullptr; }
+};
+
+std::vector<std::wstring> SidsOf(const std::vector<CleanedUser>& users) {
+  std::vector<std::wstring> sids;
+  for (const CleanedUser& user : users) sids.push_back(user.sid);
+  return sids;
+}
+
+}  // namespace
+
+// Whom a run cleans for, by the same logic the dialog and purlo-cli use.
+TEST(RootRules, WhomARunCleansFor) {
+  FakeAccounts machine;
+  // Elevated over the shoulder: the administrator runs it, ann is logged on.
+  SessionChoice choice = ChooseSessionUser(machine);
+  ASSERT_TRUE(choice.found);
+  EXPECT_EQ(choice.user.sid, L"S-1-5-21-9-9-9-1001");
+  EXPECT_EQ(choice.user.name, L"ann");
+  EXPECT_EQ(choice.user.profile, L"C:\\Users\\ann");
+  EXPECT_FALSE(choice.runningAccount);
+  EXPECT_EQ(choice.note, std::wstring(texts::kCleansForOpening) + L"ann" + texts::kCleansForClosing);
+  // The session's own account: nothing to name.
+  machine.session = machine.running;
+  choice = ChooseSessionUser(machine);
+  ASSERT_TRUE(choice.found);
+  EXPECT_TRUE(choice.runningAccount);
+  EXPECT_EQ(choice.note, L"");
+  // No session user, or one without a usable profile: nobody, never the running account.
+  machine.sessionKnown = false;
+  EXPECT_FALSE(ChooseSessionUser(machine).found);
+  machine.sessionKnown = true;
+  machine.session = L"S-1-5-21-9-9-9-1004";
+  EXPECT_FALSE(ChooseSessionUser(machine).found);
+  machine.session = L"S-1-5-21-9-9-9-7777";  // no profile
+  EXPECT_FALSE(ChooseSessionUser(machine).found);
+  EXPECT_EQ(ChooseSessionUser(machine).note, L"");
+
+  CleanedUser user;
+  EXPECT_EQ(NamedUser(machine, L"ANN", user), NamedUserResult::Found);
+  EXPECT_EQ(user.sid, L"S-1-5-21-9-9-9-1001");
+  EXPECT_EQ(NamedUser(machine, L"S-1-5-21-9-9-9-1002", user), NamedUserResult::Found);
+  EXPECT_EQ(user.name, L"bob");
+  // A folder's name stands for an account only where the account cannot be looked up.
+  EXPECT_EQ(NamedUser(machine, L"gone", user), NamedUserResult::Found);
+  EXPECT_EQ(user.sid, L"S-1-5-21-9-9-9-1003");
+  EXPECT_EQ(user.name, L"gone");
+  EXPECT_EQ(NamedUser(machine, L"bob.CORP", user), NamedUserResult::Unknown);
+  EXPECT_EQ(NamedUser(machine, L"nobody", user), NamedUserResult::Unknown);
+  EXPECT_EQ(NamedUser(machine, L"lin", user), NamedUserResult::ProfileRefused);
+  // Service profiles when named.
+  EXPECT_EQ(NamedUser(machine, L"S-1-5-18", user), NamedUserResult::Found);
+  EXPECT_EQ(user.profile, L"C:\\Windows\\system32\\config\\systemprofile");
+
+  // Every usable profile, no service profile.
+  EXPECT_EQ(SidsOf(AllUsers(machine)), (std::vector<std::wstring>{L"S-1-5-21-9-9-9-500", L"S-1-5-21-9-9-9-1001",
+                                                                  L"S-1-5-21-9-9-9-1002", L"S-1-5-21-9-9-9-1003"}));
+  EXPECT_TRUE(IsServiceSid(L"s-1-5-19"));
+  EXPECT_FALSE(IsServiceSid(L"S-1-5-21-9-9-9-500"));
+
+  // References expand from the given answers only; an unknown one expands nothing.
+  std::wstring out;
+  auto lookup = [](const std::wstring& name) {
+    return name == L"USERPROFILE" ? std::wstring(L"C:\\Users\\ann") : std::wstring();
+  };
+  EXPECT_TRUE(ExpandReferences(L"%USERPROFILE%\\AppData\\Roaming", lookup, out));
+  EXPECT_EQ(out, L"C:\\Users\\ann\\AppData\\Roaming");
+  EXPECT_FALSE(ExpandReferences(L"%APPDATA%\\x", lookup, out));
+  EXPECT_TRUE(ExpandReferences(L"C:\\plain", lookup, out));
+  EXPECT_EQ(out, L"C:\\plain");
 }

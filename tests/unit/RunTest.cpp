@@ -1,6 +1,7 @@
 // A run from start to summary: controller, workers, totals and monitor, with a
 // recording view in place of the dialog.
 #include <gtest/gtest.h>
+#include <shlobj.h>
 #include <process.h>
 
 #include "engine/core/Catalogue.h"
@@ -186,13 +187,20 @@ TEST_F(Run, CancelledWalkersStopAndTheScanReportsWhatWasCounted) {
       StopRequested = 1;
     }
   } view;
+  // The cache in a profile of our own.
   struct OnlyOurFolder : WindowsLookups {
-    std::wstring folder;
-    bool SpecialFolder(int, std::wstring& out) override {
+    std::wstring folder, profile;
+    bool SpecialFolder(int csidl, std::wstring& out) override {
+      if (csidl != CSIDL_INTERNET_CACHE) return WindowsLookups::SpecialFolder(csidl, out);
       out = folder;
       return true;
     }
+    bool ProfileFolder(std::wstring& out) override {
+      out = profile;
+      return true;
+    }
   } lookups;
+  lookups.profile = f.Path();
   lookups.folder = f / L"tree";
   ASSERT_EQ(StartScan(view, {JunkCategory::IeTemp}, lookups), StartResult::Started);
   ASSERT_TRUE(view.WaitForRunEnd());

@@ -7,6 +7,7 @@
 
 #include "cli/Run.h"
 #include "engine/core/Paths.h"
+#include "engine/core/RootJudge.h"
 #include "engine/core/RunState.h"
 #include "engine/scan/ScanWorker.h"
 #include "engine/sweep/DeleteGuard.h"
@@ -146,16 +147,35 @@ TEST(SingleFiles, TheScanCountsWhatTheSweepDeletesOrReports) {
   EXPECT_EQ(DeleteSingleFile(f / L"held.dat", false).outcome, DeleteOutcome::Deleted);
 }
 
+namespace {
+
+// The roots of a task that are walked, by the judge's rule (protected
+// folders only: no class of its own).
+std::vector<std::wstring> Outermost(const std::vector<std::wstring>& paths) {
+  purlo::RootJudge judge(nullptr, nullptr);
+  std::vector<purlo::ResolvedRoot> roots(paths.size());
+  for (size_t i = 0; i < paths.size(); ++i) {
+    purlo::RootRefusal why;
+    judge.Resolve(paths[i], purlo::RootClass::Unchecked, false, roots[i], why);
+  }
+  std::vector<std::wstring> walked;
+  for (const purlo::ResolvedRoot* root : purlo::OutermostRoots(roots)) walked.push_back(root->path);
+  return walked;
+}
+
+}  // namespace
+
 TEST(TaskRoots, ARootInsideAnyOtherIsWalkedAsPartOfTheOuterOne) {
   TestFolder f(L"roots-nested");
   MakeFolders(f / L"outer\\inner\\deeper");
+  MakeFolders(f / L"other");
   const std::wstring outer = f / L"outer", inner = f / L"outer\\inner";
   // Earlier or later, inside or equal: the outer root stays, once.
-  EXPECT_EQ(DistinctFolderRoots({inner + L"\\", outer}), std::vector<std::wstring>{outer});
-  EXPECT_EQ(DistinctFolderRoots({outer, inner, outer + L"\\"}), std::vector<std::wstring>{outer});
-  EXPECT_EQ(DistinctFolderRoots({inner, f / L"other", outer}), (std::vector<std::wstring>{f / L"other", outer}));
-  // A root that is not a walkable path is nobody's outer root.
-  EXPECT_EQ(DistinctFolderRoots({L"", inner}), (std::vector<std::wstring>{L"", inner}));
+  EXPECT_EQ(Outermost({inner + L"\\", outer}), std::vector<std::wstring>{outer});
+  EXPECT_EQ(Outermost({outer, inner, outer + L"\\"}), std::vector<std::wstring>{outer});
+  EXPECT_EQ(Outermost({inner, f / L"other", outer}), (std::vector<std::wstring>{f / L"other", outer}));
+  // A root that is not a walkable path is nobody's outer root, nor walked.
+  EXPECT_EQ(Outermost({L"", inner}), (std::vector<std::wstring>{inner}));
 }
 
 TEST(TaskRoots, ASweepNeverRemovesAFolderThatIsARootOfItsTask) {
@@ -164,7 +184,7 @@ TEST(TaskRoots, ASweepNeverRemovesAFolderThatIsARootOfItsTask) {
   WriteFile(f / L"outer\\gone\\b.tmp", 6);
   const std::wstring outer = f / L"outer", inner = f / L"outer\\inner";
   FileTreeDeleter walker;
-  walker.SetKeptFolders(ComparableFolders({inner + L"\\", outer}));
+  walker.SetKeptFolders(std::vector<std::wstring>{inner + L"\\", outer});
   walker.SetRoot(outer);
   WalkResult r = walker.SweepFolder(outer);
   EXPECT_EQ(r.files, 2);
