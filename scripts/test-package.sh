@@ -306,6 +306,21 @@ expect "the installed purlo-cli.exe scan --json exits 0" [ $? -eq 0 ]
 expect "... and reports the five recommended categories" \
   /usr/bin/python3 -c 'import json, sys; d = json.load(open(sys.argv[1])); sys.exit(not (d["run"] == "scan" and len(d["categories"]) == 5))' \
   "$work/scan64.json"
+# Every category asked for is in the report with its status: a fleet's parser
+# tells "not installed" from lost. The prefix has neither browser's key.
+cli64 scan --all --json >"$work/all64.json"
+expect "the installed purlo-cli.exe scan --all --json exits 0" [ $? -eq 0 ]
+expect "... and reports all 22 categories, each with a status, Maxthon and TheWorld \"not installed\"" \
+  /usr/bin/python3 -c '
+import json, sys
+c = json.load(open(sys.argv[1]))["categories"]
+s = {x["id"]: x.get("status") for x in c}
+sys.exit(not (len(c) == 22 and len(s) == 22 and all(s.values())
+              and s["MaxthonHistory"] == s["TheWorldHistory"] == "not installed"))' "$work/all64.json"
+cli64 scan MaxthonHistory TheWorldHistory KankanHistory --json >"$work/three64.json"
+expect "... and scan of three named categories reports those three" \
+  /usr/bin/python3 -c 'import json, sys; c = json.load(open(sys.argv[1]))["categories"]; sys.exit(not [x["id"] for x in c] == ["MaxthonHistory", "TheWorldHistory", "KankanHistory"])' \
+  "$work/three64.json"
 
 # The README's administrator recipes, as written, against the installed files
 # (Wine has no PowerShell and no task scheduler that runs tasks: the commands
