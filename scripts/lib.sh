@@ -74,7 +74,9 @@ install_toolchain() {
   # Wine's 32-bit part needs i386 libraries equal to the amd64 ones, which a
   # half-synced mirror cannot always give: without it the 32-bit build is
   # still built, and the x86_64 build is the one run (test_arch).
+  PURLO_NO_WINE32=
   if ! want_packages wine32:i386; then
+    PURLO_NO_WINE32=1
     log "Wine's 32-bit part (wine32:i386) could not be installed: going on with the x86_64 build"
   fi
   ensure_locale
