@@ -249,6 +249,32 @@ win::UniqueFile OpenRelative(HANDLE folder, const wchar_t* name, size_t nameLeng
   }
 }
 
+bool IsWow64Process() {
+  using Fn = BOOL(WINAPI*)(HANDLE, BOOL*);
+  auto call = reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
+  BOOL wow64 = FALSE;
+  return call != nullptr && call(::GetCurrentProcess(), &wow64) && wow64;
+}
+
+namespace {
+using RedirectionFn = BOOL(WINAPI*)(void*);
+RedirectionFn RedirectionCall(const char* name) {
+  return reinterpret_cast<RedirectionFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), name)));
+}
+}  // namespace
+
+FileSystemRedirectionOff::FileSystemRedirectionOff() {
+  if (!IsWow64Process()) return;
+  RedirectionFn disable = RedirectionCall("Wow64DisableWow64FsRedirection");
+  off_ = disable != nullptr && RedirectionCall("Wow64RevertWow64FsRedirection") != nullptr && disable(&old_);
+}
+
+FileSystemRedirectionOff::~FileSystemRedirectionOff() {
+  if (off_) RedirectionCall("Wow64RevertWow64FsRedirection")(old_);
+}
+
 win::UniqueFile OpenFolderByPath(const std::wstring& path, bool forRemoval, DWORD& error) {
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   const DWORD access = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;

@@ -24,6 +24,26 @@ struct FileIdentity {
   bool operator<(const FileIdentity& o) const { return volume != o.volume ? volume < o.volume : index < o.index; }
 };
 
+// True for a 32-bit process on 64-bit Windows.
+bool IsWow64Process();
+
+// A 32-bit process on 64-bit Windows sees SysWOW64 where System32 is named;
+// while this lives, the calling thread's opens by path see the folders as
+// they are. Looked up at run time (XP has no WOW64); a no-op elsewhere. Keep
+// its scope to opens: nothing may load a library while it lives.
+class FileSystemRedirectionOff {
+ public:
+  FileSystemRedirectionOff();
+  ~FileSystemRedirectionOff();
+  FileSystemRedirectionOff(const FileSystemRedirectionOff&) = delete;
+  FileSystemRedirectionOff& operator=(const FileSystemRedirectionOff&) = delete;
+  bool Off() const { return off_; }
+
+ private:
+  void* old_ = nullptr;
+  bool off_ = false;
+};
+
 // What the handle itself says of what it opened.
 struct HandleFacts {
   FileIdentity identity;

@@ -40,38 +40,6 @@ std::wstring FullPath(const std::wstring& path) {
   return full.empty() ? path : full;
 }
 
-// File-system redirection of a 32-bit process on 64-bit Windows, turned off
-// for as long as this lives. Looked up at run time: not every Windows has it.
-class RedirectionOff {
- public:
-  RedirectionOff() {
-    HMODULE k = ::GetModuleHandleW(L"kernel32.dll");
-    disable_ = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(k, "Wow64DisableWow64FsRedirection")));
-    revert_ = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(k, "Wow64RevertWow64FsRedirection")));
-    off_ = disable_ != nullptr && revert_ != nullptr && disable_(&old_);
-  }
-  ~RedirectionOff() {
-    if (off_) revert_(old_);
-  }
-  RedirectionOff(const RedirectionOff&) = delete;
-  RedirectionOff& operator=(const RedirectionOff&) = delete;
-  bool Off() const { return off_; }
-
- private:
-  using Fn = BOOL(WINAPI*)(void*);
-  Fn disable_ = nullptr, revert_ = nullptr;
-  void* old_ = nullptr;
-  bool off_ = false;
-};
-
-bool IsWow64Process() {
-  using Fn = BOOL(WINAPI*)(HANDLE, BOOL*);
-  auto call = reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
-  BOOL wow64 = FALSE;
-  return call != nullptr && call(::GetCurrentProcess(), &wow64) && wow64;
-}
-
 // The folder above `path` ("C:\\x" or "\\\\?\\C:\\x"); empty above the drive root.
 std::wstring ParentFolder(const std::wstring& path) {
   const size_t rootEnd = path.compare(0, 4, L"\\\\?\\") == 0 ? 7 : 3;
@@ -111,7 +79,7 @@ ProtectedFolders::ProtectedFolders(const std::vector<std::wstring>& systemFolder
   AddIdentities(above, above_);
   // The other view of System32 and of everything a 32-bit process sees redirected.
   if (IsWow64Process()) {
-    RedirectionOff off;
+    FileSystemRedirectionOff off;
     if (off.Off()) {
       AddIdentities(selves, selves_);
       AddIdentities(above, above_);

@@ -97,17 +97,27 @@ RootJudge::RootJudge(std::shared_ptr<const ProtectedFolders> protectedFolders, S
     : protected_(protectedFolders ? std::move(protectedFolders) : std::make_shared<const ProtectedFolders>()),
       checks_(lookups != nullptr) {
   if (lookups == nullptr) return;
+  // The look-ups may load the shell's libraries, so they come first; the
+  // opens then see the folders as they are (SYSTEM's profile lies in
+  // System32), as the roots' own opens do.
   std::wstring profile;
-  hasProfile_ = lookups->ProfileFolder(profile) && IdentityAt(profile, profile_);
+  const bool named = lookups->ProfileFolder(profile);
+  std::vector<std::wstring> own;
+  for (int csidl : {CSIDL_APPDATA, CSIDL_LOCAL_APPDATA}) {
+    std::wstring folder;
+    if (lookups->SpecialFolder(csidl, folder)) own.push_back(folder);
+  }
+  const std::vector<std::wstring> others = lookups->OtherProfileFolders();
+  FileSystemRedirectionOff asItIs;
+  hasProfile_ = named && IdentityAt(profile, profile_);
   if (hasProfile_) {
     profileOwn_.push_back(profile_);
-    for (int csidl : {CSIDL_APPDATA, CSIDL_LOCAL_APPDATA}) {
-      std::wstring folder;
+    for (const std::wstring& folder : own) {
       FileIdentity identity;
-      if (lookups->SpecialFolder(csidl, folder) && IdentityAt(folder, identity)) profileOwn_.push_back(identity);
+      if (IdentityAt(folder, identity)) profileOwn_.push_back(identity);
     }
   }
-  for (const std::wstring& other : lookups->OtherProfileFolders()) {
+  for (const std::wstring& other : others) {
     FileIdentity identity;
     if (IdentityAt(other, identity) && !(hasProfile_ && identity == profile_)) otherProfiles_.push_back(identity);
   }
@@ -202,6 +212,7 @@ bool RootJudge::IsAtBuiltPlace(const ResolvedRoot& root) const {
 
 Judgement RootJudge::Resolve(const std::wstring& path, RootClass rootClass, bool file, ResolvedRoot& out,
                              RootRefusal& why) {
+  FileSystemRedirectionOff asItIs;
   out = ResolvedRoot();
   out.path = path;
   if (file && (path.empty() || IsSeparator(path.back()))) {

@@ -203,7 +203,7 @@ std::wstring ProfilePathOf(HKEY profileList, const std::wstring& sid) {
 
 win::UniqueRegKey OpenProfileList() {
   win::UniqueRegKey list;
-  ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProfileList, 0, KEY_READ, list.Put());
+  ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProfileList, 0, KEY_READ | KEY_WOW64_64KEY, list.Put());
   return list;
 }
 

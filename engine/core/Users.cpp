@@ -223,6 +223,13 @@ std::wstring WindowsAccounts::AccountSid(const std::wstring& name) {
 bool WindowsAccounts::UsableProfileFolder(const std::wstring& folder) {
   const std::wstring longForm = RootInLongForm(folder);
   if (longForm.empty()) return false;
+  if (!IsRealFolderAt(longForm)) return false;
+  return !ProtectedFolders(MachineFolders()).Refuses(folder);
+}
+
+// SYSTEM's profile lies in System32: seen as it is, not as SysWOW64.
+bool WindowsAccounts::IsRealFolderAt(const std::wstring& longForm) {
+  FileSystemRedirectionOff asItIs;
   win::UniqueFile handle(::CreateFileW(longForm.c_str(), FILE_READ_ATTRIBUTES,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -232,8 +239,7 @@ bool WindowsAccounts::UsableProfileFolder(const std::wstring& folder) {
     return false;
   }
   std::wstring real;
-  if (CanTellRealPaths() && (!RealPathOf(handle.Get(), real) || !SamePath(real, LongNames(longForm)))) return false;
-  return !ProtectedFolders(MachineFolders()).Refuses(folder);
+  return !CanTellRealPaths() || (RealPathOf(handle.Get(), real) && SamePath(real, LongNames(longForm)));
 }
 
 // The shell's token when it runs as them, else this process's when it does.

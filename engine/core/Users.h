@@ -86,6 +86,9 @@ class WindowsAccounts : public AccountSource {
   std::wstring AccountSid(const std::wstring& name) override;
   bool UsableProfileFolder(const std::wstring& folder) override;
   std::shared_ptr<const win::UniqueKernel> TokenOf(const std::wstring& sid) override;
+
+ private:
+  static bool IsRealFolderAt(const std::wstring& longForm);
 };
 
 // The value of a variable of the system, never of this process's
