@@ -389,6 +389,8 @@ TEST(FleetCli, KeepPatternsHoldInEverySpellingOfTheirPath) {
   }
   RemoveTree(base);
   DeleteKeyTree(HKEY_LOCAL_MACHINE, kTheWorld);
+}
+
 // ---------------------------------------------------------------- users
 
 namespace {
