@@ -42,17 +42,6 @@ need_packages() {
   apt_install "${missing[@]}"
 }
 
-# Like need_packages, but a failure is not fatal: returns 1 and leaves the
-# machine as it was.
-want_packages() {
-  local missing
-  mapfile -t missing < <(missing_packages "$@")
-  [ ${#missing[@]} -eq 0 ] && return 0
-  log "installing: ${missing[*]}"
-  apt_update
-  apt_install "${missing[@]}" 2>/dev/null
-}
-
 # Wine converts Unix file names and command-line arguments through the locale
 # in LANG; without a real zh_CN.UTF-8 it falls back to ASCII and every
 # non-ASCII name is mangled, silently.
@@ -75,7 +64,8 @@ install_toolchain() {
   # half-synced mirror cannot always give: without it the 32-bit build is
   # still built, and the x86_64 build is the one run (test_arch).
   PURLO_NO_WINE32=
-  if ! want_packages wine32:i386; then
+  # (need_packages in a condition: its failure returns, set -e or not.)
+  if ! need_packages wine32:i386; then
     PURLO_NO_WINE32=1
     log "Wine's 32-bit part (wine32:i386) could not be installed: going on with the x86_64 build"
   fi

@@ -1,5 +1,7 @@
 #include "tests/support/Fixtures.h"
 
+#include "engine/core/RootJudge.h"
+
 #include <gtest/gtest.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -161,6 +163,18 @@ void Recycle(const std::vector<std::wstring>& paths) {
 
 void EmptyRecycleBin() {
   ::SHEmptyRecycleBinW(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+}
+
+std::vector<std::wstring> Outermost(const std::vector<std::wstring>& paths) {
+  purlo::RootJudge judge(nullptr, nullptr);
+  std::vector<purlo::ResolvedRoot> roots(paths.size());
+  for (size_t i = 0; i < paths.size(); ++i) {
+    purlo::RootRefusal why;
+    judge.Resolve(paths[i], purlo::RootClass::Unchecked, false, roots[i], why);
+  }
+  std::vector<std::wstring> walked;
+  for (const purlo::ResolvedRoot* root : purlo::OutermostRoots(roots)) walked.push_back(root->path);
+  return walked;
 }
 
 }  // namespace testing_support

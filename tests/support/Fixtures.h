@@ -44,6 +44,10 @@ bool KeyExists(HKEY root, const std::wstring& key);
 DWORD ValueCount(HKEY root, const std::wstring& key);
 
 std::wstring SpecialFolder(int csidl);
+
+// The roots of a task that are walked, by the root judge's rule (protected
+// folders only: no class of its own).
+std::vector<std::wstring> Outermost(const std::vector<std::wstring>& paths);
 std::wstring TempPath();
 std::wstring Expand(const std::wstring& text);
 

@@ -5,6 +5,7 @@
 #include "tests/support/Fixtures.h"
 
 using namespace purlo;
+using testing_support::Outermost;
 using testing_support::TestFolder;
 
 TEST(Paths, OnlyPathsBelowADriveOrShareRootAreWalkable) {
@@ -29,24 +30,6 @@ TEST(Paths, OnlyPathsBelowADriveOrShareRootAreWalkable) {
   EXPECT_TRUE(IsBelowDriveRoot(L"C:\\Windows\\.hidden"));
   EXPECT_TRUE(IsBelowDriveRoot(L"C:\\a..b"));
 }
-
-namespace {
-
-// The roots of a task that are walked, by the judge's rule (protected
-// folders only: no class of its own).
-std::vector<std::wstring> Outermost(const std::vector<std::wstring>& paths) {
-  purlo::RootJudge judge(nullptr, nullptr);
-  std::vector<purlo::ResolvedRoot> roots(paths.size());
-  for (size_t i = 0; i < paths.size(); ++i) {
-    purlo::RootRefusal why;
-    judge.Resolve(paths[i], purlo::RootClass::Unchecked, false, roots[i], why);
-  }
-  std::vector<std::wstring> walked;
-  for (const purlo::ResolvedRoot* root : purlo::OutermostRoots(roots)) walked.push_back(root->path);
-  return walked;
-}
-
-}  // namespace
 
 TEST(Paths, RepeatedAndNestedRootsAreWalkedOnce) {
   TestFolder folder(L"paths-nested");

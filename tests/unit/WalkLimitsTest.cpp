@@ -147,24 +147,6 @@ TEST(SingleFiles, TheScanCountsWhatTheSweepDeletesOrReports) {
   EXPECT_EQ(DeleteSingleFile(f / L"held.dat", false).outcome, DeleteOutcome::Deleted);
 }
 
-namespace {
-
-// The roots of a task that are walked, by the judge's rule (protected
-// folders only: no class of its own).
-std::vector<std::wstring> Outermost(const std::vector<std::wstring>& paths) {
-  purlo::RootJudge judge(nullptr, nullptr);
-  std::vector<purlo::ResolvedRoot> roots(paths.size());
-  for (size_t i = 0; i < paths.size(); ++i) {
-    purlo::RootRefusal why;
-    judge.Resolve(paths[i], purlo::RootClass::Unchecked, false, roots[i], why);
-  }
-  std::vector<std::wstring> walked;
-  for (const purlo::ResolvedRoot* root : purlo::OutermostRoots(roots)) walked.push_back(root->path);
-  return walked;
-}
-
-}  // namespace
-
 TEST(TaskRoots, ARootInsideAnyOtherIsWalkedAsPartOfTheOuterOne) {
   TestFolder f(L"roots-nested");
   MakeFolders(f / L"outer\\inner\\deeper");
