@@ -407,7 +407,17 @@ TEST_F(Shell, AboutFieldsAreBlueUnderlined12CellSongtiAndTheProductLineBold) {
   EXPECT_EQ(Text(Control(box, IDC_WEB_SITE)), L"http://www.example.com");
   EXPECT_EQ(Text(Control(box, IDC_PRODUCT_LINE)), L"Purlo\n程序版本：V1.4");
 
-  for (int id : {IDC_SUPPORT_MAIL, IDC_SAMPLE_MAIL, IDC_WEB_SITE, IDC_PRODUCT_LINE}) {
+  // The probe reads the other process's memory while it runs: a read taken
+  // as a font object changes hands can be torn, so each control is read
+  // until it settles on the face asked for (or the wait ends and the checks
+  // below say what it holds).
+  const int fields[] = {IDC_SUPPORT_MAIL, IDC_SAMPLE_MAIL, IDC_WEB_SITE, IDC_PRODUCT_LINE};
+  for (int id : fields) {
+    LOGFONTW settled = {};
+    WaitUntil([&] { return gdi.ControlFont(Control(box, id), &settled) &&
+                           std::wstring(settled.lfFaceName) == purlo::texts::kAboutFieldFont; }, 3000);
+  }
+  for (int id : fields) {
     SCOPED_TRACE(id);
     LOGFONTW font = {};
     ASSERT_TRUE(gdi.ControlFont(Control(box, id), &font));
