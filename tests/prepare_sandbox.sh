@@ -4,12 +4,14 @@
 # T:. Run by CTest from the build tree.
 set -euo pipefail
 cli=$1
+testrow_cli=${2:-}
 sandbox=$(cd "$(dirname "${BASH_SOURCE[0]}")/../scripts" && pwd)/wine-sandbox
 
 for prefix in win7 winxp; do
   drive_c=$(PURLO_PREFIX=$prefix "$sandbox" --drive-c)
   mkdir -p "$drive_c/purlo"
   cp -f "$cli" "$drive_c/purlo/purlo-cli.exe"
+  [ -z "$testrow_cli" ] || cp -f "$testrow_cli" "$drive_c/purlo/purlo-cli-testrow.exe"
 
   # Each case gets its own set: a root holding links to canaries outside it.
   links=$drive_c/links

@@ -39,9 +39,16 @@ enum class JunkCategory {
   StormPlayerHistory,
   QqPlayerHistory,
   KankanHistory,
+#ifdef PURLO_TEST_ROW
+  TestRow,  // a test build's extra category: one row shows a category is a row
+#endif
 };
 
+#ifdef PURLO_TEST_ROW
+constexpr int kCategoryCount = 23;
+#else
 constexpr int kCategoryCount = 22;
+#endif
 
 // How the workers of a category, scan and sweep alike, treat its roots.
 enum class CountingMethod {

@@ -1,11 +1,13 @@
 // purlo-cli scan, end to end, on seeded locations of the sandbox prefix.
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include "engine/core/Catalogue.h"
 #include "engine/core/RunState.h"
 #include "tests/e2e/Seeds.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
+#include "win/Handles.h"
 
 using namespace testing_support;
 
@@ -141,4 +143,73 @@ TEST(ScanCliRun, DefaultSelectionIsTheRecommendedFive) {
   ASSERT_TRUE(run.parsed);
   ASSERT_EQ(run.categories.size(), 5u);
   EXPECT_EQ(run.categories[4].id, L"IeTypedUrls");
+}
+
+namespace {
+
+CliOutput RunTestRowCli(const std::wstring& arguments, const TestFolder& outputs) {
+  CliOutput result;
+  const std::wstring outPath = outputs / L"out.txt", errPath = outputs / L"err.txt";
+  {
+    win::UniqueFile out = InheritableOutput(outPath);
+    win::UniqueFile err = InheritableOutput(errPath);
+    win::UniqueKernel process =
+        StartCli(arguments, out.Get(), err.Get(), nullptr, L"C:\\purlo\\purlo-cli-testrow.exe");
+    if (!process) return result;
+    ::WaitForSingleObject(process.Get(), 120000);
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.Get(), &code);
+    result.exitCode = static_cast<int>(code);
+  }
+  result.out = ReadAll(outPath);
+  result.err = ReadAll(errPath);
+  return result;
+}
+
+}  // namespace
+
+// A test build whose only change is one more row in the catalogue: the new
+// category is listed, its root (inside the profile) resolves, a scan measures
+// it and a sweep empties it, its folder named never-entered in the row stays,
+// and its labels and JSON entries come out in the form of the others.
+TEST(ScanCliRun, ACategoryAddedAsOneRowGoesEndToEnd) {
+  ASSERT_EQ(Version(), 6);
+  TestFolder outputs(L"testrow");
+  const std::wstring root = SpecialFolder(CSIDL_LOCAL_APPDATA) + L"\\PurloTestRow";
+  RemoveTree(root);
+  WriteFile(root + L"\\a.tmp", 100);
+  WriteFile(root + L"\\sub\\中文.tmp", 50);
+  WriteFile(root + L"\\keep\\pinned.dat", 7);
+
+  CliOutput list = RunTestRowCli(L"list", outputs);
+  ASSERT_EQ(list.exitCode, 0) << list.err;
+  EXPECT_NE(list.out.find(Narrow(L"23\tTestRow\t测试用的一行\t-")), std::string::npos) << list.out;
+
+  CliOutput scan = RunTestRowCli(L"scan --json TestRow", outputs);
+  ASSERT_EQ(scan.exitCode, 0) << scan.err;
+  JsonRun scanned = ParseRun(scan.out);
+  ASSERT_TRUE(scanned.parsed) << scan.out;
+  ASSERT_EQ(scanned.categories.size(), 1u) << scan.out;
+  EXPECT_EQ(scanned.categories[0].id, L"TestRow");
+  EXPECT_EQ(scanned.categories[0].status, L"done");
+  EXPECT_EQ(scanned.categories[0].items, 2u);
+  EXPECT_EQ(scanned.categories[0].bytes, 150u);
+  EXPECT_EQ(scanned.categories[0].label, L"测试用的一行(2个文件,150.000B)");
+
+  CliOutput sweep = RunTestRowCli(L"sweep --yes --json TestRow", outputs);
+  ASSERT_EQ(sweep.exitCode, 0) << sweep.err;
+  JsonRun swept = ParseRun(sweep.out);
+  ASSERT_TRUE(swept.parsed) << sweep.out;
+  ASSERT_EQ(swept.categories.size(), 1u) << sweep.out;
+  EXPECT_EQ(swept.categories[0].items, 2u);
+  EXPECT_EQ(swept.categories[0].label, L"测试用的一行(清理2个文件,150.000B)");
+  EXPECT_FALSE(Exists(root + L"\\a.tmp"));
+  EXPECT_FALSE(Exists(root + L"\\sub\\中文.tmp"));
+  EXPECT_EQ(FileSize(root + L"\\keep\\pinned.dat"), 7u);
+  EXPECT_TRUE(Exists(root));
+
+  // The product's own console does not know it.
+  CliOutput unknown = RunCli(L"scan TestRow");
+  EXPECT_EQ(unknown.exitCode, 2) << unknown.out;
+  RemoveTree(root);
 }
