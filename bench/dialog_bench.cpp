@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "engine/core/Catalogue.h"
-#include "engine/core/Texts.h"
 #include "res/resource.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/GuiTest.h"
+#include "ui/Texts.h"
 #include "win/Handles.h"
 #include "win/Text.h"
 

@@ -2,6 +2,7 @@
 
 #include "cli/Console.h"
 #include "cli/Json.h"
+#include "cli/Messages.h"
 #include "engine/core/ByteCount.h"
 #include "win/Text.h"
 #include "win/Thread.h"
@@ -86,8 +87,7 @@ void CliView::FileCounted(purlo::JunkCategory category, const std::wstring& path
 void CliView::RootRefused(purlo::JunkCategory category, const std::wstring& root, purlo::RootRefusal why) {
   win::Lock hold(lock_);
   refused_[category].push_back(Refusal{root, why});
-  const std::wstring line = L"purlo-cli: " + std::wstring(purlo::Info(category).identifier) + L": root refused (" +
-                            purlo::RefusalText(why) + L"): " + root + L"\n";
+  const std::wstring line = messages::RootRefusedLine(purlo::Info(category).identifier, purlo::RefusalText(why), root);
   if (!quiet_) {
     Err(line);
   } else if (!json_) {

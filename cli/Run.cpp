@@ -8,12 +8,12 @@
 #include "cli/CliView.h"
 #include "cli/Console.h"
 #include "cli/Json.h"
+#include "cli/Messages.h"
 #include "cli/ReportFile.h"
 #include "engine/core/CategoryScope.h"
 #include "engine/core/CompletionMonitor.h"
 #include "engine/core/RunLock.h"
 #include "engine/core/RunState.h"
-#include "engine/core/Texts.h"
 #include "engine/core/UserLookups.h"
 #include "engine/core/Users.h"
 #include "engine/scan/ScanController.h"
@@ -52,8 +52,7 @@ HANDLE RecordingStarter(purlo::ThreadEntry entry, void* argument) {
 // one line on stderr tell that it is incomplete.
 // Always false, for the callers to return.
 bool TellReportFailed(DWORD error, const std::wstring& target) {
-  Err(L"purlo-cli: the report could not be written completely (error " + std::to_wstring(error) + L")" +
-      (target.empty() ? L"" : L": " + target + L" was left as it was") + L"\n");
+  Err(messages::ReportIncompleteLine(error, target));
   return false;
 }
 
@@ -111,11 +110,10 @@ int PlanRuns(const RunOptions& options, std::vector<PlannedRun>& runs) {
     switch (purlo::NamedUser(accounts, options.user, user)) {
       case purlo::NamedUserResult::Found: users.push_back(user); break;
       case purlo::NamedUserResult::Unknown:
-        Err(L"purlo-cli: no profile of a user " + options.user + L"; nothing was done\n");
+        Err(messages::NoProfileLine(options.user));
         return kExitUsage;
       case purlo::NamedUserResult::ProfileRefused:
-        Err(L"purlo-cli: the profile folder of " + options.user +
-            L" is not a real folder, or is or lies above a system folder; nothing was done\n");
+        Err(messages::ProfileRefusedLine(options.user));
         return kExitFailed;
     }
   }
@@ -190,7 +188,7 @@ std::wstring UsersDocument(std::vector<PlannedRun>& runs, bool sweep) {
 
 int RunCommand(const RunOptions& options, purlo::ThreadStarter starter, std::vector<purlo::JunkCategory>* unreported) {
   if (!purlo::InitRunState()) {
-    Err(std::wstring(options.sweep ? purlo::texts::kSweepFailed : purlo::texts::kScanFailed) + L"\n");
+    Err(messages::RunNotStartedLine(options.sweep));
     return kExitFailed;
   }
   purlo::WindowsMajorVersion = purlo::MajorVersionFromGetVersion();
@@ -199,16 +197,14 @@ int RunCommand(const RunOptions& options, purlo::ThreadStarter starter, std::vec
   if (planned != 0) return planned;
   purlo::RunLock runLock;
   if (!runLock.Take()) {
-    Err(L"purlo-cli: " + std::wstring(purlo::texts::kAnotherRunHoldsTheLock) +
-        L" another scan or sweep is running (Purlo or purlo-cli); nothing was done, retry when it has ended\n");
+    Err(messages::AnotherRunLine());
     return kExitFailed;
   }
   ReportFile report;
   if (!options.output.empty()) {
     const DWORD error = report.Open(options.output);
     if (error != ERROR_SUCCESS) {
-      Err(L"purlo-cli: cannot write the report file " + options.output + L" (error " + std::to_wstring(error) +
-          L"); nothing was done\n");
+      Err(messages::ReportFileUnwritableLine(options.output, error));
       return kExitFailed;
     }
     SendReportTo(report.Handle());
@@ -251,8 +247,7 @@ int RunCommand(const RunOptions& options, purlo::ThreadStarter starter, std::vec
   if (options.json && byUser) Out(UsersDocument(runs, options.sweep));
   if (unreported != nullptr) *unreported = missing;
   for (purlo::JunkCategory category : missing) {
-    Err(std::wstring(L"purlo-cli: ") + purlo::Info(category).identifier +
-        L" did not report: its worker ended before it had a result\n");
+    Err(messages::DidNotReportLine(purlo::Info(category).identifier));
   }
   bool written = ReportWritten(options.output);
   if (!options.output.empty()) {

@@ -6,6 +6,7 @@
 
 
 #include "cli/Console.h"
+#include "cli/Messages.h"
 #include "cli/Run.h"
 #include "engine/core/Catalogue.h"
 #include "res/version.h"
@@ -16,17 +17,10 @@
 namespace {
 
 using purlo::JunkCategory;
-
-const wchar_t kUsage[] =
-    L"usage: purlo-cli list\n"
-    L"       purlo-cli --version\n"
-    L"       purlo-cli scan [--all | --recommended | IDENTIFIER...] [--files] [--json] [OPTIONS]\n"
-    L"       purlo-cli sweep [--all | --recommended | IDENTIFIER...] --yes [--json] [OPTIONS]\n"
-    L"options: --output FILE  --quiet  --older-than N(m|h|d)  --keep PATTERN  --keep-from FILE\n"
-    L"         --user NAME|SID | --all-users\n";
+namespace messages = cli::messages;
 
 int UsageError(const std::wstring& why) {
-  cli::Err(L"purlo-cli: " + why + L"\n" + kUsage);
+  cli::Err(messages::UsageErrorLine(why));
   return cli::kExitUsage;
 }
 
@@ -116,11 +110,11 @@ std::wstring Trimmed(const std::wstring& line) {
 
 int AddKeepPattern(const std::wstring& text, Options& options) {
   const std::wstring pattern = KeepPattern(text);
-  if (pattern.empty()) return UsageError(L"empty --keep pattern: " + text);
+  if (pattern.empty()) return UsageError(messages::EmptyKeepPattern(text));
   static const std::vector<std::wstring> machineNames = purlo::ThisMachineNames();
   std::vector<std::wstring> forms;
   if (!purlo::KeepPatternForms(pattern, machineNames, forms)) {
-    return UsageError(L"--keep pattern names no file or folder (a stream, a device, nothing left of it): " + text);
+    return UsageError(messages::KeepPatternNamesNothing(text));
   }
   options.filter.keep.insert(options.filter.keep.end(), forms.begin(), forms.end());
   return 0;
@@ -129,7 +123,7 @@ int AddKeepPattern(const std::wstring& text, Options& options) {
 // One pattern a line; blank lines and lines starting with # are skipped.
 int AddKeepFile(const std::wstring& path, Options& options) {
   std::vector<std::wstring> lines;
-  if (!ReadLines(path, lines)) return UsageError(L"cannot read the keep list " + path);
+  if (!ReadLines(path, lines)) return UsageError(messages::KeepListUnreadable(path));
   for (const std::wstring& line : lines) {
     const std::wstring pattern = Trimmed(line);
     if (pattern.empty() || pattern[0] == L'#') continue;
@@ -145,7 +139,7 @@ int ParseValueOption(const std::wstring& name, const std::wstring& value, Option
     options.output = value;
   } else if (name == L"--older-than") {
     const uint64_t seconds = DurationSeconds(value);
-    if (seconds == 0) return UsageError(L"invalid duration: " + value + L" (a whole number with m, h or d, as 90m, 36h, 7d)");
+    if (seconds == 0) return UsageError(messages::InvalidDuration(value));
     options.filter.notAfter = NotAfter(seconds);
   } else if (name == L"--keep") {
     return AddKeepPattern(value, options);
@@ -183,20 +177,20 @@ int ParseSelection(int argc, wchar_t** argv, Options& options) {
     } else if (arg == L"--all-users") {
       options.allUsers = true;
     } else if (TakesValue(arg)) {
-      if (i + 1 >= argc || argv[i + 1][0] == L'\0') return UsageError(arg + L" needs a value");
+      if (i + 1 >= argc || argv[i + 1][0] == L'\0') return UsageError(messages::NeedsValue(arg));
       const int rc = ParseValueOption(arg, argv[++i], options);
       if (rc != 0) return rc;
     } else if (!arg.empty() && arg[0] == L'-') {
-      return UsageError(L"unknown option: " + arg);
+      return UsageError(messages::UnknownOption(arg));
     } else {
       JunkCategory category;
-      if (!purlo::FindCategory(arg, category)) return UsageError(L"unknown category: " + arg);
+      if (!purlo::FindCategory(arg, category)) return UsageError(messages::UnknownCategory(arg));
       options.selection.push_back(category);
     }
   }
-  if (options.allUsers && !options.user.empty()) return UsageError(L"choose one of --user and --all-users");
+  if (options.allUsers && !options.user.empty()) return UsageError(messages::kUserOrAllUsers);
   if (all + recommended + !options.selection.empty() > 1) {
-    return UsageError(L"choose one of --all, --recommended or identifiers");
+    return UsageError(messages::kOneSelection);
   }
   if (options.selection.empty()) {
     for (const purlo::CategoryInfo& info : purlo::Catalogue()) {
@@ -210,10 +204,10 @@ int ParseSelection(int argc, wchar_t** argv, Options& options) {
 
 int wmain(int argc, wchar_t** argv) {
   win::RestrictDllSearch();
-  if (argc < 2) return UsageError(L"no command");
+  if (argc < 2) return UsageError(messages::kNoCommand);
   const std::wstring command = argv[1];
   if (command == L"list") {
-    if (argc != 2) return UsageError(L"list takes no arguments");
+    if (argc != 2) return UsageError(messages::kListTakesNoArguments);
     PrintList();
     return 0;
   }
@@ -222,24 +216,21 @@ int wmain(int argc, wchar_t** argv) {
     const bool sweep = command == L"sweep";
     int rc = ParseSelection(argc, argv, options);
     if (rc != 0) return rc;
-    if (options.yes && !sweep) return UsageError(L"--yes belongs to sweep");
-    if (options.files && sweep) return UsageError(L"--files belongs to scan");
-    if (sweep && !options.yes) {
-      return UsageError(L"sweep deletes files, registry values and the recycle bin for real; "
-                        L"add --yes to go ahead (nothing was deleted)");
-    }
+    if (options.yes && !sweep) return UsageError(messages::kYesBelongsToSweep);
+    if (options.files && sweep) return UsageError(messages::kFilesBelongsToScan);
+    if (sweep && !options.yes) return UsageError(messages::kSweepNeedsYes);
     options.sweep = sweep;
     cli::StopOnConsoleInterrupt();
     return cli::RunCommand(options);
   }
   if (command == L"--version") {
-    if (argc != 2) return UsageError(L"--version takes no arguments");
+    if (argc != 2) return UsageError(messages::kVersionTakesNoArguments);
     cli::Out(L"purlo-cli " PURLO_WIDE(PURLO_VERSION_TEXT) L"\n");
     return 0;
   }
   if (command == L"--help" || command == L"-h" || command == L"help") {
-    cli::Out(kUsage);
+    cli::Out(messages::kUsage);
     return 0;
   }
-  return UsageError(L"unknown command: " + command);
+  return UsageError(messages::UnknownCommand(command));
 }

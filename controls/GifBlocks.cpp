@@ -168,23 +168,16 @@ size_t CountFrames(const uint8_t* data, size_t size) {
   return n;
 }
 
-size_t FrameFileSize(const Header& header, const Frame& frame) {
-  return header.FirstBlock() + (frame.spanEnd - frame.spanBegin) + 1;
-}
-
-void WriteFrameFile(const uint8_t* data, const Header& header, const Frame& frame, uint8_t* out) {
-  const size_t head = header.FirstBlock();
-  std::memcpy(out, data, head);
-  std::memcpy(out + head, data + frame.spanBegin, frame.spanEnd - frame.spanBegin);
-  out[head + (frame.spanEnd - frame.spanBegin)] = 0x3B;
-}
-
 std::vector<uint8_t> BuildFrameFile(const uint8_t* data, size_t size, const Header& header,
                                     const Frame& frame) {
   std::vector<uint8_t> file;
-  if (header.FirstBlock() > size || frame.spanBegin >= frame.spanEnd || frame.spanEnd > size) return file;
-  file.resize(FrameFileSize(header, frame));
-  WriteFrameFile(data, header, frame, file.data());
+  const size_t head = header.FirstBlock();
+  if (head > size || frame.spanBegin >= frame.spanEnd || frame.spanEnd > size) return file;
+  const size_t span = frame.spanEnd - frame.spanBegin;
+  file.resize(head + span + 1);
+  std::memcpy(file.data(), data, head);
+  std::memcpy(file.data() + head, data + frame.spanBegin, span);
+  file[head + span] = 0x3B;
   return file;
 }
 

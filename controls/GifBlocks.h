@@ -93,11 +93,9 @@ class BlockWalker {
 size_t CountFrames(const uint8_t* data, size_t size);
 
 // A complete one-image GIF: the data's header, logical screen descriptor and
-// global colour table unchanged, the frame's span, a trailer. WriteFrameFile
-// fills `out`, which holds FrameFileSize bytes; the frame must come from a
-// walker over the same data.
-size_t FrameFileSize(const Header& header, const Frame& frame);
-void WriteFrameFile(const uint8_t* data, const Header& header, const Frame& frame, uint8_t* out);
+// global colour table unchanged, the frame's span, a trailer. Empty when the
+// header or the span does not lie within the data (a frame from a walker over
+// other data).
 std::vector<uint8_t> BuildFrameFile(const uint8_t* data, size_t size, const Header& header,
                                     const Frame& frame);
 

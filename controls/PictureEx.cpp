@@ -238,15 +238,16 @@ bool CPictureEx::LoadGif(const uint8_t* data, size_t size, HGLOBAL block, DWORD 
   }
 
   while (auto frame = walker.NextFrame()) {
-    const size_t bytes = gif::FrameFileSize(header, *frame);
-    win::UniqueGlobal file(::GlobalAlloc(GMEM_MOVEABLE, bytes));
+    const std::vector<uint8_t> bytes = gif::BuildFrameFile(data, size, header, *frame);
+    if (bytes.empty()) continue;  // a span outside the data is left out
+    win::UniqueGlobal file(::GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
     if (!file) break;  // out of memory: keep what was decoded so far
     {
       win::GlobalLockGuard lock(file.Get());
       if (!lock) break;
-      gif::WriteFrameFile(data, header, *frame, static_cast<uint8_t*>(lock.Get()));
+      std::memcpy(lock.Get(), bytes.data(), bytes.size());
     }
-    win::ComRef<IPicture> picture = DecodeOwned(file.Release(), static_cast<DWORD>(bytes));
+    win::ComRef<IPicture> picture = DecodeOwned(file.Release(), static_cast<DWORD>(bytes.size()));
     if (!picture) continue;  // a frame the loader refuses is left out
     GifFrame f;
     f.picture = std::move(picture);

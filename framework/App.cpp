@@ -14,21 +14,11 @@ CWinApp::~CWinApp() {
 
 CWinApp* CWinApp::Current() { return theApp; }
 
-int CWinApp::Run(HINSTANCE instance) {
-  instance_ = instance;
-  if (InitInstance()) {
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-  }
-  return ExitInstance();
-}
-
-int RunApplication(HINSTANCE instance) {
+int RunApplication() {
   CWinApp* app = CWinApp::Current();
-  return app != nullptr ? app->Run(instance) : 1;
+  if (app == nullptr) return 1;
+  app->InitInstance();
+  return app->ExitInstance();
 }
 
 }  // namespace fw

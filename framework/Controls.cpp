@@ -1,7 +1,5 @@
 #include "framework/Controls.h"
 
-#include <vector>
-
 namespace fw {
 
 void CWnd::Attach(HWND hwnd) {
@@ -15,28 +13,15 @@ HWND CWnd::Detach() {
   return h;
 }
 
-std::wstring CWnd::GetWindowText() const {
-  int length = ::GetWindowTextLengthW(hwnd_);
-  if (length <= 0) return std::wstring();
-  std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
-  int copied = ::GetWindowTextW(hwnd_, buffer.data(), length + 1);
-  return std::wstring(buffer.data(), copied > 0 ? copied : 0);
-}
-
 void CWnd::SetWindowText(const std::wstring& text) const { ::SetWindowTextW(hwnd_, text.c_str()); }
 void CWnd::EnableWindow(bool enable) const { ::EnableWindow(hwnd_, enable ? TRUE : FALSE); }
 bool CWnd::IsWindowEnabled() const { return ::IsWindowEnabled(hwnd_) != FALSE; }
 void CWnd::ShowWindow(int command) const { ::ShowWindow(hwnd_, command); }
-bool CWnd::IsWindowVisible() const { return ::IsWindowVisible(hwnd_) != FALSE; }
-int CWnd::GetDlgCtrlID() const { return ::GetDlgCtrlID(hwnd_); }
-LONG_PTR CWnd::GetStyle() const { return ::GetWindowLongPtrW(hwnd_, GWL_STYLE); }
 
 void CWnd::ModifyStyle(LONG_PTR remove, LONG_PTR add) const {
-  LONG_PTR style = (GetStyle() & ~remove) | add;
+  LONG_PTR style = (::GetWindowLongPtrW(hwnd_, GWL_STYLE) & ~remove) | add;
   ::SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
 }
-
-void CWnd::Invalidate(bool erase) const { ::InvalidateRect(hwnd_, nullptr, erase ? TRUE : FALSE); }
 
 RECT CWnd::GetClientRect() const {
   RECT rect{};
@@ -100,12 +85,7 @@ HTREEITEM CTreeCtrl::GetNextItem(HTREEITEM item, UINT code) const {
   return reinterpret_cast<HTREEITEM>(SendMessage(TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
 }
 
-bool CTreeCtrl::SelectItem(HTREEITEM item) const {
-  return SendMessage(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) != 0;
-}
-
 UINT CTreeCtrl::GetVisibleCount() const { return static_cast<UINT>(SendMessage(TVM_GETVISIBLECOUNT)); }
-UINT CTreeCtrl::GetCount() const { return static_cast<UINT>(SendMessage(TVM_GETCOUNT)); }
 
 // TVM_GETITEMRECT takes the item handle in the rectangle it fills.
 bool CTreeCtrl::GetItemRect(HTREEITEM item, RECT& rect, bool textOnly) const {

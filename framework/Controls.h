@@ -22,17 +22,12 @@ class CWnd {
   HWND Hwnd() const { return hwnd_; }
   explicit operator bool() const { return hwnd_ != nullptr; }
 
-  std::wstring GetWindowText() const;
   void SetWindowText(const std::wstring& text) const;
   void EnableWindow(bool enable) const;
   bool IsWindowEnabled() const;
   void ShowWindow(int command) const;
-  bool IsWindowVisible() const;
-  int GetDlgCtrlID() const;
-  LONG_PTR GetStyle() const;
   // Clears `remove` and sets `add` in the window style.
   void ModifyStyle(LONG_PTR remove, LONG_PTR add) const;
-  void Invalidate(bool erase = true) const;
   RECT GetClientRect() const;
   HFONT GetFont() const;
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
@@ -76,10 +71,7 @@ class CTreeCtrl : public CWnd {
   HTREEITEM GetNextItem(HTREEITEM item, UINT code) const;
   HTREEITEM GetFirstVisibleItem() const { return GetNextItem(nullptr, TVGN_FIRSTVISIBLE); }
   HTREEITEM GetNextVisibleItem(HTREEITEM item) const { return GetNextItem(item, TVGN_NEXTVISIBLE); }
-  HTREEITEM GetSelectedItem() const { return GetNextItem(nullptr, TVGN_CARET); }
-  bool SelectItem(HTREEITEM item) const;
   UINT GetVisibleCount() const;
-  UINT GetCount() const;
   bool GetItemRect(HTREEITEM item, RECT& rect, bool textOnly) const;
 };
 

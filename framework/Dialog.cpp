@@ -26,14 +26,8 @@ bool ReturnsValueDirectly(UINT message) {
 
 }  // namespace
 
-HWND DataExchange::Item(int id) {
-  HWND item = ::GetDlgItem(dialog_, id);
-  if (item == nullptr) failed_ = true;
-  return item;
-}
-
 void DataExchange::Control(int id, CWnd& field) {
-  HWND item = Item(id);
+  HWND item = ::GetDlgItem(dialog_, id);
   if (item != nullptr) field.Attach(item);
 }
 
@@ -60,7 +54,6 @@ bool CDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
   switch (message) {
     case WM_INITDIALOG: result = OnInitDialog(); return true;
     case WM_COMMAND: return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-    case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result);
     case WM_TIMER: OnTimer(wParam); return false;
     case WM_DESTROY: OnDestroy(); return false;
     default: return false;

@@ -19,14 +19,11 @@ class DataExchange {
   explicit DataExchange(HWND dialog) : dialog_(dialog) {}
 
   // Attaches `field` to control `id`. A missing control leaves the field
-  // unattached and marks the exchange failed.
+  // unattached.
   void Control(int id, CWnd& field);
-  bool Failed() const { return failed_; }
 
  private:
-  HWND Item(int id);
   HWND dialog_;
-  bool failed_ = false;
 };
 
 class CDialog : public CWnd {
@@ -60,7 +57,6 @@ class CDialog : public CWnd {
   virtual bool OnCommand(WORD id, WORD code, HWND control);
   virtual void OnOK() { EndDialog(IDOK); }
   virtual void OnCancel() { EndDialog(IDCANCEL); }
-  virtual bool OnNotify(const NMHDR& header, LRESULT& result) { return false; }
   // WM_TIMER; the message then goes on to the default handling whatever this returns.
   virtual void OnTimer(UINT_PTR id) {}
   // WM_DESTROY, while the controls still exist.

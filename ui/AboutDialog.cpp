@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "engine/core/Texts.h"
 #include "framework/Placement.h"
 #include "ui/Art.h"
+#include "ui/Texts.h"
 
 namespace {
 

@@ -15,7 +15,7 @@ const DWORD kShutdownWait = 2000;
 
 }  // namespace
 
-bool CPurloApp::InitInstance() {
+void CPurloApp::InitInstance() {
   INITCOMMONCONTROLSEX controls{sizeof controls, 0xFF};
   ::InitCommonControlsEx(&controls);
   {
@@ -27,7 +27,6 @@ bool CPurloApp::InitInstance() {
     const bool allEnded = purlo::WorkerList == nullptr || purlo::WorkerList->WaitForThreads(kShutdownWait);
     if (!allEnded) ::TerminateProcess(::GetCurrentProcess(), 0);
   }
-  return false;
 }
 
 }  // namespace ui

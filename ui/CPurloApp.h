@@ -8,7 +8,7 @@ namespace ui {
 
 class CPurloApp : public fw::CWinApp {
  public:
-  bool InitInstance() override;
+  void InitInstance() override;
 };
 
 }  // namespace ui

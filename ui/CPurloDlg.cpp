@@ -11,6 +11,7 @@
 #include "ui/DutyAssert.h"
 #include "ui/PathFit.h"
 #include "ui/SelectionCommands.h"
+#include "ui/Texts.h"
 #include "ui/UpdateCheck.h"
 
 namespace ui {
@@ -84,7 +85,7 @@ void CPurloDlg::ChooseUser() {
   lookups_ = session.found
                  ? std::make_unique<purlo::UserLookups>(session.user, purlo::RunPart::Whole, session.runningAccount)
                  : std::make_unique<purlo::UserLookups>();
-  userNote_ = session.note;
+  userNote_ = session.found && !session.runningAccount ? purlo::CleansForNote(session.user.name) : std::wstring();
 }
 
 // Both banners keep the frame the template gives them, which grows with the

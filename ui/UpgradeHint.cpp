@@ -1,8 +1,8 @@
 #include "ui/UpgradeHint.h"
 
-#include "engine/core/Texts.h"
 #include "res/resource.h"
 #include "ui/AboutDialog.h"
+#include "ui/Texts.h"
 #include "ui/UpdateCheck.h"
 #include "win/Gdi.h"
 

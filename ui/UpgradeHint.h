@@ -19,8 +19,6 @@ class UpgradeHint {
   // The About button.
   void OnAbout(HWND dialog);
 
-  bool UpdateAvailable() const { return updateAvailable_; }
-
  private:
   bool flashPhase_ = false;
   bool updateAvailable_ = false;

@@ -7,7 +7,7 @@
 
 ui::CPurloApp theApp;
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   win::RestrictDllSearch();
-  return fw::RunApplication(instance);
+  return fw::RunApplication();
 }

@@ -5,25 +5,10 @@ namespace purlo {
 namespace texts {
 
 const wchar_t kAppTitle[] = L"Purlo";
-const wchar_t kPrompt[] = L"提示";
 const wchar_t kSweepDone[] = L"清除完毕";
 
-const wchar_t kStartScan[] = L"开始扫描";
-const wchar_t kPause[] = L"暂停";
-const wchar_t kContinue[] = L"继续扫描";
-const wchar_t kRescan[] = L"重新扫描";
-const wchar_t kSweepNow[] = L"立即清理";
-const wchar_t kCancelScan[] = L"取消扫描";
-const wchar_t kAbout[] = L"　关　于　";
-
-const wchar_t kWelcome[] = L" 定期清理系统中的无用文件，可以释放被占用的磁盘空间，让系统运行更流畅。";
-const wchar_t kScanningPrefix[] = L"正在扫描: ";
-const wchar_t kSweepingPrefix[] = L"正在清理: ";
 const wchar_t kNothingFound[] = L"扫描已经完成，没有发现需要清理的文件。";
 
-const wchar_t kTickToScan[] = L"请选择要扫描的项目";
-const wchar_t kTickToSweep[] = L"请选择要清理的项目";
-const wchar_t kCancelScanQuestion[] = L"是否取消正在进行的扫描?";
 const wchar_t kScanFailed[] = L"扫描失败请重试!";
 const wchar_t kSweepFailed[] = L"清理失败请重试!";
 const wchar_t kClearFailed[] = L"清除失败请重试!";
@@ -39,24 +24,7 @@ const wchar_t kScanSummaryClosing[] = L"。建议您立即清理。";
 const wchar_t kSweepSummaryOpening[] = L"已经成功清理选中的文件，为您节省了";
 const wchar_t kSweepSummaryClosing[] = L"的磁盘空间。";
 
-const wchar_t kCleansForOpening[] = L"　清理的是用户 ";
-const wchar_t kCleansForClosing[] = L" 的文件。";
-
-const wchar_t kAboutFieldFont[] = L"宋体";
-
 }  // namespace texts
-
-const wchar_t* CaptionText(Caption caption) {
-  switch (caption) {
-    case Caption::StartScan: return texts::kStartScan;
-    case Caption::Pause: return texts::kPause;
-    case Caption::Continue: return texts::kContinue;
-    case Caption::Rescan: return texts::kRescan;
-    case Caption::SweepNow: return texts::kSweepNow;
-    case Caption::CancelScan: return texts::kCancelScan;
-  }
-  return texts::kStartScan;
-}
 
 const wchar_t* StatusText(CategoryStatus status) {
   switch (status) {

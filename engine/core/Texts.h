@@ -1,44 +1,29 @@
-// The program's own texts, each in one place: the captions the code gives the
-// buttons, the status lines, the messages and their titles, and the pieces
-// that labels and summaries are made of. The engines, both front ends, the
-// tests and the benchmark use these names. What a window opens with lives in
-// its dialog template (res/*.rc), the categories' labels in the catalogue.
+// The texts the engines and both front ends share, each in one place: the
+// program's title and a sweep's end, what a failed or refused run says, the
+// pieces that labels and summaries are made of, the report's words. The
+// dialog's own texts are in ui/Texts.h, the console's messages in
+// cli/Messages.h; what a window opens with lives in its dialog template
+// (res/*.rc), the categories' labels in the catalogue.
 #pragma once
 
 #include "engine/core/Statuses.h"
 
 namespace purlo {
 
-// The captions of the two run buttons. The dialog keeps the one each button
-// shows and decides a click by it.
+// The captions of the two run buttons (their texts: ui/Texts.h). The dialog
+// keeps the one each button shows and decides a click by it.
 enum class Caption { StartScan, Pause, Continue, Rescan, SweepNow, CancelScan };
 
 namespace texts {
 
 // Titles of message boxes.
 extern const wchar_t kAppTitle[];
-extern const wchar_t kPrompt[];
 extern const wchar_t kSweepDone[];
 
-// Captions.
-extern const wchar_t kStartScan[];
-extern const wchar_t kPause[];
-extern const wchar_t kContinue[];
-extern const wchar_t kRescan[];
-extern const wchar_t kSweepNow[];
-extern const wchar_t kCancelScan[];
-extern const wchar_t kAbout[];  // as the flashing About button is drawn anew
-
 // The status line.
-extern const wchar_t kWelcome[];
-extern const wchar_t kScanningPrefix[];
-extern const wchar_t kSweepingPrefix[];
 extern const wchar_t kNothingFound[];
 
 // Messages.
-extern const wchar_t kTickToScan[];
-extern const wchar_t kTickToSweep[];
-extern const wchar_t kCancelScanQuestion[];
 extern const wchar_t kScanFailed[];
 extern const wchar_t kSweepFailed[];
 extern const wchar_t kClearFailed[];
@@ -59,17 +44,8 @@ extern const wchar_t kScanSummaryClosing[];
 extern const wchar_t kSweepSummaryOpening[];
 extern const wchar_t kSweepSummaryClosing[];
 
-// Beside the welcome line and after a scan's summary, when the dialog cleans
-// for another user than the account it runs as: opening, the user's name, closing.
-extern const wchar_t kCleansForOpening[];
-extern const wchar_t kCleansForClosing[];
-
-// The face of About's field fonts.
-extern const wchar_t kAboutFieldFont[];
-
 }  // namespace texts
 
-const wchar_t* CaptionText(Caption caption);
 // The report's words: "done", "not installed", ... and "protected", ...
 const wchar_t* StatusText(CategoryStatus status);
 const wchar_t* RefusalText(RootRefusal why);

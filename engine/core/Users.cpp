@@ -7,7 +7,6 @@
 #include "engine/core/Paths.h"
 #include "engine/core/ProtectedFolders.h"
 #include "engine/core/SystemLookups.h"
-#include "engine/core/Texts.h"
 #include "win/SystemDll.h"
 
 namespace purlo {
@@ -150,7 +149,6 @@ SessionChoice ChooseSessionUser(AccountSource& accounts) {
   choice.found = SessionUser(accounts, choice.user);
   if (!choice.found) return choice;
   choice.runningAccount = IsRunningAccount(accounts, choice.user);
-  if (!choice.runningAccount) choice.note = texts::kCleansForOpening + choice.user.name + texts::kCleansForClosing;
   return choice;
 }
 

@@ -66,14 +66,12 @@ std::vector<CleanedUser> AllUsers(AccountSource& accounts);
 // Whether the user is the account this program runs as.
 bool IsRunningAccount(AccountSource& accounts, const CleanedUser& user);
 
-// Whom the dialog cleans for: the session's user, and the text that names
-// them beside its welcome line and after each scan's summary when they are
-// not the account it runs as (empty otherwise, and when there is no user).
+// Whom the dialog cleans for: the session's user, and whether they are the
+// account it runs as.
 struct SessionChoice {
   bool found = false;
   CleanedUser user;
   bool runningAccount = false;
-  std::wstring note;
 };
 SessionChoice ChooseSessionUser(AccountSource& accounts);
 

@@ -8,10 +8,10 @@
 #include <algorithm>
 #include <cctype>
 
-#include "engine/core/Texts.h"
 #include "tests/dialog/PurloWindow.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Resources.h"
+#include "ui/Texts.h"
 
 using namespace testing_support;
 namespace texts = purlo::texts;
@@ -65,7 +65,7 @@ TEST(DialogResources, TheMainTemplateHoldsTheMainDialogExactly) {
       {IDC_RECOMMENDED, L"Button", L"推荐", kChild | BS_AUTORADIOBUTTON, 82, 234, 30, 10},
       {IDC_BANNER_ANIMATION, L"Static", L"", kChild | SS_BLACKFRAME, 0, 0, 395, 62},
       {IDC_BANNER_STILL, L"Static", L"", kChild | SS_BITMAP | SS_REALSIZECONTROL, 0, 0, 395, 62},
-      {IDC_ABOUT, L"Button", L"关　于", kChild | BS_PUSHBUTTON | WS_TABSTOP, 343, 236, 50, 14},
+      {IDC_ABOUT, L"Button", texts::kAboutInTemplate, kChild | BS_PUSHBUTTON | WS_TABSTOP, 343, 236, 50, 14},
   };
   ASSERT_EQ(dialog.controls.size(), sizeof expected / sizeof expected[0]);
   for (size_t i = 0; i < dialog.controls.size(); ++i) {

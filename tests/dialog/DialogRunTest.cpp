@@ -9,11 +9,11 @@
 #include "engine/core/Catalogue.h"
 #include "engine/core/RunLock.h"
 #include "engine/core/RunState.h"
-#include "engine/core/Texts.h"
 #include "tests/dialog/PurloWindow.h"
 #include "tests/e2e/Seeds.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
+#include "ui/Texts.h"
 #include "win/Handles.h"
 
 using namespace testing_support;

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "engine/core/Catalogue.h"
-#include "engine/core/Texts.h"
 #include "tests/dialog/PurloWindow.h"
 #include "tests/support/CliRun.h"
+#include "ui/Texts.h"
 
 using namespace testing_support;
 namespace texts = purlo::texts;
@@ -88,7 +88,7 @@ TEST_F(MainDialog, OpensWithTheCatalogueTheRecommendedFiveAndTheWelcome) {
   EXPECT_EQ(Text(app.Control(IDC_SWEEP_NOW)), texts::kSweepNow);
   EXPECT_FALSE(Enabled(app.Control(IDC_SWEEP_NOW)));
   EXPECT_EQ(Text(app.Control(IDC_STATUS)), texts::kWelcome);
-  EXPECT_EQ(Text(app.Control(IDC_ABOUT)), L"关　于");
+  EXPECT_EQ(Text(app.Control(IDC_ABOUT)), texts::kAboutInTemplate);
   EXPECT_EQ(FocusedWindow(app.Main()), app.Control(IDC_START_SCAN));
   EXPECT_LE(CentreOffset(WindowRect(app.Main()), WorkAreaAtPointer()), 2) << "centred on the pointer's monitor";
   const DWORD treeStyle = Style(tree);

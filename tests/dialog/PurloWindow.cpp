@@ -1,7 +1,7 @@
 #include "tests/dialog/PurloWindow.h"
 
-#include "engine/core/Texts.h"
 #include "tests/support/Fixtures.h"
+#include "ui/Texts.h"
 
 namespace testing_support {
 

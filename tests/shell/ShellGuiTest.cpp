@@ -11,12 +11,12 @@
 #include <iterator>
 #include <string>
 
-#include "engine/core/Texts.h"
 #include "tests/shell/GdiProbe.h"
 #include "tests/shell/ShellFixtures.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
 #include "res/resource.h"
+#include "ui/Texts.h"
 #include "win/Text.h"
 #include "tests/support/Gui.h"
 #include "tests/support/GuiTest.h"
@@ -30,7 +30,7 @@ const wchar_t kCaption[] = L"Purlo Beta";
 const wchar_t kInstalled[] = L"C:\\purlo-shell\\bin\\Purlo.exe";
 const std::wstring kLinePrefix = L"ovupdate.exe Q00000042 v1.4 ";
 const std::wstring kPage = L"http:\\\\www.example.com\\Q00000042";
-const std::wstring kTemplateAboutText = L"关　于";
+const std::wstring kTemplateAboutText = purlo::texts::kAboutInTemplate;
 const std::wstring kRestoredAboutText = purlo::texts::kAbout;
 constexpr int kAboutCycles = 50;
 

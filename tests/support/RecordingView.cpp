@@ -1,6 +1,7 @@
 #include "tests/support/RecordingView.h"
 
 #include "engine/core/RunState.h"
+#include "ui/Texts.h"
 
 namespace testing_support {
 

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/core/Texts.h"
 #include "res/resource.h"
 #include "tests/support/GuiTest.h"
+#include "ui/Texts.h"
 
 using namespace testing_support;
 

@@ -7,7 +7,6 @@
 #include "engine/core/CategoryScope.h"
 #include "engine/core/RootJudge.h"
 #include "engine/core/RootRules.h"
-#include "engine/core/Texts.h"
 #include "engine/core/Users.h"
 
 using namespace purlo;
@@ -373,13 +372,11 @@ TEST(RootRules, WhomARunCleansFor) {
   EXPECT_EQ(choice.user.name, L"ann");
   EXPECT_EQ(choice.user.profile, L"C:\\Users\\ann");
   EXPECT_FALSE(choice.runningAccount);
-  EXPECT_EQ(choice.note, std::wstring(texts::kCleansForOpening) + L"ann" + texts::kCleansForClosing);
   // The session's own account: nothing to name.
   machine.session = machine.running;
   choice = ChooseSessionUser(machine);
   ASSERT_TRUE(choice.found);
   EXPECT_TRUE(choice.runningAccount);
-  EXPECT_EQ(choice.note, L"");
   // No session user, or one without a usable profile: nobody, never the running account.
   machine.sessionKnown = false;
   EXPECT_FALSE(ChooseSessionUser(machine).found);
@@ -388,7 +385,6 @@ TEST(RootRules, WhomARunCleansFor) {
   EXPECT_FALSE(ChooseSessionUser(machine).found);
   machine.session = L"S-1-5-21-9-9-9-7777";  // no profile
   EXPECT_FALSE(ChooseSessionUser(machine).found);
-  EXPECT_EQ(ChooseSessionUser(machine).note, L"");
 
   CleanedUser user;
   EXPECT_EQ(NamedUser(machine, L"ANN", user), NamedUserResult::Found);

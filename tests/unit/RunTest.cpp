@@ -8,10 +8,10 @@
 #include "engine/core/CompletionMonitor.h"
 #include "engine/core/LabelText.h"
 #include "engine/core/RunLock.h"
-#include "engine/core/Texts.h"
 #include "engine/scan/ScanController.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/RecordingView.h"
+#include "ui/Texts.h"
 
 using namespace purlo;
 using namespace testing_support;

@@ -6,12 +6,12 @@
 #include "engine/core/CompletionMonitor.h"
 #include "engine/core/LabelText.h"
 #include "engine/core/RunState.h"
-#include "engine/core/Texts.h"
 #include "engine/sweep/RegistryHistory.h"
 #include "engine/sweep/SweepController.h"
 #include "engine/sweep/SweepWorker.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/RecordingView.h"
+#include "ui/Texts.h"
 #include "win/Handles.h"
 
 using namespace purlo;
