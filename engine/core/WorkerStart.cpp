@@ -41,12 +41,13 @@ struct Refused {
 struct PreparedTask {
   JunkCategory category;
   std::vector<std::wstring> paths;
+  std::vector<RootClass> classes;
   std::vector<ResolvedRoot> resolved;
   std::vector<Refused> refused;
 };
 
 // Each root opened once and judged by its class; the refused are left out.
-void ResolveRoots(RootJudge& judge, RunPart part, int windowsMajor, PreparedTask& task) {
+void ResolveRoots(RootJudge& judge, int windowsMajor, PreparedTask& task) {
   if (!HasFileRoots(task.category)) return;
   const CountingMethod method = ChooseMethod(task.category, windowsMajor).method;
   const bool files = method == CountingMethod::OneFile || method == CountingMethod::EveryFile;
@@ -54,8 +55,7 @@ void ResolveRoots(RootJudge& judge, RunPart part, int windowsMajor, PreparedTask
   for (size_t i = 0; i < task.paths.size(); ++i) {
     ResolvedRoot root;
     RootRefusal why = RootRefusal::BadSpelling;
-    const RootClass rootClass = ClassOfRootInPart(task.category, i, task.paths.size(), part, windowsMajor);
-    if (judge.Resolve(task.paths[i], rootClass, files, root, why) == Judgement::Refused) {
+    if (judge.Resolve(task.paths[i], task.classes[i], files, root, why) == Judgement::Refused) {
       task.refused.push_back(Refused{task.paths[i], why});
       continue;
     }
@@ -105,8 +105,8 @@ StartResult StartWorkers(Run& run, RunView& view, const std::vector<JunkCategory
       view.CategoryNotRun(category, CategoryStatus::NotInstalled);
       continue;
     }
-    PreparedTask task{category, std::move(roots.paths), {}, {}};
-    ResolveRoots(judge, user.part, windowsMajor, task);
+    PreparedTask task{category, std::move(roots.paths), std::move(roots.classes), {}, {}};
+    ResolveRoots(judge, windowsMajor, task);
     if (ChooseMethod(category, windowsMajor).method == CountingMethod::FolderTrees) {
       runRoots->Add(category, task.resolved);
     }
