@@ -80,11 +80,7 @@ void RunSession::OnStartScan() {
 }
 
 void RunSession::StartScanRun() {
-  if (!run_.Ready()) {
-    Say(texts::kScanFailed, texts::kAppTitle, MB_OK);
-    return;
-  }
-  if (buttons_.RunAlive() || !BeginRun(texts::kScanFailed)) return;
+  if (!BeginRun(texts::kScanFailed)) return;
   sweeping_ = false;
   scanStartedAt_ = static_cast<DWORD>(::GetMessageTime());
   buttons_.ScanBegins();
@@ -92,9 +88,15 @@ void RunSession::StartScanRun() {
   AfterStart(purlo::StartRun(run_, view_, Ticked(), purlo::ScanWorkers()));
 }
 
-// The failure text as ever, and below it why: retrying at once would meet the
-// same lock.
+// Without the run's state the failure text says it; while a run is alive
+// nothing begins. When another run holds the lock: the failure text as ever,
+// and below it why, since retrying at once would meet the same lock.
 bool RunSession::BeginRun(const wchar_t* failure) {
+  if (!run_.Ready()) {
+    Say(failure, texts::kAppTitle, MB_OK);
+    return false;
+  }
+  if (buttons_.RunAlive()) return false;
   if (run_.TakeLock()) return true;
   Say(std::wstring(failure) + L"\n" + texts::kAnotherRunHoldsTheLock, texts::kAppTitle, MB_OK);
   return false;
@@ -162,11 +164,7 @@ void RunSession::CancelScanFlow() {
 }
 
 void RunSession::StartSweepRun() {
-  if (!run_.Ready()) {
-    Say(texts::kSweepFailed, texts::kAppTitle, MB_OK);
-    return;
-  }
-  if (buttons_.RunAlive() || !BeginRun(texts::kSweepFailed)) return;
+  if (!BeginRun(texts::kSweepFailed)) return;
   sweeping_ = true;
   buttons_.SweepBegins();
   ShowButtons();

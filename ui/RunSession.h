@@ -51,7 +51,8 @@ class RunSession : private ViewOpTarget {
  private:
   void StartScanRun();
   void StartSweepRun();
-  // Takes the lock or says why not; the failure text heads the message.
+  // Whether a run may begin, with the lock taken; if not, says why when there
+  // is something to say, headed by the failure text.
   bool BeginRun(const wchar_t* failure);
   void AfterStart(purlo::RunStart started);
   void CancelScanFlow();
