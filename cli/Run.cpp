@@ -19,6 +19,7 @@
 #include "engine/scan/ScanWorker.h"
 #include "engine/sweep/SweepController.h"
 #include "engine/sweep/SweepWorker.h"
+#include "win/Handles.h"
 #include "win/Text.h"
 
 namespace cli {
@@ -26,13 +27,16 @@ namespace cli {
 namespace {
 
 std::atomic<bool> interrupted{false};
-// The command's run while it has one, for the console's interrupt to stop.
-std::atomic<purlo::Run*> interruptible{nullptr};
+// The command's run while it has one, for the console's interrupt to stop;
+// the lock keeps the run from ending while the handler's thread tells it.
+win::CriticalSection interruptibleLock;
+purlo::Run* interruptible = nullptr;
 
 BOOL WINAPI OnConsoleControl(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
   if (interrupted.exchange(true)) return FALSE;  // the second time: end as usual
-  if (purlo::Run* run = interruptible.load()) run->ShutdownRequested = 1;
+  win::Lock hold(interruptibleLock);
+  if (interruptible != nullptr) interruptible->ShutdownRequested = 1;
   return TRUE;
 }
 
@@ -40,11 +44,15 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 class Interruptible {
  public:
   explicit Interruptible(purlo::Run& run) {
+    win::Lock hold(interruptibleLock);
     interruptible = &run;
     // Interrupted before the run existed: it stops at once.
     if (interrupted.load()) run.ShutdownRequested = 1;
   }
-  ~Interruptible() { interruptible = nullptr; }
+  ~Interruptible() {
+    win::Lock hold(interruptibleLock);
+    interruptible = nullptr;
+  }
   Interruptible(const Interruptible&) = delete;
   Interruptible& operator=(const Interruptible&) = delete;
 };
