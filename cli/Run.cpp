@@ -12,14 +12,15 @@
 #include "cli/ReportFile.h"
 #include "engine/core/CategoryScope.h"
 #include "engine/core/CompletionMonitor.h"
-#include "engine/core/RunLock.h"
-#include "engine/core/RunState.h"
+#include "engine/core/Run.h"
+#include "engine/core/Texts.h"
 #include "engine/core/UserLookups.h"
 #include "engine/core/Users.h"
 #include "engine/scan/ScanController.h"
 #include "engine/scan/ScanWorker.h"
 #include "engine/sweep/SweepController.h"
 #include "engine/sweep/SweepWorker.h"
+#include "win/Handles.h"
 #include "win/Text.h"
 
 namespace cli {
@@ -27,13 +28,35 @@ namespace cli {
 namespace {
 
 std::atomic<bool> interrupted{false};
+// The command's run while it has one, for the console's interrupt to stop;
+// the lock keeps the run from ending while the handler's thread tells it.
+win::CriticalSection interruptibleLock;
+purlo::Run* interruptible = nullptr;
 
 BOOL WINAPI OnConsoleControl(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
   if (interrupted.exchange(true)) return FALSE;  // the second time: end as usual
-  purlo::ShutdownRequested = 1;
+  win::Lock hold(interruptibleLock);
+  if (interruptible != nullptr) interruptible->ShutdownRequested = 1;
   return TRUE;
 }
+
+// Makes the run the console's interrupt stops, for as long as it lives.
+class Interruptible {
+ public:
+  explicit Interruptible(purlo::Run& run) {
+    win::Lock hold(interruptibleLock);
+    interruptible = &run;
+    // Interrupted before the run existed: it stops at once.
+    if (interrupted.load()) run.ShutdownRequested = 1;
+  }
+  ~Interruptible() {
+    win::Lock hold(interruptibleLock);
+    interruptible = nullptr;
+  }
+  Interruptible(const Interruptible&) = delete;
+  Interruptible& operator=(const Interruptible&) = delete;
+};
 
 // The categories whose workers were started, recorded on the way to the real
 // starter: the controllers start them all from this thread, before the run
@@ -81,7 +104,8 @@ namespace {
 // One engine run of a command: for one user's categories, for the machine's,
 // or (without a user option) for the whole selection.
 struct PlannedRun {
-  std::unique_ptr<purlo::UserLookups> lookups;
+  std::unique_ptr<purlo::UserLookups> lookups;  // handed to the run when its turn comes
+  purlo::CleanedUser user;
   std::vector<purlo::JunkCategory> categories;
   bool forUser = false;  // an entry of "users"
   std::unique_ptr<CliView> view;
@@ -89,7 +113,7 @@ struct PlannedRun {
 
 // The session's user for the whole selection; with --user or --all-users,
 // each named profile's categories, then the machine's once. 0 or an exit code.
-int PlanRuns(const RunOptions& options, std::vector<PlannedRun>& runs) {
+int PlanRuns(const RunOptions& options, int major, std::vector<PlannedRun>& runs) {
   purlo::WindowsAccounts accounts;
   auto isRunning = [&accounts](const purlo::CleanedUser& user) { return purlo::IsRunningAccount(accounts, user); };
   if (options.user.empty() && !options.allUsers) {
@@ -117,10 +141,10 @@ int PlanRuns(const RunOptions& options, std::vector<PlannedRun>& runs) {
         return kExitFailed;
     }
   }
-  const int major = purlo::WindowsMajorVersion;
   for (const purlo::CleanedUser& user : users) {
     PlannedRun run;
     run.lookups = std::make_unique<purlo::UserLookups>(user, purlo::RunPart::User, isRunning(user));
+    run.user = user;
     run.categories = purlo::CategoriesOfPart(options.selection, purlo::RunPart::User, major);
     run.forUser = true;
     runs.push_back(std::move(run));
@@ -170,16 +194,16 @@ std::wstring UsersDocument(std::vector<PlannedRun>& runs, bool sweep) {
   for (PlannedRun& run : runs) {
     run.view->AddTotals(items, bytes);
     if (!run.forUser) continue;
-    const purlo::CleanedUser& user = run.lookups->Cleaned();
+    const purlo::CleanedUser& user = run.user;
     if (!first) doc += L",";
     first = false;
     doc += L"{\"sid\":" + JsonString(user.sid) + L",\"name\":" + JsonString(user.name) + L",\"profile\":" +
            JsonString(user.profile) + L",\"categories\":" + run.view->JsonCategories(sweep) + L",\"summary\":" +
-           JsonString(run.view->Summary(sweep)) + L"}";
+           JsonString(run.view->Summary()) + L"}";
   }
   PlannedRun& machine = runs.back();
   doc += L"],\"categories\":" + machine.view->JsonCategories(sweep);
-  doc += L",\"summary\":" + JsonString(machine.view->Summary(sweep));
+  doc += L",\"summary\":" + JsonString(machine.view->Summary());
   doc += L",\"total\":{\"items\":" + win::Decimal(items) + L",\"bytes\":" + win::Decimal(bytes) + L"}}\n";
   return doc;
 }
@@ -187,16 +211,16 @@ std::wstring UsersDocument(std::vector<PlannedRun>& runs, bool sweep) {
 }  // namespace
 
 int RunCommand(const RunOptions& options, purlo::ThreadStarter starter, std::vector<purlo::JunkCategory>* unreported) {
-  if (!purlo::InitRunState()) {
+  purlo::Run engineRun;
+  const Interruptible stoppable(engineRun);
+  if (!engineRun.Ready()) {
     Err(messages::RunNotStartedLine(options.sweep));
     return kExitFailed;
   }
-  purlo::WindowsMajorVersion = purlo::MajorVersionFromGetVersion();
   std::vector<PlannedRun> runs;
-  const int planned = PlanRuns(options, runs);
+  const int planned = PlanRuns(options, engineRun.WindowsMajorVersion, runs);
   if (planned != 0) return planned;
-  purlo::RunLock runLock;
-  if (!runLock.Take()) {
+  if (!engineRun.TakeLock()) {
     Err(messages::AnotherRunLine());
     return kExitFailed;
   }
@@ -211,6 +235,7 @@ int RunCommand(const RunOptions& options, purlo::ThreadStarter starter, std::vec
   }
   const bool byUser = options.allUsers || !options.user.empty();
   const bool filters = options.filter.notAfter != 0 || !options.filter.keep.empty();
+  const purlo::WorkerKind& kind = options.sweep ? purlo::SweepWorkers() : purlo::ScanWorkers();
   innerStarter = starter;
   std::vector<purlo::JunkCategory> missing;
   bool anythingLeft = false;
@@ -219,26 +244,23 @@ int RunCommand(const RunOptions& options, purlo::ThreadStarter starter, std::vec
     // One run after another under the one lock; an interrupted one ends the command.
     if (WasInterrupted() || (byUser && run.categories.empty())) continue;
     if (!options.json && byUser) {
-      Out(run.forUser ? UserHeading(run.lookups->Cleaned()) : std::wstring(L"== machine\n"));
+      Out(run.forUser ? UserHeading(run.user) : std::wstring(L"== machine\n"));
     }
-    const purlo::FileFilter filter(RulesFor(options.filter, *run.lookups));
-    purlo::RunFilter = filters ? &filter : nullptr;
+    engineRun.SetFilter(filters ? std::make_shared<const purlo::FileFilter>(RulesFor(options.filter, *run.lookups))
+                                : nullptr);
+    engineRun.CleanFor(std::move(run.lookups));
     CliView& view = *run.view;
     started.clear();
     view.StartProgress();
-    purlo::StartResult result = options.sweep
-                                    ? purlo::StartSweep(view, run.categories, *run.lookups, RecordingStarter)
-                                    : purlo::StartScan(view, run.categories, *run.lookups, RecordingStarter);
-    if (result != purlo::StartResult::Started) {
+    if (purlo::StartRun(engineRun, view, run.categories, kind, RecordingStarter) != purlo::RunStart::Started) {
       // Workers started before the failure run on; let them end before the process does.
-      purlo::WaitForAll(purlo::WorkerList->Snapshot());
-      purlo::RunFilter = nullptr;
+      purlo::WaitForAll(engineRun.WorkerList.Snapshot());
+      engineRun.WorkerList.WaitForMonitors();
       SendReportTo(nullptr);
       return kExitFailed;
     }
     view.WaitForRunEnd();
-    purlo::WorkerList->WaitForMonitors();
-    purlo::RunFilter = nullptr;
+    engineRun.WorkerList.WaitForMonitors();
     if (!options.json || !byUser) view.PrintEnd(options.sweep);
     const std::vector<purlo::JunkCategory> lost = view.Unreported(started);
     missing.insert(missing.end(), lost.begin(), lost.end());

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "engine/core/RunState.h"
 #include "ui/CPurloDlg.h"
 
 namespace ui {
@@ -24,8 +23,7 @@ void CPurloApp::InitInstance() {
     dialog.BeginShutdown();
     // A thread still running here may hold the heap or a lock, so the
     // process must not go through the runtime's exit: end it outright.
-    const bool allEnded = purlo::WorkerList == nullptr || purlo::WorkerList->WaitForThreads(kShutdownWait);
-    if (!allEnded) ::TerminateProcess(::GetCurrentProcess(), 0);
+    if (!dialog.WaitForRunThreads(kShutdownWait)) ::TerminateProcess(::GetCurrentProcess(), 0);
   }
 }
 

@@ -4,7 +4,6 @@
 
 namespace ui {
 
-using purlo::Button;
 using purlo::JunkCategory;
 
 // A message box a worker waits for. Shared: a worker that gives up at
@@ -29,36 +28,29 @@ bool UiThreadView::BeginClosing() {
   return true;
 }
 
-void UiThreadView::SetItemLabel(JunkCategory item, const std::wstring& text) {
-  auto op = std::make_unique<ViewOp>(ViewOp::Label);
-  op->item = item;
-  op->text = text;
+void UiThreadView::RunStarted(purlo::RunKind kind) {
+  auto op = std::make_unique<ViewOp>(ViewOp::RunStarted);
+  op->run = kind;
   Deliver(std::move(op));
 }
 
-void UiThreadView::SetStatusText(const std::wstring& text) {
-  auto op = std::make_unique<ViewOp>(ViewOp::Status);
-  op->text = text;
+void UiThreadView::CategoryStarted(JunkCategory category) {
+  auto op = std::make_unique<ViewOp>(ViewOp::CategoryStarted);
+  op->item = category;
   Deliver(std::move(op));
 }
 
-void UiThreadView::SetButtonText(Button button, purlo::Caption caption) {
-  auto op = std::make_unique<ViewOp>(ViewOp::ButtonText);
-  op->button = button;
-  op->caption = caption;
+void UiThreadView::CategoryFinished(const purlo::CategoryResult& result) {
+  auto op = std::make_unique<ViewOp>(ViewOp::CategoryFinished);
+  op->item = result.category;
+  op->label = result.label;
+  op->enablesSweepNow = result.enablesSweepNow;
   Deliver(std::move(op));
 }
 
-void UiThreadView::EnableButton(Button button, bool enable) {
-  auto op = std::make_unique<ViewOp>(ViewOp::ButtonEnable);
-  op->button = button;
-  op->flag = enable;
-  Deliver(std::move(op));
-}
-
-void UiThreadView::RunFinished(bool endedAsScan) {
-  auto op = std::make_unique<ViewOp>(ViewOp::Finished);
-  op->flag = endedAsScan;
+void UiThreadView::RunEnded(const purlo::RunEnd& end) {
+  auto op = std::make_unique<ViewOp>(ViewOp::RunEnded);
+  op->end = end;
   Deliver(std::move(op));
 }
 
@@ -135,14 +127,14 @@ void UiThreadView::OnViewOp(std::unique_ptr<ViewOp> op) {
     held_.push_back(std::move(op));
     return;
   }
-  target_.ApplyFromRun(*op);
+  target_.Apply(*op);
 }
 
 void UiThreadView::ReleaseUpdates() {
   holding_ = false;
   std::vector<std::unique_ptr<ViewOp>> held;
   held.swap(held_);
-  for (const auto& op : held) target_.ApplyFromRun(*op);
+  for (const auto& op : held) target_.Apply(*op);
 }
 
 }  // namespace ui

@@ -1,7 +1,7 @@
-// The engines' RunView for a dialog: workers and monitors call it from their
-// threads, and every window operation is carried out on the UI thread, which
-// never waits for a worker or a monitor. What an operation does to the dialog
-// is the dialog's own business (ViewOpTarget).
+// The engines' RunView for a dialog: workers and monitors tell it the run's
+// events from their threads, and each event reaches the dialog on the UI
+// thread, which never waits for a worker or a monitor. What an event does to
+// the dialog is the dialog's own business (ViewOpTarget).
 #pragma once
 
 #include <windows.h>
@@ -16,16 +16,16 @@
 
 namespace ui {
 
-// One window operation an engine asked for.
+// One event of a run, carried to the UI thread.
 struct ViewOp {
-  enum Kind { Label, Status, ButtonText, ButtonEnable, Finished };
+  enum Kind { RunStarted, CategoryStarted, CategoryFinished, RunEnded };
   explicit ViewOp(Kind k) : kind(k) {}
   Kind kind;
-  purlo::JunkCategory item = purlo::JunkCategory::SystemTemp;
-  purlo::Button button = purlo::Button::StartScan;
-  purlo::Caption caption = purlo::Caption::StartScan;
-  std::wstring text;
-  bool flag = false;
+  purlo::RunKind run = purlo::RunKind::Scan;        // RunStarted
+  purlo::JunkCategory item = purlo::JunkCategory::SystemTemp;  // the category's events
+  std::wstring label;                                // CategoryFinished
+  bool enablesSweepNow = false;                      // CategoryFinished
+  purlo::RunEnd end;                                 // RunEnded
 };
 
 struct Question;
@@ -33,10 +33,9 @@ struct Question;
 // The dialog's side, always called on the UI thread.
 class ViewOpTarget {
  public:
-  // An operation asked for on the UI thread itself.
+  // An event told on the UI thread itself, or posted by a worker or a
+  // monitor and applied once updates are not held.
   virtual void Apply(const ViewOp& op) = 0;
-  // An operation a worker or a monitor posted, once updates are not held.
-  virtual void ApplyFromRun(const ViewOp& op) = 0;
   // MessageBoxW over the dialog.
   virtual int Ask(const std::wstring& text, const std::wstring& caption, UINT type) = 0;
 
@@ -52,14 +51,13 @@ class UiThreadView : public purlo::RunView {
 
   // RunView, from any thread. After closing has begun every call is dropped
   // (ShowMessage answers IDCANCEL at once).
-  void SetItemLabel(purlo::JunkCategory item, const std::wstring& text) override;
-  void SetStatusText(const std::wstring& text) override;
-  void SetButtonText(purlo::Button button, purlo::Caption caption) override;
-  void EnableButton(purlo::Button button, bool enable) override;
   int ShowMessage(const std::wstring& text, const std::wstring& caption, UINT type) override;
+  void RunStarted(purlo::RunKind kind) override;
+  void CategoryStarted(purlo::JunkCategory category) override;
+  void CategoryFinished(const purlo::CategoryResult& result) override;
+  void RunEnded(const purlo::RunEnd& end) override;
   void ShowScanningPath(const std::wstring& path) override;
   void ShowSweepingPath(const std::wstring& path) override;
-  void RunFinished(bool endedAsScan) override;
 
   // The window that other threads post to; nullptr when it is gone.
   void AttachWindow(HWND window) { window_ = window; }

@@ -14,50 +14,32 @@ namespace {
 // What one monitor works on: its own run's handles, claimed when it started,
 // so that overlapping runs never close each other's handles.
 struct MonitorJob {
-  WorkerListStore* list;
+  Run* run;
   RunView* owner;
   std::vector<HANDLE> handles;
   WorkerListStore::MonitorToken token = 0;
 };
 
-void EndScan(RunView& view) {
-  const Totals totals = RunningTotals.Take();
-  if (totals.bytes == 0.0 && totals.items == 0) {
-    view.SetStatusText(texts::kNothingFound);
-    view.EnableButton(Button::SweepNow, false);
-    view.SetButtonText(Button::SweepNow, Caption::SweepNow);
+// The run's own kind decides, even after a cancelled scan.
+RunEnd EndOf(Run& run) {
+  RunEnd end;
+  end.kind = run.RunMode.load();
+  end.totals = run.RunningTotals.Take();
+  if (end.kind == RunKind::Sweep) {
+    end.summary = SweepSummary(end.totals.bytes);
+  } else if (FoundNothing(end.totals)) {
+    end.summary = texts::kNothingFound;
   } else {
-    view.EnableButton(Button::SweepNow, true);
-    view.SetStatusText(ScanSummary(totals.items, totals.bytes));
-    view.SetButtonText(Button::SweepNow, Caption::SweepNow);
+    end.summary = ScanSummary(end.totals.items, end.totals.bytes);
   }
-  view.EnableButton(Button::StartScan, true);
-  view.SetButtonText(Button::StartScan, Caption::Rescan);
-}
-
-std::wstring EndSweep(RunView& view) {
-  const Totals totals = RunningTotals.Take();
-  std::wstring summary = SweepSummary(totals.bytes);
-  view.SetStatusText(L"");
-  view.EnableButton(Button::StartScan, true);
-  view.SetButtonText(Button::StartScan, Caption::Rescan);
-  return summary;
+  return end;
 }
 
 unsigned RunMonitor(MonitorJob& job) {
   WaitForAll(job.handles);
-  // The run's own kind decides, even after a cancelled scan.
-  const bool endsAsScan = RunMode.load() == 1;
-  RunView& view = *job.owner;
-  std::wstring sweepSummary;
-  if (endsAsScan) {
-    EndScan(view);
-  } else {
-    sweepSummary = EndSweep(view);
-  }
-  job.list->CloseAndRemove(job.handles);
-  if (!endsAsScan) view.SweepEnded(sweepSummary);
-  view.RunFinished(endsAsScan);
+  const RunEnd end = EndOf(*job.run);
+  job.run->WorkerList.CloseAndRemove(job.handles);
+  job.owner->RunEnded(end);
   return 0;
 }
 
@@ -67,7 +49,7 @@ unsigned __stdcall MonitorEntry(void* param) {
   {
     std::unique_ptr<MonitorJob> job(static_cast<MonitorJob*>(param));
     RunMonitor(*job);
-    list = job->list;
+    list = &job->run->WorkerList;
     token = job->token;
   }
   // Last: after this the thread touches nothing of the program's.
@@ -84,19 +66,20 @@ void WaitForAll(const std::vector<HANDLE>& handles) {
   }
 }
 
-bool StartCompletionMonitor(RunView& owner, ThreadStarter starter) {
-  const std::vector<HANDLE> claimed = WorkerList->ClaimForMonitor();
-  const WorkerListStore::MonitorToken token = WorkerList->ReserveMonitor();
-  auto* job = new MonitorJob{WorkerList, &owner, claimed, token};
+bool StartCompletionMonitor(Run& run, RunView& owner, ThreadStarter starter) {
+  WorkerListStore& list = run.WorkerList;
+  const std::vector<HANDLE> claimed = list.ClaimForMonitor();
+  const WorkerListStore::MonitorToken token = list.ReserveMonitor();
+  auto* job = new MonitorJob{&run, &owner, claimed, token};
   win::UniqueThread thread(starter(MonitorEntry, job));
   if (!thread) {
     delete job;
-    WorkerList->ForgetMonitor(token);
+    list.ForgetMonitor(token);
     // The next run's monitor waits for these workers and closes their handles.
-    WorkerList->ReturnClaimed(claimed);
+    list.ReturnClaimed(claimed);
     return false;
   }
-  WorkerList->AttachMonitor(token, std::move(thread));
+  list.AttachMonitor(token, std::move(thread));
   return true;
 }
 

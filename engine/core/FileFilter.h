@@ -67,27 +67,21 @@ class FileFilter {
   std::vector<bool> anchored_;
 };
 
-// The filter of the run in progress, or none. Set before a run starts and
-// left alone until it has ended.
-extern const FileFilter* RunFilter;
-
-// Files the filter kept so far on this thread: each worker runs on its own
-// thread and takes its figures at the end.
+// Files a filter kept: each walk and each worker adds up its own.
 struct KeptFiles {
   uint64_t files = 0;
   uint64_t bytes = 0;
 };
-KeptFiles TakeKeptFiles();
 
-// The walk's two questions; cheap when no filter is set. A kept file is added
-// to this thread's KeptFiles.
-bool KeptFolder(const std::wstring& path, const std::wstring& real, const std::wstring& shortNames = std::wstring());
-bool KeptFile(const std::wstring& path, const std::wstring& real, const WIN32_FIND_DATAW& entry,
-              const std::wstring& shortNames = std::wstring());
-// Whether the run's filter has a keep list: only then does a walk track
-// short names.
-bool KeepListSet();
-// A single-file root, as it is listed.
-bool KeptSingleFile(const std::wstring& path);
+// The walk's two questions, asked of a run's filter (none: nullptr, nothing
+// is kept); cheap without one. A kept file is added to `kept`.
+bool KeptFolder(const FileFilter* filter, const std::wstring& path, const std::wstring& real,
+                const std::wstring& shortNames = std::wstring());
+bool KeptFile(const FileFilter* filter, const std::wstring& path, const std::wstring& real,
+              const WIN32_FIND_DATAW& entry, const std::wstring& shortNames, KeptFiles& kept);
+// Whether the filter has a keep list: only then does a walk track short names.
+bool KeepListSet(const FileFilter* filter);
+// A single-file root, as it is listed; added to `kept` when kept.
+bool KeptSingleFile(const FileFilter* filter, const std::wstring& path, KeptFiles& kept);
 
 }  // namespace purlo

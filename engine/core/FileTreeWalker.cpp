@@ -4,18 +4,12 @@
 #include "engine/core/CheckedOpen.h"
 #include "engine/core/FileFilter.h"
 #include "engine/core/Paths.h"
-#include "engine/core/RunState.h"
+#include "engine/core/Run.h"
 #include "engine/core/RunView.h"
 #include "engine/core/TreeWalk.h"
 #include "win/Handles.h"
 
 namespace purlo {
-
-namespace {
-
-bool ScanMustStop() { return StopRequested.load() == 1 || ShutdownRequested.load() == 1; }
-
-}  // namespace
 
 // Every listed file counts, as the sweep would delete it or list it as
 // failed: opened relative to its folder for its attributes only, which a
@@ -26,9 +20,12 @@ struct ScanVisitor {
   static constexpr OpenFor kFolders = OpenFor::Listing;
   FileTreeWalker& walker;
 
-  bool BeforeEntry() { return true; }
+  bool BeforeEntry() {
+    walker.PassGate();
+    return true;
+  }
 
-  bool WantsShortNames() const { return KeepListSet(); }
+  bool WantsShortNames() const { return KeepListSet(walker.Filter()); }
 
   bool Accepts(const WalkEntry& entry) { return walker.Accepts(entry); }
 
@@ -50,10 +47,10 @@ struct ScanVisitor {
       walker.progress_->ShowScanningPath(shown);
       walker.progress_->FileCounted(walker.category_, shown, size);
     }
-    return !ScanMustStop();
+    return !walker.ScanMustStop();
   }
 
-  bool FolderDone(const WalkFolder&) { return !ScanMustStop(); }
+  bool FolderDone(const WalkFolder&) { return !walker.ScanMustStop(); }
 };
 
 FileTreeWalker::FileTreeWalker(RunView* progress, JunkCategory category) : progress_(progress), category_(category) {}
@@ -63,9 +60,26 @@ void FileTreeWalker::Reset() {
   skippedPaths_.clear();
   byteTotal_ = 0;
   fileCount_ = 0;
+  filterKept_ = KeptFiles();
 }
 
-WalkResult FileTreeWalker::Result() const { return WalkResult{byteTotal_, fileCount_, failedPaths_, skippedPaths_}; }
+WalkResult FileTreeWalker::Result() const {
+  return WalkResult{byteTotal_, fileCount_, failedPaths_, skippedPaths_, filterKept_};
+}
+
+const FileFilter* FileTreeWalker::Filter() const { return run_ != nullptr ? run_->Filter() : nullptr; }
+
+bool FileTreeWalker::KeptRoot(const std::wstring& path, const std::wstring& real) const {
+  return KeptFolder(Filter(), path, real);
+}
+
+void FileTreeWalker::PassGate() const {
+  if (run_ != nullptr) run_->RunGate.Pass();
+}
+
+bool FileTreeWalker::ScanMustStop() const { return run_ != nullptr && run_->ScanMustStop(); }
+
+bool FileTreeWalker::ShuttingDown() const { return run_ != nullptr && run_->ShuttingDown(); }
 
 void FileTreeWalker::SetProtectedFolders(std::shared_ptr<const ProtectedFolders> protectedFolders) {
   protected_ = std::move(protectedFolders);
@@ -97,13 +111,13 @@ void FileTreeWalker::SetRunRoots(std::shared_ptr<const RunRoots> runRoots) { run
 // Another category's root is that category's to walk; a folder the category
 // never enters is left as it is; the run's keep list and age limit: a kept
 // folder is not entered, a kept file not shown.
-bool FileTreeWalker::Accepts(const WalkEntry& entry) const {
+bool FileTreeWalker::Accepts(const WalkEntry& entry) {
   if (entry.isFolder && runRoots_ && runRoots_->IsRootOfAnother(entry.identity, category_)) return false;
   if (entry.isFolder && entry.atRoot && IsNeverEntered(category_, entry.listed.name, entry.listed.nameLength)) {
     return false;
   }
-  if (entry.isFolder) return !KeptFolder(entry.path, entry.real, entry.shortNames);
-  return !KeptFile(entry.path, entry.real, FindDataOf(entry.listed), entry.shortNames);
+  if (entry.isFolder) return !KeptFolder(Filter(), entry.path, entry.real, entry.shortNames);
+  return !KeptFile(Filter(), entry.path, entry.real, FindDataOf(entry.listed), entry.shortNames, filterKept_);
 }
 
 bool FileTreeWalker::IsRootOfTheRun(const FileIdentity& identity) const {
@@ -116,7 +130,7 @@ bool FileTreeWalker::OpenRootFor(const std::wstring& root, bool forRemoval, Open
     progress_->RootRefused(category_, root,
                            Protected().IsProtected(opened.identity) ? RootRefusal::Protected : RootRefusal::AboveProtected);
   }
-  return opened.check == RootCheck::Ready && !KeptFolder(opened.path, opened.real);
+  return opened.check == RootCheck::Ready && !KeptRoot(opened.path, opened.real);
 }
 
 WalkResult FileTreeWalker::ScanFolder(std::wstring path) {
@@ -126,7 +140,7 @@ WalkResult FileTreeWalker::ScanFolder(std::wstring path) {
 }
 
 WalkResult FileTreeWalker::ScanRoot(const OpenedRoot& root) {
-  if (!root.handle || KeptFolder(root.path, root.real)) return Result();
+  if (!root.handle || KeptRoot(root.path, root.real)) return Result();
   ScanVisitor visitor{*this};
   std::wstring path = root.path, real = root.real;  // the walk extends them as it goes down
   WalkTree(root.handle.Get(), path, real, Protected(), visitor);

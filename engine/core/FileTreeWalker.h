@@ -11,12 +11,14 @@
 #include <vector>
 
 #include "engine/core/Catalogue.h"
+#include "engine/core/FileFilter.h"
 #include "engine/core/FileHandles.h"
 #include "engine/core/ProtectedFolders.h"
 #include "engine/core/RunRoots.h"
 
 namespace purlo {
 
+class Run;
 class RunView;
 struct WalkEntry;
 struct OpenedRoot;
@@ -28,6 +30,7 @@ struct WalkResult {
   // Sweep only: files left alone on purpose, because their real location is
   // not where their name was found (links).
   std::vector<std::wstring> skippedPaths;
+  KeptFiles kept;  // left alone by the run's filter
 };
 
 class FileTreeWalker {
@@ -44,13 +47,16 @@ class FileTreeWalker {
   // that belongs to another category (that one counts and sweeps it), and a
   // sweep removes none of them. None unless set.
   void SetRunRoots(std::shared_ptr<const RunRoots> runRoots);
+  // The run the walk belongs to: its stop flags, its gate and its filter.
+  // Without one a walk never pauses, stops early or keeps a file.
+  void SetRun(const Run* run) { run_ = run; }
 
   // Counts every file below `path` with its full size: every file the sweep
   // would delete or report. Entries that are reparse points (junctions,
   // links) or whose names hold a path separator are neither entered nor
   // counted. Empty, relative and drive-root paths walk nothing, nor does a
   // folder whose real location is not on a drive or share, nor a protected
-  // folder. Paths of any length work. Stops early once StopRequested or
+  // folder. Paths of any length work. Stops early once the run's StopRequested or
   // ShutdownRequested is 1.
   WalkResult ScanFolder(std::wstring path);
   // The same from a root opened and checked at the run's start.
@@ -61,7 +67,13 @@ class FileTreeWalker {
  protected:
   WalkResult Result() const;
   // The one place where the walk's files and folders are taken or left alone.
-  bool Accepts(const WalkEntry& entry) const;
+  bool Accepts(const WalkEntry& entry);
+  // The run's questions; all no without a run.
+  const FileFilter* Filter() const;
+  bool KeptRoot(const std::wstring& path, const std::wstring& real) const;
+  void PassGate() const;
+  bool ScanMustStop() const;
+  bool ShuttingDown() const;
   bool IsRootOfTheRun(const FileIdentity& identity) const;
   const ProtectedFolders& Protected() const;
   // Opens a root for a walk; a protected one is reported.
@@ -71,6 +83,7 @@ class FileTreeWalker {
   int64_t fileCount_ = 0;
   std::vector<std::wstring> failedPaths_;
   std::vector<std::wstring> skippedPaths_;
+  KeptFiles filterKept_;
   RunView* progress_ = nullptr;
   JunkCategory category_;
 
@@ -79,6 +92,7 @@ class FileTreeWalker {
 
   std::shared_ptr<const ProtectedFolders> protected_;
   std::shared_ptr<const RunRoots> runRoots_;
+  const Run* run_ = nullptr;
 };
 
 }  // namespace purlo

@@ -4,14 +4,6 @@
 
 namespace purlo {
 
-RunningTotalsStore RunningTotals;
-std::atomic<uint8_t> RunMode{1};
-std::atomic<uint8_t> StopRequested{0};
-std::atomic<uint8_t> ShutdownRequested{0};
-RunGateStore RunGate;
-int WindowsMajorVersion = 0;
-WorkerListStore* WorkerList = nullptr;
-
 void RunningTotalsStore::Add(uint64_t items, double bytes) {
   win::Lock hold(TotalsLock);
   totals_.items += items;
@@ -192,12 +184,6 @@ bool WorkerListStore::WaitForThreads(DWORD milliseconds) {
     const DWORD left = spent < milliseconds ? milliseconds - spent : 0;
     if (::WaitForSingleObject(thread.Get(), left) != WAIT_OBJECT_0) return false;
   }
-  return true;
-}
-
-bool InitRunState() {
-  if (!RunningTotals.Ready()) return false;
-  if (WorkerList == nullptr) WorkerList = new WorkerListStore();
   return true;
 }
 

@@ -1,5 +1,6 @@
-// The state every run shares: the task record, the running totals with their
-// lock, the list of running workers, and the run flags.
+// The parts a Run is made of (engine/core/Run.h): the running totals with
+// their lock, the gate, the list of running workers; and the task record a
+// worker is handed.
 #pragma once
 
 #include <windows.h>
@@ -19,8 +20,13 @@
 
 namespace purlo {
 
+class Run;
+
 // Handed to one worker thread, scan or sweep; the worker owns and frees it.
 struct ScanTask {
+  // The run the worker belongs to: its flags, gate, totals, filter and
+  // Windows version. It outlives the worker.
+  Run* run = nullptr;
   std::vector<std::wstring> roots;
   RunView* owner = nullptr;
   std::wstring label;
@@ -37,11 +43,6 @@ struct ScanTask {
   std::shared_ptr<const win::UniqueRegKey> hive;
 };
 
-struct Totals {
-  uint64_t items = 0;
-  double bytes = 0.0;
-};
-
 // The sums all workers of a run add to. TotalsLock is held only for the few
 // instructions of one update, never across a call that can block.
 class RunningTotalsStore {
@@ -56,19 +57,6 @@ class RunningTotalsStore {
   win::CriticalSection TotalsLock{0x80000400};
   Totals totals_;
 };
-
-extern RunningTotalsStore RunningTotals;
-
-// 1 while the current (or last) run is a scan, 0 for a sweep.
-extern std::atomic<uint8_t> RunMode;
-// 1 asks scan walkers to stop. An atomic byte: writing it never waits for a
-// worker.
-extern std::atomic<uint8_t> StopRequested;
-// 1 asks every walk, scan and sweep alike, to stop at its next file: the
-// program is closing or the console was interrupted. Never cleared.
-extern std::atomic<uint8_t> ShutdownRequested;
-// 5 or 6, otherwise 0.
-extern int WindowsMajorVersion;
 
 // Pause without suspending threads: a suspended thread may hold the heap
 // lock. Every walker passes the gate before each file and each folder; while
@@ -87,8 +75,7 @@ class RunGateStore {
   std::atomic<bool> closed_{false};
 };
 
-extern RunGateStore RunGate;
-
+// 5 or 6, otherwise 0.
 int MajorVersionFromGetVersion();
 
 // The handles of the workers that are running. The list owns every handle it
@@ -144,11 +131,5 @@ class WorkerListStore {
   std::vector<MonitorSlot> monitors_;
   MonitorToken nextToken_ = 1;
 };
-
-extern WorkerListStore* WorkerList;
-
-// Creates the shared state in the order the dialog does: the lock first, the
-// list only when the lock exists. False when the lock could not be created.
-bool InitRunState();
 
 }  // namespace purlo

@@ -16,7 +16,6 @@
 #include "engine/core/FileHandles.h"
 #include "engine/core/Paths.h"
 #include "engine/core/ProtectedFolders.h"
-#include "engine/core/RunState.h"
 #include "win/Handles.h"
 
 namespace purlo {
@@ -49,7 +48,7 @@ struct WalkFolder {
 // entered nor shown to the visitor. The visitor:
 //   OpenFor kFolders                     how sub-folders are opened
 //   bool WantsShortNames()               whether entries carry shortNames (asked once per walk)
-//   bool BeforeEntry()                   false ends the walk
+//   bool BeforeEntry()                   before each entry: waits while the run is paused; false ends the walk
 //   bool Accepts(const WalkEntry&)       the one place a file or folder is taken or left alone
 //   bool File(const WalkEntry&)          false ends the walk
 //   bool FolderDone(const WalkFolder&)   a sub-folder's content is done; false ends the walk
@@ -82,7 +81,6 @@ void WalkTree(HANDLE root, std::wstring& path, std::wstring& real, const Protect
       if (!goOn) return;
       continue;
     }
-    RunGate.Pass();
     if (!visitor.BeforeEntry()) return;
     if ((listed.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || !IsWalkableName(listed.name, listed.nameLength)) {
       continue;

@@ -2,6 +2,7 @@
 // method of its category, as it comes out on this version of Windows.
 #pragma once
 
+#include "engine/core/FileFilter.h"
 #include "engine/core/RunState.h"
 
 namespace purlo {
@@ -18,8 +19,11 @@ MethodChoice ChooseMethod(JunkCategory category, int windowsMajor);
 // task's owner). `file`: each root names one file.
 const std::vector<ResolvedRoot>& RootsOf(const ScanTask& task, bool file, std::vector<ResolvedRoot>& opened);
 
-// A worker's last step: the label from its figures, reported and written into
-// its item. Registry categories count entries, the others files.
+// A worker's last step: the label from its figures, reported to the task's
+// view. Registry categories count entries, the others files.
 void WriteResult(const ScanTask& task, CategoryResult& result, bool registry, bool sweep);
+
+// What the run's filter kept, added to a worker's figures.
+void AddKept(CategoryResult& result, const KeptFiles& kept);
 
 }  // namespace purlo

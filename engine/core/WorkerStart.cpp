@@ -8,7 +8,6 @@
 #include "engine/core/CompletionMonitor.h"
 #include "engine/core/RootJudge.h"
 #include "engine/core/RootRules.h"
-#include "engine/core/RunState.h"
 #include "engine/core/Texts.h"
 #include "engine/core/WorkerMethod.h"
 #include "win/Text.h"
@@ -48,9 +47,9 @@ struct PreparedTask {
 };
 
 // Each root opened once and judged by its class; the refused are left out.
-void ResolveRoots(RootJudge& judge, PreparedTask& task) {
+void ResolveRoots(RootJudge& judge, int windowsMajor, PreparedTask& task) {
   if (!HasFileRoots(task.category)) return;
-  const CountingMethod method = ChooseMethod(task.category, WindowsMajorVersion).method;
+  const CountingMethod method = ChooseMethod(task.category, windowsMajor).method;
   const bool files = method == CountingMethod::OneFile || method == CountingMethod::EveryFile;
   std::vector<std::wstring> kept;
   for (size_t i = 0; i < task.paths.size(); ++i) {
@@ -75,8 +74,11 @@ std::vector<std::wstring> ProtectedFolderList(SystemLookups& lookups) {
 
 }  // namespace
 
-StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked, SystemLookups& lookups,
+StartResult StartWorkers(Run& run, RunView& view, const std::vector<JunkCategory>& ticked, SystemLookups& lookups,
                          ThreadStarter starter, const WorkerKind& kind) {
+  run.RunMode = kind.mode;
+  view.RunStarted(kind.mode);
+  const int windowsMajor = run.WindowsMajorVersion;
   const std::vector<JunkCategory> categories = InRunOrder(ticked);
   // Looked up once per start, as the machine stands now.
   const auto protectedFolders = std::make_shared<const ProtectedFolders>(
@@ -89,12 +91,12 @@ StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked,
   const auto hive = lookups.UserHive();
   for (JunkCategory category : categories) {
     // What the user cannot have is told before anything of it is built.
-    const CategoryStatus status = StatusBeforeStart(category, WindowsMajorVersion, user);
+    const CategoryStatus status = StatusBeforeStart(category, windowsMajor, user);
     if (status != CategoryStatus::Done) {
       view.CategoryNotRun(category, status);
       continue;
     }
-    Roots roots = BuildRoots(category, WindowsMajorVersion, lookups);
+    Roots roots = BuildRoots(category, windowsMajor, lookups);
     if (roots.outcome == RootsOutcome::TempPathFailed) {
       view.ShowMessage(TempPathFailureText(roots.error), texts::kAppTitle, MB_OK);
       return StartResult::TempPathFailed;
@@ -104,8 +106,8 @@ StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked,
       continue;
     }
     PreparedTask task{category, std::move(roots.paths), std::move(roots.classes), {}, {}};
-    ResolveRoots(judge, task);
-    if (ChooseMethod(category, WindowsMajorVersion).method == CountingMethod::FolderTrees) {
+    ResolveRoots(judge, windowsMajor, task);
+    if (ChooseMethod(category, windowsMajor).method == CountingMethod::FolderTrees) {
       runRoots->Add(category, task.resolved);
     }
     tasks.push_back(std::move(task));
@@ -113,23 +115,35 @@ StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked,
   for (PreparedTask& prepared : tasks) {
     const JunkCategory category = prepared.category;
     for (const Refused& refused : prepared.refused) view.RootRefused(category, refused.path, refused.why);
-    auto* task = new ScanTask{std::move(prepared.paths), &view, Info(category).taskLabel, category, protectedFolders,
-                              runRoots, true, std::move(prepared.resolved), hive};
-    if (kind.beforeEach != nullptr) kind.beforeEach();
+    auto* task = new ScanTask{&run, std::move(prepared.paths), &view, Info(category).taskLabel, category,
+                              protectedFolders, runRoots, true, std::move(prepared.resolved), hive};
+    if (kind.beforeEach != nullptr) kind.beforeEach(run);
     win::UniqueThread worker(starter(kind.entry, task));
     if (!worker) {
       delete task;
       view.ShowMessage(kind.failureText(category), texts::kAppTitle, MB_OK);
       return StartResult::ThreadFailed;
     }
-    WorkerList->Append(std::move(worker));
-    if (kind.afterEach != nullptr) kind.afterEach(view);
+    run.WorkerList.Append(std::move(worker));
+    view.CategoryStarted(category);
   }
-  if (!StartCompletionMonitor(view, starter)) {
+  if (!StartCompletionMonitor(run, view, starter)) {
     view.ShowMessage(kind.failureText(JunkCategory::SystemTemp), texts::kAppTitle, MB_OK);
     return StartResult::ThreadFailed;
   }
   return StartResult::Started;
+}
+
+RunStart StartRun(Run& run, RunView& view, const std::vector<JunkCategory>& ticked, const WorkerKind& kind,
+                  ThreadStarter starter) {
+  run.RunGate.Open();
+  switch (StartWorkers(run, view, ticked, run.Lookups(), starter, kind)) {
+    case StartResult::Started: return RunStart::Started;
+    case StartResult::TempPathFailed: return RunStart::FailedEndHere;  // nothing was started
+    case StartResult::ThreadFailed: break;
+  }
+  // The workers already started are a run of their own: a monitor ends it.
+  return StartCompletionMonitor(run, view, starter) ? RunStart::FailedEnding : RunStart::FailedEndHere;
 }
 
 }  // namespace purlo

@@ -1,6 +1,5 @@
 #include "engine/scan/ScanController.h"
 
-#include "engine/core/RunState.h"
 #include "engine/core/Texts.h"
 #include "engine/scan/ScanWorker.h"
 
@@ -9,18 +8,18 @@ namespace purlo {
 namespace {
 
 const wchar_t* ScanFailureText(JunkCategory) { return texts::kScanFailed; }
-void LetWalkersRun() { StopRequested = 0; }
+void LetWalkersRun(Run& run) { run.StopRequested = 0; }
 
 }  // namespace
 
-StartResult StartScan(RunView& view, const std::vector<JunkCategory>& ticked, SystemLookups& lookups,
+const WorkerKind& ScanWorkers() {
+  static const WorkerKind kind{RunKind::Scan, ScanWorker, ScanFailureText, LetWalkersRun};
+  return kind;
+}
+
+StartResult StartScan(Run& run, RunView& view, const std::vector<JunkCategory>& ticked, SystemLookups& lookups,
                       ThreadStarter starter) {
-  RunMode = 1;
-  for (const CategoryInfo& info : Catalogue()) view.SetItemLabel(info.id, info.bareLabel);
-  view.SetButtonText(Button::SweepNow, Caption::CancelScan);
-  view.EnableButton(Button::SweepNow, true);
-  view.SetButtonText(Button::StartScan, Caption::Pause);
-  return StartWorkers(view, ticked, lookups, starter, WorkerKind{ScanWorker, ScanFailureText, LetWalkersRun, nullptr});
+  return StartWorkers(run, view, ticked, lookups, starter, ScanWorkers());
 }
 
 }  // namespace purlo

@@ -10,6 +10,7 @@
 #include "engine/core/FileTreeWalker.h"
 #include "engine/core/Paths.h"
 #include "engine/core/RegistryKeys.h"
+#include "engine/core/Run.h"
 #include "engine/core/RunView.h"
 #include "engine/core/WorkerMethod.h"
 #include "win/Handles.h"
@@ -66,75 +67,82 @@ Measured MeasureOpened(const OpenedFile& opened) {
   return {};
 }
 
-Measured ScanOneFile(const ScanTask& task, const ResolvedRoot& root, std::vector<FileIdentity>* seen = nullptr) {
-  if (!root.exists || KeptSingleFile(root.path)) return {};
+Measured ScanOneFile(const ScanTask& task, const ResolvedRoot& root, KeptFiles& kept,
+                     std::vector<FileIdentity>* seen = nullptr) {
+  if (!root.exists || KeptSingleFile(task.run->Filter(), root.path, kept)) return {};
   Measured one = MeasureOpened(OpenFileIn(root.folder, root.fileName, OpenFor::Measuring, seen));
   if (one.items > 0) task.owner->FileCounted(task.item, root.path, one.bytes);
   return one;
 }
 
-Measured ScanFolderTrees(const ScanTask& task) {
+Measured ScanFolderTrees(const ScanTask& task, KeptFiles& kept) {
   Measured total;
   FileTreeWalker walker(task.owner, task.item);
   walker.SetProtectedFolders(task.protectedFolders);
   walker.SetRunRoots(task.runRoots);
+  walker.SetRun(task.run);
   std::vector<ResolvedRoot> opened;
   for (const ResolvedRoot* root : OutermostRoots(RootsOf(task, false, opened))) {
     WalkResult walked = walker.ScanRoot(root->folder);
     total.items += static_cast<uint64_t>(walked.files);
     AddBytes(total.bytes, walked.bytes);
+    kept.files += walked.kept.files;
+    AddBytes(kept.bytes, walked.kept.bytes);
     walker.Reset();
   }
-  RunningTotals.Add(total.items, static_cast<double>(total.bytes));
+  task.run->RunningTotals.Add(total.items, static_cast<double>(total.bytes));
   return total;
 }
 
-Measured ScanEveryFile(const ScanTask& task) {
+Measured ScanEveryFile(const ScanTask& task, KeptFiles& kept) {
   Measured total;
   std::vector<FileIdentity> seen;  // a file named by two roots counts once
   std::vector<ResolvedRoot> opened;
   for (const ResolvedRoot& root : RootsOf(task, true, opened)) {
-    Measured one = ScanOneFile(task, root, &seen);
-    RunningTotals.Add(one.items, static_cast<double>(one.bytes));
+    Measured one = ScanOneFile(task, root, kept, &seen);
+    task.run->RunningTotals.Add(one.items, static_cast<double>(one.bytes));
     total.items += one.items;
     AddBytes(total.bytes, one.bytes);
   }
   return total;
 }
 
-Measured ScanFirstFile(const ScanTask& task) {
+Measured ScanFirstFile(const ScanTask& task, KeptFiles& kept) {
   std::vector<ResolvedRoot> opened;
   const std::vector<ResolvedRoot>& roots = RootsOf(task, true, opened);
-  return roots.empty() ? Measured{} : ScanOneFile(task, roots[0]);
+  return roots.empty() ? Measured{} : ScanOneFile(task, roots[0], kept);
 }
 
 }  // namespace
 
 unsigned __stdcall ScanWorker(void* param) {
   std::unique_ptr<ScanTask> task(static_cast<ScanTask*>(param));
-  const MethodChoice choice = ChooseMethod(task->item, WindowsMajorVersion);
+  RunningTotalsStore& totals = task->run->RunningTotals;
+  const MethodChoice choice = ChooseMethod(task->item, task->run->WindowsMajorVersion);
   Measured measured;
+  KeptFiles kept;
   switch (choice.method) {
     case CountingMethod::RecycleBin:
       measured = MeasureRecycleBin();
-      RunningTotals.Add(measured.items, static_cast<double>(measured.bytes));
+      totals.Add(measured.items, static_cast<double>(measured.bytes));
       break;
     case CountingMethod::RegistryValues:
       measured.items = CountRegistryValues(choice.key, HiveOf(*task));
-      RunningTotals.Add(measured.items, 0.0);
+      totals.Add(measured.items, 0.0);
       break;
     case CountingMethod::OneFile:
-      measured = ScanFirstFile(*task);
-      RunningTotals.Add(measured.items, static_cast<double>(measured.bytes));
+      measured = ScanFirstFile(*task, kept);
+      totals.Add(measured.items, static_cast<double>(measured.bytes));
       break;
-    case CountingMethod::EveryFile: measured = ScanEveryFile(*task); break;
-    case CountingMethod::FolderTrees: measured = ScanFolderTrees(*task); break;
+    case CountingMethod::EveryFile: measured = ScanEveryFile(*task, kept); break;
+    case CountingMethod::FolderTrees: measured = ScanFolderTrees(*task, kept); break;
     case CountingMethod::ByWindowsVersion:  // resolved by ChooseMethod
-    case CountingMethod::Nothing: RunningTotals.Add(0, 0.0); break;
+    case CountingMethod::Nothing: totals.Add(0, 0.0); break;
   }
   CategoryResult result;
   result.items = measured.items;
   result.bytes = measured.bytes;
+  AddKept(result, kept);
   WriteResult(*task, result, choice.method == CountingMethod::RegistryValues, false);
   return 0;
 }

@@ -8,7 +8,6 @@
 #include "engine/core/CheckedOpen.h"
 #include "engine/core/FileFilter.h"
 #include "engine/core/Paths.h"
-#include "engine/core/RunState.h"
 #include "engine/core/RunView.h"
 #include "engine/core/TreeWalk.h"
 #include "engine/sweep/DeleteGuard.h"
@@ -20,9 +19,12 @@ struct SweepVisitor {
   FileTreeDeleter& walker;
 
   // A closing program stops between files, never inside one.
-  bool BeforeEntry() { return ShutdownRequested.load() != 1; }
+  bool BeforeEntry() {
+    walker.PassGate();
+    return !walker.ShuttingDown();
+  }
 
-  bool WantsShortNames() const { return KeepListSet(); }
+  bool WantsShortNames() const { return KeepListSet(walker.Filter()); }
 
   bool Accepts(const WalkEntry& entry) { return walker.Accepts(entry); }
 
@@ -76,12 +78,12 @@ WalkResult FileTreeDeleter::SweepFolder(std::wstring path) {
   if (!OpenRootFor(path, !keep, root)) return Result();
   SweepVisitor visitor{*this};
   WalkTree(root.handle.Get(), root.path, root.real, Protected(), visitor);
-  if (!keep && ShutdownRequested.load() != 1) visitor.FolderDone(WalkFolder{root.handle.Get(), root.path, root.identity});
+  if (!keep && !ShuttingDown()) visitor.FolderDone(WalkFolder{root.handle.Get(), root.path, root.identity});
   return Result();
 }
 
 WalkResult FileTreeDeleter::SweepRoot(const OpenedRoot& root) {
-  if (!root.handle || KeptFolder(root.path, root.real)) return Result();
+  if (!root.handle || KeptRoot(root.path, root.real)) return Result();
   SweepVisitor visitor{*this};
   std::wstring path = root.path, real = root.real;  // the walk extends them as it goes down
   WalkTree(root.handle.Get(), path, real, Protected(), visitor);

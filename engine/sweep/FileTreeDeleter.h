@@ -28,7 +28,7 @@ class FileTreeDeleter : public FileTreeWalker {
   // not be deleted (failed) and the files left alone because their real
   // location is elsewhere (skipped). Never enters or deletes a reparse point,
   // and walks nothing where ScanFolder walks nothing. Stops early once
-  // ShutdownRequested is 1.
+  // the run's ShutdownRequested is 1.
   WalkResult SweepFolder(std::wstring path);
   // Empties a root opened and checked at the run's start; the root stays.
   WalkResult SweepRoot(const OpenedRoot& root);

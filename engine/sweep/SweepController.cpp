@@ -7,16 +7,14 @@ namespace purlo {
 
 const wchar_t* SweepFailureText(JunkCategory category) { return Info(category).failureText; }
 
-namespace {
+const WorkerKind& SweepWorkers() {
+  static const WorkerKind kind{RunKind::Sweep, SweepWorker, SweepFailureText, nullptr};
+  return kind;
+}
 
-void DisableSweepNow(RunView& view) { view.EnableButton(Button::SweepNow, false); }
-
-}  // namespace
-
-StartResult StartSweep(RunView& view, const std::vector<JunkCategory>& ticked, SystemLookups& lookups,
+StartResult StartSweep(Run& run, RunView& view, const std::vector<JunkCategory>& ticked, SystemLookups& lookups,
                        ThreadStarter starter) {
-  RunMode = 0;
-  return StartWorkers(view, ticked, lookups, starter, WorkerKind{SweepWorker, SweepFailureText, nullptr, DisableSweepNow});
+  return StartWorkers(run, view, ticked, lookups, starter, SweepWorkers());
 }
 
 }  // namespace purlo

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/core/Catalogue.h"
+#include "engine/core/Run.h"
 #include "engine/core/RunView.h"
 #include "engine/core/WorkerStart.h"
 #include "engine/core/SystemLookups.h"
@@ -12,7 +13,10 @@
 
 namespace purlo {
 
-StartResult StartSweep(RunView& view, const std::vector<JunkCategory>& ticked, SystemLookups& lookups,
+// The sweep's workers, for StartRun.
+const WorkerKind& SweepWorkers();
+
+StartResult StartSweep(Run& run, RunView& view, const std::vector<JunkCategory>& ticked, SystemLookups& lookups,
                        ThreadStarter starter = StartThread);
 
 // The message shown when a category's sweep worker cannot be started.

@@ -7,6 +7,7 @@
 #include "engine/core/ByteCount.h"
 #include "engine/core/FileFilter.h"
 #include "engine/core/Paths.h"
+#include "engine/core/Run.h"
 #include "engine/core/WorkerMethod.h"
 #include "engine/scan/ScanWorker.h"
 #include "engine/sweep/DeleteGuard.h"
@@ -20,8 +21,12 @@ namespace {
 
 // One single file: 1 and its size only when it was deleted. Its attributes are
 // left as they are, so a read-only history file stays.
-void SweepOneFile(const ResolvedRoot& root, CategoryResult& result, std::vector<FileIdentity>* seen = nullptr) {
-  if (!root.exists || KeptSingleFile(root.path)) return;
+void SweepOneFile(const ScanTask& task, const ResolvedRoot& root, CategoryResult& result,
+                  std::vector<FileIdentity>* seen = nullptr) {
+  KeptFiles kept;
+  const bool keep = root.exists && KeptSingleFile(task.run->Filter(), root.path, kept);
+  AddKept(result, kept);
+  if (!root.exists || keep) return;
   FileDeletion deletion = DeleteFileIn(root.folder, root.fileName, false, seen);
   if (deletion.outcome == DeleteOutcome::Deleted) {
     result.items += 1;
@@ -38,8 +43,9 @@ void SweepEveryFile(const ScanTask& task, CategoryResult& result) {
   std::vector<ResolvedRoot> opened;
   for (const ResolvedRoot& root : RootsOf(task, true, opened)) {
     CategoryResult one;
-    SweepOneFile(root, one, &seen);
-    RunningTotals.Add(one.items, static_cast<double>(one.bytes));
+    SweepOneFile(task, root, one, &seen);
+    task.run->RunningTotals.Add(one.items, static_cast<double>(one.bytes));
+    AddKept(result, KeptFiles{one.keptFiles, one.keptBytes});
     result.items += one.items;
     AddBytes(result.bytes, one.bytes);
     result.failedPaths.insert(result.failedPaths.end(), one.failedPaths.begin(), one.failedPaths.end());
@@ -50,7 +56,7 @@ void SweepEveryFile(const ScanTask& task, CategoryResult& result) {
 void SweepFirstFile(const ScanTask& task, CategoryResult& result) {
   std::vector<ResolvedRoot> opened;
   const std::vector<ResolvedRoot>& roots = RootsOf(task, true, opened);
-  if (!roots.empty()) SweepOneFile(roots[0], result);
+  if (!roots.empty()) SweepOneFile(task, roots[0], result);
 }
 
 // Every root of the task stays, walked or not; a root inside another is
@@ -59,6 +65,7 @@ void SweepFolderTrees(const ScanTask& task, CategoryResult& result) {
   FileTreeDeleter walker(task.owner, task.item);
   walker.SetProtectedFolders(task.protectedFolders);
   walker.SetRunRoots(task.runRoots);
+  walker.SetRun(task.run);
   std::vector<ResolvedRoot> opened;
   const std::vector<ResolvedRoot>& roots = RootsOf(task, false, opened);
   std::vector<FileIdentity> kept;
@@ -73,8 +80,9 @@ void SweepFolderTrees(const ScanTask& task, CategoryResult& result) {
     AddBytes(result.bytes, walked.bytes);
     result.failedPaths.insert(result.failedPaths.end(), walked.failedPaths.begin(), walked.failedPaths.end());
     result.skippedPaths.insert(result.skippedPaths.end(), walked.skippedPaths.begin(), walked.skippedPaths.end());
+    AddKept(result, walked.kept);
   }
-  RunningTotals.Add(result.items, static_cast<double>(result.bytes));
+  task.run->RunningTotals.Add(result.items, static_cast<double>(result.bytes));
 }
 
 // What went: the shell's figures before emptying less what it still holds
@@ -82,7 +90,7 @@ void SweepFolderTrees(const ScanTask& task, CategoryResult& result) {
 // trashed folders), and those were not freed. The bin's links go first, as
 // links; while one stays that could not, the bin is not emptied (the shell
 // might follow it), and those links are reported as not deleted.
-void SweepRecycleBin(CategoryResult& result) {
+void SweepRecycleBin(RunningTotalsStore& totals, CategoryResult& result) {
   const Measured before = MeasureRecycleBin();
   result.failedPaths = RemoveRecycleBinLinks();
   if (result.failedPaths.empty()) {
@@ -91,42 +99,42 @@ void SweepRecycleBin(CategoryResult& result) {
   const Measured after = MeasureRecycleBin();
   result.items = before.items > after.items ? before.items - after.items : 0;
   result.bytes = before.bytes > after.bytes ? before.bytes - after.bytes : 0;
-  RunningTotals.Add(result.items, static_cast<double>(result.bytes));
+  totals.Add(result.items, static_cast<double>(result.bytes));
 }
 
 }  // namespace
 
 unsigned __stdcall SweepWorker(void* param) {
   std::unique_ptr<ScanTask> task(static_cast<ScanTask*>(param));
-  const MethodChoice choice = ChooseMethod(task->item, WindowsMajorVersion);
+  RunningTotalsStore& totals = task->run->RunningTotals;
+  const MethodChoice choice = ChooseMethod(task->item, task->run->WindowsMajorVersion);
   CategoryResult result;
-  bool enablesSweepNow = true;
+  result.enablesSweepNow = true;
   switch (choice.method) {
-    case CountingMethod::RecycleBin: SweepRecycleBin(result); break;
+    case CountingMethod::RecycleBin: SweepRecycleBin(totals, result); break;
     case CountingMethod::RegistryValues:
       if (choice.key != nullptr) {
         result.items = RemoveHistoryValues(choice.key, task->hive ? task->hive->Get() : HKEY_CURRENT_USER);
       }
-      RunningTotals.Add(result.items, 0.0);
+      totals.Add(result.items, 0.0);
       break;
     case CountingMethod::OneFile:
-      enablesSweepNow = false;
+      result.enablesSweepNow = false;
       SweepFirstFile(*task, result);
-      RunningTotals.Add(result.items, static_cast<double>(result.bytes));
+      totals.Add(result.items, static_cast<double>(result.bytes));
       break;
     case CountingMethod::EveryFile:
-      enablesSweepNow = false;
+      result.enablesSweepNow = false;
       SweepEveryFile(*task, result);
       break;
     case CountingMethod::FolderTrees: SweepFolderTrees(*task, result); break;
     case CountingMethod::ByWindowsVersion:  // resolved by ChooseMethod
     case CountingMethod::Nothing:
-      enablesSweepNow = false;
-      RunningTotals.Add(0, 0.0);
+      result.enablesSweepNow = false;
+      totals.Add(0, 0.0);
       break;
   }
   WriteResult(*task, result, choice.method == CountingMethod::RegistryValues, true);
-  if (enablesSweepNow) task->owner->EnableButton(Button::SweepNow, true);
   return 0;
 }
 

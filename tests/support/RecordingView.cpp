@@ -1,35 +1,20 @@
 #include "tests/support/RecordingView.h"
 
-#include "engine/core/RunState.h"
+#include "engine/core/Catalogue.h"
+#include "engine/core/Texts.h"
 #include "ui/Texts.h"
 
 namespace testing_support {
 
-using purlo::Button;
 using purlo::JunkCategory;
+using purlo::RunKind;
+
+purlo::Run& TestRun() {
+  static purlo::Run run;
+  return run;
+}
 
 RecordingView::RecordingView() : finished_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
-
-void RecordingView::SetItemLabel(JunkCategory item, const std::wstring& text) {
-  win::Lock hold(lock_);
-  labels_[item] = text;
-}
-
-void RecordingView::SetStatusText(const std::wstring& text) {
-  win::Lock hold(lock_);
-  status_ = text;
-}
-
-// Recorded as the text the button would show.
-void RecordingView::SetButtonText(Button button, purlo::Caption caption) {
-  win::Lock hold(lock_);
-  buttonTexts_[button] = purlo::CaptionText(caption);
-}
-
-void RecordingView::EnableButton(Button button, bool enable) {
-  win::Lock hold(lock_);
-  buttonEnabled_[button] = enable;
-}
 
 int RecordingView::ShowMessage(const std::wstring& text, const std::wstring& caption, UINT type) {
   win::Lock hold(lock_);
@@ -37,29 +22,59 @@ int RecordingView::ShowMessage(const std::wstring& text, const std::wstring& cap
   return answer;
 }
 
-void RecordingView::ShowScanningPath(const std::wstring& path) {
+// The dialog begins a run before it starts it; a scan starts from bare labels.
+void RecordingView::RunStarted(RunKind kind) {
   win::Lock hold(lock_);
-  paths_.push_back(path);
+  if (kind == RunKind::Scan) {
+    buttons_.ScanBegins();
+    for (const purlo::CategoryInfo& info : purlo::Catalogue()) labels_[info.id] = info.bareLabel;
+  } else {
+    buttons_.SweepBegins();
+  }
+  buttons_.RunStarted(kind);
+}
+
+void RecordingView::CategoryStarted(JunkCategory category) {
+  win::Lock hold(lock_);
+  started_.push_back(category);
+  buttons_.CategoryStarted();
 }
 
 void RecordingView::CategoryFinished(const purlo::CategoryResult& result) {
   win::Lock hold(lock_);
   results_.push_back(result);
+  labels_[result.category] = result.label;
+  buttons_.CategoryFinished(result.enablesSweepNow);
 }
 
-void RecordingView::RunFinished(bool endedAsScan) {
+// A scan's summary in the status line; a sweep's in a message box, the line
+// left empty.
+void RecordingView::RunEnded(const purlo::RunEnd& end) {
   {
     win::Lock hold(lock_);
+    buttons_.RunEnding(end);
+    if (end.kind == RunKind::Scan) {
+      status_ = end.summary;
+    } else {
+      status_.clear();
+      messages_.push_back({end.summary, purlo::texts::kSweepDone, MB_OK});
+    }
+    buttons_.RunOver();
     ++runsFinished_;
-    lastEndedAsScan_ = endedAsScan;
+    lastEndedAsScan_ = end.kind == RunKind::Scan;
   }
   ::SetEvent(finished_.Get());
+}
+
+void RecordingView::ShowScanningPath(const std::wstring& path) {
+  win::Lock hold(lock_);
+  paths_.push_back(path);
 }
 
 bool RecordingView::WaitForRunEnd(DWORD milliseconds) {
   if (::WaitForSingleObject(finished_.Get(), milliseconds) != WAIT_OBJECT_0) return false;
   // The monitor's last act was telling us; let its thread end before the test does.
-  if (purlo::WorkerList != nullptr) purlo::WorkerList->WaitForMonitors();
+  TestRun().WorkerList.WaitForMonitors();
   return true;
 }
 
@@ -68,19 +83,35 @@ std::wstring RecordingView::Label(JunkCategory item) {
   return labels_[item];
 }
 
+void RecordingView::SetLabel(JunkCategory item, const std::wstring& text) {
+  win::Lock hold(lock_);
+  labels_[item] = text;
+}
+
 std::wstring RecordingView::Status() {
   win::Lock hold(lock_);
   return status_;
 }
 
-std::wstring RecordingView::ButtonText(Button button) {
+void RecordingView::ButtonsAfterAScan() {
   win::Lock hold(lock_);
-  return buttonTexts_[button];
+  purlo::RunEnd found;
+  found.totals.items = 1;
+  buttons_.ScanBegins();
+  buttons_.RunStarted(RunKind::Scan);
+  buttons_.RunEnding(found);
+  buttons_.RunOver();
 }
 
-bool RecordingView::ButtonEnabled(Button button) {
+// As the button would show it.
+std::wstring RecordingView::ButtonText(ui::RunButton button) {
   win::Lock hold(lock_);
-  return buttonEnabled_[button];
+  return purlo::CaptionText(buttons_.Of(button).caption);
+}
+
+bool RecordingView::ButtonEnabled(ui::RunButton button) {
+  win::Lock hold(lock_);
+  return buttons_.Of(button).enabled;
 }
 
 std::vector<RecordingView::Message> RecordingView::Messages() {
@@ -91,6 +122,11 @@ std::vector<RecordingView::Message> RecordingView::Messages() {
 std::vector<purlo::CategoryResult> RecordingView::Results() {
   win::Lock hold(lock_);
   return results_;
+}
+
+std::vector<JunkCategory> RecordingView::Started() {
+  win::Lock hold(lock_);
+  return started_;
 }
 
 std::vector<std::wstring> RecordingView::ScanningPaths() {

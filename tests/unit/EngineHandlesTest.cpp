@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/CompletionMonitor.h"
-#include "engine/core/RunState.h"
+#include "engine/core/Run.h"
 #include "engine/core/Texts.h"
 #include "engine/scan/ScanController.h"
 #include "tests/support/Gui.h"
@@ -18,22 +18,23 @@ namespace {
 // the way a console run does: as the dialog, which never waits.
 struct DialogLikeView : RecordingView {
   win::UniqueEvent reported{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
-  void RunFinished(bool endedAsScan) override {
-    RecordingView::RunFinished(endedAsScan);
+  void RunEnded(const RunEnd& end) override {
+    RecordingView::RunEnded(end);
     ::SetEvent(reported.Get());
   }
 };
 
 bool OpenMonitorHandlesReach(size_t count, DWORD milliseconds) {
-  return WaitUntil([&] { return WorkerList->MonitorHandles() == count; }, milliseconds, 10);
+  return WaitUntil([&] { return TestRun().WorkerList.MonitorHandles() == count; }, milliseconds, 10);
 }
 
 struct Handles : ::testing::Test {
+  purlo::Run& run = TestRun();
   void SetUp() override {
-    ASSERT_TRUE(InitRunState());
-    WorkerList->WaitForMonitors();
-    RunningTotals.Take();
-    WindowsMajorVersion = MajorVersionFromGetVersion();
+    ASSERT_TRUE(run.Ready());
+    run.WorkerList.WaitForMonitors();
+    run.RunningTotals.Take();
+    run.WindowsMajorVersion = MajorVersionFromGetVersion();
   }
 };
 
@@ -46,37 +47,37 @@ HANDLE FailSecond(ThreadEntry entry, void* argument) {
 
 TEST_F(Handles, EachMonitorClosesItsThreadHandleWhenItsRunEnds) {
   WindowsLookups lookups;
-  for (int run = 0; run < 12; ++run) {
+  for (int round = 0; round < 12; ++round) {
     DialogLikeView view;
-    ASSERT_EQ(StartScan(view, {JunkCategory::IeTypedUrls}, lookups), StartResult::Started);
+    ASSERT_EQ(StartScan(run, view, {JunkCategory::IeTypedUrls}, lookups), StartResult::Started);
     ASSERT_EQ(::WaitForSingleObject(view.reported.Get(), 20000), WAIT_OBJECT_0);
     // Nobody waits for the monitor; its handle must not stay behind anyway.
-    ASSERT_TRUE(OpenMonitorHandlesReach(0, 5000)) << "run " << run << ": " << WorkerList->MonitorHandles();
+    ASSERT_TRUE(OpenMonitorHandlesReach(0, 5000)) << "run " << round << ": " << TestRun().WorkerList.MonitorHandles();
   }
-  EXPECT_EQ(WorkerList->Size(), 0u);
+  EXPECT_EQ(TestRun().WorkerList.Size(), 0u);
 }
 
 TEST_F(Handles, AConsoleRunStillWaitsForItsMonitor) {
   WindowsLookups lookups;
   RecordingView view;
-  ASSERT_EQ(StartScan(view, {JunkCategory::IeTypedUrls, JunkCategory::RunHistory}, lookups), StartResult::Started);
+  ASSERT_EQ(StartScan(run, view, {JunkCategory::IeTypedUrls, JunkCategory::RunHistory}, lookups), StartResult::Started);
   ASSERT_TRUE(view.WaitForRunEnd());
-  EXPECT_EQ(WorkerList->MonitorHandles(), 0u);
-  EXPECT_EQ(WorkerList->Size(), 0u);
+  EXPECT_EQ(TestRun().WorkerList.MonitorHandles(), 0u);
+  EXPECT_EQ(TestRun().WorkerList.Size(), 0u);
 }
 
 TEST_F(Handles, WorkersOfAMonitorThatCouldNotStartAreClosedByTheNext) {
   WindowsLookups lookups;
   RecordingView view;
   g_started = 0;  // the worker is the first thread, the monitor the second
-  EXPECT_EQ(StartScan(view, {JunkCategory::IeTypedUrls}, lookups, FailSecond), StartResult::ThreadFailed);
+  EXPECT_EQ(StartScan(run, view, {JunkCategory::IeTypedUrls}, lookups, FailSecond), StartResult::ThreadFailed);
   ASSERT_EQ(view.Messages().size(), 1u);
   EXPECT_EQ(view.Messages()[0].text, texts::kScanFailed);
-  EXPECT_EQ(WorkerList->Size(), 1u);
-  EXPECT_EQ(WorkerList->MonitorHandles(), 0u);
+  EXPECT_EQ(TestRun().WorkerList.Size(), 1u);
+  EXPECT_EQ(TestRun().WorkerList.MonitorHandles(), 0u);
 
   RecordingView next;
-  ASSERT_EQ(StartScan(next, {JunkCategory::RunHistory}, lookups), StartResult::Started);
+  ASSERT_EQ(StartScan(run, next, {JunkCategory::RunHistory}, lookups), StartResult::Started);
   ASSERT_TRUE(next.WaitForRunEnd());
-  EXPECT_EQ(WorkerList->Size(), 0u) << "the first run's worker handle was never closed";
+  EXPECT_EQ(TestRun().WorkerList.Size(), 0u) << "the first run's worker handle was never closed";
 }

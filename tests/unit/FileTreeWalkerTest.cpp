@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/FileTreeWalker.h"
-#include "engine/core/RunState.h"
+#include "engine/core/Run.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/RecordingView.h"
 #include "win/Handles.h"
@@ -12,8 +12,8 @@ using namespace testing_support;
 namespace {
 
 struct StopReset : ::testing::Test {
-  void SetUp() override { StopRequested = 0; }
-  void TearDown() override { StopRequested = 0; }
+  void SetUp() override { TestRun().StopRequested = 0; }
+  void TearDown() override { TestRun().StopRequested = 0; }
 };
 
 using ScanWalk = StopReset;
@@ -154,10 +154,11 @@ TEST_F(ScanWalk, StopRequestedEndsEveryLevelAfterOneMoreFile) {
   struct StopAtFirst : RecordingView {
     void ShowScanningPath(const std::wstring& path) override {
       RecordingView::ShowScanningPath(path);
-      StopRequested = 1;
+      TestRun().StopRequested = 1;
     }
   } view;
   FileTreeWalker walker(&view);
+  walker.SetRun(&TestRun());
   WalkResult r = walker.ScanFolder(f.Path());
   EXPECT_EQ(r.files, 1);
   // A later walk with the flag still up stops after its first file too.

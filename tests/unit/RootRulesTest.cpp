@@ -7,6 +7,7 @@
 #include "engine/core/CategoryScope.h"
 #include "engine/core/RootJudge.h"
 #include "engine/core/RootRules.h"
+#include "engine/core/Texts.h"
 #include "engine/core/Users.h"
 
 using namespace purlo;

@@ -17,7 +17,7 @@ const wchar_t kTestKey[] = L"Software\\PurloTests\\History";
 
 // Runs one worker on this thread and returns what it reported.
 CategoryResult RunScanWorker(JunkCategory c, std::vector<std::wstring> roots, RecordingView& view) {
-  auto* task = new ScanTask{std::move(roots), &view, Info(c).taskLabel, c, nullptr, nullptr};
+  auto* task = new ScanTask{&TestRun(), std::move(roots), &view, Info(c).taskLabel, c, nullptr, nullptr};
   ScanWorker(task);
   std::vector<CategoryResult> results = view.Results();
   return results.empty() ? CategoryResult{} : results.back();
@@ -105,17 +105,17 @@ TEST(ScanWorker, StormFilesEachCountedWithTheirSize) {
   EXPECT_EQ(r.items, 2u);
   EXPECT_EQ(r.bytes, 2300u);
   EXPECT_EQ(view.Label(JunkCategory::StormPlayerHistory), L"暴风影音历史记录(2个文件,2.246KB)");
-  RunningTotals.Take();
+  TestRun().RunningTotals.Take();
 }
 
 TEST(ScanWorker, FolderCategoryWithoutRootsMeasuresNothing) {
   RecordingView view;
-  RunningTotals.Take();
+  TestRun().RunningTotals.Take();
   RunScanWorker(JunkCategory::OfficeSetupCache, {}, view);
   EXPECT_EQ(view.Label(JunkCategory::OfficeSetupCache), L"Office 安装文件(0个文件,0.000B)");
   RunScanWorker(JunkCategory::GoogleToolbarHistory, {L"C:\\purlo-tests\\nothing-here"}, view);
   EXPECT_EQ(view.Label(JunkCategory::GoogleToolbarHistory), L"Google工具栏搜索记录(0个文件,0.000B)");
-  EXPECT_EQ(RunningTotals.Take().items, 0u);
+  EXPECT_EQ(TestRun().RunningTotals.Take().items, 0u);
 }
 
 TEST(ScanWorker, NestedRootsOfOneTaskAreCountedOnce) {
@@ -124,16 +124,16 @@ TEST(ScanWorker, NestedRootsOfOneTaskAreCountedOnce) {
   WriteFile(f / L"QQPlayer\\QPUpdate\\b", 200);
   WriteFile(f / L"QQPlayer\\QPLyric\\c", 300);
   RecordingView view;
-  RunningTotals.Take();
-  WindowsMajorVersion = 6;
+  TestRun().RunningTotals.Take();
+  TestRun().WindowsMajorVersion = 6;
   CategoryResult r = RunScanWorker(
       JunkCategory::QqPlayerHistory,
       {f / L"QQPlayer", f / L"QQPlayer\\QPUpdate", f / L"QQPlayer\\QPLyric"}, view);
-  WindowsMajorVersion = 0;
+  TestRun().WindowsMajorVersion = 0;
   EXPECT_EQ(r.items, 3u);
   EXPECT_EQ(r.bytes, 600u);
   EXPECT_EQ(view.Label(JunkCategory::QqPlayerHistory), L"QQ 影音历史记录(3个文件,600.000B)");
-  Totals totals = RunningTotals.Take();
+  Totals totals = TestRun().RunningTotals.Take();
   EXPECT_EQ(totals.items, 3u);
   EXPECT_EQ(totals.bytes, 600.0);
 }
@@ -142,7 +142,7 @@ TEST(ScanWorker, RecycleBinAsTheShellReportsIt) {
   TestFolder f(L"worker-bin");
   EmptyRecycleBin();
   RecordingView view;
-  RunningTotals.Take();
+  TestRun().RunningTotals.Take();
   RunScanWorker(JunkCategory::RecycleBin, {L"回收站"}, view);
   EXPECT_EQ(view.Label(JunkCategory::RecycleBin), L"回收站(0个文件,0.000B)");
   WriteFile(f / L"one", 512);
@@ -151,7 +151,7 @@ TEST(ScanWorker, RecycleBinAsTheShellReportsIt) {
   Recycle({f / L"one", f / L"two", f / L"three"});
   RunScanWorker(JunkCategory::RecycleBin, {L"回收站"}, view);
   EXPECT_EQ(view.Label(JunkCategory::RecycleBin), L"回收站(3个文件,1.500KB)");
-  Totals totals = RunningTotals.Take();
+  Totals totals = TestRun().RunningTotals.Take();
   EXPECT_EQ(totals.items, 3u);
   EXPECT_EQ(totals.bytes, 1536.0);
   EmptyRecycleBin();

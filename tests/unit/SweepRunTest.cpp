@@ -5,7 +5,8 @@
 
 #include "engine/core/CompletionMonitor.h"
 #include "engine/core/LabelText.h"
-#include "engine/core/RunState.h"
+#include "engine/core/Run.h"
+#include "engine/core/Texts.h"
 #include "engine/sweep/RegistryHistory.h"
 #include "engine/sweep/SweepController.h"
 #include "engine/sweep/SweepWorker.h"
@@ -21,12 +22,15 @@ namespace {
 
 const wchar_t kKey[] = L"Software\\PurloTests\\RunMRU";
 
+using ui::RunButton;
+
 struct SweepRun : ::testing::Test {
+  purlo::Run& run = TestRun();
   void SetUp() override {
-    ASSERT_TRUE(InitRunState());
-    RunningTotals.Take();
-    RunMode = 0;
-    WindowsMajorVersion = MajorVersionFromGetVersion();
+    ASSERT_TRUE(run.Ready());
+    run.RunningTotals.Take();
+    run.RunMode = RunKind::Sweep;
+    run.WindowsMajorVersion = MajorVersionFromGetVersion();
     DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\PurloTests");
   }
   void TearDown() override { DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\PurloTests"); }
@@ -34,7 +38,7 @@ struct SweepRun : ::testing::Test {
 
 // Runs one sweep worker on this thread.
 void RunSweepWorker(JunkCategory c, std::vector<std::wstring> roots, RecordingView& view) {
-  SweepWorker(new ScanTask{std::move(roots), &view, Info(c).taskLabel, c, nullptr, nullptr});
+  SweepWorker(new ScanTask{&TestRun(), std::move(roots), &view, Info(c).taskLabel, c, nullptr, nullptr});
 }
 
 // Every registry key and special folder points into one test folder.
@@ -93,14 +97,15 @@ TEST_F(SweepRun, RecycleBinIsEmptiedAndReportsWhatItHeld) {
   RecordingView view;
   RunSweepWorker(JunkCategory::RecycleBin, {L"回收站"}, view);
   EXPECT_EQ(view.Label(JunkCategory::RecycleBin), L"回收站(清理3个文件,1.500KB)");
-  Totals totals = RunningTotals.Take();
+  Totals totals = run.RunningTotals.Take();
   EXPECT_EQ(totals.items, 3u);
   EXPECT_EQ(totals.bytes, 1536.0);
   SHQUERYRBINFO info = {};
   info.cbSize = sizeof(info);
   ASSERT_EQ(::SHQueryRecycleBinW(nullptr, &info), S_OK);
   EXPECT_EQ(info.i64NumItems, 0);
-  EXPECT_TRUE(view.ButtonEnabled(Button::SweepNow));
+  ASSERT_EQ(view.Results().size(), 1u);
+  EXPECT_TRUE(view.Results()[0].enablesSweepNow);
 }
 
 TEST_F(SweepRun, RegistryCategoryLabelAndTotals) {
@@ -108,10 +113,10 @@ TEST_F(SweepRun, RegistryCategoryLabelAndTotals) {
   DeleteKeyTree(HKEY_CURRENT_USER, typed);
   for (int i = 0; i < 5; ++i) SetString(HKEY_CURRENT_USER, typed, L"url" + std::to_wstring(i), L"http://x/");
   RecordingView view;
-  RunningTotals.Add(0, 100.0);
+  run.RunningTotals.Add(0, 100.0);
   RunSweepWorker(JunkCategory::IeTypedUrls, {Info(JunkCategory::IeTypedUrls).taskLabel}, view);
   EXPECT_EQ(view.Label(JunkCategory::IeTypedUrls), L"Internet Explorer 地址栏历史网址(清理5项)");
-  Totals totals = RunningTotals.Take();
+  Totals totals = run.RunningTotals.Take();
   EXPECT_EQ(totals.items, 5u);
   EXPECT_EQ(totals.bytes, 100.0);  // bytes untouched
 }
@@ -119,7 +124,7 @@ TEST_F(SweepRun, RegistryCategoryLabelAndTotals) {
 TEST_F(SweepRun, QqToolbarWithoutAVersionKeyTouchesNothing) {
   SetString(HKEY_CURRENT_USER, L"Software\\Tencent\\QQToolbar\\History", L"q", L"x");
   RecordingView view;
-  WindowsMajorVersion = 0;
+  run.WindowsMajorVersion = 0;
   RunSweepWorker(JunkCategory::QqToolbarHistory, {Info(JunkCategory::QqToolbarHistory).taskLabel}, view);
   EXPECT_EQ(view.Label(JunkCategory::QqToolbarHistory), L"QQ 工具栏搜索记录(清理0项)");
   EXPECT_EQ(ValueCount(HKEY_CURRENT_USER, L"Software\\Tencent\\QQToolbar\\History"), 1u);
@@ -133,11 +138,11 @@ TEST_F(SweepRun, LockedSingleFileStaysAndLeavesTheButtonAlone) {
                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(browser.Valid());
   RecordingView view;
-  view.EnableButton(Button::SweepNow, false);
   RunSweepWorker(JunkCategory::FirefoxHistory, {f / L"places.sqlite"}, view);
   EXPECT_EQ(view.Label(JunkCategory::FirefoxHistory), L"火狐浏览器历史记录(清理0个文件,0.000B)");
   EXPECT_TRUE(Exists(f / L"places.sqlite"));
-  EXPECT_FALSE(view.ButtonEnabled(Button::SweepNow));
+  ASSERT_EQ(view.Results().size(), 1u);
+  EXPECT_FALSE(view.Results()[0].enablesSweepNow);
   browser.Reset();
   RunSweepWorker(JunkCategory::FirefoxHistory, {f / L"places.sqlite"}, view);
   EXPECT_EQ(view.Label(JunkCategory::FirefoxHistory), L"火狐浏览器历史记录(清理1个文件,4.000KB)");
@@ -151,7 +156,7 @@ TEST_F(SweepRun, StormWithoutItsKeyDeletesTheTwoCommonFiles) {
   Redirected lookups;
   lookups.base = f.Path();
   RecordingView view;
-  ASSERT_EQ(StartSweep(view, {JunkCategory::StormPlayerHistory}, lookups), StartResult::Started);
+  ASSERT_EQ(StartSweep(run, view, {JunkCategory::StormPlayerHistory}, lookups), StartResult::Started);
   ASSERT_TRUE(view.WaitForRunEnd());
   EXPECT_EQ(view.Label(JunkCategory::StormPlayerHistory), L"暴风影音历史记录(清理2个文件,2.344KB)");
   EXPECT_FALSE(Exists(f / L"Storm\\config.xml"));
@@ -175,18 +180,20 @@ TEST_F(SweepRun, AllCategoriesWithoutBrowserKeysStartTwentyWorkers) {
       RecordingView::CategoryFinished(r);
     }
   } view;
-  view.EnableButton(Button::SweepNow, true);
+  view.ButtonsAfterAScan();
+  ASSERT_TRUE(view.ButtonEnabled(RunButton::SweepNow));
   EmptyRecycleBin();
-  ASSERT_EQ(StartSweep(view, all, lookups), StartResult::Started);
-  EXPECT_FALSE(view.ButtonEnabled(Button::SweepNow));
-  EXPECT_EQ(WorkerList->Size(), 20u);
+  ASSERT_EQ(StartSweep(run, view, all, lookups), StartResult::Started);
+  EXPECT_FALSE(view.ButtonEnabled(RunButton::SweepNow));
+  EXPECT_EQ(view.Started().size(), 20u);
+  EXPECT_EQ(run.WorkerList.Size(), 20u);
   ::SetEvent(view.go.Get());
   ASSERT_TRUE(view.WaitForRunEnd());
   EXPECT_EQ(view.Results().size(), 20u);
   EXPECT_EQ(view.Label(JunkCategory::MaxthonHistory), L"");
   EXPECT_EQ(view.Label(JunkCategory::TheWorldHistory), L"");
-  EXPECT_EQ(view.ButtonText(Button::StartScan), texts::kRescan);
-  EXPECT_TRUE(view.ButtonEnabled(Button::StartScan));
+  EXPECT_EQ(view.ButtonText(RunButton::StartScan), texts::kRescan);
+  EXPECT_TRUE(view.ButtonEnabled(RunButton::StartScan));
 }
 
 TEST_F(SweepRun, FailingFourthWorkerShowsItsTextAndNoSummary) {
@@ -197,7 +204,7 @@ TEST_F(SweepRun, FailingFourthWorkerShowsItsTextAndNoSummary) {
   g_started = 0;
   // Run order: SystemTemp, RecycleBin, Prefetch, DownloadedPrograms (the fourth), UpdateDownloads.
   EmptyRecycleBin();
-  EXPECT_EQ(StartSweep(view,
+  EXPECT_EQ(StartSweep(run, view,
                        {JunkCategory::UpdateDownloads, JunkCategory::DownloadedPrograms, JunkCategory::Prefetch,
                         JunkCategory::RecycleBin, JunkCategory::SystemTemp},
                        lookups, FailFourth),
@@ -208,9 +215,9 @@ TEST_F(SweepRun, FailingFourthWorkerShowsItsTextAndNoSummary) {
   EXPECT_EQ(view.Results().size(), 3u);
   EXPECT_EQ(view.Label(JunkCategory::UpdateDownloads), L"");
   // Leave no handles behind for the next test's monitor.
-  std::vector<HANDLE> left = WorkerList->ClaimForMonitor();
+  std::vector<HANDLE> left = run.WorkerList.ClaimForMonitor();
   WaitForAll(left);
-  WorkerList->CloseAndRemove(left);
+  run.WorkerList.CloseAndRemove(left);
 }
 
 TEST_F(SweepRun, FailureTextsByCategory) {

@@ -229,7 +229,6 @@ HANDLE StartOrDie(ThreadEntry entry, void* argument) {
 }  // namespace
 
 TEST(WorkerReports, AWorkerThatDiesMakesTheRunFailNamingItsCategory) {
-  StopRequested = 0;
   cli::RunOptions options;
   options.selection = {JunkCategory::Prefetch, JunkCategory::IeTemp, JunkCategory::RunHistory};
   std::vector<JunkCategory> unreported;
