@@ -16,10 +16,6 @@ const FileFilter* RunFilter = nullptr;
 
 namespace {
 
-thread_local KeptFiles keptHere;
-
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
 // "\\?\C:\a" is "C:\a" and "\\?\UNC\host\share" is "\\host\share": patterns
 // are written in the ordinary form.
 std::wstring Ordinary(const std::wstring& path) {
@@ -327,28 +323,28 @@ bool FileFilter::KeepsFile(const std::wstring& path, const std::wstring& real, c
   return Young(entry) || OnKeepList(path, real, shortNames);
 }
 
-KeptFiles TakeKeptFiles() {
-  KeptFiles taken = keptHere;
-  keptHere = KeptFiles();
-  return taken;
+void KeptFiles::Add(const KeptFiles& more) {
+  files += more.files;
+  AddBytes(bytes, more.bytes);
 }
 
-bool KeptFolder(const std::wstring& path, const std::wstring& real, const std::wstring& shortNames) {
-  return RunFilter != nullptr && RunFilter->KeepsFolder(path, real, shortNames);
+bool KeptFolder(const FileFilter* filter, const std::wstring& path, const std::wstring& real,
+                const std::wstring& shortNames) {
+  return filter != nullptr && filter->KeepsFolder(path, real, shortNames);
 }
 
-bool KeptFile(const std::wstring& path, const std::wstring& real, const WIN32_FIND_DATAW& entry,
-              const std::wstring& shortNames) {
-  if (RunFilter == nullptr || !RunFilter->KeepsFile(path, real, entry, shortNames)) return false;
-  ++keptHere.files;
-  AddBytes(keptHere.bytes, (static_cast<uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow);
+bool KeptFile(const FileFilter* filter, const std::wstring& path, const std::wstring& real,
+              const WIN32_FIND_DATAW& entry, const std::wstring& shortNames, KeptFiles& kept) {
+  if (filter == nullptr || !filter->KeepsFile(path, real, entry, shortNames)) return false;
+  ++kept.files;
+  AddBytes(kept.bytes, (static_cast<uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow);
   return true;
 }
 
-bool KeepListSet() { return RunFilter != nullptr && RunFilter->HasKeepList(); }
+bool KeepListSet(const FileFilter* filter) { return filter != nullptr && filter->HasKeepList(); }
 
-bool KeptSingleFile(const std::wstring& path) {
-  if (RunFilter == nullptr) return false;
+bool KeptSingleFile(const FileFilter* filter, const std::wstring& path, KeptFiles& kept) {
+  if (filter == nullptr) return false;
   // Its dates as listed decide; the sweep still opens and checks it on its own.
   const std::wstring named = LongForm(path);
   if (named.find_first_of(L"*?", 4) != std::wstring::npos) return false;  // a pattern names no one file
@@ -359,7 +355,7 @@ bool KeptSingleFile(const std::wstring& path) {
   if (entry.cAlternateFileName[0] != L'\0') {
     shortNames = named.substr(0, named.find_last_of(L'\\') + 1) + entry.cAlternateFileName;
   }
-  return KeptFile(named, std::wstring(), entry, shortNames);
+  return KeptFile(filter, named, std::wstring(), entry, shortNames, kept);
 }
 
 }  // namespace purlo

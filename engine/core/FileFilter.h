@@ -71,23 +71,23 @@ class FileFilter {
 // left alone until it has ended.
 extern const FileFilter* RunFilter;
 
-// Files the filter kept so far on this thread: each worker runs on its own
-// thread and takes its figures at the end.
+// The files a filter left alone, with their listed sizes: each worker adds
+// up its own and reports them with its figures.
 struct KeptFiles {
   uint64_t files = 0;
   uint64_t bytes = 0;
+  void Add(const KeptFiles& more);
 };
-KeptFiles TakeKeptFiles();
 
-// The walk's two questions; cheap when no filter is set. A kept file is added
-// to this thread's KeptFiles.
-bool KeptFolder(const std::wstring& path, const std::wstring& real, const std::wstring& shortNames = std::wstring());
-bool KeptFile(const std::wstring& path, const std::wstring& real, const WIN32_FIND_DATAW& entry,
-              const std::wstring& shortNames = std::wstring());
-// Whether the run's filter has a keep list: only then does a walk track
-// short names.
-bool KeepListSet();
+// The walk's questions of a run's filter, none when `filter` is null (then
+// cheap). A kept file is added to `kept`.
+bool KeptFolder(const FileFilter* filter, const std::wstring& path, const std::wstring& real,
+                const std::wstring& shortNames = std::wstring());
+bool KeptFile(const FileFilter* filter, const std::wstring& path, const std::wstring& real,
+              const WIN32_FIND_DATAW& entry, const std::wstring& shortNames, KeptFiles& kept);
+// Whether the filter has a keep list: only then does a walk track short names.
+bool KeepListSet(const FileFilter* filter);
 // A single-file root, as it is listed.
-bool KeptSingleFile(const std::wstring& path);
+bool KeptSingleFile(const FileFilter* filter, const std::wstring& path, KeptFiles& kept);
 
 }  // namespace purlo

@@ -13,8 +13,6 @@ namespace purlo {
 
 namespace {
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
 bool IsAbsolute(const std::wstring& path) {
   if (path.size() >= 3 && iswalpha(path[0]) && path[1] == L':' && IsSeparator(path[2])) return true;
   return path.size() >= 3 && IsSeparator(path[0]) && IsSeparator(path[1]) && !IsSeparator(path[2]);
@@ -38,15 +36,6 @@ std::wstring Tidy(std::wstring path) {
 std::wstring FullPath(const std::wstring& path) {
   std::wstring full = FullPathName(path);
   return full.empty() ? path : full;
-}
-
-// The folder above `path` ("C:\\x" or "\\\\?\\C:\\x"); empty above the drive root.
-std::wstring ParentFolder(const std::wstring& path) {
-  const size_t rootEnd = path.compare(0, 4, L"\\\\?\\") == 0 ? 7 : 3;
-  if (path.size() <= rootEnd) return std::wstring();
-  const size_t cut = path.rfind(L'\\');
-  if (cut == std::wstring::npos) return std::wstring();
-  return cut < rootEnd ? path.substr(0, rootEnd) : path.substr(0, cut);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "engine/core/WorkerMethod.h"
 
-#include "engine/core/FileFilter.h"
 #include "engine/core/LabelText.h"
 #include "engine/core/RootRules.h"
 
@@ -27,9 +26,6 @@ MethodChoice ChooseMethod(JunkCategory category, int windowsMajor) {
 
 void WriteResult(const ScanTask& task, CategoryResult& result, bool registry, bool sweep) {
   result.category = task.item;
-  const KeptFiles kept = TakeKeptFiles();  // this worker's thread
-  result.keptFiles = kept.files;
-  result.keptBytes = kept.bytes;
   result.label = registry ? RegistryLabel(task.label, result.items, sweep)
                           : FileLabel(task.label, result.items, static_cast<double>(result.bytes), sweep);
   task.owner->CategoryFinished(result);

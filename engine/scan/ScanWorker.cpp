@@ -1,89 +1,76 @@
 #include "engine/scan/ScanWorker.h"
 
-#include <shellapi.h>
-
 #include <memory>
 
 #include "engine/core/ByteCount.h"
 #include "engine/core/CheckedOpen.h"
 #include "engine/core/FileFilter.h"
-#include "engine/core/FileTreeWalker.h"
 #include "engine/core/Paths.h"
+#include "engine/core/RecycleBin.h"
 #include "engine/core/RegistryKeys.h"
 #include "engine/core/RunView.h"
 #include "engine/core/WorkerMethod.h"
+#include "engine/scan/FileTreeScanner.h"
 #include "win/Handles.h"
 
 namespace purlo {
 
-Measured MeasureOneFile(const std::wstring& path, const ProtectedFolders& protectedFolders,
-                        std::vector<FileIdentity>* seen) {
-  OpenedFile opened = OpenSingleFile(path, protectedFolders, OpenFor::Measuring, seen);
+namespace {
+
+Measured MeasureOpened(const OpenedFile& opened) {
+  Measured one;
   switch (opened.check) {
     case SingleFileCheck::Ready:
-    case SingleFileCheck::Elsewhere: return {1, opened.facts.size};
-    case SingleFileCheck::Failed: return {1, 0};
-    case SingleFileCheck::Protected: return {0, 0, true};
+    case SingleFileCheck::Elsewhere:
+      one.items = 1;
+      one.bytes = opened.facts.size;
+      break;
+    case SingleFileCheck::Failed: one.items = 1; break;
+    case SingleFileCheck::Protected: one.refused = true; break;
     case SingleFileCheck::Missing: break;
   }
-  return {};
+  return one;
 }
 
-static_assert(sizeof(SHQUERYRBINFO) == (sizeof(void*) == 8 ? 24 : 20), "the shell checks the record's size");
+}  // namespace
 
-Measured MeasureRecycleBin() {
-  SHQUERYRBINFO info = {};
-  info.cbSize = sizeof(info);  // 20 on 32-bit Windows, 24 on x64
-  if (FAILED(::SHQueryRecycleBinW(nullptr, &info))) return {};
-  return {static_cast<uint64_t>(info.i64NumItems), static_cast<uint64_t>(info.i64Size)};
+Measured MeasureOneFile(const std::wstring& path, const ProtectedFolders& protectedFolders,
+                        std::vector<FileIdentity>* seen) {
+  return MeasureOpened(OpenSingleFile(path, protectedFolders, OpenFor::Measuring, seen));
 }
 
 uint64_t CountRegistryValues(const wchar_t* key, HKEY root) {
   if (key == nullptr) return 0;
   // A link counts nothing: its values are not this category's history.
   win::UniqueRegKey k = OpenKeyWithoutLinks(root, key, KEY_READ);
-  if (!k) return 0;
-  DWORD values = 0;
-  if (::RegQueryInfoKeyW(k.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
-                         nullptr, nullptr) != ERROR_SUCCESS) {
-    return 0;
-  }
-  return values;
+  return k ? ValuesIn(k.Get()) : 0;
 }
 
 namespace {
 
 HKEY HiveOf(const ScanTask& task) { return task.hive ? task.hive->Get() : HKEY_CURRENT_USER; }
 
-Measured MeasureOpened(const OpenedFile& opened) {
-  switch (opened.check) {
-    case SingleFileCheck::Ready:
-    case SingleFileCheck::Elsewhere: return {1, opened.facts.size};
-    case SingleFileCheck::Failed: return {1, 0};
-    case SingleFileCheck::Protected:
-    case SingleFileCheck::Missing: break;
-  }
-  return {};
-}
-
 Measured ScanOneFile(const ScanTask& task, const ResolvedRoot& root, std::vector<FileIdentity>* seen = nullptr) {
-  if (!root.exists || KeptSingleFile(root.path)) return {};
-  Measured one = MeasureOpened(OpenFileIn(root.folder, root.fileName, OpenFor::Measuring, seen));
+  Measured one;
+  if (!root.exists || KeptSingleFile(RunFilter, root.path, one.kept)) return one;
+  one = MeasureOpened(OpenFileIn(root.folder, root.fileName, OpenFor::Measuring, seen));
   if (one.items > 0) task.owner->FileCounted(task.item, root.path, one.bytes);
   return one;
 }
 
 Measured ScanFolderTrees(const ScanTask& task) {
   Measured total;
-  FileTreeWalker walker(task.owner, task.item);
-  walker.SetProtectedFolders(task.protectedFolders);
-  walker.SetRunRoots(task.runRoots);
+  FileTreeScanner scanner(task.owner, task.item);
+  scanner.Walker().SetProtectedFolders(task.protectedFolders);
+  scanner.Walker().SetRunRoots(task.runRoots);
+  scanner.Walker().SetFilter(RunFilter);
   std::vector<ResolvedRoot> opened;
   for (const ResolvedRoot* root : OutermostRoots(RootsOf(task, false, opened))) {
-    WalkResult walked = walker.ScanRoot(root->folder);
+    WalkResult walked = scanner.ScanRoot(root->folder);
     total.items += static_cast<uint64_t>(walked.files);
     AddBytes(total.bytes, walked.bytes);
-    walker.Reset();
+    total.kept.Add(walked.kept);
+    scanner.Reset();
   }
   RunningTotals.Add(total.items, static_cast<double>(total.bytes));
   return total;
@@ -98,6 +85,7 @@ Measured ScanEveryFile(const ScanTask& task) {
     RunningTotals.Add(one.items, static_cast<double>(one.bytes));
     total.items += one.items;
     AddBytes(total.bytes, one.bytes);
+    total.kept.Add(one.kept);
   }
   return total;
 }
@@ -115,10 +103,13 @@ unsigned __stdcall ScanWorker(void* param) {
   const MethodChoice choice = ChooseMethod(task->item, WindowsMajorVersion);
   Measured measured;
   switch (choice.method) {
-    case CountingMethod::RecycleBin:
-      measured = MeasureRecycleBin();
+    case CountingMethod::RecycleBin: {
+      const BinContents bin = RecycleBinContents();
+      measured.items = bin.items;
+      measured.bytes = bin.bytes;
       RunningTotals.Add(measured.items, static_cast<double>(measured.bytes));
       break;
+    }
     case CountingMethod::RegistryValues:
       measured.items = CountRegistryValues(choice.key, HiveOf(*task));
       RunningTotals.Add(measured.items, 0.0);
@@ -135,6 +126,8 @@ unsigned __stdcall ScanWorker(void* param) {
   CategoryResult result;
   result.items = measured.items;
   result.bytes = measured.bytes;
+  result.keptFiles = measured.kept.files;
+  result.keptBytes = measured.kept.bytes;
   WriteResult(*task, result, choice.method == CountingMethod::RegistryValues, false);
   return 0;
 }

@@ -5,8 +5,6 @@
 #include <algorithm>
 
 #include "engine/core/ByteCount.h"
-#include "engine/core/CheckedOpen.h"
-#include "engine/core/FileFilter.h"
 #include "engine/core/Paths.h"
 #include "engine/core/RunState.h"
 #include "engine/core/RunView.h"
@@ -15,50 +13,44 @@
 
 namespace purlo {
 
-struct SweepVisitor {
-  static constexpr OpenFor kFolders = OpenFor::ListingAndRemoval;
-  FileTreeDeleter& walker;
+FileTreeDeleter::FileTreeDeleter(RunView* progress, JunkCategory category)
+    : walker_(progress, category), progress_(progress) {}
 
-  // A closing program stops between files, never inside one.
-  bool BeforeEntry() { return ShutdownRequested.load() != 1; }
+// A closing program stops between files, never inside one.
+bool FileTreeDeleter::BeforeEntry() { return ShutdownRequested.load() != 1; }
 
-  bool WantsShortNames() const { return KeepListSet(); }
-
-  bool Accepts(const WalkEntry& entry) { return walker.Accepts(entry); }
-
-  bool File(const WalkEntry& entry) {
-    if (walker.progress_ != nullptr) walker.progress_->ShowSweepingPath(OrdinaryForm(entry.path));
-    FileDeletion deletion = DeleteListedFile(entry.folder, entry.listed, entry.real, true);
-    switch (deletion.outcome) {
-      case DeleteOutcome::Deleted:
-        ++walker.fileCount_;
-        AddBytes(walker.byteTotal_, deletion.bytes);
-        break;
-      case DeleteOutcome::Failed: walker.failedPaths_.push_back(OrdinaryForm(entry.path)); break;
-      case DeleteOutcome::Elsewhere: walker.skippedPaths_.push_back(OrdinaryForm(entry.path)); break;
-      case DeleteOutcome::Missing:
-      case DeleteOutcome::Protected: break;
-    }
-    return true;
+bool FileTreeDeleter::File(const WalkEntry& entry) {
+  if (progress_ != nullptr) progress_->ShowSweepingPath(OrdinaryForm(entry.path));
+  FileDeletion deletion = DeleteListedFile(entry.folder, entry.listed, entry.real, true);
+  switch (deletion.outcome) {
+    case DeleteOutcome::Deleted:
+      ++result_.files;
+      AddBytes(result_.bytes, deletion.bytes);
+      break;
+    case DeleteOutcome::Failed: result_.failedPaths.push_back(OrdinaryForm(entry.path)); break;
+    case DeleteOutcome::Elsewhere: result_.skippedPaths.push_back(OrdinaryForm(entry.path)); break;
+    case DeleteOutcome::Missing:
+    case DeleteOutcome::Protected: break;
   }
+  return true;
+}
 
-  // Removed through its own handle; stays when something in it stayed, and
-  // always when it is a root of the task.
-  bool FolderDone(const WalkFolder& folder) {
-    if (!walker.IsKept(folder.identity)) MarkForDeletion(folder.handle, false);
-    return true;
-  }
-};
+// Removed through its own handle; stays when something in it stayed, and
+// always when it is a root of the task.
+bool FileTreeDeleter::FolderDone(const WalkFolder& folder) {
+  if (!IsKept(folder.identity)) MarkForDeletion(folder.handle, false);
+  return true;
+}
 
 void FileTreeDeleter::SetRoot(std::wstring path) { root_ = WithoutTrailingBackslash(std::move(path)); }
 
 void FileTreeDeleter::Reset() {
-  FileTreeWalker::Reset();
+  result_ = WalkResult();
   root_.clear();
 }
 
 bool FileTreeDeleter::IsKept(const FileIdentity& identity) const {
-  return IsRootOfTheRun(identity) || std::find(kept_.begin(), kept_.end(), identity) != kept_.end();
+  return walker_.IsRootOfTheRun(identity) || std::find(kept_.begin(), kept_.end(), identity) != kept_.end();
 }
 
 void FileTreeDeleter::SetKeptFolders(const std::vector<std::wstring>& folders) {
@@ -73,19 +65,17 @@ WalkResult FileTreeDeleter::SweepFolder(std::wstring path) {
   const bool keep = (WithoutTrailingBackslash(path) == root_);
   OpenedRoot root;
   // Opened once; everything below is reached through this handle.
-  if (!OpenRootFor(path, !keep, root)) return Result();
-  SweepVisitor visitor{*this};
-  WalkTree(root.handle.Get(), root.path, root.real, Protected(), visitor);
-  if (!keep && ShutdownRequested.load() != 1) visitor.FolderDone(WalkFolder{root.handle.Get(), root.path, root.identity});
-  return Result();
+  if (!walker_.OpenRootFor(path, !keep, root)) return result_;
+  walker_.Walk(root.handle.Get(), root.path, root.real, *this);
+  if (!keep && ShutdownRequested.load() != 1) FolderDone(WalkFolder{root.handle.Get(), root.path, root.identity});
+  return result_;
 }
 
 WalkResult FileTreeDeleter::SweepRoot(const OpenedRoot& root) {
-  if (!root.handle || KeptFolder(root.path, root.real)) return Result();
-  SweepVisitor visitor{*this};
+  if (!walker_.MayWalk(root)) return result_;
   std::wstring path = root.path, real = root.real;  // the walk extends them as it goes down
-  WalkTree(root.handle.Get(), path, real, Protected(), visitor);
-  return Result();
+  walker_.Walk(root.handle.Get(), path, real, *this);
+  return result_;
 }
 
 }  // namespace purlo

@@ -1,5 +1,6 @@
-// The sweep's walk: empties a folder tree on the rules the scan counts it by,
-// keeps its root and every other root of the task.
+// The sweep's visitor of a folder tree: empties it on the rules the scan
+// counts it by, keeps its root and every other root of the task. Its figures
+// belong to it: walks add to them until Reset.
 #pragma once
 
 #include <string>
@@ -9,9 +10,16 @@
 
 namespace purlo {
 
-class FileTreeDeleter : public FileTreeWalker {
+struct WalkEntry;
+struct WalkFolder;
+
+class FileTreeDeleter {
  public:
-  using FileTreeWalker::FileTreeWalker;
+  // progress, when given, is told each file worked on, as a file of `category`.
+  explicit FileTreeDeleter(RunView* progress = nullptr, JunkCategory category = JunkCategory::SystemTemp);
+
+  // What the walks keep to (FileTreeWalker).
+  FileTreeWalker& Walker() { return walker_; }
 
   // The folder whose contents go while it stays itself.
   void SetRoot(std::wstring path);
@@ -33,15 +41,23 @@ class FileTreeDeleter : public FileTreeWalker {
   // Empties a root opened and checked at the run's start; the root stays.
   WalkResult SweepRoot(const OpenedRoot& root);
 
-  // The counters and the root.
+  // The figures and the root.
   void Reset();
 
  private:
-  friend struct SweepVisitor;
+  friend class FileTreeWalker;
+  static constexpr OpenFor kFolders = OpenFor::ListingAndRemoval;
+  bool BeforeEntry();
+  bool File(const WalkEntry& entry);
+  bool FolderDone(const WalkFolder& folder);
+  KeptFiles& Kept() { return result_.kept; }
   bool IsKept(const FileIdentity& identity) const;
 
+  FileTreeWalker walker_;
+  RunView* progress_;
   std::wstring root_;
   std::vector<FileIdentity> kept_;
+  WalkResult result_;
 };
 
 }  // namespace purlo

@@ -7,8 +7,8 @@
 #include "engine/core/ByteCount.h"
 #include "engine/core/FileFilter.h"
 #include "engine/core/Paths.h"
+#include "engine/core/RecycleBin.h"
 #include "engine/core/WorkerMethod.h"
-#include "engine/scan/ScanWorker.h"
 #include "engine/sweep/DeleteGuard.h"
 #include "engine/sweep/FileTreeDeleter.h"
 #include "engine/sweep/RecycleBinLinks.h"
@@ -18,10 +18,20 @@ namespace purlo {
 
 namespace {
 
+void AddKept(CategoryResult& result, uint64_t files, uint64_t bytes) {
+  result.keptFiles += files;
+  AddBytes(result.keptBytes, bytes);
+}
+
 // One single file: 1 and its size only when it was deleted. Its attributes are
 // left as they are, so a read-only history file stays.
 void SweepOneFile(const ResolvedRoot& root, CategoryResult& result, std::vector<FileIdentity>* seen = nullptr) {
-  if (!root.exists || KeptSingleFile(root.path)) return;
+  if (!root.exists) return;
+  KeptFiles kept;
+  if (KeptSingleFile(RunFilter, root.path, kept)) {
+    AddKept(result, kept.files, kept.bytes);
+    return;
+  }
   FileDeletion deletion = DeleteFileIn(root.folder, root.fileName, false, seen);
   if (deletion.outcome == DeleteOutcome::Deleted) {
     result.items += 1;
@@ -42,6 +52,7 @@ void SweepEveryFile(const ScanTask& task, CategoryResult& result) {
     RunningTotals.Add(one.items, static_cast<double>(one.bytes));
     result.items += one.items;
     AddBytes(result.bytes, one.bytes);
+    AddKept(result, one.keptFiles, one.keptBytes);
     result.failedPaths.insert(result.failedPaths.end(), one.failedPaths.begin(), one.failedPaths.end());
     result.skippedPaths.insert(result.skippedPaths.end(), one.skippedPaths.begin(), one.skippedPaths.end());
   }
@@ -57,8 +68,9 @@ void SweepFirstFile(const ScanTask& task, CategoryResult& result) {
 // emptied as part of it.
 void SweepFolderTrees(const ScanTask& task, CategoryResult& result) {
   FileTreeDeleter walker(task.owner, task.item);
-  walker.SetProtectedFolders(task.protectedFolders);
-  walker.SetRunRoots(task.runRoots);
+  walker.Walker().SetProtectedFolders(task.protectedFolders);
+  walker.Walker().SetRunRoots(task.runRoots);
+  walker.Walker().SetFilter(RunFilter);
   std::vector<ResolvedRoot> opened;
   const std::vector<ResolvedRoot>& roots = RootsOf(task, false, opened);
   std::vector<FileIdentity> kept;
@@ -71,6 +83,7 @@ void SweepFolderTrees(const ScanTask& task, CategoryResult& result) {
     walker.Reset();
     result.items += static_cast<uint64_t>(walked.files);
     AddBytes(result.bytes, walked.bytes);
+    AddKept(result, walked.kept.files, walked.kept.bytes);
     result.failedPaths.insert(result.failedPaths.end(), walked.failedPaths.begin(), walked.failedPaths.end());
     result.skippedPaths.insert(result.skippedPaths.end(), walked.skippedPaths.begin(), walked.skippedPaths.end());
   }
@@ -83,12 +96,12 @@ void SweepFolderTrees(const ScanTask& task, CategoryResult& result) {
 // links; while one stays that could not, the bin is not emptied (the shell
 // might follow it), and those links are reported as not deleted.
 void SweepRecycleBin(CategoryResult& result) {
-  const Measured before = MeasureRecycleBin();
+  const BinContents before = RecycleBinContents();
   result.failedPaths = RemoveRecycleBinLinks();
   if (result.failedPaths.empty()) {
     ::SHEmptyRecycleBinW(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
   }
-  const Measured after = MeasureRecycleBin();
+  const BinContents after = RecycleBinContents();
   result.items = before.items > after.items ? before.items - after.items : 0;
   result.bytes = before.bytes > after.bytes ? before.bytes - after.bytes : 0;
   RunningTotals.Add(result.items, static_cast<double>(result.bytes));

@@ -29,6 +29,19 @@ TEST(Paths, OnlyPathsBelowADriveOrShareRootAreWalkable) {
   EXPECT_FALSE(IsBelowDriveRoot(L"C:/Windows/../Temp"));
   EXPECT_TRUE(IsBelowDriveRoot(L"C:\\Windows\\.hidden"));
   EXPECT_TRUE(IsBelowDriveRoot(L"C:\\a..b"));
+  // Going up stops at the drive or share root, in either form.
+  EXPECT_EQ(ParentFolder(L"C:\\a\\b\\"), L"C:\\a");
+  EXPECT_EQ(ParentFolder(L"C:\\a/b"), L"C:\\a");
+  EXPECT_EQ(ParentFolder(L"C:\\a"), L"C:\\");
+  EXPECT_EQ(ParentFolder(L"C:\\"), L"");
+  EXPECT_EQ(ParentFolder(L"\\\\?\\C:\\a"), L"\\\\?\\C:\\");
+  EXPECT_EQ(ParentFolder(L"\\\\?\\C:\\"), L"");
+  EXPECT_EQ(ParentFolder(L"\\\\server\\share\\a"), L"\\\\server\\share");
+  EXPECT_EQ(ParentFolder(L"\\\\server\\share"), L"");
+  EXPECT_EQ(ParentFolder(L"\\\\?\\UNC\\server\\share\\a\\b"), L"\\\\?\\UNC\\server\\share\\a");
+  EXPECT_EQ(ParentFolder(L"\\\\?\\UNC\\server\\share"), L"");
+  EXPECT_EQ(ParentFolder(L"Temp\\x"), L"");
+  EXPECT_EQ(ParentFolder(L"\\\\.\\C:\\a"), L"");
 }
 
 TEST(Paths, RepeatedAndNestedRootsAreWalkedOnce) {
