@@ -23,6 +23,7 @@ namespace purlo {
 
 class RunView;
 struct WalkEntry;
+struct WalkFolder;
 
 // What walks of one visitor found, added up until its Reset.
 struct WalkResult {
@@ -67,8 +68,14 @@ class FileTreeWalker {
   template <typename Visitor>
   void Walk(HANDLE root, std::wstring& path, std::wstring& real, Visitor& visitor) const;
 
+  // The same from a root opened and checked (OpenRootFor, or at the run's
+  // start), when MayWalk allows.
+  template <typename Visitor>
+  void WalkRoot(const OpenedRoot& root, Visitor& visitor) const;
+
   bool IsRootOfTheRun(const FileIdentity& identity) const;
   const ProtectedFolders& Protected() const;
+  JunkCategory Category() const { return category_; }
 
  private:
   // The one place where the walk's files and folders are taken or left alone.
@@ -79,6 +86,28 @@ class FileTreeWalker {
   std::shared_ptr<const ProtectedFolders> protected_;
   std::shared_ptr<const RunRoots> runRoots_;
   const FileFilter* filter_ = nullptr;
+};
+
+// What the scan's and the sweep's visitors share: the walker they walk with,
+// and their own figures, which walks add to until Reset.
+class WalkVisitor {
+ public:
+  // progress, when given, is told each file counted or worked on, as a file
+  // of `category`.
+  explicit WalkVisitor(RunView* progress = nullptr, JunkCategory category = JunkCategory::SystemTemp)
+      : walker_(progress, category), progress_(progress) {}
+
+  // What the walks keep to.
+  FileTreeWalker& Walker() { return walker_; }
+  // Where the walk counts what the filter kept.
+  KeptFiles& Kept() { return result_.kept; }
+  // Forgets the figures.
+  void Reset() { result_ = WalkResult(); }
+
+ protected:
+  FileTreeWalker walker_;
+  RunView* progress_;
+  WalkResult result_;
 };
 
 }  // namespace purlo

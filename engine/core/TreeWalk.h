@@ -120,4 +120,11 @@ void FileTreeWalker::Walk(HANDLE root, std::wstring& path, std::wstring& real, V
   }
 }
 
+template <typename Visitor>
+void FileTreeWalker::WalkRoot(const OpenedRoot& root, Visitor& visitor) const {
+  if (!MayWalk(root)) return;
+  std::wstring path = root.path, real = root.real;  // the walk extends them as it goes down
+  Walk(root.handle.Get(), path, real, visitor);
+}
+
 }  // namespace purlo

@@ -13,11 +13,6 @@ bool ScanMustStop() { return StopRequested.load() == 1 || ShutdownRequested.load
 
 }  // namespace
 
-FileTreeScanner::FileTreeScanner(RunView* progress, JunkCategory category)
-    : walker_(progress, category), progress_(progress), category_(category) {}
-
-void FileTreeScanner::Reset() { result_ = WalkResult(); }
-
 // Every listed file counts, as the sweep would delete it or list it as
 // failed: opened relative to its folder for its attributes only, which a
 // program holding the file without sharing does not prevent. Where even that
@@ -39,7 +34,7 @@ bool FileTreeScanner::File(const WalkEntry& entry) {
   if (progress_ != nullptr) {
     const std::wstring shown = OrdinaryForm(entry.path);
     progress_->ShowScanningPath(shown);
-    progress_->FileCounted(category_, shown, size);
+    progress_->FileCounted(walker_.Category(), shown, size);
   }
   return !ScanMustStop();
 }
@@ -53,9 +48,7 @@ WalkResult FileTreeScanner::ScanFolder(std::wstring path) {
 }
 
 WalkResult FileTreeScanner::ScanRoot(const OpenedRoot& root) {
-  if (!walker_.MayWalk(root)) return result_;
-  std::wstring path = root.path, real = root.real;  // the walk extends them as it goes down
-  walker_.Walk(root.handle.Get(), path, real, *this);
+  walker_.WalkRoot(root, *this);
   return result_;
 }
 

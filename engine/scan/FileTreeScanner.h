@@ -3,23 +3,15 @@
 // until Reset.
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "engine/core/FileTreeWalker.h"
 
 namespace purlo {
 
-struct WalkEntry;
-struct WalkFolder;
-
-class FileTreeScanner {
+class FileTreeScanner : public WalkVisitor {
  public:
-  // progress, when given, is told each file counted, as a file of `category`.
-  explicit FileTreeScanner(RunView* progress = nullptr, JunkCategory category = JunkCategory::SystemTemp);
-
-  // What the walks keep to (FileTreeWalker).
-  FileTreeWalker& Walker() { return walker_; }
+  using WalkVisitor::WalkVisitor;
 
   // Counts every file below `path` with its full size: every file the sweep
   // would delete or report. Entries that are reparse points (junctions,
@@ -32,20 +24,13 @@ class FileTreeScanner {
   // The same from a root opened and checked at the run's start.
   WalkResult ScanRoot(const OpenedRoot& root);
 
-  void Reset();
-
  private:
+  // The walk's calls (TreeWalk.h).
   friend class FileTreeWalker;
   static constexpr OpenFor kFolders = OpenFor::Listing;
-  bool BeforeEntry() { return true; }
   bool File(const WalkEntry& entry);
   bool FolderDone(const WalkFolder&);
-  KeptFiles& Kept() { return result_.kept; }
-
-  FileTreeWalker walker_;
-  RunView* progress_;
-  JunkCategory category_;
-  WalkResult result_;
+  bool BeforeEntry() { return true; }
 };
 
 }  // namespace purlo

@@ -13,9 +13,6 @@
 
 namespace purlo {
 
-FileTreeDeleter::FileTreeDeleter(RunView* progress, JunkCategory category)
-    : walker_(progress, category), progress_(progress) {}
-
 // A closing program stops between files, never inside one.
 bool FileTreeDeleter::BeforeEntry() { return ShutdownRequested.load() != 1; }
 
@@ -45,7 +42,7 @@ bool FileTreeDeleter::FolderDone(const WalkFolder& folder) {
 void FileTreeDeleter::SetRoot(std::wstring path) { root_ = WithoutTrailingBackslash(std::move(path)); }
 
 void FileTreeDeleter::Reset() {
-  result_ = WalkResult();
+  WalkVisitor::Reset();
   root_.clear();
 }
 
@@ -72,9 +69,7 @@ WalkResult FileTreeDeleter::SweepFolder(std::wstring path) {
 }
 
 WalkResult FileTreeDeleter::SweepRoot(const OpenedRoot& root) {
-  if (!walker_.MayWalk(root)) return result_;
-  std::wstring path = root.path, real = root.real;  // the walk extends them as it goes down
-  walker_.Walk(root.handle.Get(), path, real, *this);
+  walker_.WalkRoot(root, *this);
   return result_;
 }
 

@@ -10,16 +10,9 @@
 
 namespace purlo {
 
-struct WalkEntry;
-struct WalkFolder;
-
-class FileTreeDeleter {
+class FileTreeDeleter : public WalkVisitor {
  public:
-  // progress, when given, is told each file worked on, as a file of `category`.
-  explicit FileTreeDeleter(RunView* progress = nullptr, JunkCategory category = JunkCategory::SystemTemp);
-
-  // What the walks keep to (FileTreeWalker).
-  FileTreeWalker& Walker() { return walker_; }
+  using WalkVisitor::WalkVisitor;
 
   // The folder whose contents go while it stays itself.
   void SetRoot(std::wstring path);
@@ -50,14 +43,10 @@ class FileTreeDeleter {
   bool BeforeEntry();
   bool File(const WalkEntry& entry);
   bool FolderDone(const WalkFolder& folder);
-  KeptFiles& Kept() { return result_.kept; }
   bool IsKept(const FileIdentity& identity) const;
 
-  FileTreeWalker walker_;
-  RunView* progress_;
   std::wstring root_;
   std::vector<FileIdentity> kept_;
-  WalkResult result_;
 };
 
 }  // namespace purlo

@@ -2,6 +2,7 @@
 
 #include "engine/core/Paths.h"
 #include "engine/core/RootJudge.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
 
 using namespace purlo;
@@ -30,18 +31,23 @@ TEST(Paths, OnlyPathsBelowADriveOrShareRootAreWalkable) {
   EXPECT_TRUE(IsBelowDriveRoot(L"C:\\Windows\\.hidden"));
   EXPECT_TRUE(IsBelowDriveRoot(L"C:\\a..b"));
   // Going up stops at the drive or share root, in either form.
-  EXPECT_EQ(ParentFolder(L"C:\\a\\b\\"), L"C:\\a");
-  EXPECT_EQ(ParentFolder(L"C:\\a/b"), L"C:\\a");
-  EXPECT_EQ(ParentFolder(L"C:\\a"), L"C:\\");
-  EXPECT_EQ(ParentFolder(L"C:\\"), L"");
-  EXPECT_EQ(ParentFolder(L"\\\\?\\C:\\a"), L"\\\\?\\C:\\");
-  EXPECT_EQ(ParentFolder(L"\\\\?\\C:\\"), L"");
-  EXPECT_EQ(ParentFolder(L"\\\\server\\share\\a"), L"\\\\server\\share");
-  EXPECT_EQ(ParentFolder(L"\\\\server\\share"), L"");
-  EXPECT_EQ(ParentFolder(L"\\\\?\\UNC\\server\\share\\a\\b"), L"\\\\?\\UNC\\server\\share\\a");
-  EXPECT_EQ(ParentFolder(L"\\\\?\\UNC\\server\\share"), L"");
-  EXPECT_EQ(ParentFolder(L"Temp\\x"), L"");
-  EXPECT_EQ(ParentFolder(L"\\\\.\\C:\\a"), L"");
+  const std::pair<const wchar_t*, const wchar_t*> parents[] = {
+      {L"C:\\a\\b\\", L"C:\\a"},
+      {L"C:\\a/b", L"C:\\a"},
+      {L"C:\\a", L"C:\\"},
+      {L"C:\\", L""},
+      {L"\\\\?\\C:\\a", L"\\\\?\\C:\\"},
+      {L"\\\\?\\C:\\", L""},
+      {L"\\\\server\\share\\a", L"\\\\server\\share"},
+      {L"\\\\server\\share", L""},
+      {L"\\\\?\\UNC\\server\\share\\a\\b", L"\\\\?\\UNC\\server\\share\\a"},
+      {L"\\\\?\\UNC\\server\\share", L""},
+      {L"Temp\\x", L""},
+      {L"\\\\.\\C:\\a", L""},
+  };
+  for (const auto& parent : parents) {
+    EXPECT_EQ(ParentFolder(parent.first), parent.second) << testing_support::Narrow(parent.first);
+  }
 }
 
 TEST(Paths, RepeatedAndNestedRootsAreWalkedOnce) {
