@@ -55,13 +55,14 @@ OpenedRoot OpenRoot(const std::wstring& root, const ProtectedFolders& protectedF
   return opened;
 }
 
-win::UniqueFile OpenCheckedFolder(HANDLE parent, const ListedEntry& entry, const std::wstring& expectedReal,
-                                  const ProtectedFolders& protectedFolders, OpenFor purpose, FileIdentity& identity) {
+win::UniqueFile OpenCheckedFolder(HANDLE parent, const FileIdentity& parentIdentity, const ListedEntry& entry,
+                                  const std::wstring& expectedReal, const ProtectedFolders& protectedFolders,
+                                  OpenFor purpose, FileIdentity& identity) {
   DWORD error = 0;
   win::UniqueFile folder = OpenRelative(parent, entry.name, entry.nameLength, purpose, error);
   if (!folder) return folder;
   HandleFacts facts;
-  const bool safe = FactsOf(folder.Get(), facts, true) && IsPlainFolder(facts.attributes) &&
+  const bool safe = FactsOnVolume(folder.Get(), parentIdentity.volume, facts) && IsPlainFolder(facts.attributes) &&
                     (entry.fileId == 0 || entry.fileId == facts.identity.index) &&
                     !protectedFolders.Holds(facts.identity) && IsReallyAt(folder.Get(), expectedReal);
   if (!safe) folder.Reset();

@@ -59,14 +59,15 @@ class FileTreeWalker {
   // Whether a root opened and checked at the run's start may be walked.
   bool MayWalk(const OpenedRoot& root) const;
 
-  // Walks everything below the folder open as `root` (TreeWalk.h); `path`
-  // and `real` are its long form and real location, extended as it goes
-  // down. Entries that are reparse points, names a walk must not join,
+  // Walks everything below the folder open as `root` (TreeWalk.h), with its
+  // identity; `path` and `real` are its long form and real location,
+  // extended as it goes down. Entries that are reparse points, names a walk must not join,
   // sub-folders that fail their checks, folders of another category's root,
   // the category's never-entered folders and what the filter keeps (counted
   // into visitor.Kept()) are not shown to the visitor.
   template <typename Visitor>
-  void Walk(HANDLE root, std::wstring& path, std::wstring& real, Visitor& visitor) const;
+  void Walk(HANDLE root, const FileIdentity& rootIdentity, std::wstring& path, std::wstring& real,
+            Visitor& visitor) const;
 
   // The same from a root opened and checked (OpenRootFor, or at the run's
   // start), when MayWalk allows.

@@ -50,7 +50,8 @@ struct WalkFolder {
 //   bool FolderDone(const WalkFolder&)   a sub-folder's content is done; false ends the walk
 //   KeptFiles& Kept()                    where the files the filter kept are counted
 template <typename Visitor>
-void FileTreeWalker::Walk(HANDLE root, std::wstring& path, std::wstring& real, Visitor& visitor) const {
+void FileTreeWalker::Walk(HANDLE root, const FileIdentity& rootIdentity, std::wstring& path, std::wstring& real,
+                          Visitor& visitor) const {
   struct Level {
     win::UniqueFile handle;  // empty for the root, which the caller owns
     FolderListing listing;
@@ -65,7 +66,7 @@ void FileTreeWalker::Walk(HANDLE root, std::wstring& path, std::wstring& real, V
   std::wstring shortNames = tracksShortNames ? path : std::wstring();
   std::vector<Level> levels;
   levels.push_back(
-      Level{win::UniqueFile(), FolderListing(root), FileIdentity(), path.size(), real.size(), shortNames.size()});
+      Level{win::UniqueFile(), FolderListing(root), rootIdentity, path.size(), real.size(), shortNames.size()});
   const bool tellsReal = !real.empty();
   ListedEntry listed;
   for (;;) {
@@ -103,7 +104,7 @@ void FileTreeWalker::Walk(HANDLE root, std::wstring& path, std::wstring& real, V
     if (listed.attributes & FILE_ATTRIBUTE_DIRECTORY) {
       FileIdentity identity;
       win::UniqueFile sub =
-          OpenCheckedFolder(folder, listed, real, protectedFolders, Visitor::kFolders, identity);
+          OpenCheckedFolder(folder, levels.back().identity, listed, real, protectedFolders, Visitor::kFolders, identity);
       if (sub && Accepts(WalkEntry{folder, listed, path, real, shortNames, true, atRoot, identity}, visitor.Kept())) {
         const HANDLE opened = sub.Get();
         levels.push_back(
@@ -124,7 +125,7 @@ template <typename Visitor>
 void FileTreeWalker::WalkRoot(const OpenedRoot& root, Visitor& visitor) const {
   if (!MayWalk(root)) return;
   std::wstring path = root.path, real = root.real;  // the walk extends them as it goes down
-  Walk(root.handle.Get(), path, real, visitor);
+  Walk(root.handle.Get(), root.identity, path, real, visitor);
 }
 
 }  // namespace purlo

@@ -63,7 +63,7 @@ WalkResult FileTreeDeleter::SweepFolder(std::wstring path) {
   OpenedRoot root;
   // Opened once; everything below is reached through this handle.
   if (!walker_.OpenRootFor(path, !keep, root)) return result_;
-  walker_.Walk(root.handle.Get(), root.path, root.real, *this);
+  walker_.Walk(root.handle.Get(), root.identity, root.path, root.real, *this);
   if (!keep && ShutdownRequested.load() != 1) FolderDone(WalkFolder{root.handle.Get(), root.path, root.identity});
   return result_;
 }
