@@ -73,7 +73,7 @@ win::UniqueFile OpenCheckedFolder(HANDLE parent, const FileIdentity& parentIdent
 OpenedFile OpenSingleFile(const std::wstring& root, const ProtectedFolders& protectedFolders, OpenFor purpose,
                           std::vector<FileIdentity>* seen) {
   OpenedFile opened;
-  if (root.empty() || root.back() == L'\\' || root.back() == L'/') return opened;
+  if (root.empty() || IsSeparator(root.back())) return opened;
   const std::wstring path = RootInLongForm(root);
   const size_t cut = path.rfind(L'\\');
   if (path.empty() || cut == std::wstring::npos) return opened;

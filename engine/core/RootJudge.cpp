@@ -111,7 +111,7 @@ bool RootJudge::SpellingRefused(const std::wstring& path, RootRefusal& why) cons
     return true;
   }
   if (!IsBelowDriveRoot(path)) return true;
-  size_t begin = path[0] == L'\\' || path[0] == L'/' ? 2 : 3;
+  size_t begin = IsSeparator(path[0]) ? 2 : 3;
   if (begin == 3 && path.find(L':', 2) != std::wstring::npos) return true;
   for (size_t i = begin; i <= path.size(); ++i) {
     if (i < path.size() && !IsSeparator(path[i])) {

@@ -103,8 +103,8 @@ void FileTreeWalker::Walk(HANDLE root, const FileIdentity& rootIdentity, std::ws
     const bool atRoot = levels.size() == 1;
     if (listed.attributes & FILE_ATTRIBUTE_DIRECTORY) {
       FileIdentity identity;
-      win::UniqueFile sub =
-          OpenCheckedFolder(folder, levels.back().identity, listed, real, protectedFolders, Visitor::kFolders, identity);
+      win::UniqueFile sub = OpenCheckedFolder(folder, levels.back().identity, listed, real, protectedFolders,
+                                              Visitor::kFolders, identity);
       if (sub && Accepts(WalkEntry{folder, listed, path, real, shortNames, true, atRoot, identity}, visitor.Kept())) {
         const HANDLE opened = sub.Get();
         levels.push_back(

@@ -20,7 +20,8 @@ bool ScanMustStop() { return StopRequested.load() == 1 || ShutdownRequested.load
 // the listing, or a folder now in its place, is not counted.
 bool FileTreeScanner::File(const WalkEntry& entry) {
   DWORD error = 0;
-  win::UniqueFile file = OpenRelative(entry.folder, entry.listed.name, entry.listed.nameLength, OpenFor::Measuring, error);
+  win::UniqueFile file =
+      OpenRelative(entry.folder, entry.listed.name, entry.listed.nameLength, OpenFor::Measuring, error);
   uint64_t size = entry.listed.size;
   if (!file && (IsMissingError(error) || error == ERROR_DIRECTORY)) return true;
   HandleFacts facts;
