@@ -10,17 +10,24 @@
 //                                     by the ordinary path and by the "\\?\" form
 //   purlo_bench sweep-steps ROOT      per file, the steps of the sweep's handle
 //                                     walk (deletes the tree's files)
+//   purlo_bench walk-scan ROOT        the scan's handle walk in this process
+//                                     against the bare loop, side by side
+//   purlo_bench queries ROOT          per file: an open and close with the
+//                                     questions a handle is asked, each way
 //   purlo_bench cli ARGS...           C:\purlo\purlo-cli.exe ARGS: time, peak working set
 #include <windows.h>
 #include <psapi.h>
 #include <shlobj.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "engine/core/FileHandles.h"
 #include "engine/core/Paths.h"
+#include "engine/scan/FileTreeScanner.h"
 #include "engine/sweep/DeleteGuard.h"
 #include "tests/support/CliRun.h"
 #include "win/Handles.h"
@@ -219,6 +226,85 @@ int SweepSteps(const std::wstring& root) {
   return 0;
 }
 
+// Each file opened once per way, one way right after the other: the size
+// alone, the three separate questions FactsOf asked, the one
+// FileAllInformation question, and the size with the volume's serial number.
+int Queries(const std::wstring& root) {
+  using QueryFn = LONG(NTAPI*)(HANDLE, IO_STATUS_BLOCK*, void*, ULONG, int);
+  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  const auto query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtQueryInformationFile")));
+  const auto volume =
+      reinterpret_cast<QueryFn>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtQueryVolumeInformationFile")));
+  struct Way {
+    const char* name;
+    std::vector<int> classes;  // negative: the volume's information
+    double seconds;
+  };
+  Way ways[] = {{"size_us", {5}, 0},        {"three_us", {5, 4, 6}, 0},       {"all_us", {18}, 0},
+                {"size_volume_us", {5, -1}, 0}, {"relative_size_us", {5}, 0}};
+  uint64_t files = 0;
+  std::wstring folderPath;
+  win::UniqueFile folder;
+  auto onFile = [&](const std::wstring& path, DWORD) {
+    if (files >= 2000) return;
+    const size_t cut = path.rfind(L'\\');
+    if (path.compare(0, cut, folderPath) != 0 || folderPath.size() != cut) {
+      folderPath = path.substr(0, cut);
+      DWORD error = 0;
+      folder = purlo::OpenFolderByPath(purlo::LongForm(folderPath), false, error);
+    }
+    for (Way& way : ways) {
+      const double start = Now();
+      DWORD error = 0;
+      win::UniqueFile f = way.name == std::string("relative_size_us")
+                              ? purlo::OpenRelative(folder.Get(), path.c_str() + cut + 1, path.size() - cut - 1,
+                                                    purlo::OpenFor::Measuring, error)
+                              : win::UniqueFile(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                              nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                                              nullptr));
+      for (int infoClass : way.classes) {
+        alignas(8) unsigned char buffer[1024];
+        IO_STATUS_BLOCK io = {};
+        if (infoClass < 0) {
+          volume(f.Get(), &io, buffer, sizeof buffer, 1);
+        } else {
+          query(f.Get(), &io, buffer, sizeof buffer, infoClass);
+        }
+      }
+      f.Reset();
+      way.seconds += Now() - start;
+    }
+    ++files;
+  };
+  auto nothing = [](const std::wstring&) {};
+  Walk(root, onFile, nothing);
+  std::printf("files %llu", static_cast<unsigned long long>(files));
+  for (const Way& way : ways) std::printf(" %s %.1f", way.name, 1e6 * way.seconds / files);
+  std::printf("\n");
+  return 0;
+}
+
+// Without purlo-cli's start-up: what the walk itself costs per file.
+int WalkScan(const std::wstring& root) {
+  const int runs = 3;
+  double bare = 0, walk = 0;
+  int64_t files = 0;
+  for (int run = 0; run < runs; ++run) {
+    auto size = [](const std::wstring& path, DWORD) { OpenForSize(path); };
+    auto nothing = [](const std::wstring&) {};
+    double start = Now();
+    Walk(root, size, nothing);
+    const double middle = Now();
+    files = purlo::FileTreeScanner().ScanFolder(root).files;
+    walk += Now() - middle;
+    bare += middle - start;
+  }
+  std::printf("files %lld bare_us %.1f walk_us %.1f\n", static_cast<long long>(files), 1e6 * bare / runs / files,
+              1e6 * walk / runs / files);
+  return 0;
+}
+
 int RunCli(int argc, wchar_t** argv) {
   std::wstring arguments;
   for (int i = 2; i < argc; ++i) arguments += std::wstring(i > 2 ? L" " : L"") + argv[i];
@@ -258,7 +344,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (mode == L"cli") return RunCli(argc, argv);
   if (argc < 3) {
-    std::fprintf(stderr, "usage: purlo_bench where | bare-scan ROOT | bare-sweep ROOT | guard ROOT | long-form ROOT | sweep-steps ROOT | cli ARGS...\n");
+    std::fprintf(stderr, "usage: purlo_bench where | bare-scan ROOT | bare-sweep ROOT | guard ROOT | long-form ROOT | sweep-steps ROOT | walk-scan ROOT | queries ROOT | cli ARGS...\n");
     return 2;
   }
   if (mode == L"bare-scan") return BareScan(argv[2]);
@@ -266,5 +352,7 @@ int wmain(int argc, wchar_t** argv) {
   if (mode == L"guard") return Guard(argv[2]);
   if (mode == L"long-form") return LongForm(argv[2]);
   if (mode == L"sweep-steps") return SweepSteps(argv[2]);
+  if (mode == L"walk-scan") return WalkScan(argv[2]);
+  if (mode == L"queries") return Queries(argv[2]);
   return 2;
 }

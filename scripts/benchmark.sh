@@ -3,10 +3,12 @@
 # doing only the work every scan or sweep must do; scan --files into a file
 # against plain scan; peak working sets.
 # Runs in its own sandbox (build/bench); deletes only the trees it generates.
-#   bash scripts/benchmark.sh [FILES]     (default 100000)
+#   bash scripts/benchmark.sh [FILES]     (default 100000; RUNS=3 runs of each;
+#   PURLO_BENCH_CLI=PATH times that purlo-cli.exe instead of this build's)
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 files=${1:-100000}
+runs=${RUNS:-3}
 install_toolchain
 arch=$(test_arch)
 configure_and_build "$arch" ON purlo-cli purlo_bench
@@ -19,7 +21,7 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 drive_c=$("$sandbox" --drive-c)
 mkdir -p "$drive_c/purlo"
-cp -f "$bin/purlo-cli.exe" "$drive_c/purlo/"
+cp -f "${PURLO_BENCH_CLI:-$bin/purlo-cli.exe}" "$drive_c/purlo/purlo-cli.exe"
 
 bench() { "$sandbox" "$bin/purlo_bench.exe" "$@" | tr -d '\r'; }
 root_win=$(bench where)
@@ -44,7 +46,7 @@ generate() {
     }' "$root" "$1"
 }
 field() { sed -n "s/.*\b$1 \([0-9.]*\).*/\1/p"; }
-median() { sort -g | sed -n 2p; }   # of three
+median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 rate() { awk -v n="$1" -v s="$2" 'BEGIN { printf "%.0f", n / s }'; }
 label() { grep -a -m1 'Internet Explorer' "$drive_c/purlo/bench-output.txt" | tr -d '\r'; }
@@ -55,7 +57,7 @@ generate "$files"
 bench bare-scan "$root_win" >/dev/null   # warm the cache
 bench cli scan IeTemp >/dev/null
 cli=() bare=() listed=() pairs=() scan_pairs=()
-for run in 1 2 3; do
+for run in $(seq "$runs"); do
   bare+=("$(bench bare-scan "$root_win" | field seconds)")
   cli+=("$(bench cli scan IeTemp | field seconds)")
   listed+=("$(bench cli scan IeTemp --files | field seconds)")
@@ -74,7 +76,7 @@ scan_listed=$(printf '%s\n' "${listed[@]}" | median)
 listed_ratio=$(printf '%s\n' "${pairs[@]}" | median)
 
 cli=() bare=() sweep_pairs=()
-for run in 1 2 3; do
+for run in $(seq "$runs"); do
   generate "$files"
   bench bare-scan "$root_win" >/dev/null
   bare+=("$(bench bare-sweep "$root_win" | field seconds)")
@@ -113,13 +115,13 @@ case "$sweep_label" in *"(清理${files}个文件,"*) ;; *) echo "benchmark: the
 scan_ratio=$(printf '%s\n' "${scan_pairs[@]}" | median)
 sweep_ratio=$(printf '%s\n' "${sweep_pairs[@]}" | median)
 
-printf '\n%-34s %10s %10s %12s\n' "median of 3" "seconds" "files/s" "vs bare"
+printf '\n%-34s %10s %10s %12s\n' "median of $runs" "seconds" "files/s" "vs bare"
 printf '%-34s %10s %10s %12s\n' "scan: bare loop" "$scan_bare" "$(rate "$files" "$scan_bare")" ""
 printf '%-34s %10s %10s %12s\n' "scan: purlo-cli scan IeTemp" "$scan_cli" "$(rate "$files" "$scan_cli")" "${scan_ratio}x"
 printf '%-34s %10s %10s %12s\n' "scan --files into a file" "$scan_listed" "$(rate "$files" "$scan_listed")" "${listed_ratio}x scan"
 printf '%-34s %10s %10s %12s\n' "sweep: bare loop" "$sweep_bare" "$(rate "$files" "$sweep_bare")" ""
 printf '%-34s %10s %10s %12s\n' "sweep: purlo-cli sweep IeTemp" "$sweep_cli" "$(rate "$files" "$sweep_cli")" "${sweep_ratio}x"
-echo "(vs bare: the median of the three runs' own ratios; each run times the bare loop and purlo-cli side by side)"
+echo "(vs bare: the median of the $runs runs' own ratios; each run times the bare loop and purlo-cli side by side)"
 echo "scan ratios: ${scan_pairs[*]}; sweep ratios: ${sweep_pairs[*]}"
 echo
 echo "scan label:  $scan_label"

@@ -55,13 +55,14 @@ OpenedRoot OpenRoot(const std::wstring& root, const ProtectedFolders& protectedF
   return opened;
 }
 
-win::UniqueFile OpenCheckedFolder(HANDLE parent, const ListedEntry& entry, const std::wstring& expectedReal,
-                                  const ProtectedFolders& protectedFolders, OpenFor purpose, FileIdentity& identity) {
+win::UniqueFile OpenCheckedFolder(HANDLE parent, const FileIdentity& parentIdentity, const ListedEntry& entry,
+                                  const std::wstring& expectedReal, const ProtectedFolders& protectedFolders,
+                                  OpenFor purpose, FileIdentity& identity) {
   DWORD error = 0;
   win::UniqueFile folder = OpenRelative(parent, entry.name, entry.nameLength, purpose, error);
   if (!folder) return folder;
   HandleFacts facts;
-  const bool safe = FactsOf(folder.Get(), facts, true) && IsPlainFolder(facts.attributes) &&
+  const bool safe = FactsOnVolume(folder.Get(), parentIdentity.volume, facts) && IsPlainFolder(facts.attributes) &&
                     (entry.fileId == 0 || entry.fileId == facts.identity.index) &&
                     !protectedFolders.Holds(facts.identity) && IsReallyAt(folder.Get(), expectedReal);
   if (!safe) folder.Reset();
@@ -72,7 +73,7 @@ win::UniqueFile OpenCheckedFolder(HANDLE parent, const ListedEntry& entry, const
 OpenedFile OpenSingleFile(const std::wstring& root, const ProtectedFolders& protectedFolders, OpenFor purpose,
                           std::vector<FileIdentity>* seen) {
   OpenedFile opened;
-  if (root.empty() || root.back() == L'\\' || root.back() == L'/') return opened;
+  if (root.empty() || IsSeparator(root.back())) return opened;
   const std::wstring path = RootInLongForm(root);
   const size_t cut = path.rfind(L'\\');
   if (path.empty() || cut == std::wstring::npos) return opened;

@@ -36,12 +36,17 @@ struct OpenedRoot {
 // root may be a junction) and checks the handle.
 OpenedRoot OpenRoot(const std::wstring& root, const ProtectedFolders& protectedFolders, bool forRemoval);
 
-// Opens the sub-folder `entry` of the folder open as `parent`, and keeps it
-// only when the handle is a real folder, not a reparse point, the very folder
-// the listing showed, not protected, and really at `expectedReal` (where the
-// system can tell; empty skips that).
-win::UniqueFile OpenCheckedFolder(HANDLE parent, const ListedEntry& entry, const std::wstring& expectedReal,
-                                  const ProtectedFolders& protectedFolders, OpenFor purpose, FileIdentity& identity);
+// Opens the sub-folder `entry` of the folder open as `parent` (whose
+// identity is `parentIdentity`), and keeps it only when the handle is a real
+// folder, not a reparse point, the very folder the listing showed, not
+// protected, and really at `expectedReal` (where the system can tell; empty
+// skips that). Such a folder lies on its parent's volume: on Windows only a
+// reparse point leads to another volume, and under Wine a folder's volume is
+// that of the drive its real location names, which the last check holds to
+// the parent's. So its identity is the parent's volume and its own index.
+win::UniqueFile OpenCheckedFolder(HANDLE parent, const FileIdentity& parentIdentity, const ListedEntry& entry,
+                                  const std::wstring& expectedReal, const ProtectedFolders& protectedFolders,
+                                  OpenFor purpose, FileIdentity& identity);
 
 // Whether the handle really is at `expectedReal` (long form). True where the
 // system cannot tell (expectedReal empty); false where it could but did not.

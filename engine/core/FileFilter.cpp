@@ -14,8 +14,6 @@ namespace purlo {
 
 namespace {
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
 // "\\?\C:\a" is "C:\a" and "\\?\UNC\host\share" is "\\host\share": patterns
 // are written in the ordinary form.
 std::wstring Ordinary(const std::wstring& path) {
@@ -321,6 +319,11 @@ bool FileFilter::KeepsFolder(const std::wstring& path, const std::wstring& real,
 bool FileFilter::KeepsFile(const std::wstring& path, const std::wstring& real, const WIN32_FIND_DATAW& entry,
                            const std::wstring& shortNames) const {
   return Young(entry) || OnKeepList(path, real, shortNames);
+}
+
+void KeptFiles::Add(const KeptFiles& more) {
+  files += more.files;
+  AddBytes(bytes, more.bytes);
 }
 
 bool KeptFolder(const FileFilter* filter, const std::wstring& path, const std::wstring& real,

@@ -71,6 +71,7 @@ class FileFilter {
 struct KeptFiles {
   uint64_t files = 0;
   uint64_t bytes = 0;
+  void Add(const KeptFiles& more);
 };
 
 // The walk's two questions, asked of a run's filter (none: nullptr, nothing

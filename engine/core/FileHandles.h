@@ -54,6 +54,10 @@ struct HandleFacts {
 // With withIdentity false, `identity` is left as it is (it costs a question
 // to the volume).
 bool FactsOf(HANDLE handle, HandleFacts& facts, bool withIdentity);
+// The same with the identity's volume serial number given, for a folder
+// known to lie on that volume (a sub-folder of a folder on it that is no
+// reparse point, really at its parent's real location + its name).
+bool FactsOnVolume(HANDLE handle, DWORD volume, HandleFacts& facts);
 // The cheaper part, once per file: size, number of names, and whether it is
 // a folder (FILE_ATTRIBUTE_DIRECTORY, the only attribute it sets).
 bool SizeOf(HANDLE handle, HandleFacts& facts);

@@ -1,77 +1,14 @@
 #include "engine/core/FileTreeWalker.h"
 
-#include "engine/core/ByteCount.h"
-#include "engine/core/CheckedOpen.h"
-#include "engine/core/FileFilter.h"
-#include "engine/core/Paths.h"
 #include "engine/core/Run.h"
 #include "engine/core/RunView.h"
 #include "engine/core/TreeWalk.h"
-#include "win/Handles.h"
 
 namespace purlo {
 
-// Every listed file counts, as the sweep would delete it or list it as
-// failed: opened relative to its folder for its attributes only, which a
-// program holding the file without sharing does not prevent. Where even that
-// open fails (access denied) the listed size stands in; a file gone since
-// the listing, or a folder now in its place, is not counted.
-struct ScanVisitor {
-  static constexpr OpenFor kFolders = OpenFor::Listing;
-  FileTreeWalker& walker;
-
-  bool BeforeEntry() {
-    walker.PassGate();
-    return true;
-  }
-
-  bool WantsShortNames() const { return KeepListSet(walker.Filter()); }
-
-  bool Accepts(const WalkEntry& entry) { return walker.Accepts(entry); }
-
-  bool File(const WalkEntry& entry) {
-    DWORD error = 0;
-    win::UniqueFile file = OpenRelative(entry.folder, entry.listed.name, entry.listed.nameLength, OpenFor::Measuring, error);
-    uint64_t size = entry.listed.size;
-    if (!file && (IsMissingError(error) || error == ERROR_DIRECTORY)) return true;
-    HandleFacts facts;
-    if (file && SizeOf(file.Get(), facts)) {
-      if (facts.attributes & FILE_ATTRIBUTE_DIRECTORY) return true;
-      size = facts.size;
-    }
-    file.Reset();
-    AddBytes(walker.byteTotal_, size);
-    ++walker.fileCount_;
-    if (walker.progress_ != nullptr) {
-      const std::wstring shown = OrdinaryForm(entry.path);
-      walker.progress_->ShowScanningPath(shown);
-      walker.progress_->FileCounted(walker.category_, shown, size);
-    }
-    return !walker.ScanMustStop();
-  }
-
-  bool FolderDone(const WalkFolder&) { return !walker.ScanMustStop(); }
-};
-
-FileTreeWalker::FileTreeWalker(RunView* progress, JunkCategory category) : progress_(progress), category_(category) {}
-
-void FileTreeWalker::Reset() {
-  failedPaths_.clear();
-  skippedPaths_.clear();
-  byteTotal_ = 0;
-  fileCount_ = 0;
-  filterKept_ = KeptFiles();
-}
-
-WalkResult FileTreeWalker::Result() const {
-  return WalkResult{byteTotal_, fileCount_, failedPaths_, skippedPaths_, filterKept_};
-}
+FileTreeWalker::FileTreeWalker(RunView* view, JunkCategory category) : view_(view), category_(category) {}
 
 const FileFilter* FileTreeWalker::Filter() const { return run_ != nullptr ? run_->Filter() : nullptr; }
-
-bool FileTreeWalker::KeptRoot(const std::wstring& path, const std::wstring& real) const {
-  return KeptFolder(Filter(), path, real);
-}
 
 void FileTreeWalker::PassGate() const {
   if (run_ != nullptr) run_->RunGate.Pass();
@@ -84,6 +21,8 @@ bool FileTreeWalker::ShuttingDown() const { return run_ != nullptr && run_->Shut
 void FileTreeWalker::SetProtectedFolders(std::shared_ptr<const ProtectedFolders> protectedFolders) {
   protected_ = std::move(protectedFolders);
 }
+
+void FileTreeWalker::SetRunRoots(std::shared_ptr<const RunRoots> runRoots) { runRoots_ = std::move(runRoots); }
 
 const ProtectedFolders& FileTreeWalker::Protected() const {
   return protected_ ? *protected_ : ProtectedFolders::None();
@@ -106,18 +45,18 @@ WIN32_FIND_DATAW FindDataOf(const ListedEntry& listed) {
 
 }  // namespace
 
-void FileTreeWalker::SetRunRoots(std::shared_ptr<const RunRoots> runRoots) { runRoots_ = std::move(runRoots); }
-
 // Another category's root is that category's to walk; a folder the category
 // never enters is left as it is; the run's keep list and age limit: a kept
 // folder is not entered, a kept file not shown.
-bool FileTreeWalker::Accepts(const WalkEntry& entry) {
+bool FileTreeWalker::Accepts(const WalkEntry& entry, KeptFiles& kept) const {
   if (entry.isFolder && runRoots_ && runRoots_->IsRootOfAnother(entry.identity, category_)) return false;
   if (entry.isFolder && entry.atRoot && IsNeverEntered(category_, entry.listed.name, entry.listed.nameLength)) {
     return false;
   }
-  if (entry.isFolder) return !KeptFolder(Filter(), entry.path, entry.real, entry.shortNames);
-  return !KeptFile(Filter(), entry.path, entry.real, FindDataOf(entry.listed), entry.shortNames, filterKept_);
+  const FileFilter* filter = Filter();
+  if (filter == nullptr) return true;
+  if (entry.isFolder) return !KeptFolder(filter, entry.path, entry.real, entry.shortNames);
+  return !KeptFile(filter, entry.path, entry.real, FindDataOf(entry.listed), entry.shortNames, kept);
 }
 
 bool FileTreeWalker::IsRootOfTheRun(const FileIdentity& identity) const {
@@ -126,25 +65,15 @@ bool FileTreeWalker::IsRootOfTheRun(const FileIdentity& identity) const {
 
 bool FileTreeWalker::OpenRootFor(const std::wstring& root, bool forRemoval, OpenedRoot& opened) const {
   opened = OpenRoot(root, Protected(), forRemoval);
-  if (opened.check == RootCheck::Protected && progress_ != nullptr) {
-    progress_->RootRefused(category_, root,
-                           Protected().IsProtected(opened.identity) ? RootRefusal::Protected : RootRefusal::AboveProtected);
+  if (opened.check == RootCheck::Protected && view_ != nullptr) {
+    view_->RootRefused(category_, root,
+                       Protected().IsProtected(opened.identity) ? RootRefusal::Protected : RootRefusal::AboveProtected);
   }
-  return opened.check == RootCheck::Ready && !KeptRoot(opened.path, opened.real);
+  return opened.check == RootCheck::Ready && MayWalk(opened);
 }
 
-WalkResult FileTreeWalker::ScanFolder(std::wstring path) {
-  OpenedRoot root;
-  if (!OpenRootFor(path, false, root)) return Result();
-  return ScanRoot(root);
-}
-
-WalkResult FileTreeWalker::ScanRoot(const OpenedRoot& root) {
-  if (!root.handle || KeptRoot(root.path, root.real)) return Result();
-  ScanVisitor visitor{*this};
-  std::wstring path = root.path, real = root.real;  // the walk extends them as it goes down
-  WalkTree(root.handle.Get(), path, real, Protected(), visitor);
-  return Result();
+bool FileTreeWalker::MayWalk(const OpenedRoot& root) const {
+  return root.handle && !KeptFolder(Filter(), root.path, root.real);
 }
 
 }  // namespace purlo

@@ -1,6 +1,8 @@
-// Walks one folder tree: the scan measures it (ScanFolder); the sweep's
-// FileTreeDeleter (engine/sweep) empties it on the same rules. The counters
-// belong to the walker, not to one call: walks add to them until Reset.
+// The walk of one category's folder trees, shared by the scan
+// (engine/scan/FileTreeScanner) and the sweep (engine/sweep/FileTreeDeleter):
+// which roots it may start from, which files and folders it takes, and the
+// handle walk itself (TreeWalk.h). It keeps no figures: each visitor owns
+// what it measured or removed.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "engine/core/Catalogue.h"
+#include "engine/core/CheckedOpen.h"
 #include "engine/core/FileFilter.h"
 #include "engine/core/FileHandles.h"
 #include "engine/core/ProtectedFolders.h"
@@ -21,8 +24,9 @@ namespace purlo {
 class Run;
 class RunView;
 struct WalkEntry;
-struct OpenedRoot;
+struct WalkFolder;
 
+// What walks of one visitor found, added up until its Reset.
 struct WalkResult {
   uint64_t bytes = 0;
   int64_t files = 0;
@@ -30,18 +34,17 @@ struct WalkResult {
   // Sweep only: files left alone on purpose, because their real location is
   // not where their name was found (links).
   std::vector<std::wstring> skippedPaths;
-  KeptFiles kept;  // left alone by the run's filter
+  // Left alone by the run's filter: too young, or on the keep list.
+  KeptFiles kept;
 };
 
 class FileTreeWalker {
  public:
-  // progress, when given, is told each file a scan has counted and each file
-  // a sweep works on, as files of `category`.
-  explicit FileTreeWalker(RunView* progress = nullptr, JunkCategory category = JunkCategory::SystemTemp);
+  // Roots it refuses are told to `view`, when given, as roots of `category`.
+  explicit FileTreeWalker(RunView* view = nullptr, JunkCategory category = JunkCategory::SystemTemp);
 
   // The folders no walk may enter or take as its root, and above which no
-  // root may lie; a root that is one is reported to `progress` as refused.
-  // None unless set.
+  // root may lie; a root that is one is reported as refused. None unless set.
   void SetProtectedFolders(std::shared_ptr<const ProtectedFolders> protectedFolders);
   // The folder roots of every category of the run: a walk does not enter one
   // that belongs to another category (that one counts and sweeps it), and a
@@ -50,49 +53,70 @@ class FileTreeWalker {
   // The run the walk belongs to: its stop flags, its gate and its filter.
   // Without one a walk never pauses, stops early or keeps a file.
   void SetRun(const Run* run) { run_ = run; }
-
-  // Counts every file below `path` with its full size: every file the sweep
-  // would delete or report. Entries that are reparse points (junctions,
-  // links) or whose names hold a path separator are neither entered nor
-  // counted. Empty, relative and drive-root paths walk nothing, nor does a
-  // folder whose real location is not on a drive or share, nor a protected
-  // folder. Paths of any length work. Stops early once the run's StopRequested or
-  // ShutdownRequested is 1.
-  WalkResult ScanFolder(std::wstring path);
-  // The same from a root opened and checked at the run's start.
-  WalkResult ScanRoot(const OpenedRoot& root);
-
-  void Reset();
-
- protected:
-  WalkResult Result() const;
-  // The one place where the walk's files and folders are taken or left alone.
-  bool Accepts(const WalkEntry& entry);
   // The run's questions; all no without a run.
   const FileFilter* Filter() const;
-  bool KeptRoot(const std::wstring& path, const std::wstring& real) const;
+  // Waits while the run is paused.
   void PassGate() const;
   bool ScanMustStop() const;
   bool ShuttingDown() const;
+
+  // Opens `root` by its path and checks it (OpenRoot); a protected one is
+  // reported. True when a walk may start there: usable, and not kept by the
+  // filter.
+  bool OpenRootFor(const std::wstring& root, bool forRemoval, OpenedRoot& opened) const;
+  // Whether a root opened and checked at the run's start may be walked.
+  bool MayWalk(const OpenedRoot& root) const;
+
+  // Walks everything below the folder open as `root` (TreeWalk.h), with its
+  // identity; `path` and `real` are its long form and real location,
+  // extended as it goes down. Entries that are reparse points, names a walk must not join,
+  // sub-folders that fail their checks, folders of another category's root,
+  // the category's never-entered folders and what the filter keeps (counted
+  // into visitor.Kept()) are not shown to the visitor.
+  template <typename Visitor>
+  void Walk(HANDLE root, const FileIdentity& rootIdentity, std::wstring& path, std::wstring& real,
+            Visitor& visitor) const;
+
+  // The same from a root opened and checked (OpenRootFor, or at the run's
+  // start), when MayWalk allows.
+  template <typename Visitor>
+  void WalkRoot(const OpenedRoot& root, Visitor& visitor) const;
+
   bool IsRootOfTheRun(const FileIdentity& identity) const;
   const ProtectedFolders& Protected() const;
-  // Opens a root for a walk; a protected one is reported.
-  bool OpenRootFor(const std::wstring& root, bool forRemoval, OpenedRoot& opened) const;
-
-  uint64_t byteTotal_ = 0;
-  int64_t fileCount_ = 0;
-  std::vector<std::wstring> failedPaths_;
-  std::vector<std::wstring> skippedPaths_;
-  KeptFiles filterKept_;
-  RunView* progress_ = nullptr;
-  JunkCategory category_;
+  JunkCategory Category() const { return category_; }
 
  private:
-  friend struct ScanVisitor;
+  // The one place where the walk's files and folders are taken or left alone.
+  bool Accepts(const WalkEntry& entry, KeptFiles& kept) const;
 
+  RunView* view_;
+  JunkCategory category_;
   std::shared_ptr<const ProtectedFolders> protected_;
   std::shared_ptr<const RunRoots> runRoots_;
   const Run* run_ = nullptr;
+};
+
+// What the scan's and the sweep's visitors share: the walker they walk with,
+// and their own figures, which walks add to until Reset.
+class WalkVisitor {
+ public:
+  // progress, when given, is told each file counted or worked on, as a file
+  // of `category`.
+  explicit WalkVisitor(RunView* progress = nullptr, JunkCategory category = JunkCategory::SystemTemp)
+      : walker_(progress, category), progress_(progress) {}
+
+  // What the walks keep to.
+  FileTreeWalker& Walker() { return walker_; }
+  // Where the walk counts what the filter kept.
+  KeptFiles& Kept() { return result_.kept; }
+  // Forgets the figures.
+  void Reset() { result_ = WalkResult(); }
+
+ protected:
+  FileTreeWalker walker_;
+  RunView* progress_;
+  WalkResult result_;
 };
 
 }  // namespace purlo

@@ -1,13 +1,15 @@
 #include "engine/core/Paths.h"
 
+#include <algorithm>
+
 #include "win/Handles.h"
 #include "win/Text.h"
 
 namespace purlo {
 
-namespace {
-
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+namespace {
 
 // Index just past "X:\" or "\\server\share\"; npos when the path has no such root.
 size_t RootLength(const std::wstring& path) {
@@ -129,6 +131,36 @@ bool IsBelowDriveRoot(const std::wstring& path) {
     }
   }
   return named;
+}
+
+size_t RootPartLength(const std::wstring& path) {
+  const bool longForm = path.compare(0, 4, kLongPrefix) == 0;
+  const size_t start = longForm ? 4 : 0;
+  if (path.size() >= start + 2 && iswalpha(path[start]) && path[start + 1] == L':') {
+    return std::min(path.size(), start + 3);
+  }
+  size_t server = std::wstring::npos;
+  if (longForm && path.compare(0, 8, kLongUncPrefix) == 0) {
+    server = 8;
+  } else if (!longForm && path.size() > 2 && IsSeparator(path[0]) && IsSeparator(path[1]) && path[2] != L'?' &&
+             path[2] != L'.') {
+    server = 2;
+  }
+  if (server == std::wstring::npos) return std::wstring::npos;
+  const size_t share = path.find_first_of(L"\\/", server);
+  if (share == std::wstring::npos) return path.size();
+  const size_t end = path.find_first_of(L"\\/", share + 1);
+  return end == std::wstring::npos ? path.size() : end;
+}
+
+std::wstring ParentFolder(const std::wstring& path) {
+  const size_t root = RootPartLength(path);
+  if (root == std::wstring::npos) return std::wstring();
+  size_t end = path.size();
+  while (end > root && IsSeparator(path[end - 1])) --end;
+  if (end <= root) return std::wstring();
+  const size_t cut = path.find_last_of(L"\\/", end - 1);
+  return path.substr(0, cut == std::wstring::npos || cut < root ? root : cut);
 }
 
 bool IsDriveRoot(const std::wstring& path) {

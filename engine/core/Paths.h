@@ -9,6 +9,20 @@
 
 namespace purlo {
 
+// "\\" and "/" both separate path components, as the system reads them.
+bool IsSeparator(wchar_t c);
+
+// Where the drive or share root of an ordinary or long-form path ends:
+// after "X:\" and "\\?\X:\" (their backslash included), at the end of
+// "\\server\share" and "\\?\UNC\server\share" (the backslash after the
+// share not included); npos for a path without such a root.
+size_t RootPartLength(const std::wstring& path);
+// The folder above `path` (ordinary or long form, trailing separators
+// ignored): "C:\a\b" -> "C:\a" -> "C:\" -> "", "\\?\UNC\s\sh\a" ->
+// "\\?\UNC\s\sh" -> "". Empty at a drive or share root, and for a path
+// without one.
+std::wstring ParentFolder(const std::wstring& path);
+
 // "X:\name..." or "\\server\share\name...": a path that names something below
 // a drive or share root. Empty, relative and drive-root paths are not, nor
 // paths with "." or ".." components (they could climb back to the root).

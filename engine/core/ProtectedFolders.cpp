@@ -13,8 +13,6 @@ namespace purlo {
 
 namespace {
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
 bool IsAbsolute(const std::wstring& path) {
   if (path.size() >= 3 && iswalpha(path[0]) && path[1] == L':' && IsSeparator(path[2])) return true;
   return path.size() >= 3 && IsSeparator(path[0]) && IsSeparator(path[1]) && !IsSeparator(path[2]);
@@ -38,15 +36,6 @@ std::wstring Tidy(std::wstring path) {
 std::wstring FullPath(const std::wstring& path) {
   std::wstring full = FullPathName(path);
   return full.empty() ? path : full;
-}
-
-// The folder above `path` ("C:\\x" or "\\\\?\\C:\\x"); empty above the drive root.
-std::wstring ParentFolder(const std::wstring& path) {
-  const size_t rootEnd = path.compare(0, 4, L"\\\\?\\") == 0 ? 7 : 3;
-  if (path.size() <= rootEnd) return std::wstring();
-  const size_t cut = path.rfind(L'\\');
-  if (cut == std::wstring::npos) return std::wstring();
-  return cut < rootEnd ? path.substr(0, rootEnd) : path.substr(0, cut);
 }
 
 }  // namespace
@@ -74,15 +63,17 @@ void SortUnique(std::vector<FileIdentity>& identities) {
 
 ProtectedFolders::ProtectedFolders(const std::vector<std::wstring>& systemFolders) {
   std::set<std::wstring> selves, above;
-  for (const std::wstring& folder : systemFolders) CollectPaths(folder, selves, above);
-  AddIdentities(selves, selves_);
-  AddIdentities(above, above_);
+  Opened opened;
+  for (const std::wstring& folder : systemFolders) CollectPaths(folder, selves, above, opened);
+  AddIdentities(selves, selves_, opened);
+  AddIdentities(above, above_, opened);
   // The other view of System32 and of everything a 32-bit process sees redirected.
   if (IsWow64Process()) {
     FileSystemRedirectionOff off;
     if (off.Off()) {
-      AddIdentities(selves, selves_);
-      AddIdentities(above, above_);
+      Opened asTheyAre;
+      AddIdentities(selves, selves_, asTheyAre);
+      AddIdentities(above, above_, asTheyAre);
     }
   }
   SortUnique(selves_);
@@ -101,24 +92,42 @@ const ProtectedFolders& ProtectedFolders::None() {
 }
 
 // The folder by the path given and by the path where it really is, and every
-// folder above both.
+// folder above both. The folder is opened once: its identity and where it
+// really is are asked of that handle, and stand for both paths.
 void ProtectedFolders::CollectPaths(const std::wstring& folder, std::set<std::wstring>& selves,
-                                    std::set<std::wstring>& above) {
+                                    std::set<std::wstring>& above, Opened& opened) {
   if (!IsAbsolute(folder)) return;
   const std::wstring full = WithoutTrailingBackslashes(Tidy(FullPath(folder)));
   selves.insert(full);
   for (std::wstring up = ParentFolder(full); !up.empty(); up = ParentFolder(up)) above.insert(up);
-  const std::wstring real = win::ToUpper(RealFolderPath(LongForm(full)));
-  if (IsOnDriveOrShare(real)) {
-    selves.insert(real);
-    for (std::wstring up = ParentFolder(real); !up.empty(); up = ParentFolder(up)) above.insert(up);
-  }
+  if (opened.count(full) != 0) return;
+  // A drive's root folder needs its backslash ("\\?\\C:" is the volume).
+  const std::wstring name = LongForm(full.size() == 2 ? full + L"\\" : full);
+  win::UniqueFile handle(::CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  HandleFacts facts;
+  const bool known = handle && FactsOf(handle.Get(), facts, true);
+  opened[full] = {known, facts.identity};
+  std::wstring real;
+  if (!handle || !RealPathOf(handle.Get(), real)) return;
+  real = win::ToUpper(WithoutTrailingBackslashes(real));
+  if (!IsOnDriveOrShare(real)) return;
+  selves.insert(real);
+  if (known) opened.emplace(real, std::make_pair(true, facts.identity));
+  for (std::wstring up = ParentFolder(real); !up.empty(); up = ParentFolder(up)) above.insert(up);
 }
 
-void ProtectedFolders::AddIdentities(const std::set<std::wstring>& paths, std::vector<FileIdentity>& identities) {
+void ProtectedFolders::AddIdentities(const std::set<std::wstring>& paths, std::vector<FileIdentity>& identities,
+                                     Opened& opened) {
   for (const std::wstring& path : paths) {
-    FileIdentity identity;
-    if (IdentityAt(path, identity)) identities.push_back(identity);
+    auto it = opened.find(path);
+    if (it == opened.end()) {
+      FileIdentity identity;
+      const bool known = IdentityAt(path, identity);
+      it = opened.emplace(path, std::make_pair(known, identity)).first;
+    }
+    if (it->second.first) identities.push_back(it->second.second);
   }
 }
 

@@ -3,6 +3,7 @@
 // environment variable or a registry value made of it.
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -37,8 +38,13 @@ class ProtectedFolders {
   bool IsAboveProtected(const FileIdentity& identity) const;
 
  private:
-  static void CollectPaths(const std::wstring& folder, std::set<std::wstring>& selves, std::set<std::wstring>& above);
-  static void AddIdentities(const std::set<std::wstring>& paths, std::vector<FileIdentity>& identities);
+  // What each path led to when it was opened (false: it could not be), so
+  // that no path is opened twice in one collection.
+  using Opened = std::map<std::wstring, std::pair<bool, FileIdentity>>;
+  static void CollectPaths(const std::wstring& folder, std::set<std::wstring>& selves, std::set<std::wstring>& above,
+                           Opened& opened);
+  static void AddIdentities(const std::set<std::wstring>& paths, std::vector<FileIdentity>& identities,
+                            Opened& opened);
 
   std::vector<FileIdentity> selves_;  // sorted
   std::vector<FileIdentity> above_;   // sorted, without the selves

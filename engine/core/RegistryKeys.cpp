@@ -8,6 +8,15 @@ bool IsRegistryLink(HKEY key) {
          type == REG_LINK;
 }
 
+DWORD ValuesIn(HKEY key) {
+  DWORD values = 0;
+  if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                         nullptr) != ERROR_SUCCESS) {
+    return 0;
+  }
+  return values;
+}
+
 win::UniqueRegKey OpenKeyWithoutLinks(HKEY root, const std::wstring& path, REGSAM access) {
   win::UniqueRegKey current;
   HKEY parent = root;

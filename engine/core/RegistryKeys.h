@@ -15,6 +15,9 @@ namespace purlo {
 // or any key on the way to it is a link.
 win::UniqueRegKey OpenKeyWithoutLinks(HKEY root, const std::wstring& path, REGSAM access);
 
+// How many values the open key holds directly; 0 when it cannot be told.
+DWORD ValuesIn(HKEY key);
+
 // A key opened with REG_OPTION_OPEN_LINK (and KEY_QUERY_VALUE) that is a link.
 bool IsRegistryLink(HKEY key);
 

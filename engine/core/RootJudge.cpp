@@ -13,28 +13,6 @@ namespace {
 
 using C = JunkCategory;
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
-// Where the root of a long-form path ends: "\\?\C:\" or "\\?\UNC\server\share".
-size_t LongRootLength(const std::wstring& path) {
-  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
-    const size_t server = path.find(L'\\', 8);
-    if (server == std::wstring::npos) return path.size();
-    const size_t share = path.find(L'\\', server + 1);
-    return share == std::wstring::npos ? path.size() : share;
-  }
-  return path.size() >= 7 ? 7 : path.size();
-}
-
-// The folder above a long-form path; empty at its drive or share root.
-std::wstring LongParent(const std::wstring& path) {
-  const size_t root = LongRootLength(path);
-  if (path.size() <= root) return std::wstring();
-  const size_t cut = path.rfind(L'\\');
-  if (cut == std::wstring::npos) return std::wstring();
-  return path.substr(0, cut < root ? root : cut);
-}
-
 std::wstring LastName(const std::wstring& path) { return path.substr(path.rfind(L'\\') + 1); }
 
 // A drive root needs its backslash to be opened as the folder it is.
@@ -58,7 +36,7 @@ bool ListedAttributes(const std::wstring& longPath, DWORD& attributes) {
 // Where real locations cannot be told, a link is known by its listing only.
 bool IsListedAsLink(const std::wstring& longPath) {
   DWORD attributes = 0;
-  return longPath.size() > LongRootLength(longPath) && ListedAttributes(longPath, attributes) &&
+  return longPath.size() > RootPartLength(longPath) && ListedAttributes(longPath, attributes) &&
          (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
@@ -104,7 +82,7 @@ bool RootJudge::SpellingRefused(const std::wstring& path, RootRefusal& why) cons
     return true;
   }
   if (!IsBelowDriveRoot(path)) return true;
-  size_t begin = path[0] == L'\\' || path[0] == L'/' ? 2 : 3;
+  size_t begin = IsSeparator(path[0]) ? 2 : 3;
   if (begin == 3 && path.find(L':', 2) != std::wstring::npos) return true;
   for (size_t i = begin; i <= path.size(); ++i) {
     if (i < path.size() && !IsSeparator(path[i])) {
@@ -138,7 +116,7 @@ bool RootJudge::CachedIdentity(const std::wstring& folder, FileIdentity& identit
 std::vector<FileIdentity> RootJudge::ChainAbove(const std::wstring& folder, bool& linkOnTheWay) {
   std::vector<FileIdentity> chain;
   linkOnTheWay = false;
-  for (std::wstring up = LongParent(folder); !up.empty(); up = LongParent(up)) {
+  for (std::wstring up = ParentFolder(folder); !up.empty(); up = ParentFolder(up)) {
     FileIdentity identity;
     if (!CachedIdentity(up, identity)) break;
     chain.push_back(identity);
@@ -172,13 +150,13 @@ bool RootJudge::IsInCleanedProfile(const ResolvedRoot& root, RootRefusal& why) c
 // built name in the very folder (by identity) the built path names.
 bool RootJudge::IsAtBuiltPlace(const ResolvedRoot& root) const {
   const std::wstring& built = root.folder.path;
-  if (built.size() <= LongRootLength(built)) return true;  // a drive root holds a file root
+  if (built.size() <= RootPartLength(built)) return true;  // a drive root holds a file root
   DWORD attributes = 0;
   if (!ListedAttributes(built, attributes) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return false;
   if (root.folder.real.empty()) return true;
   if (win::ToUpper(LastName(root.folder.real)) != win::ToUpper(LastName(LongNames(built)))) return false;
   FileIdentity builtParent;
-  return !root.chain.empty() && IdentityAt(Openable(LongParent(built)), builtParent) && builtParent == root.chain[0];
+  return !root.chain.empty() && IdentityAt(Openable(ParentFolder(built)), builtParent) && builtParent == root.chain[0];
 }
 
 Judgement RootJudge::Resolve(const std::wstring& path, RootClass rootClass, bool file, ResolvedRoot& out,
@@ -196,7 +174,7 @@ Judgement RootJudge::Resolve(const std::wstring& path, RootClass rootClass, bool
   if (folder.empty()) return Judgement::Refused;
   if (file) {
     out.fileName = LastName(folder);
-    folder = LongParent(folder);
+    folder = ParentFolder(folder);
     if (folder.empty() || !IsWalkableName(out.fileName.c_str())) return Judgement::Refused;
   }
   ++rootOpens_;

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "engine/core/Paths.h"
 #include "win/Handles.h"
 #include "win/SystemDll.h"
 #include "win/Text.h"
@@ -103,13 +104,6 @@ void AddIfSet(std::vector<std::wstring>& folders, const std::wstring& folder) {
   if (!folder.empty()) folders.push_back(folder);
 }
 
-std::wstring ParentOf(const std::wstring& path) {
-  std::wstring trimmed = path;
-  while (!trimmed.empty() && (trimmed.back() == L'\\' || trimmed.back() == L'/')) trimmed.pop_back();
-  size_t cut = trimmed.find_last_of(L"\\/");
-  return cut == std::wstring::npos ? std::wstring() : trimmed.substr(0, cut);
-}
-
 std::wstring ProfileOfThisUser() {
   HANDLE raw = nullptr;
   if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return {};
@@ -125,9 +119,11 @@ std::wstring ProfilesFolder() {
   return win::ProfilesDirectory(buffer, &size) ? std::wstring(buffer) : std::wstring();
 }
 
-// The machine's own record of Program Files, in the 64-bit view too (a 32-bit
-// program is told only of the x86 folder).
-void ProgramFilesFromRegistry(std::vector<std::wstring>& folders) {
+}  // namespace
+
+// In the 64-bit view too: a 32-bit program is told only of the x86 folder.
+std::vector<std::wstring> ProgramFilesOfRecord() {
+  std::vector<std::wstring> folders;
   for (REGSAM view : {static_cast<REGSAM>(KEY_WOW64_64KEY), static_cast<REGSAM>(KEY_WOW64_32KEY)}) {
     win::UniqueRegKey key;
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0, KEY_READ | view,
@@ -136,12 +132,15 @@ void ProgramFilesFromRegistry(std::vector<std::wstring>& folders) {
     }
     for (const wchar_t* value : {L"ProgramFilesDir", L"ProgramFilesDir (x86)", L"ProgramW6432Dir"}) {
       std::wstring folder;
-      if (ReadBoundedString(key.Get(), value, 1024, folder) == RegRead::Ok) AddIfSet(folders, folder);
+      // Never expanded (that would take the reader's environment): a value
+      // that is no drive path as written names nothing.
+      if (ReadBoundedString(key.Get(), value, 1024, folder) == RegRead::Ok && IsBelowDriveRoot(folder)) {
+        folders.push_back(folder);
+      }
     }
   }
+  return folders;
 }
-
-}  // namespace
 
 std::vector<std::wstring> WindowsLookups::SystemFolders() {
   std::vector<std::wstring> folders;
@@ -160,10 +159,10 @@ std::vector<std::wstring> WindowsLookups::SystemFolders() {
           ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetSystemWow64DirectoryW")))) {
     AddFromCall(folders, wow64);
   }
-  ProgramFilesFromRegistry(folders);
+  for (const std::wstring& folder : ProgramFilesOfRecord()) folders.push_back(folder);
   const std::wstring profile = ProfileOfThisUser();
   AddIfSet(folders, profile);
-  AddIfSet(folders, ParentOf(profile));
+  AddIfSet(folders, ParentFolder(profile));
   AddIfSet(folders, ProfilesFolder());
   // What the environment says, too: a variable may have been pointed elsewhere,
   // and a folder it names is protected all the same.
@@ -174,7 +173,7 @@ std::vector<std::wstring> WindowsLookups::SystemFolders() {
     if (WindowsLookups::ExpandVariable(variable, folder)) folders.push_back(folder);
   }
   std::wstring userProfile;
-  if (WindowsLookups::ExpandVariable(L"%USERPROFILE%", userProfile)) AddIfSet(folders, ParentOf(userProfile));
+  if (WindowsLookups::ExpandVariable(L"%USERPROFILE%", userProfile)) AddIfSet(folders, ParentFolder(userProfile));
   return folders;
 }
 

@@ -84,4 +84,8 @@ std::wstring ExpandWithSystemVariables(const std::wstring& text);
 // terminated, and a value that does not fit (with its terminator) is missing.
 RegRead ReadBoundedString(HKEY key, const wchar_t* value, size_t bufferBytes, std::wstring& out);
 
+// The Program Files folders of the machine's own record (HKLM, both registry
+// views), as written there; only administrators can change them.
+std::vector<std::wstring> ProgramFilesOfRecord();
+
 }  // namespace purlo

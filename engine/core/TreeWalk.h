@@ -13,9 +13,12 @@
 #include <vector>
 
 #include "engine/core/CheckedOpen.h"
+#include "engine/core/FileFilter.h"
 #include "engine/core/FileHandles.h"
+#include "engine/core/FileTreeWalker.h"
 #include "engine/core/Paths.h"
 #include "engine/core/ProtectedFolders.h"
+#include "engine/core/RunState.h"
 #include "win/Handles.h"
 
 namespace purlo {
@@ -27,7 +30,7 @@ struct WalkEntry {
   const std::wstring& path;    // long form, for showing
   const std::wstring& real;    // where it must really be (long form); empty where the system cannot tell
   const std::wstring& shortNames;  // `path` with the short name of each component below the root that has one;
-                                   // empty unless the visitor wants short names
+                                   // empty unless the run's filter has a keep list
   bool isFolder;
   bool atRoot;                 // directly in the walk's root folder
   FileIdentity identity;       // a folder's, from its opened handle; files: none
@@ -40,21 +43,15 @@ struct WalkFolder {
   FileIdentity identity;
 };
 
-// Walks everything below the folder open as `root` (checked by OpenRoot).
-// `path` and `real` are its long form and real location (empty where the
-// system cannot tell): the walk's path buffers, each entry's name appended
-// while it is visited. Entries that list as reparse points, names
-// IsWalkableName refuses, and sub-folders that fail their checks are neither
-// entered nor shown to the visitor. The visitor:
+// The walk behind FileTreeWalker::Walk. The visitor:
 //   OpenFor kFolders                     how sub-folders are opened
-//   bool WantsShortNames()               whether entries carry shortNames (asked once per walk)
-//   bool BeforeEntry()                   before each entry: waits while the run is paused; false ends the walk
-//   bool Accepts(const WalkEntry&)       the one place a file or folder is taken or left alone
-//   bool File(const WalkEntry&)          false ends the walk
+//   bool BeforeEntry()                   false ends the walk
+//   bool File(const WalkEntry&)          a file the walker accepted; false ends the walk
 //   bool FolderDone(const WalkFolder&)   a sub-folder's content is done; false ends the walk
+//   KeptFiles& Kept()                    where the files the filter kept are counted
 template <typename Visitor>
-void WalkTree(HANDLE root, std::wstring& path, std::wstring& real, const ProtectedFolders& protectedFolders,
-              Visitor& visitor) {
+void FileTreeWalker::Walk(HANDLE root, const FileIdentity& rootIdentity, std::wstring& path, std::wstring& real,
+                          Visitor& visitor) const {
   struct Level {
     win::UniqueFile handle;  // empty for the root, which the caller owns
     FolderListing listing;
@@ -63,11 +60,13 @@ void WalkTree(HANDLE root, std::wstring& path, std::wstring& real, const Protect
     size_t realLength;
     size_t shortLength;
   };
-  const bool tracksShortNames = visitor.WantsShortNames();
+  const ProtectedFolders& protectedFolders = Protected();
+  // Only a keep list is judged by short names.
+  const bool tracksShortNames = KeepListSet(Filter());
   std::wstring shortNames = tracksShortNames ? path : std::wstring();
   std::vector<Level> levels;
   levels.push_back(
-      Level{win::UniqueFile(), FolderListing(root), FileIdentity(), path.size(), real.size(), shortNames.size()});
+      Level{win::UniqueFile(), FolderListing(root), rootIdentity, path.size(), real.size(), shortNames.size()});
   const bool tellsReal = !real.empty();
   ListedEntry listed;
   for (;;) {
@@ -81,6 +80,7 @@ void WalkTree(HANDLE root, std::wstring& path, std::wstring& real, const Protect
       if (!goOn) return;
       continue;
     }
+    PassGate();
     if (!visitor.BeforeEntry()) return;
     if ((listed.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || !IsWalkableName(listed.name, listed.nameLength)) {
       continue;
@@ -103,9 +103,9 @@ void WalkTree(HANDLE root, std::wstring& path, std::wstring& real, const Protect
     const bool atRoot = levels.size() == 1;
     if (listed.attributes & FILE_ATTRIBUTE_DIRECTORY) {
       FileIdentity identity;
-      win::UniqueFile sub =
-          OpenCheckedFolder(folder, listed, real, protectedFolders, Visitor::kFolders, identity);
-      if (sub && visitor.Accepts(WalkEntry{folder, listed, path, real, shortNames, true, atRoot, identity})) {
+      win::UniqueFile sub = OpenCheckedFolder(folder, levels.back().identity, listed, real, protectedFolders,
+                                              Visitor::kFolders, identity);
+      if (sub && Accepts(WalkEntry{folder, listed, path, real, shortNames, true, atRoot, identity}, visitor.Kept())) {
         const HANDLE opened = sub.Get();
         levels.push_back(
             Level{std::move(sub), FolderListing(opened), identity, path.size(), real.size(), shortNames.size()});
@@ -113,12 +113,19 @@ void WalkTree(HANDLE root, std::wstring& path, std::wstring& real, const Protect
       }
     } else {
       const WalkEntry entry{folder, listed, path, real, shortNames, false, atRoot, FileIdentity()};
-      if (visitor.Accepts(entry) && !visitor.File(entry)) return;
+      if (Accepts(entry, visitor.Kept()) && !visitor.File(entry)) return;
     }
     path.resize(levels.back().length);
     real.resize(levels.back().realLength);
     shortNames.resize(levels.back().shortLength);
   }
+}
+
+template <typename Visitor>
+void FileTreeWalker::WalkRoot(const OpenedRoot& root, Visitor& visitor) const {
+  if (!MayWalk(root)) return;
+  std::wstring path = root.path, real = root.real;  // the walk extends them as it goes down
+  Walk(root.handle.Get(), root.identity, path, real, visitor);
 }
 
 }  // namespace purlo

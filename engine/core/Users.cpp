@@ -222,7 +222,8 @@ bool WindowsAccounts::UsableProfileFolder(const std::wstring& folder) {
   const std::wstring longForm = RootInLongForm(folder);
   if (longForm.empty()) return false;
   if (!IsRealFolderAt(longForm)) return false;
-  return !ProtectedFolders(MachineFolders()).Refuses(folder);
+  if (!machineFolders_) machineFolders_ = std::make_shared<const ProtectedFolders>(MachineFolders());
+  return !machineFolders_->Refuses(folder);
 }
 
 // SYSTEM's profile lies in System32: seen as it is, not as SysWOW64.

@@ -14,6 +14,8 @@
 
 namespace purlo {
 
+class ProtectedFolders;
+
 struct CleanedUser {
   std::wstring sid;      // "S-1-5-21-..."
   std::wstring name;     // the account's name, or its profile folder's name where it cannot be looked up
@@ -87,6 +89,10 @@ class WindowsAccounts : public AccountSource {
 
  private:
   static bool IsRealFolderAt(const std::wstring& longForm);
+
+  // The machine's folders no profile may be or lie above, collected on the
+  // first profile judged and kept for the others.
+  std::shared_ptr<const ProtectedFolders> machineFolders_;
 };
 
 // The value of a variable of the system, never of this process's

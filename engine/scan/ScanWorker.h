@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/FileFilter.h"
 #include "engine/core/RunState.h"
 
 namespace purlo {
@@ -17,6 +18,7 @@ struct Measured {
   uint64_t items = 0;
   uint64_t bytes = 0;
   bool refused = false;  // a single file in a protected folder
+  KeptFiles kept;        // left alone by the run's filter
 };
 
 // One file as the sweep would find it (OpenSingleFile), measured through the
@@ -28,7 +30,6 @@ struct Measured {
 Measured MeasureOneFile(const std::wstring& path,
                         const ProtectedFolders& protectedFolders = ProtectedFolders::None(),
                         std::vector<FileIdentity>* seen = nullptr);
-Measured MeasureRecycleBin();
 // The values of root\key (root: the cleaned user's hive).
 uint64_t CountRegistryValues(const wchar_t* key, HKEY root = HKEY_CURRENT_USER);
 

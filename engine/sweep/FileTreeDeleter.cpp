@@ -5,8 +5,6 @@
 #include <algorithm>
 
 #include "engine/core/ByteCount.h"
-#include "engine/core/CheckedOpen.h"
-#include "engine/core/FileFilter.h"
 #include "engine/core/Paths.h"
 #include "engine/core/RunView.h"
 #include "engine/core/TreeWalk.h"
@@ -14,53 +12,41 @@
 
 namespace purlo {
 
-struct SweepVisitor {
-  static constexpr OpenFor kFolders = OpenFor::ListingAndRemoval;
-  FileTreeDeleter& walker;
+// A closing program stops between files, never inside one.
+bool FileTreeDeleter::BeforeEntry() { return !walker_.ShuttingDown(); }
 
-  // A closing program stops between files, never inside one.
-  bool BeforeEntry() {
-    walker.PassGate();
-    return !walker.ShuttingDown();
+bool FileTreeDeleter::File(const WalkEntry& entry) {
+  if (progress_ != nullptr) progress_->ShowSweepingPath(OrdinaryForm(entry.path));
+  FileDeletion deletion = DeleteListedFile(entry.folder, entry.listed, entry.real, true);
+  switch (deletion.outcome) {
+    case DeleteOutcome::Deleted:
+      ++result_.files;
+      AddBytes(result_.bytes, deletion.bytes);
+      break;
+    case DeleteOutcome::Failed: result_.failedPaths.push_back(OrdinaryForm(entry.path)); break;
+    case DeleteOutcome::Elsewhere: result_.skippedPaths.push_back(OrdinaryForm(entry.path)); break;
+    case DeleteOutcome::Missing:
+    case DeleteOutcome::Protected: break;
   }
+  return true;
+}
 
-  bool WantsShortNames() const { return KeepListSet(walker.Filter()); }
-
-  bool Accepts(const WalkEntry& entry) { return walker.Accepts(entry); }
-
-  bool File(const WalkEntry& entry) {
-    if (walker.progress_ != nullptr) walker.progress_->ShowSweepingPath(OrdinaryForm(entry.path));
-    FileDeletion deletion = DeleteListedFile(entry.folder, entry.listed, entry.real, true);
-    switch (deletion.outcome) {
-      case DeleteOutcome::Deleted:
-        ++walker.fileCount_;
-        AddBytes(walker.byteTotal_, deletion.bytes);
-        break;
-      case DeleteOutcome::Failed: walker.failedPaths_.push_back(OrdinaryForm(entry.path)); break;
-      case DeleteOutcome::Elsewhere: walker.skippedPaths_.push_back(OrdinaryForm(entry.path)); break;
-      case DeleteOutcome::Missing:
-      case DeleteOutcome::Protected: break;
-    }
-    return true;
-  }
-
-  // Removed through its own handle; stays when something in it stayed, and
-  // always when it is a root of the task.
-  bool FolderDone(const WalkFolder& folder) {
-    if (!walker.IsKept(folder.identity)) MarkForDeletion(folder.handle, false);
-    return true;
-  }
-};
+// Removed through its own handle; stays when something in it stayed, and
+// always when it is a root of the task.
+bool FileTreeDeleter::FolderDone(const WalkFolder& folder) {
+  if (!IsKept(folder.identity)) MarkForDeletion(folder.handle, false);
+  return true;
+}
 
 void FileTreeDeleter::SetRoot(std::wstring path) { root_ = WithoutTrailingBackslash(std::move(path)); }
 
 void FileTreeDeleter::Reset() {
-  FileTreeWalker::Reset();
+  WalkVisitor::Reset();
   root_.clear();
 }
 
 bool FileTreeDeleter::IsKept(const FileIdentity& identity) const {
-  return IsRootOfTheRun(identity) || std::find(kept_.begin(), kept_.end(), identity) != kept_.end();
+  return walker_.IsRootOfTheRun(identity) || std::find(kept_.begin(), kept_.end(), identity) != kept_.end();
 }
 
 void FileTreeDeleter::SetKeptFolders(const std::vector<std::wstring>& folders) {
@@ -75,19 +61,15 @@ WalkResult FileTreeDeleter::SweepFolder(std::wstring path) {
   const bool keep = (WithoutTrailingBackslash(path) == root_);
   OpenedRoot root;
   // Opened once; everything below is reached through this handle.
-  if (!OpenRootFor(path, !keep, root)) return Result();
-  SweepVisitor visitor{*this};
-  WalkTree(root.handle.Get(), root.path, root.real, Protected(), visitor);
-  if (!keep && !ShuttingDown()) visitor.FolderDone(WalkFolder{root.handle.Get(), root.path, root.identity});
-  return Result();
+  if (!walker_.OpenRootFor(path, !keep, root)) return result_;
+  walker_.Walk(root.handle.Get(), root.identity, root.path, root.real, *this);
+  if (!keep && !walker_.ShuttingDown()) FolderDone(WalkFolder{root.handle.Get(), root.path, root.identity});
+  return result_;
 }
 
 WalkResult FileTreeDeleter::SweepRoot(const OpenedRoot& root) {
-  if (!root.handle || KeptRoot(root.path, root.real)) return Result();
-  SweepVisitor visitor{*this};
-  std::wstring path = root.path, real = root.real;  // the walk extends them as it goes down
-  WalkTree(root.handle.Get(), path, real, Protected(), visitor);
-  return Result();
+  walker_.WalkRoot(root, *this);
+  return result_;
 }
 
 }  // namespace purlo

@@ -1,5 +1,6 @@
-// The sweep's walk: empties a folder tree on the rules the scan counts it by,
-// keeps its root and every other root of the task.
+// The sweep's visitor of a folder tree: empties it on the rules the scan
+// counts it by, keeps its root and every other root of the task. Its figures
+// belong to it: walks add to them until Reset.
 #pragma once
 
 #include <string>
@@ -9,9 +10,9 @@
 
 namespace purlo {
 
-class FileTreeDeleter : public FileTreeWalker {
+class FileTreeDeleter : public WalkVisitor {
  public:
-  using FileTreeWalker::FileTreeWalker;
+  using WalkVisitor::WalkVisitor;
 
   // The folder whose contents go while it stays itself.
   void SetRoot(std::wstring path);
@@ -33,11 +34,15 @@ class FileTreeDeleter : public FileTreeWalker {
   // Empties a root opened and checked at the run's start; the root stays.
   WalkResult SweepRoot(const OpenedRoot& root);
 
-  // The counters and the root.
+  // The figures and the root.
   void Reset();
 
  private:
-  friend struct SweepVisitor;
+  friend class FileTreeWalker;
+  static constexpr OpenFor kFolders = OpenFor::ListingAndRemoval;
+  bool BeforeEntry();
+  bool File(const WalkEntry& entry);
+  bool FolderDone(const WalkFolder& folder);
   bool IsKept(const FileIdentity& identity) const;
 
   std::wstring root_;

@@ -40,11 +40,7 @@ uint32_t RemoveHistoryValues(std::wstring keyPath, HKEY root) {
   // Never through a link: it could lead to any key the program may write.
   win::UniqueRegKey key = OpenKeyWithoutLinks(root, keyPath, KEY_ALL_ACCESS);
   if (!key) return 0;
-  DWORD values = 0;
-  if (::RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
-                         nullptr, nullptr) != ERROR_SUCCESS) {
-    return 0;
-  }
+  const DWORD values = ValuesIn(key.Get());
   // All names first: deleting while enumerating by index would skip every other value.
   std::vector<std::wstring> names;
   std::vector<wchar_t> name(16384);

@@ -7,9 +7,9 @@
 #include "engine/core/ByteCount.h"
 #include "engine/core/FileFilter.h"
 #include "engine/core/Paths.h"
+#include "engine/core/RecycleBin.h"
 #include "engine/core/Run.h"
 #include "engine/core/WorkerMethod.h"
-#include "engine/scan/ScanWorker.h"
 #include "engine/sweep/DeleteGuard.h"
 #include "engine/sweep/FileTreeDeleter.h"
 #include "engine/sweep/RecycleBinLinks.h"
@@ -63,9 +63,9 @@ void SweepFirstFile(const ScanTask& task, CategoryResult& result) {
 // emptied as part of it.
 void SweepFolderTrees(const ScanTask& task, CategoryResult& result) {
   FileTreeDeleter walker(task.owner, task.item);
-  walker.SetProtectedFolders(task.protectedFolders);
-  walker.SetRunRoots(task.runRoots);
-  walker.SetRun(task.run);
+  walker.Walker().SetProtectedFolders(task.protectedFolders);
+  walker.Walker().SetRunRoots(task.runRoots);
+  walker.Walker().SetRun(task.run);
   std::vector<ResolvedRoot> opened;
   const std::vector<ResolvedRoot>& roots = RootsOf(task, false, opened);
   std::vector<FileIdentity> kept;
@@ -91,12 +91,12 @@ void SweepFolderTrees(const ScanTask& task, CategoryResult& result) {
 // links; while one stays that could not, the bin is not emptied (the shell
 // might follow it), and those links are reported as not deleted.
 void SweepRecycleBin(RunningTotalsStore& totals, CategoryResult& result) {
-  const Measured before = MeasureRecycleBin();
+  const BinContents before = RecycleBinContents();
   result.failedPaths = RemoveRecycleBinLinks();
   if (result.failedPaths.empty()) {
     ::SHEmptyRecycleBinW(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
   }
-  const Measured after = MeasureRecycleBin();
+  const BinContents after = RecycleBinContents();
   result.items = before.items > after.items ? before.items - after.items : 0;
   result.bytes = before.bytes > after.bytes ? before.bytes - after.bytes : 0;
   totals.Add(result.items, static_cast<double>(result.bytes));

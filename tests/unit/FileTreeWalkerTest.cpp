@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "engine/core/FileTreeWalker.h"
 #include "engine/core/Run.h"
+#include "engine/scan/FileTreeScanner.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/RecordingView.h"
 #include "win/Handles.h"
@@ -28,7 +28,7 @@ TEST_F(ScanWalk, CountsEveryFileAtAnyDepthWithItsSize) {
   WriteFile(f / L"one\\two\\empty.dat", 0);
   MakeFolders(f / L"empty\\deeper");
   RecordingView view;
-  FileTreeWalker walker(&view);
+  FileTreeScanner walker(&view);
   WalkResult r = walker.ScanFolder(f.Path());
   EXPECT_EQ(r.files, 4);
   EXPECT_EQ(r.bytes, 600u);
@@ -46,7 +46,7 @@ TEST_F(ScanWalk, HiddenSystemAndReadOnlyFilesCount) {
   ::SetFileAttributesW((f / L"h").c_str(), FILE_ATTRIBUTE_HIDDEN);
   ::SetFileAttributesW((f / L"s").c_str(), FILE_ATTRIBUTE_SYSTEM);
   ::SetFileAttributesW((f / L"r").c_str(), FILE_ATTRIBUTE_READONLY);
-  FileTreeWalker walker;
+  FileTreeScanner walker;
   WalkResult r = walker.ScanFolder(f.Path());
   EXPECT_EQ(r.files, 3);
   EXPECT_EQ(r.bytes, 60u);
@@ -62,7 +62,7 @@ TEST_F(ScanWalk, FileHeldOpenWithoutSharingIsCounted) {
   win::UniqueFile hold(::CreateFileW((f / L"locked").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(hold.Valid());
   RecordingView view;
-  FileTreeWalker walker(&view);
+  FileTreeScanner walker(&view);
   WalkResult r = walker.ScanFolder(f.Path());
   EXPECT_EQ(r.files, 2);
   EXPECT_EQ(r.bytes, 550u);
@@ -73,7 +73,7 @@ TEST_F(ScanWalk, TrailingBackslashMissingRootAndEmptyFolder) {
   TestFolder f(L"walk-roots");
   WriteFile(f / L"x\\a", 7);
   MakeFolders(f / L"empty");
-  FileTreeWalker walker;
+  FileTreeScanner walker;
   WalkResult with = walker.ScanFolder(f.Path() + L"\\");
   walker.Reset();
   WalkResult without = walker.ScanFolder(f.Path());
@@ -90,7 +90,7 @@ TEST_F(ScanWalk, CountersAddUpUntilReset) {
   TestFolder f(L"walk-reset");
   WriteFile(f / L"a\\1", 5);
   WriteFile(f / L"b\\1", 6);
-  FileTreeWalker walker;
+  FileTreeScanner walker;
   walker.ScanFolder(f / L"a");
   WalkResult both = walker.ScanFolder(f / L"b");
   EXPECT_EQ(both.files, 2);
@@ -100,10 +100,10 @@ TEST_F(ScanWalk, CountersAddUpUntilReset) {
 }
 
 TEST_F(ScanWalk, RefusesEmptyRelativeAndDriveRootPaths) {
-  FileTreeWalker walker;
+  FileTreeScanner walker;
   for (const wchar_t* path : {L"", L"\\", L"C:", L"C:\\", L"purlo-tests", L"\\purlo-tests", L"C:purlo-tests"}) {
     RecordingView view;
-    FileTreeWalker refusing(&view);
+    FileTreeScanner refusing(&view);
     WalkResult r = refusing.ScanFolder(path);
     EXPECT_EQ(r.files, 0) << "path: " << std::string(path, path + wcslen(path));
     EXPECT_TRUE(view.ScanningPaths().empty());
@@ -115,7 +115,7 @@ TEST_F(ScanWalk, FullSizeOfAFileLargerThan4GiB) {
   const uint64_t fiveGiB = 5ull << 30;
   WriteSparseFile(f / L"big.iso", fiveGiB);
   ASSERT_EQ(FileSize(f / L"big.iso"), fiveGiB);
-  FileTreeWalker walker;
+  FileTreeScanner walker;
   WalkResult r = walker.ScanFolder(f.Path());
   EXPECT_EQ(r.files, 1);
   EXPECT_EQ(r.bytes, fiveGiB);
@@ -130,7 +130,7 @@ TEST_F(ScanWalk, LinksAreNeitherFollowedNorCounted) {
   ASSERT_NE(dirLink, INVALID_FILE_ATTRIBUTES);
   ASSERT_TRUE(dirLink & FILE_ATTRIBUTE_REPARSE_POINT);
   RecordingView view;
-  FileTreeWalker walker(&view);
+  FileTreeScanner walker(&view);
   WalkResult r = walker.ScanFolder(root);
   for (const std::wstring& path : view.ScanningPaths()) {
     EXPECT_EQ(path.find(L"dirlink"), std::wstring::npos);
@@ -157,8 +157,8 @@ TEST_F(ScanWalk, StopRequestedEndsEveryLevelAfterOneMoreFile) {
       TestRun().StopRequested = 1;
     }
   } view;
-  FileTreeWalker walker(&view);
-  walker.SetRun(&TestRun());
+  FileTreeScanner walker(&view);
+  walker.Walker().SetRun(&TestRun());
   WalkResult r = walker.ScanFolder(f.Path());
   EXPECT_EQ(r.files, 1);
   // A later walk with the flag still up stops after its first file too.

@@ -2,6 +2,7 @@
 
 #include "engine/core/Paths.h"
 #include "engine/core/RootJudge.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
 
 using namespace purlo;
@@ -29,6 +30,24 @@ TEST(Paths, OnlyPathsBelowADriveOrShareRootAreWalkable) {
   EXPECT_FALSE(IsBelowDriveRoot(L"C:/Windows/../Temp"));
   EXPECT_TRUE(IsBelowDriveRoot(L"C:\\Windows\\.hidden"));
   EXPECT_TRUE(IsBelowDriveRoot(L"C:\\a..b"));
+  // Going up stops at the drive or share root, in either form.
+  const std::pair<const wchar_t*, const wchar_t*> parents[] = {
+      {L"C:\\a\\b\\", L"C:\\a"},
+      {L"C:\\a/b", L"C:\\a"},
+      {L"C:\\a", L"C:\\"},
+      {L"C:\\", L""},
+      {L"\\\\?\\C:\\a", L"\\\\?\\C:\\"},
+      {L"\\\\?\\C:\\", L""},
+      {L"\\\\server\\share\\a", L"\\\\server\\share"},
+      {L"\\\\server\\share", L""},
+      {L"\\\\?\\UNC\\server\\share\\a\\b", L"\\\\?\\UNC\\server\\share\\a"},
+      {L"\\\\?\\UNC\\server\\share", L""},
+      {L"Temp\\x", L""},
+      {L"\\\\.\\C:\\a", L""},
+  };
+  for (const auto& parent : parents) {
+    EXPECT_EQ(ParentFolder(parent.first), parent.second) << testing_support::Narrow(parent.first);
+  }
 }
 
 TEST(Paths, RepeatedAndNestedRootsAreWalkedOnce) {

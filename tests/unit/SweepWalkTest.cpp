@@ -243,7 +243,7 @@ TEST(SweepWalk, ChecksOnTheOpenedHandleRefuseWhatALinkLeadsTo) {
 
   // Whatever the open did, the checks on the handle refuse both links.
   FileIdentity identity;
-  EXPECT_FALSE(OpenCheckedFolder(root.handle.Get(), listed[L"dirlink"], root.real + L"\\dirlink",
+  EXPECT_FALSE(OpenCheckedFolder(root.handle.Get(), root.identity, listed[L"dirlink"], root.real + L"\\dirlink",
                                  ProtectedFolders::None(), OpenFor::Listing, identity));
   if (file) {
     EXPECT_TRUE((fileFacts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
@@ -255,11 +255,16 @@ TEST(SweepWalk, ChecksOnTheOpenedHandleRefuseWhatALinkLeadsTo) {
   swapped.name = L"dirlink";
   swapped.nameLength = 7;
   swapped.attributes = FILE_ATTRIBUTE_DIRECTORY;
-  EXPECT_FALSE(OpenCheckedFolder(root.handle.Get(), swapped, std::wstring(), ProtectedFolders::None(),
+  EXPECT_FALSE(OpenCheckedFolder(root.handle.Get(), root.identity, swapped, std::wstring(), ProtectedFolders::None(),
                                  OpenFor::Listing, identity));
   // The plain folder and file pass the same checks.
-  EXPECT_TRUE(OpenCheckedFolder(root.handle.Get(), listed[L"sub"], root.real + L"\\sub", ProtectedFolders::None(),
-                                OpenFor::Listing, identity));
+  EXPECT_TRUE(OpenCheckedFolder(root.handle.Get(), root.identity, listed[L"sub"], root.real + L"\\sub",
+                                ProtectedFolders::None(), OpenFor::Listing, identity));
+  // Its identity, the parent's volume with its own index, is the one the
+  // volume itself gives.
+  FileIdentity asked;
+  ASSERT_TRUE(IdentityAt(root.path + L"\\sub", asked));
+  EXPECT_TRUE(identity == asked) << identity.volume << " " << asked.volume;
   win::UniqueFile junk = OpenRelative(root.handle.Get(), L"junk.txt", 8, OpenFor::Measuring, error);
   ASSERT_TRUE(junk.Valid());
   EXPECT_TRUE(IsReallyAt(junk.Get(), root.real + L"\\junk.txt"));

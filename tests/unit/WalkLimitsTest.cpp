@@ -9,6 +9,7 @@
 #include "engine/core/Paths.h"
 #include "engine/core/RootJudge.h"
 #include "engine/core/RunState.h"
+#include "engine/scan/FileTreeScanner.h"
 #include "engine/scan/ScanWorker.h"
 #include "engine/sweep/DeleteGuard.h"
 #include "engine/sweep/FileTreeDeleter.h"
@@ -65,12 +66,12 @@ void WalkWithStackLeft(WalkJob* job) {
     volatile char* taken = static_cast<volatile char*>(_alloca(free - kStackLeft));
     taken[0] = 0;
   }
-  FileTreeDeleter walker;
   if (job->sweep) {
+    FileTreeDeleter walker;
     walker.SetRoot(job->root);
     job->out->result = walker.SweepFolder(job->root);
   } else {
-    job->out->result = walker.ScanFolder(job->root);
+    job->out->result = FileTreeScanner().ScanFolder(job->root);
   }
   job->out->done = true;
 }
@@ -188,8 +189,8 @@ TEST(RealLocations, OnlyDrivesAndSharesAreWalkable) {
   TestFolder f(L"real-forms");
   WriteFile(f / L"x.tmp", 9);
   for (const std::wstring& root : {L"\\\\?\\" + f.Path(), L"\\\\.\\" + f.Path(), L"\\\\?\\GLOBALROOT\\??\\" + f.Path()}) {
+    EXPECT_EQ(FileTreeScanner().ScanFolder(root).files, 0) << Narrow(root);
     FileTreeDeleter walker;
-    EXPECT_EQ(walker.ScanFolder(root).files, 0) << Narrow(root);
     walker.SetRoot(root);
     EXPECT_EQ(walker.SweepFolder(root).files, 0) << Narrow(root);
   }
