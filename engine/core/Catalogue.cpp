@@ -18,6 +18,29 @@ using M = CountingMethod;
 // not a record of what was opened.
 constexpr const wchar_t* kJumpListFolders[] = {L"AutomaticDestinations", L"CustomDestinations", nullptr};
 
+// What a browser keeps of its user: passwords, cookies, history, bookmarks,
+// settings, extensions, site data. Its caches never hold these names; the
+// walk refuses them at any depth all the same.
+constexpr const wchar_t* kBrowserData[] = {
+    L"Local State", L"Cookies*", L"Network", L"Login Data*", L"Web Data*", L"History*", L"Bookmarks*",
+    L"Preferences", L"Secure Preferences", L"Local Storage", L"IndexedDB", L"Session Storage", L"Sessions",
+    L"Extensions", L"Local Extension Settings", L"Sync Data", L"Service Worker", nullptr};
+constexpr const wchar_t* kFirefoxData[] = {L"places.sqlite*", L"cookies.sqlite*", L"logins.json", L"key4.db",
+                                           L"prefs.js", L"sessionstore*", nullptr};
+constexpr const wchar_t* kDriverSettings[] = {L"Drs", L"CN", nullptr};
+// The system's memory files: never a dump, whatever a folder holds.
+constexpr const wchar_t* kMemoryFiles[] = {L"pagefile.sys", L"hiberfil.sys", L"swapfile.sys", nullptr};
+constexpr const wchar_t* kInstalledPackages[] = {L"node_modules", L"pyvenv.cfg", nullptr};
+constexpr const wchar_t* kAppState[] = {L"LocalState", L"RoamingState", L"Settings", L"LocalCache", L"INetCookies",
+                                        nullptr};
+// Unsaved editors, settings, site data, a chat app's modules and backgrounds.
+constexpr const wchar_t* kAppData[] = {L"Backups",  L"User",    L"Local Storage", L"IndexedDB", L"Cookies*",
+                                       L"modules",  L"Backgrounds", L"settings.json", nullptr};
+constexpr const wchar_t* kLiveLogs[] = {L"CBS.log", L"*.evtx", nullptr};
+
+constexpr int kTenMinutes = 10;
+constexpr int kFourteenDays = 14 * 24 * 60;
+
 constexpr std::array<CategoryInfo, kCategoryCount> kCatalogue = {{
     {C::SystemTemp, 1, L"SystemTemp", L"系统临时文件", L"系统临时文件", L"系统临时文件", true, 1, M::FolderTrees},
     {C::Prefetch, 2, L"Prefetch", L"系统预读文件", L"系统预读文件", L"系统预读文件", true, 3, M::FolderTrees},
@@ -60,6 +83,30 @@ constexpr std::array<CategoryInfo, kCategoryCount> kCatalogue = {{
      M::ByWindowsVersion},
     {C::KankanHistory, 22, L"KankanHistory", L"迅雷看看历史目录", L"迅雷看看历史目录", L"迅雷看看历史目录", false, 22,
      M::FolderTrees},
+    {C::ChromeCache, 23, L"ChromeCache", L"Chrome 浏览器缓存", L"Chrome 浏览器缓存", L"Chrome 浏览器缓存", false, 23,
+     M::FolderTrees, nullptr, kBrowserData},
+    {C::EdgeCache, 24, L"EdgeCache", L"Edge 浏览器缓存", L"Edge 浏览器缓存", L"Edge 浏览器缓存", false, 24,
+     M::FolderTrees, nullptr, kBrowserData},
+    {C::ChromiumCaches, 25, L"ChromiumCaches", L"其他 Chromium 内核浏览器缓存", L"其他 Chromium 内核浏览器缓存",
+     L"其他 Chromium 内核浏览器缓存", false, 25, M::FolderTrees, nullptr, kBrowserData},
+    {C::FirefoxCache, 26, L"FirefoxCache", L"火狐浏览器缓存", L"火狐浏览器缓存", L"火狐浏览器缓存", false, 26,
+     M::FolderTrees, nullptr, kFirefoxData},
+    {C::ShaderCaches, 27, L"ShaderCaches", L"显卡着色器缓存", L"显卡着色器缓存", L"显卡着色器缓存", false, 27,
+     M::FolderTrees, nullptr, kDriverSettings},
+    {C::CrashDumps, 28, L"CrashDumps", L"系统崩溃转储文件", L"系统崩溃转储文件", L"系统崩溃转储文件", false, 28,
+     M::FolderTrees, nullptr, kMemoryFiles, kTenMinutes},
+    {C::ErrorReports, 29, L"ErrorReports", L"Windows 错误报告", L"Windows 错误报告", L"Windows 错误报告", false, 29,
+     M::FolderTrees},
+    {C::DevToolCaches, 30, L"DevToolCaches", L"开发工具下载缓存", L"开发工具下载缓存", L"开发工具下载缓存", false, 30,
+     M::FolderTrees, nullptr, kInstalledPackages},
+    {C::StoreAppTemp, 31, L"StoreAppTemp", L"应用商店应用临时文件", L"应用商店应用临时文件", L"应用商店应用临时文件",
+     false, 31, M::FolderTrees, nullptr, kAppState},
+    {C::AppCaches, 32, L"AppCaches", L"常用应用缓存", L"常用应用缓存", L"常用应用缓存", false, 32, M::FolderTrees,
+     nullptr, kAppData},
+    {C::WindowsLogs, 33, L"WindowsLogs", L"Windows 日志文件", L"Windows 日志文件", L"Windows 日志文件", false, 33,
+     M::FolderTrees, nullptr, kLiveLogs, kFourteenDays},
+    {C::FileDialogHistory, 34, L"FileDialogHistory", L"文件对话框历史记录", L"文件对话框历史记录",
+     L"文件对话框历史记录", false, 34, M::RegistryValues},
 }};
 
 // A short table would compile with zeroed entries at its end: every entry
@@ -87,9 +134,9 @@ constexpr bool NoEntryCountsNothing() {
   return true;
 }
 
-static_assert(kCatalogue.size() == 22, "the program knows 22 categories");
+static_assert(kCatalogue.size() == 34, "the program knows 34 categories");
 static_assert(InTreeOrder(), "one entry per category, in tree order");
-static_assert(RunOrdersArePermutation(), "run orders 1..22, each once");
+static_assert(RunOrdersArePermutation(), "run orders 1..34, each once");
 static_assert(NoEntryCountsNothing(), "Nothing is what ByWindowsVersion comes to, never an entry's method");
 
 std::array<JunkCategory, kCategoryCount> SortedByRunOrder() {

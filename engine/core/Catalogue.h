@@ -1,4 +1,4 @@
-// The 22 kinds of junk the program knows: their texts, default selection,
+// The 34 kinds of junk the program knows: their texts, default selection,
 // run order and counting method. Built in; nothing here is stored or edited.
 #pragma once
 
@@ -32,9 +32,22 @@ enum class JunkCategory {
   StormPlayerHistory,
   QqPlayerHistory,
   KankanHistory,
+  // Today's caches and logs, after the 22 in tree and run order.
+  ChromeCache,
+  EdgeCache,
+  ChromiumCaches,
+  FirefoxCache,
+  ShaderCaches,
+  CrashDumps,
+  ErrorReports,
+  DevToolCaches,
+  StoreAppTemp,
+  AppCaches,
+  WindowsLogs,
+  FileDialogHistory,
 };
 
-constexpr int kCategoryCount = 22;
+constexpr int kCategoryCount = 34;
 
 // How the workers of a category, scan and sweep alike, treat its roots.
 enum class CountingMethod {
@@ -49,17 +62,22 @@ enum class CountingMethod {
 
 struct CategoryInfo {
   JunkCategory id;
-  int position;  // 1..22, tree order
+  int position;  // 1..34, tree order
   const wchar_t* identifier;
   const wchar_t* startupLabel;
   const wchar_t* bareLabel;
   const wchar_t* taskLabel;
   bool recommended;
-  int runOrder;  // 1..22
+  int runOrder;  // 1..34
   CountingMethod method;
   // Folder names directly below each of the category's roots that no walk
   // enters, whatever they hold (null-terminated; null for none).
   const wchar_t* const* neverEntered = nullptr;
+  // Names (with * and ?) no walk enters or takes at any depth below the
+  // category's roots (null-terminated; null for none).
+  const wchar_t* const* neverTouched = nullptr;
+  // Files younger than this (by creation or last write) are left; 0: none.
+  int minimumAgeMinutes = 0;
 };
 
 const std::array<CategoryInfo, kCategoryCount>& Catalogue();

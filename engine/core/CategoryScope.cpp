@@ -13,6 +13,10 @@ CategoryScope ScopeOf(JunkCategory category, int windowsMajor) {
     case C::OfficeSetupCache:
     case C::TheWorldHistory: return CategoryScope::Machine;
     case C::KankanHistory: return windowsMajor == 6 ? CategoryScope::User : CategoryScope::Machine;
+    case C::ShaderCaches:
+    case C::CrashDumps:
+    case C::ErrorReports: return CategoryScope::Both;
+    case C::WindowsLogs: return CategoryScope::Machine;
     default: return CategoryScope::User;
   }
 }

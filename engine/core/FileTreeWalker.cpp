@@ -56,7 +56,8 @@ struct ScanVisitor {
   bool FolderDone(const WalkFolder&) { return !ScanMustStop(); }
 };
 
-FileTreeWalker::FileTreeWalker(RunView* progress, JunkCategory category) : progress_(progress), category_(category) {}
+FileTreeWalker::FileTreeWalker(RunView* progress, JunkCategory category)
+    : progress_(progress), category_(category), categoryWalk_(category) {}
 
 void FileTreeWalker::Reset() {
   failedPaths_.clear();
@@ -95,13 +96,15 @@ WIN32_FIND_DATAW FindDataOf(const ListedEntry& listed) {
 void FileTreeWalker::SetRunRoots(std::shared_ptr<const RunRoots> runRoots) { runRoots_ = std::move(runRoots); }
 
 // Another category's root is that category's to walk; a folder the category
-// never enters is left as it is; the run's keep list and age limit: a kept
+// never enters is left as it is, and so is what its row leaves (never-touched
+// names, files outside the root's pattern or too young); the run's keep list and age limit: a kept
 // folder is not entered, a kept file not shown.
 bool FileTreeWalker::Accepts(const WalkEntry& entry) const {
   if (entry.isFolder && runRoots_ && runRoots_->IsRootOfAnother(entry.identity, category_)) return false;
   if (entry.isFolder && entry.atRoot && IsNeverEntered(category_, entry.listed.name, entry.listed.nameLength)) {
     return false;
   }
+  if (entry.isFolder ? categoryWalk_.LeavesFolder(entry.listed) : categoryWalk_.LeavesFile(entry.listed)) return false;
   if (entry.isFolder) return !KeptFolder(entry.path, entry.real, entry.shortNames);
   return !KeptFile(entry.path, entry.real, FindDataOf(entry.listed), entry.shortNames);
 }

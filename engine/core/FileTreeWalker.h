@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/core/Catalogue.h"
+#include "engine/core/CategoryWalk.h"
 #include "engine/core/FileHandles.h"
 #include "engine/core/ProtectedFolders.h"
 #include "engine/core/RunRoots.h"
@@ -44,6 +45,8 @@ class FileTreeWalker {
   // that belongs to another category (that one counts and sweeps it), and a
   // sweep removes none of them. None unless set.
   void SetRunRoots(std::shared_ptr<const RunRoots> runRoots);
+  // The file-name pattern of the root walked next (null: every file).
+  void SetNamePattern(const wchar_t* pattern) { categoryWalk_.SetNamePattern(pattern); }
 
   // Counts every file below `path` with its full size: every file the sweep
   // would delete or report. Entries that are reparse points (junctions,
@@ -79,6 +82,7 @@ class FileTreeWalker {
 
   std::shared_ptr<const ProtectedFolders> protected_;
   std::shared_ptr<const RunRoots> runRoots_;
+  CategoryWalk categoryWalk_;
 };
 
 }  // namespace purlo

@@ -89,6 +89,7 @@ RootClass ClassOfRoot(JunkCategory category, size_t index, size_t count, int win
     case C::SearchHistory:
     case C::QqToolbarHistory:
     case C::BaiduToolbarHistory: return RootClass::Marker;
+    default: break;  // the later categories' recipes class each root
   }
   return RootClass::Marker;
 }

@@ -40,6 +40,7 @@ struct ResolvedRoot {
   OpenedRoot folder;       // handle, long path, real location, identity
   std::wstring fileName;   // single-file roots: the file's name in `folder`
   std::vector<FileIdentity> chain;  // the folders above `folder`, nearest first, to the volume's root
+  const wchar_t* namePattern = nullptr;  // files of a folder root taken (RecipeRoot::pattern); null: all
 };
 
 enum class Judgement { Ready, Missing, Refused };

@@ -105,9 +105,19 @@ const wchar_t* HistoryKey(JunkCategory category, int windowsMajor) {
   }
 }
 
+std::vector<HistoryKeySpec> HistoryKeys(JunkCategory category, int windowsMajor) {
+  const wchar_t* key = HistoryKey(category, windowsMajor);
+  if (key != nullptr) return {{key, false}};
+  return ModernHistoryKeys(category, windowsMajor);
+}
+
 Roots BuildRoots(JunkCategory category, int windowsMajor, SystemLookups& lookups) {
   Roots roots;
   std::vector<std::wstring>& paths = roots.paths;
+  if (BuildModernRoots(category, lookups, roots.recipe)) {
+    for (const RecipeRoot& root : roots.recipe) paths.push_back(root.path);
+    return roots;
+  }
   RootBuilder add{lookups, paths};
   switch (category) {
     case C::SystemTemp: {
@@ -161,6 +171,7 @@ Roots BuildRoots(JunkCategory category, int windowsMajor, SystemLookups& lookups
         add.AddUnderVariable(L"%APPDATA%", L"\\Microsoft\\Windows\\Cookies\\Low\\Thunder Network\\KanKan\\Cookie");
       }
       break;
+    default: break;  // built by their recipes above
   }
   return roots;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/core/Catalogue.h"
+#include "engine/core/ModernRoots.h"
 #include "engine/core/RunView.h"
 #include "engine/core/SystemLookups.h"
 
@@ -22,6 +23,9 @@ struct Roots {
   RootsOutcome outcome = RootsOutcome::Ready;
   std::vector<std::wstring> paths;  // as built: RootJudge decides what is walked
   DWORD error = 0;  // with TempPathFailed
+  // One for each of `paths` where the recipe tells each root's class, lock
+  // and file pattern; empty where ClassOfRoot tells the class.
+  std::vector<RecipeRoot> recipe;
 };
 
 // windowsMajor is 5, 6 or 0 (any other version). A look-up that fails leaves
@@ -34,6 +38,9 @@ bool HasFileRoots(JunkCategory category);
 // The registry key (under HKEY_CURRENT_USER) of a registry-values category;
 // nullptr when the category has none on this version.
 const wchar_t* HistoryKey(JunkCategory category, int windowsMajor);
+
+// Every history key of a registry-values category on this version.
+std::vector<HistoryKeySpec> HistoryKeys(JunkCategory category, int windowsMajor);
 
 // The Firefox rule: the first profile folder whose NAME contains "default",
 // else the last one listed; empty when there is none.

@@ -27,6 +27,7 @@ MethodChoice ChooseMethod(JunkCategory category, int windowsMajor) {
 
 void WriteResult(const ScanTask& task, CategoryResult& result, bool registry, bool sweep) {
   result.category = task.item;
+  if (!task.inUse.empty()) result.status = CategoryStatus::InUse;
   const KeptFiles kept = TakeKeptFiles();  // this worker's thread
   result.keptFiles = kept.files;
   result.keptBytes = kept.bytes;

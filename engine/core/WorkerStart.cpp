@@ -1,11 +1,13 @@
 #include "engine/core/WorkerStart.h"
 
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <utility>
 
 #include "engine/core/CategoryScope.h"
 #include "engine/core/CompletionMonitor.h"
+#include "engine/core/InUse.h"
 #include "engine/core/RootJudge.h"
 #include "engine/core/RootRules.h"
 #include "engine/core/RunState.h"
@@ -44,23 +46,43 @@ struct PreparedTask {
   std::vector<std::wstring> paths;
   std::vector<ResolvedRoot> resolved;
   std::vector<Refused> refused;
+  std::vector<RecipeRoot> recipe;   // as Roots::recipe
+  std::vector<std::wstring> inUse;  // roots left whole: their program holds its lock
 };
 
-// Each root opened once and judged by its class; the refused are left out.
+// Whether the lock of a root is held now; each lock asked once per task.
+bool LockHeld(const std::wstring& lock, std::map<std::wstring, bool>& asked) {
+  if (lock.empty()) return false;
+  auto it = asked.find(lock);
+  if (it == asked.end()) it = asked.emplace(lock, IsLockHeld(lock)).first;
+  return it->second;
+}
+
+// Each root opened once and judged by its class; the refused are left out,
+// and so are the roots of a program that runs.
 void ResolveRoots(RootJudge& judge, RunPart part, PreparedTask& task) {
   if (!HasFileRoots(task.category)) return;
   const CountingMethod method = ChooseMethod(task.category, WindowsMajorVersion).method;
   const bool files = method == CountingMethod::OneFile || method == CountingMethod::EveryFile;
+  const bool fromRecipe = task.recipe.size() == task.paths.size() && !task.recipe.empty();
+  std::map<std::wstring, bool> locks;
   std::vector<std::wstring> kept;
   for (size_t i = 0; i < task.paths.size(); ++i) {
     ResolvedRoot root;
     RootRefusal why = RootRefusal::BadSpelling;
-    const RootClass rootClass = ClassOfRootInPart(task.category, i, task.paths.size(), part, WindowsMajorVersion);
+    const RootClass rootClass = fromRecipe ? task.recipe[i].rootClass
+                                           : ClassOfRootInPart(task.category, i, task.paths.size(), part,
+                                                               WindowsMajorVersion);
+    if (fromRecipe && LockHeld(task.recipe[i].lock, locks)) {
+      task.inUse.push_back(task.paths[i]);
+      continue;
+    }
     if (judge.Resolve(task.paths[i], rootClass, files, root, why) == Judgement::Refused) {
       task.refused.push_back(Refused{task.paths[i], why});
       continue;
     }
     kept.push_back(task.paths[i]);
+    if (fromRecipe) root.namePattern = task.recipe[i].pattern;
     task.resolved.push_back(std::move(root));
   }
   task.paths.swap(kept);
@@ -103,7 +125,7 @@ StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked,
       view.CategoryNotRun(category, CategoryStatus::NotInstalled);
       continue;
     }
-    PreparedTask task{category, std::move(roots.paths), {}, {}};
+    PreparedTask task{category, std::move(roots.paths), {}, {}, std::move(roots.recipe), {}};
     ResolveRoots(judge, user.part, task);
     if (ChooseMethod(category, WindowsMajorVersion).method == CountingMethod::FolderTrees) {
       runRoots->Add(category, task.resolved);
@@ -114,7 +136,7 @@ StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked,
     const JunkCategory category = prepared.category;
     for (const Refused& refused : prepared.refused) view.RootRefused(category, refused.path, refused.why);
     auto* task = new ScanTask{std::move(prepared.paths), &view, Info(category).taskLabel, category, protectedFolders,
-                              runRoots, true, std::move(prepared.resolved), hive};
+                              runRoots, true, std::move(prepared.resolved), hive, std::move(prepared.inUse)};
     if (kind.beforeEach != nullptr) kind.beforeEach();
     win::UniqueThread worker(starter(kind.entry, task));
     if (!worker) {

@@ -10,6 +10,7 @@
 #include "engine/core/FileTreeWalker.h"
 #include "engine/core/Paths.h"
 #include "engine/core/RegistryKeys.h"
+#include "engine/core/RootRules.h"
 #include "engine/core/RunView.h"
 #include "engine/core/WorkerMethod.h"
 #include "win/Handles.h"
@@ -51,6 +52,19 @@ uint64_t CountRegistryValues(const wchar_t* key, HKEY root) {
   return values;
 }
 
+uint64_t CountHistoryKeys(JunkCategory category, HKEY root) {
+  uint64_t values = 0;
+  for (const HistoryKeySpec& spec : HistoryKeys(category, WindowsMajorVersion)) {
+    values += CountRegistryValues(spec.key, root);
+    if (!spec.withSubkeys) continue;
+    // Each sub-key opened on its own without links: a link counts nothing.
+    for (const std::wstring& sub : SubkeyNames(root, spec.key)) {
+      values += CountRegistryValues((std::wstring(spec.key) + L"\\" + sub).c_str(), root);
+    }
+  }
+  return values;
+}
+
 namespace {
 
 HKEY HiveOf(const ScanTask& task) { return task.hive ? task.hive->Get() : HKEY_CURRENT_USER; }
@@ -80,6 +94,7 @@ Measured ScanFolderTrees(const ScanTask& task) {
   walker.SetRunRoots(task.runRoots);
   std::vector<ResolvedRoot> opened;
   for (const ResolvedRoot* root : OutermostRoots(RootsOf(task, false, opened))) {
+    walker.SetNamePattern(root->namePattern);
     WalkResult walked = walker.ScanRoot(root->folder);
     total.items += static_cast<uint64_t>(walked.files);
     AddBytes(total.bytes, walked.bytes);
@@ -120,7 +135,7 @@ unsigned __stdcall ScanWorker(void* param) {
       RunningTotals.Add(measured.items, static_cast<double>(measured.bytes));
       break;
     case CountingMethod::RegistryValues:
-      measured.items = CountRegistryValues(choice.key, HiveOf(*task));
+      measured.items = CountHistoryKeys(task->item, HiveOf(*task));
       RunningTotals.Add(measured.items, 0.0);
       break;
     case CountingMethod::OneFile:

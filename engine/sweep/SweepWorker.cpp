@@ -67,6 +67,7 @@ void SweepFolderTrees(const ScanTask& task, CategoryResult& result) {
   }
   walker.SetKeptFolders(std::move(kept));
   for (const ResolvedRoot* root : OutermostRoots(roots)) {
+    walker.SetNamePattern(root->namePattern);
     WalkResult walked = walker.SweepRoot(root->folder);
     walker.Reset();
     result.items += static_cast<uint64_t>(walked.files);
@@ -104,9 +105,7 @@ unsigned __stdcall SweepWorker(void* param) {
   switch (choice.method) {
     case CountingMethod::RecycleBin: SweepRecycleBin(result); break;
     case CountingMethod::RegistryValues:
-      if (choice.key != nullptr) {
-        result.items = RemoveHistoryValues(choice.key, task->hive ? task->hive->Get() : HKEY_CURRENT_USER);
-      }
+      result.items = RemoveHistoryKeys(task->item, task->hive ? task->hive->Get() : HKEY_CURRENT_USER);
       RunningTotals.Add(result.items, 0.0);
       break;
     case CountingMethod::OneFile:
