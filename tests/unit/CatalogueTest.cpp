@@ -54,7 +54,9 @@ TEST(Catalogue, ThirtyFourCategoriesInTreeOrderWithDistinctRunOrders) {
   EXPECT_EQ(*runOrders.begin(), 1);
   EXPECT_EQ(*runOrders.rbegin(), 34);
   for (const CategoryInfo& info : Catalogue()) {
-    if (info.position > 22) EXPECT_EQ(info.runOrder, info.position) << info.identifier;
+    if (info.position > 22) {
+      EXPECT_EQ(info.runOrder, info.position) << info.identifier;
+    }
   }
   EXPECT_STREQ(Info(JunkCategory::ChromeCache).identifier, L"ChromeCache");
   EXPECT_EQ(Info(JunkCategory::ChromeCache).position, 23);
