@@ -56,7 +56,7 @@ bool MatchesNamePattern(const wchar_t* pattern, const wchar_t* name, size_t leng
 }
 
 CategoryWalk::CategoryWalk(JunkCategory category) : neverTouched_(Info(category).neverTouched) {
-  const uint64_t age = static_cast<uint64_t>(Info(category).minimumAgeMinutes) * 60 * 10000000;
+  const uint64_t age = static_cast<uint64_t>(Info(category).minAgeMinutes) * 60 * 10000000;
   if (age != 0) notAfter_ = NowTicks() - age;
 }
 

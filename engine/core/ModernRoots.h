@@ -1,36 +1,27 @@
-// The roots of the categories after the 22: today's browser, driver, crash,
-// package-manager and app caches. Each root carries its class, the lock of
-// the program whose files it holds, and the file-name pattern of what goes.
+// The root rules of the categories after the 22 that find their roots below
+// a folder: every profile of a browser, every store package, every app that
+// keeps a cache. Each root comes with the lock of its program.
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "engine/core/Catalogue.h"
-#include "engine/core/RootJudge.h"
 #include "engine/core/SystemLookups.h"
 
 namespace purlo {
 
-struct RecipeRoot {
-  std::wstring path;
-  RootClass rootClass = RootClass::PerUser;
-  std::wstring lock;                // empty: none (IsLockHeld)
-  const wchar_t* pattern = nullptr;  // file names taken, alternatives split by '|'; null: every file
-};
+void ChromeCacheRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots);
+void EdgeCacheRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots);
+void OtherChromiumRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots);
+void FirefoxCacheRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots);
+// The user's LocalLow shader caches (none on XP).
+void LowShaderCacheRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots);
+// The crash settings' MinidumpDir, else %SystemRoot%\Minidump.
+void MinidumpRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots);
+void StorePackageRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots);
+void AppCacheRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots);
 
-// False for a category that is not one of them. A run of one part builds
-// only that part's roots.
-bool BuildModernRoots(JunkCategory category, SystemLookups& lookups, std::vector<RecipeRoot>& out);
-
-// A history key of a registry category; with sub-keys, the values of each
-// direct sub-key too (a sub-key that is a link counts nothing and stays).
-struct HistoryKeySpec {
-  const wchar_t* key;
-  bool withSubkeys;
-};
-
-// The file dialogs' lists on this version; empty for other categories.
-std::vector<HistoryKeySpec> ModernHistoryKeys(JunkCategory category, int windowsMajor);
+// Every history key of a registry-values category that applies on this version.
+std::vector<KeyRecipe> HistoryKeys(JunkCategory category, int windowsMajor);
 
 }  // namespace purlo

@@ -7,16 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/Catalogue.h"
 #include "engine/core/SystemLookups.h"
 
 namespace purlo {
-
-// A root with the lock of the program whose files it holds: while that lock
-// is held (IsLockHeld), the root is skipped whole.
-struct FoundRoot {
-  std::wstring path;
-  std::wstring lock;  // empty: none
-};
 
 // Named sub-folders below each of a folder's children that match `pattern`
 // and, with a marker, hold a file of that name.

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "engine/core/Catalogue.h"
-#include "engine/core/ModernRoots.h"
 #include "engine/core/RunView.h"
 #include "engine/core/SystemLookups.h"
 
@@ -22,14 +21,15 @@ enum class RootsOutcome {
 struct Roots {
   RootsOutcome outcome = RootsOutcome::Ready;
   std::vector<std::wstring> paths;  // as built: RootJudge decides what is walked
+  std::vector<RootClass> classes;   // one for each of `paths`: the rule it is judged by
+  std::vector<std::wstring> locks;  // one for each of `paths`: its program's lock, or empty
+  std::vector<const wchar_t*> patterns;  // one for each of `paths`: RootRecipe::pattern
   DWORD error = 0;  // with TempPathFailed
-  // One for each of `paths` where the recipe tells each root's class, lock
-  // and file pattern; empty where ClassOfRoot tells the class.
-  std::vector<RecipeRoot> recipe;
 };
 
-// windowsMajor is 5, 6 or 0 (any other version). A look-up that fails leaves
-// its root out rather than building a path on an empty piece.
+// The category's row's recipes that apply on this version and in the run's
+// part, in order. windowsMajor is 5, 6 or 0 (any other version). A look-up
+// that fails leaves its root out rather than building a path on an empty piece.
 Roots BuildRoots(JunkCategory category, int windowsMajor, SystemLookups& lookups);
 
 // True for categories whose roots name files and folders (not markers).
@@ -39,8 +39,8 @@ bool HasFileRoots(JunkCategory category);
 // nullptr when the category has none on this version.
 const wchar_t* HistoryKey(JunkCategory category, int windowsMajor);
 
-// Every history key of a registry-values category on this version.
-std::vector<HistoryKeySpec> HistoryKeys(JunkCategory category, int windowsMajor);
+// The root rule of Firefox's history: places.sqlite in the chosen profile.
+void FirefoxPlaces(SystemLookups& lookups, std::vector<std::wstring>& paths);
 
 // The Firefox rule: the first profile folder whose NAME contains "default",
 // else the last one listed; empty when there is none.

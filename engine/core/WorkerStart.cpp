@@ -44,13 +44,15 @@ struct Refused {
 struct PreparedTask {
   JunkCategory category;
   std::vector<std::wstring> paths;
+  std::vector<RootClass> classes;
+  std::vector<std::wstring> locks;
+  std::vector<const wchar_t*> patterns;
   std::vector<ResolvedRoot> resolved;
   std::vector<Refused> refused;
-  std::vector<RecipeRoot> recipe;   // as Roots::recipe
   std::vector<std::wstring> inUse;  // roots left whole: their program holds its lock
 };
 
-// Whether the lock of a root is held now; each lock asked once per task.
+// Whether a root's lock is held now; each lock asked once per task.
 bool LockHeld(const std::wstring& lock, std::map<std::wstring, bool>& asked) {
   if (lock.empty()) return false;
   auto it = asked.find(lock);
@@ -60,29 +62,25 @@ bool LockHeld(const std::wstring& lock, std::map<std::wstring, bool>& asked) {
 
 // Each root opened once and judged by its class; the refused are left out,
 // and so are the roots of a program that runs.
-void ResolveRoots(RootJudge& judge, RunPart part, PreparedTask& task) {
+void ResolveRoots(RootJudge& judge, PreparedTask& task) {
   if (!HasFileRoots(task.category)) return;
   const CountingMethod method = ChooseMethod(task.category, WindowsMajorVersion).method;
   const bool files = method == CountingMethod::OneFile || method == CountingMethod::EveryFile;
-  const bool fromRecipe = task.recipe.size() == task.paths.size() && !task.recipe.empty();
   std::map<std::wstring, bool> locks;
   std::vector<std::wstring> kept;
   for (size_t i = 0; i < task.paths.size(); ++i) {
     ResolvedRoot root;
     RootRefusal why = RootRefusal::BadSpelling;
-    const RootClass rootClass = fromRecipe ? task.recipe[i].rootClass
-                                           : ClassOfRootInPart(task.category, i, task.paths.size(), part,
-                                                               WindowsMajorVersion);
-    if (fromRecipe && LockHeld(task.recipe[i].lock, locks)) {
+    if (i < task.locks.size() && LockHeld(task.locks[i], locks)) {
       task.inUse.push_back(task.paths[i]);
       continue;
     }
-    if (judge.Resolve(task.paths[i], rootClass, files, root, why) == Judgement::Refused) {
+    if (judge.Resolve(task.paths[i], task.classes[i], files, root, why) == Judgement::Refused) {
       task.refused.push_back(Refused{task.paths[i], why});
       continue;
     }
     kept.push_back(task.paths[i]);
-    if (fromRecipe) root.namePattern = task.recipe[i].pattern;
+    if (i < task.patterns.size()) root.namePattern = task.patterns[i];
     task.resolved.push_back(std::move(root));
   }
   task.paths.swap(kept);
@@ -125,8 +123,15 @@ StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked,
       view.CategoryNotRun(category, CategoryStatus::NotInstalled);
       continue;
     }
-    PreparedTask task{category, std::move(roots.paths), {}, {}, std::move(roots.recipe), {}};
-    ResolveRoots(judge, user.part, task);
+    PreparedTask task{category,
+                      std::move(roots.paths),
+                      std::move(roots.classes),
+                      std::move(roots.locks),
+                      std::move(roots.patterns),
+                      {},
+                      {},
+                      {}};
+    ResolveRoots(judge, task);
     if (ChooseMethod(category, WindowsMajorVersion).method == CountingMethod::FolderTrees) {
       runRoots->Add(category, task.resolved);
     }

@@ -10,7 +10,7 @@
 #include "engine/core/FileTreeWalker.h"
 #include "engine/core/Paths.h"
 #include "engine/core/RegistryKeys.h"
-#include "engine/core/RootRules.h"
+#include "engine/core/ModernRoots.h"
 #include "engine/core/RunView.h"
 #include "engine/core/WorkerMethod.h"
 #include "win/Handles.h"
@@ -54,7 +54,7 @@ uint64_t CountRegistryValues(const wchar_t* key, HKEY root) {
 
 uint64_t CountHistoryKeys(JunkCategory category, HKEY root) {
   uint64_t values = 0;
-  for (const HistoryKeySpec& spec : HistoryKeys(category, WindowsMajorVersion)) {
+  for (const KeyRecipe& spec : HistoryKeys(category, WindowsMajorVersion)) {
     values += CountRegistryValues(spec.key, root);
     if (!spec.withSubkeys) continue;
     // Each sub-key opened on its own without links: a link counts nothing.

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/core/RegistryKeys.h"
-#include "engine/core/RootRules.h"
+#include "engine/core/ModernRoots.h"
 #include "engine/core/RunState.h"
 #include "win/Handles.h"
 
@@ -66,7 +66,7 @@ uint32_t RemoveHistoryValues(std::wstring keyPath, HKEY root) {
 
 uint32_t RemoveHistoryKeys(JunkCategory category, HKEY root) {
   uint32_t removed = 0;
-  for (const HistoryKeySpec& spec : HistoryKeys(category, WindowsMajorVersion)) {
+  for (const KeyRecipe& spec : HistoryKeys(category, WindowsMajorVersion)) {
     removed += RemoveHistoryValues(spec.key, root);
     if (!spec.withSubkeys) continue;
     for (const std::wstring& sub : SubkeyNames(root, spec.key)) {
