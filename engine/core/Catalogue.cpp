@@ -130,7 +130,11 @@ constexpr RootRecipe kShaderCachesRoots[] = {
     Found(LowShaderCacheRoots, R::PerUser),
     Known(CSIDL_COMMON_APPDATA, L"\\NVIDIA Corporation\\NV_Cache", R::Machine)};
 constexpr wchar_t kDumps[] = L"*.dmp";
-constexpr RootRecipe kCrashDumpsRoots[] = {Found(MinidumpRoots, R::Machine, kDumps),
+// The system's full dump: a machine file named in the Windows folder, the one
+// single file the catalogue takes in a protected folder (RootJudge allows it by name).
+constexpr RootRecipe kCrashDumpsRoots[] = {{RootSource::Found, R::Machine, 0, 0, nullptr, L"", Hive::User, nullptr,
+                                            nullptr, recipe::kOneFile, MemoryDumpRoots, kDumps},
+                                           Found(MinidumpRoots, R::Machine, kDumps),
                                            KnownFiles(CSIDL_WINDOWS, L"\\LiveKernelReports", R::Machine, kDumps),
                                            KnownFiles(CSIDL_LOCAL_APPDATA, L"\\CrashDumps", R::PerUser, kDumps)};
 constexpr RootRecipe kErrorReportsRoots[] = {

@@ -106,6 +106,8 @@ namespace recipe {
 constexpr uint8_t kKeyMeansInstalled = 1;
 // RegistryValue: the value names a file; its folder is the base.
 constexpr uint8_t kValueNamesFile = 2;
+// A folder-trees category's root that names one file, taken as one file.
+constexpr uint8_t kOneFile = 4;
 }  // namespace recipe
 
 // One root, or a few of one kind, of a category, as the machine answers for it.

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "engine/core/Paths.h"
+#include "win/Handles.h"
 #include "win/Text.h"
 
 namespace purlo {
@@ -75,6 +77,23 @@ bool CategoryWalk::LeavesFile(const ListedEntry& listed) const {
   if (NeverTouched(listed)) return true;
   if (namePattern_ != nullptr && !MatchesAnyPattern(namePattern_, listed)) return true;
   return notAfter_ != 0 && (Ticks(listed.lastWriteTime) > notAfter_ || Ticks(listed.creationTime) > notAfter_);
+}
+
+bool CategoryLeavesSingleFile(JunkCategory category, const std::wstring& path, const wchar_t* pattern) {
+  WIN32_FIND_DATAW data;
+  win::UniqueFind listing(::FindFirstFileW(LongForm(path).c_str(), &data));
+  if (!listing || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
+  ListedEntry listed;
+  listed.name = data.cFileName;
+  listed.nameLength = wcslen(data.cFileName);
+  listed.attributes = data.dwFileAttributes;
+  listed.creationTime.LowPart = data.ftCreationTime.dwLowDateTime;
+  listed.creationTime.HighPart = static_cast<LONG>(data.ftCreationTime.dwHighDateTime);
+  listed.lastWriteTime.LowPart = data.ftLastWriteTime.dwLowDateTime;
+  listed.lastWriteTime.HighPart = static_cast<LONG>(data.ftLastWriteTime.dwHighDateTime);
+  CategoryWalk walk(category);
+  walk.SetNamePattern(pattern);
+  return walk.LeavesFile(listed);
 }
 
 }  // namespace purlo

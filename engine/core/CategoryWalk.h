@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "engine/core/Catalogue.h"
 #include "engine/core/FileHandles.h"
@@ -37,5 +38,10 @@ class CategoryWalk {
   const wchar_t* namePattern_ = nullptr;
   uint64_t notAfter_ = 0;  // FILETIME units; 0: no age limit
 };
+
+// A single-file root of a folder-trees category (the system's full dump),
+// judged by the same rules as its folder lists it; true also when it is not
+// there. Only decides; what is deleted is opened and checked on its own.
+bool CategoryLeavesSingleFile(JunkCategory category, const std::wstring& path, const wchar_t* pattern);
 
 }  // namespace purlo

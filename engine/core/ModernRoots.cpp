@@ -77,16 +77,30 @@ void LowShaderCacheRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots) 
   if (lookups.LocalLowFolder(low)) AddTails(low, kLowShaderCaches, std::wstring(), roots);
 }
 
-void MinidumpRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots) {
-  std::wstring folder;
-  if (lookups.ReadString(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\CrashControl", L"MinidumpDir",
-                         folder) == RegRead::Ok) {
-    folder = ExpandWithSystemVariables(folder);
+namespace {
+
+// A path of the crash settings, expanded with the system's own variables;
+// else `fallback` in the Windows folder.
+void CrashSetting(SystemLookups& lookups, const wchar_t* value, const wchar_t* fallback, std::vector<FoundRoot>& roots) {
+  std::wstring path;
+  if (lookups.ReadString(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\CrashControl", value, path) ==
+      RegRead::Ok) {
+    path = ExpandWithSystemVariables(path);
   } else {
-    folder.clear();
+    path.clear();
   }
-  if (folder.empty() && lookups.SpecialFolder(CSIDL_WINDOWS, folder)) folder += L"\\Minidump";
-  if (!folder.empty()) roots.push_back(FoundRoot{folder, std::wstring()});
+  if (path.empty() && lookups.SpecialFolder(CSIDL_WINDOWS, path)) path += fallback;
+  if (!path.empty()) roots.push_back(FoundRoot{path, std::wstring()});
+}
+
+}  // namespace
+
+void MemoryDumpRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots) {
+  CrashSetting(lookups, L"DumpFile", L"\\MEMORY.DMP", roots);
+}
+
+void MinidumpRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots) {
+  CrashSetting(lookups, L"MinidumpDir", L"\\Minidump", roots);
 }
 
 void StorePackageRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots) {

@@ -16,6 +16,8 @@ void OtherChromiumRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots);
 void FirefoxCacheRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots);
 // The user's LocalLow shader caches (none on XP).
 void LowShaderCacheRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots);
+// The crash settings' DumpFile, else %SystemRoot%\MEMORY.DMP.
+void MemoryDumpRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots);
 // The crash settings' MinidumpDir, else %SystemRoot%\Minidump.
 void MinidumpRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots);
 void StorePackageRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots);

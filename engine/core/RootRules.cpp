@@ -126,11 +126,13 @@ Roots BuildRoots(JunkCategory category, int windowsMajor, SystemLookups& lookups
       roots.classes.clear();
       roots.locks.clear();
       roots.patterns.clear();
+      roots.oneFile.clear();
       return roots;
     }
     roots.classes.resize(roots.paths.size(), recipe.rootClass);
     roots.locks.resize(roots.paths.size());
     roots.patterns.resize(roots.paths.size(), recipe.pattern);
+    roots.oneFile.resize(roots.paths.size(), (recipe.flags & recipe::kOneFile) != 0);
   }
   return roots;
 }

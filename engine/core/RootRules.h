@@ -24,6 +24,7 @@ struct Roots {
   std::vector<RootClass> classes;   // one for each of `paths`: the rule it is judged by
   std::vector<std::wstring> locks;  // one for each of `paths`: its program's lock, or empty
   std::vector<const wchar_t*> patterns;  // one for each of `paths`: RootRecipe::pattern
+  std::vector<bool> oneFile;             // one for each of `paths`: recipe::kOneFile
   DWORD error = 0;  // with TempPathFailed
 };
 

@@ -47,6 +47,7 @@ struct PreparedTask {
   std::vector<RootClass> classes;
   std::vector<std::wstring> locks;
   std::vector<const wchar_t*> patterns;
+  std::vector<bool> oneFile;
   std::vector<ResolvedRoot> resolved;
   std::vector<Refused> refused;
   std::vector<std::wstring> inUse;  // roots left whole: their program holds its lock
@@ -75,7 +76,8 @@ void ResolveRoots(RootJudge& judge, PreparedTask& task) {
       task.inUse.push_back(task.paths[i]);
       continue;
     }
-    if (judge.Resolve(task.paths[i], task.classes[i], files, root, why) == Judgement::Refused) {
+    const bool file = files || (i < task.oneFile.size() && task.oneFile[i]);
+    if (judge.Resolve(task.paths[i], task.classes[i], file, root, why) == Judgement::Refused) {
       task.refused.push_back(Refused{task.paths[i], why});
       continue;
     }
@@ -128,6 +130,7 @@ StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked,
                       std::move(roots.classes),
                       std::move(roots.locks),
                       std::move(roots.patterns),
+                      std::move(roots.oneFile),
                       {},
                       {},
                       {}};

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "engine/core/ByteCount.h"
+#include "engine/core/CategoryWalk.h"
 #include "engine/core/CheckedOpen.h"
 #include "engine/core/FileFilter.h"
 #include "engine/core/FileTreeWalker.h"
@@ -93,7 +94,14 @@ Measured ScanFolderTrees(const ScanTask& task) {
   walker.SetProtectedFolders(task.protectedFolders);
   walker.SetRunRoots(task.runRoots);
   std::vector<ResolvedRoot> opened;
-  for (const ResolvedRoot* root : OutermostRoots(RootsOf(task, false, opened))) {
+  const std::vector<ResolvedRoot>& roots = RootsOf(task, false, opened);
+  for (const ResolvedRoot& root : roots) {
+    if (root.fileName.empty() || CategoryLeavesSingleFile(task.item, root.path, root.namePattern)) continue;
+    Measured one = ScanOneFile(task, root);
+    total.items += one.items;
+    AddBytes(total.bytes, one.bytes);
+  }
+  for (const ResolvedRoot* root : OutermostRoots(roots)) {
     walker.SetNamePattern(root->namePattern);
     WalkResult walked = walker.ScanRoot(root->folder);
     total.items += static_cast<uint64_t>(walked.files);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "engine/core/ByteCount.h"
+#include "engine/core/CategoryWalk.h"
 #include "engine/core/FileFilter.h"
 #include "engine/core/Paths.h"
 #include "engine/core/WorkerMethod.h"
@@ -63,9 +64,13 @@ void SweepFolderTrees(const ScanTask& task, CategoryResult& result) {
   const std::vector<ResolvedRoot>& roots = RootsOf(task, false, opened);
   std::vector<FileIdentity> kept;
   for (const ResolvedRoot& root : roots) {
-    if (root.exists) kept.push_back(root.folder.identity);
+    if (root.exists && root.fileName.empty()) kept.push_back(root.folder.identity);
   }
   walker.SetKeptFolders(std::move(kept));
+  for (const ResolvedRoot& root : roots) {
+    if (root.fileName.empty() || CategoryLeavesSingleFile(task.item, root.path, root.namePattern)) continue;
+    SweepOneFile(root, result);
+  }
   for (const ResolvedRoot* root : OutermostRoots(roots)) {
     walker.SetNamePattern(root->namePattern);
     WalkResult walked = walker.SweepRoot(root->folder);

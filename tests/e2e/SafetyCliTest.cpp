@@ -889,6 +889,7 @@ TEST(ModernCachesCli, CanaryMatrixPerKindOfRoot) {
   }
   EmptyFolder(SpecialFolder(CSIDL_WINDOWS) + L"\\Minidump");
   EmptyFolder(SpecialFolder(CSIDL_WINDOWS) + L"\\LiveKernelReports");
+  const std::wstring fullDump = SpecialFolder(CSIDL_WINDOWS) + L"\\MEMORY.DMP";
 
   std::map<std::wstring, Figures> junk;  // by category: what a sweep removes
   std::vector<std::wstring> junkPaths;
@@ -963,7 +964,8 @@ TEST(ModernCachesCli, CanaryMatrixPerKindOfRoot) {
   const std::wstring dumps = local + L"\\CrashDumps";
   Junk(L"CrashDumps", dumps + L"\\app.exe.1.dmp", 500, FILE_ATTRIBUTE_HIDDEN);
   Junk(L"CrashDumps", dumps + L"\\崩溃.dmp", 250);
-  for (const std::wstring& path : {dumps + L"\\app.exe.1.dmp", dumps + L"\\崩溃.dmp"}) SetOld(path);
+  Junk(L"CrashDumps", fullDump, 123, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  for (const std::wstring& path : {dumps + L"\\app.exe.1.dmp", dumps + L"\\崩溃.dmp", fullDump}) SetOld(path);
   Keep(dumps + L"\\young.dmp");  // written just now: the program may still be writing it
   for (const wchar_t* name : {L"\\notes.txt", L"\\pagefile.sys"}) {
     Keep(dumps + name);
@@ -1054,4 +1056,24 @@ TEST(ModernCachesCli, CanaryMatrixPerKindOfRoot) {
   expectFigures(again, nothing, "second sweep");
   expectUntouched("second sweep");
   DeleteKeyTree(HKEY_CURRENT_USER, canaryKey);
+
+  // The full dump is taken in the Windows folder by its name only: the crash
+  // settings naming another file there get a refusal, and the file stays.
+  const std::wstring other = SpecialFolder(CSIDL_WINDOWS) + L"\\purlo-not-a-dump.dmp";
+  WriteText(other, "a file of the Windows folder");
+  SetOld(other);
+  {
+    ScopedStringValue dumpFile(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\CrashControl", L"DumpFile",
+                               other);
+    CliOutput refused = RunCli(L"sweep --yes --json CrashDumps");
+    EXPECT_EQ(refused.exitCode, 3) << refused.err;
+    JsonRun run = ParseRun(refused.out);
+    ASSERT_TRUE(run.parsed) << refused.out;
+    ASSERT_EQ(run.categories.size(), 1u);
+    ASSERT_EQ(run.categories[0].refused.size(), 1u) << refused.out;
+    EXPECT_EQ(run.categories[0].refused[0].path, other);
+    EXPECT_EQ(run.categories[0].items, 0u);
+  }
+  EXPECT_EQ(ReadAll(other), "a file of the Windows folder");
+  ::DeleteFileW(other.c_str());
 }

@@ -74,9 +74,9 @@ TEST(ScanCliRun, AllCategoriesAtOnceAddUpInTheSummary) {
   EXPECT_EQ(sumItems, items);
   EXPECT_EQ(sumBytes, bytes);
   ASSERT_EQ(version, 6);
-  EXPECT_EQ(items, 109u);
-  EXPECT_EQ(bytes, 2132376u);
-  EXPECT_EQ(run.summary, L"扫描已经完成，共发现垃圾文件109个,2.034MB。建议您立即清理。");
+  EXPECT_EQ(items, 110u);
+  EXPECT_EQ(bytes, 2132776u);
+  EXPECT_EQ(run.summary, L"扫描已经完成，共发现垃圾文件110个,2.034MB。建议您立即清理。");
 }
 
 // Without their keys the two browsers are listed as not installed, with

@@ -314,7 +314,10 @@ Expected CrashDumps(int) {
   Aged(Windows() + L"\\Minidump\\010126-01.dmp", 15);
   Lay(Windows() + L"\\LiveKernelReports", {{L"WATCHDOG\\w.dmp", 100}});
   Aged(Windows() + L"\\LiveKernelReports\\WATCHDOG\\w.dmp", 15);
-  return {L"系统崩溃转储文件(3个文件,600.000B)", 3, 600};
+  // The system's full dump, the one file taken in the Windows folder itself.
+  WriteFile(Windows() + L"\\MEMORY.DMP", 400);
+  Aged(Windows() + L"\\MEMORY.DMP", 15);
+  return {L"系统崩溃转储文件(4个文件,1000.000B)", 4, 1000};
 }
 std::vector<std::wstring> CrashRoots(int) { return {Windows() + L"\\Minidump", Windows() + L"\\LiveKernelReports"}; }
 
@@ -469,6 +472,7 @@ void ClearAllLocations(int version) {
   DeleteKeyTree(HKEY_LOCAL_MACHINE, kTheWorld);
   DeleteKeyTree(HKEY_CURRENT_USER, kComDlg);
   DeleteKeyTree(HKEY_CURRENT_USER, kTypedPaths);
+  ::DeleteFileW((Windows() + L"\\MEMORY.DMP").c_str());
   for (const std::wstring& folder : {ChromeData(), EdgeData(), BraveData(), OperaCaches(), FirefoxLocal(), Packages(),
                                      Local() + L"\\CrashDumps", Windows() + L"\\Logs\\CBS",
                                      Windows() + L"\\Logs\\WindowsUpdate", Local() + L"\\npm-cache"}) {
