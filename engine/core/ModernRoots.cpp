@@ -124,12 +124,4 @@ void AppCacheRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots) {
   }
 }
 
-std::vector<KeyRecipe> HistoryKeys(JunkCategory category, int windowsMajor) {
-  std::vector<KeyRecipe> keys;
-  for (const KeyRecipe& key : Info(category).keys) {
-    if (OnVersion(key.windows, windowsMajor)) keys.push_back(key);
-  }
-  return keys;
-}
-
 }  // namespace purlo

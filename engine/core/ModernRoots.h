@@ -23,7 +23,4 @@ void MinidumpRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots);
 void StorePackageRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots);
 void AppCacheRoots(SystemLookups& lookups, std::vector<FoundRoot>& roots);
 
-// Every history key of a registry-values category that applies on this version.
-std::vector<KeyRecipe> HistoryKeys(JunkCategory category, int windowsMajor);
-
 }  // namespace purlo

@@ -116,6 +116,14 @@ const wchar_t* HistoryKey(JunkCategory category, int windowsMajor) {
   return nullptr;
 }
 
+std::vector<KeyRecipe> HistoryKeys(JunkCategory category, int windowsMajor) {
+  std::vector<KeyRecipe> keys;
+  for (const KeyRecipe& key : Info(category).keys) {
+    if (OnVersion(key.windows, windowsMajor)) keys.push_back(key);
+  }
+  return keys;
+}
+
 Roots BuildRoots(JunkCategory category, int windowsMajor, SystemLookups& lookups) {
   const CategoryInfo& info = Info(category);
   Roots roots;

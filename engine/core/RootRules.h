@@ -40,6 +40,9 @@ bool HasFileRoots(JunkCategory category);
 // nullptr when the category has none on this version.
 const wchar_t* HistoryKey(JunkCategory category, int windowsMajor);
 
+// Every history key of a registry-values category on this version, in order.
+std::vector<KeyRecipe> HistoryKeys(JunkCategory category, int windowsMajor);
+
 // The root rule of Firefox's history: places.sqlite in the chosen profile.
 void FirefoxPlaces(SystemLookups& lookups, std::vector<std::wstring>& paths);
 

@@ -11,7 +11,7 @@
 #include "engine/core/FileTreeWalker.h"
 #include "engine/core/Paths.h"
 #include "engine/core/RegistryKeys.h"
-#include "engine/core/ModernRoots.h"
+#include "engine/core/RootRules.h"
 #include "engine/core/RunView.h"
 #include "engine/core/WorkerMethod.h"
 #include "win/Handles.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/core/RegistryKeys.h"
-#include "engine/core/ModernRoots.h"
+#include "engine/core/RootRules.h"
 #include "engine/core/RunState.h"
 #include "win/Handles.h"
 
