@@ -184,6 +184,35 @@ for prefix in win7; do
   ln -s real "$names/ondrive/data"
 done
 
+# Today's caches under a profile folder of their own (the canary matrix
+# points the user's AppData folders there): inside each kind of root a
+# directory link and a file link to canaries outside the profile, and a hard
+# link of an outside file; the dump pattern's links named as dumps.
+for prefix in win7; do
+  drive_c=$(PURLO_PREFIX=$prefix "$sandbox" --drive-c)
+  profile=$(cd "$drive_c/users" && ls -d */ | tr -d / | grep -vx Public | head -n 1)
+  m=$drive_c/users/$profile/purlo-modern
+  out=$drive_c/modern-outside
+  rm -rf "$m" "$out"
+  mkdir -p "$out/canarydir"
+  printf 'modern canary, 26 bytes..\n' >"$out/canary.txt"
+  printf 'modern dump canary\n' >"$out/canary.dmp"
+  printf 'modern canary in a folder\n' >"$out/canarydir/inner.txt"
+  printf 'hard linked, 16\n' >"$out/hard.bin"
+  touch -d '30 days ago' "$out/canary.dmp"
+  chrome="$m/Local/Google/Chrome/User Data/Default/Cache/Cache_Data"
+  store=$m/Local/Packages/App.One_x/TempState
+  dumps=$m/Local/CrashDumps
+  mkdir -p "$chrome" "$store" "$dumps"
+  for cache in "$chrome" "$store"; do
+    ln -s "$out/canarydir" "$cache/dirlink"
+    ln -s "$out/canary.txt" "$cache/filelink.txt"
+  done
+  ln "$out/hard.bin" "$chrome/hardlink.bin"
+  ln -s "$out/canary.dmp" "$dumps/filelink.dmp"
+  ln -s "$out/canarydir" "$dumps/dirlink.dmp"
+done
+
 # Without it only the tests that use T: fail, and say why.
 bash "$(dirname "${BASH_SOURCE[0]}")/e2e/small_drive.sh" up ||
   echo "prepare_sandbox.sh: no small drive T: (the tests that fill a disk will fail)" >&2

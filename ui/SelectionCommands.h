@@ -1,4 +1,4 @@
-// The three radio commands under the tree: each sets the ticks of the 22
+// The three radio commands under the tree: each sets the ticks of the 34
 // category items in one step and touches nothing else.
 #pragma once
 

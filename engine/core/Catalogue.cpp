@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "engine/core/ModernRoots.h"
 #include "engine/core/RootRules.h"
 #include "engine/core/Texts.h"
 #include "win/Text.h"
@@ -55,6 +56,20 @@ constexpr RootRecipe Registry(Hive hive, const wchar_t* key, const wchar_t* valu
 constexpr RootRecipe ByRule(RootRule rule, RootClass rootClass) {
   return RootRecipe{RootSource::Rule, rootClass, 0, 0, nullptr, L"", Hive::User, nullptr, rule};
 }
+constexpr RootRecipe Found(FoundRule rule, RootClass rootClass, const wchar_t* pattern = nullptr) {
+  return RootRecipe{RootSource::Found, rootClass, 0, 0, nullptr, L"", Hive::User, nullptr, nullptr, 0, rule, pattern};
+}
+constexpr RootRecipe KnownFiles(int csidl, const wchar_t* tail, RootClass rootClass, const wchar_t* pattern) {
+  return RootRecipe{RootSource::KnownFolder, rootClass, 0, csidl, nullptr, tail, Hive::User, nullptr, nullptr, 0,
+                    nullptr, pattern};
+}
+
+// What the walks of a category never touch, and the age its files must reach.
+constexpr CategoryInfo Leaving(CategoryInfo info, NameList neverTouched, unsigned minAgeMinutes = 0) {
+  info.neverTouched = neverTouched;
+  info.minAgeMinutes = minAgeMinutes;
+  return info;
+}
 
 constexpr RootRecipe kSystemTempRoots[] = {{RootSource::UserTemp, R::PerUser},
                                            Known(CSIDL_WINDOWS, L"\\Temp", R::Machine)};
@@ -101,6 +116,86 @@ constexpr KeyRecipe kSearchHistoryKeys[] = {{0, L"Software\\Microsoft\\Search As
 constexpr KeyRecipe kQqToolbarHistoryKeys[] = {{5, L"Software\\Tencent\\QQToolbar\\History"},
                                                {6, L"Software\\AppDataLow\\Tencent\\QQToolbar\\History"}};
 constexpr KeyRecipe kBaiduToolbarHistoryKeys[] = {{0, L"Software\\baidu\\BaiduToolbar\\History"}};
+
+// Today's caches. Per user unless classed Machine; a root that does not exist
+// measures nothing, so no recipe is tied to a version (LocalLow has none on XP).
+constexpr RootRecipe kChromeCacheRoots[] = {Found(ChromeCacheRoots, R::PerUser)};
+constexpr RootRecipe kEdgeCacheRoots[] = {Found(EdgeCacheRoots, R::PerUser)};
+constexpr RootRecipe kChromiumCachesRoots[] = {Found(OtherChromiumRoots, R::PerUser)};
+constexpr RootRecipe kFirefoxCacheRoots[] = {Found(FirefoxCacheRoots, R::PerUser)};
+constexpr RootRecipe kShaderCachesRoots[] = {
+    Known(CSIDL_LOCAL_APPDATA, L"\\D3DSCache", R::PerUser),
+    Known(CSIDL_LOCAL_APPDATA, L"\\NVIDIA\\DXCache", R::PerUser),
+    Known(CSIDL_LOCAL_APPDATA, L"\\NVIDIA\\GLCache", R::PerUser),
+    Known(CSIDL_LOCAL_APPDATA, L"\\NVIDIA Corporation\\NV_Cache", R::PerUser),
+    Known(CSIDL_LOCAL_APPDATA, L"\\AMD\\DxCache", R::PerUser),
+    Known(CSIDL_LOCAL_APPDATA, L"\\AMD\\DxcCache", R::PerUser),
+    Known(CSIDL_LOCAL_APPDATA, L"\\AMD\\GLCache", R::PerUser),
+    Known(CSIDL_LOCAL_APPDATA, L"\\AMD\\VkCache", R::PerUser),
+    Found(LowShaderCacheRoots, R::PerUser),
+    Known(CSIDL_COMMON_APPDATA, L"\\NVIDIA Corporation\\NV_Cache", R::Machine)};
+constexpr wchar_t kDumps[] = L"*.dmp";
+// The system's full dump: a machine file named in the Windows folder, the one
+// single file the catalogue takes in a protected folder (RootJudge allows it by name).
+constexpr RootRecipe kCrashDumpsRoots[] = {{RootSource::Found, R::Machine, 0, 0, nullptr, L"", Hive::User, nullptr,
+                                            nullptr, recipe::kOneFile, MemoryDumpRoots, kDumps},
+                                           Found(MinidumpRoots, R::Machine, kDumps),
+                                           KnownFiles(CSIDL_WINDOWS, L"\\LiveKernelReports", R::Machine, kDumps),
+                                           KnownFiles(CSIDL_LOCAL_APPDATA, L"\\CrashDumps", R::PerUser, kDumps)};
+constexpr RootRecipe kErrorReportsRoots[] = {
+    Known(CSIDL_COMMON_APPDATA, L"\\Microsoft\\Windows\\WER\\ReportArchive", R::Machine),
+    Known(CSIDL_COMMON_APPDATA, L"\\Microsoft\\Windows\\WER\\ReportQueue", R::Machine),
+    Known(CSIDL_COMMON_APPDATA, L"\\Microsoft\\Windows\\WER\\Temp", R::Machine),
+    Known(CSIDL_WINDOWS, L"\\PCHealth\\ErrorRep", R::Machine),
+    Known(CSIDL_LOCAL_APPDATA, L"\\Microsoft\\Windows\\WER\\ReportArchive", R::PerUser),
+    Known(CSIDL_LOCAL_APPDATA, L"\\Microsoft\\Windows\\WER\\ReportQueue", R::PerUser)};
+constexpr RootRecipe kDevToolCachesRoots[] = {Known(CSIDL_LOCAL_APPDATA, L"\\pip\\Cache", R::PerUser),
+                                              Known(CSIDL_LOCAL_APPDATA, L"\\npm-cache", R::PerUser),
+                                              Known(CSIDL_APPDATA, L"\\npm-cache", R::PerUser),
+                                              Known(CSIDL_LOCAL_APPDATA, L"\\NuGet\\v3-cache", R::PerUser),
+                                              Known(CSIDL_LOCAL_APPDATA, L"\\NuGet\\plugins-cache", R::PerUser),
+                                              Known(CSIDL_LOCAL_APPDATA, L"\\Yarn\\Cache", R::PerUser)};
+constexpr RootRecipe kStoreAppTempRoots[] = {Found(StorePackageRoots, R::PerUser)};
+constexpr RootRecipe kAppCachesRoots[] = {Found(AppCacheRoots, R::PerUser)};
+constexpr RootRecipe kWindowsLogsRoots[] = {
+    KnownFiles(CSIDL_WINDOWS, L"\\Logs\\CBS", R::Machine, L"CbsPersist_*.log|CbsPersist_*.cab"),
+    KnownFiles(CSIDL_WINDOWS, L"\\Logs\\DISM", R::Machine, L"*.log"),
+    KnownFiles(CSIDL_WINDOWS, L"\\Logs\\MoSetup", R::Machine, L"*.log"),
+    KnownFiles(CSIDL_WINDOWS, L"\\Logs\\WindowsUpdate", R::Machine, L"*.etl")};
+constexpr KeyRecipe kFileDialogHistoryKeys[] = {
+    {6, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSavePidlMRU", true},
+    {6, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedPidlMRU"},
+    {6, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TypedPaths"},
+    {5, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU", true},
+    {5, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedMRU"}};
+
+// What a browser keeps of its user: passwords, cookies, history, bookmarks,
+// settings, extensions, site data. Its caches never hold these names; the
+// walk refuses them at any depth all the same.
+constexpr const wchar_t* kBrowserData[] = {
+    L"Local State", L"Cookies*", L"Network", L"Login Data*", L"Web Data*", L"History*", L"Bookmarks*",
+    L"Preferences", L"Secure Preferences", L"Local Storage", L"IndexedDB", L"Session Storage", L"Sessions",
+    L"Extensions", L"Local Extension Settings", L"Sync Data", L"Service Worker", nullptr};
+constexpr const wchar_t* kFirefoxData[] = {L"places.sqlite*", L"cookies.sqlite*", L"logins.json", L"key4.db",
+                                           L"prefs.js", L"sessionstore*", nullptr};
+// The drivers' own settings.
+constexpr const wchar_t* kDriverSettings[] = {L"Drs", L"CN", nullptr};
+// The system's memory files: never a dump, whatever a folder holds.
+constexpr const wchar_t* kMemoryFiles[] = {L"pagefile.sys", L"hiberfil.sys", L"swapfile.sys", nullptr};
+// Installed packages and virtual environments.
+constexpr const wchar_t* kInstalledPackages[] = {L"node_modules", L"pyvenv.cfg", nullptr};
+// The store apps' data, settings and sign-ins.
+constexpr const wchar_t* kAppState[] = {L"LocalState", L"RoamingState", L"Settings", L"LocalCache", L"INetCookies",
+                                        nullptr};
+// Unsaved editors, settings, site data, a chat app's modules and backgrounds.
+constexpr const wchar_t* kAppData[] = {L"Backups", L"User",    L"Local Storage", L"IndexedDB", L"Cookies*",
+                                       L"modules", L"Backgrounds", L"settings.json", nullptr};
+// Logs being written, and the event logs.
+constexpr const wchar_t* kLiveLogs[] = {L"CBS.log", L"*.evtx", nullptr};
+
+// A dump younger than this may still be being written.
+constexpr unsigned kDumpMinutes = 10;
+constexpr unsigned kLogMinutes = 14 * 24 * 60;
 
 // The jump lists of Windows 7 and later: every program's pinned and recent
 // items, and Quick Access's pinned folders. Pins are the user's own choice,
@@ -154,8 +249,42 @@ constexpr std::array<CategoryInfo, kCategoryCount> kCatalogue = {{
         kQqPlayerHistoryRoots, kClearFailed),
     Row(C::KankanHistory, 22, L"KankanHistory", L"迅雷看看历史目录", false, 22, M::FolderTrees, kKankanHistoryRoots,
         kClearFailed),
+    Leaving(Row(C::ChromeCache, 23, L"ChromeCache", L"Chrome 浏览器缓存", false, 23, M::FolderTrees, kChromeCacheRoots,
+                kSweepFailed),
+            kBrowserData),
+    Leaving(Row(C::EdgeCache, 24, L"EdgeCache", L"Edge 浏览器缓存", false, 24, M::FolderTrees, kEdgeCacheRoots,
+                kSweepFailed),
+            kBrowserData),
+    Leaving(Row(C::ChromiumCaches, 25, L"ChromiumCaches", L"其他 Chromium 内核浏览器缓存", false, 25, M::FolderTrees,
+                kChromiumCachesRoots, kSweepFailed),
+            kBrowserData),
+    Leaving(Row(C::FirefoxCache, 26, L"FirefoxCache", L"火狐浏览器缓存", false, 26, M::FolderTrees, kFirefoxCacheRoots,
+                kSweepFailed),
+            kFirefoxData),
+    Leaving(Row(C::ShaderCaches, 27, L"ShaderCaches", L"显卡着色器缓存", false, 27, M::FolderTrees, kShaderCachesRoots,
+                kSweepFailed),
+            kDriverSettings),
+    Leaving(Row(C::CrashDumps, 28, L"CrashDumps", L"系统崩溃转储文件", false, 28, M::FolderTrees, kCrashDumpsRoots,
+                kSweepFailed),
+            kMemoryFiles, kDumpMinutes),
+    Row(C::ErrorReports, 29, L"ErrorReports", L"Windows 错误报告", false, 29, M::FolderTrees, kErrorReportsRoots,
+        kSweepFailed),
+    Leaving(Row(C::DevToolCaches, 30, L"DevToolCaches", L"开发工具下载缓存", false, 30, M::FolderTrees,
+                kDevToolCachesRoots, kSweepFailed),
+            kInstalledPackages),
+    Leaving(Row(C::StoreAppTemp, 31, L"StoreAppTemp", L"应用商店应用临时文件", false, 31, M::FolderTrees,
+                kStoreAppTempRoots, kSweepFailed),
+            kAppState),
+    Leaving(Row(C::AppCaches, 32, L"AppCaches", L"常用应用缓存", false, 32, M::FolderTrees, kAppCachesRoots,
+                kSweepFailed),
+            kAppData),
+    Leaving(Row(C::WindowsLogs, 33, L"WindowsLogs", L"Windows 日志文件", false, 33, M::FolderTrees, kWindowsLogsRoots,
+                kSweepFailed),
+            kLiveLogs, kLogMinutes),
+    Row(C::FileDialogHistory, 34, L"FileDialogHistory", L"文件对话框历史记录", false, 34, M::RegistryValues,
+        kHistoryKeyRoots, kSweepFailed, kFileDialogHistoryKeys),
 #ifdef PURLO_TEST_ROW
-    NeverEntering(Row(C::TestRow, 23, L"TestRow", L"测试用的一行", false, 23, M::FolderTrees, kTestRowRoots, kSweepFailed),
+    NeverEntering(Row(C::TestRow, 35, L"TestRow", L"测试用的一行", false, 35, M::FolderTrees, kTestRowRoots, kSweepFailed),
                   kTestRowNeverEntered),
 #endif
 }};

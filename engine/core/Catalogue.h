@@ -39,15 +39,28 @@ enum class JunkCategory {
   StormPlayerHistory,
   QqPlayerHistory,
   KankanHistory,
+  // Today's caches and logs, after the 22 in tree and run order.
+  ChromeCache,
+  EdgeCache,
+  ChromiumCaches,
+  FirefoxCache,
+  ShaderCaches,
+  CrashDumps,
+  ErrorReports,
+  DevToolCaches,
+  StoreAppTemp,
+  AppCaches,
+  WindowsLogs,
+  FileDialogHistory,
 #ifdef PURLO_TEST_ROW
   TestRow,  // a test build's extra category: one row shows a category is a row
 #endif
 };
 
 #ifdef PURLO_TEST_ROW
-constexpr int kCategoryCount = 23;
+constexpr int kCategoryCount = 35;
 #else
-constexpr int kCategoryCount = 22;
+constexpr int kCategoryCount = 34;
 #endif
 
 // How the workers of a category, scan and sweep alike, treat its roots.
@@ -79,17 +92,29 @@ enum class RootSource : uint8_t {
   FixedDrives,    // the root of every fixed drive C: to Z:, then `tail`
   RegistryValue,  // the string `value` of `name` in `hive`, a separator, then `tail`
   Rule,           // a named function, for a rule that really is code
+  Found,          // a named function that finds roots below a folder, each with its program's lock
 };
 
 enum class Hive : uint8_t { User, Machine };
 
 using RootRule = void (*)(SystemLookups& lookups, std::vector<std::wstring>& paths);
 
+// A root found below a folder (a browser's profiles, the store's packages),
+// with the lock of the program whose files it holds: while that lock is held
+// (IsLockHeld) the root is in use and skipped whole.
+struct FoundRoot {
+  std::wstring path;
+  std::wstring lock;  // empty: none
+};
+using FoundRule = void (*)(SystemLookups& lookups, std::vector<FoundRoot>& roots);
+
 namespace recipe {
 // RegistryValue: without the key the program is not installed (no task at all).
 constexpr uint8_t kKeyMeansInstalled = 1;
 // RegistryValue: the value names a file; its folder is the base.
 constexpr uint8_t kValueNamesFile = 2;
+// A folder-trees category's root that names one file, taken as one file.
+constexpr uint8_t kOneFile = 4;
 }  // namespace recipe
 
 // One root, or a few of one kind, of a category, as the machine answers for it.
@@ -104,12 +129,19 @@ struct RootRecipe {
   const wchar_t* value = nullptr;
   RootRule rule = nullptr;
   uint8_t flags = 0;
+  FoundRule found = nullptr;
+  // Folder roots: the names of the files taken, with * and ?, alternatives
+  // split by '|'; null takes every file.
+  const wchar_t* pattern = nullptr;
 };
 
 // A registry key of a registry-values category, under the cleaned user's hive.
 struct KeyRecipe {
   int windows;  // 0: on every version
   const wchar_t* key;
+  // The values of each direct sub-key too; a sub-key that is a registry link
+  // counts nothing and is never touched.
+  bool withSubkeys = false;
 };
 
 // A view of a fixed array in the table.

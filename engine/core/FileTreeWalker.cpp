@@ -6,7 +6,8 @@
 
 namespace purlo {
 
-FileTreeWalker::FileTreeWalker(RunView* view, JunkCategory category) : view_(view), category_(category) {}
+FileTreeWalker::FileTreeWalker(RunView* view, JunkCategory category)
+    : view_(view), category_(category), categoryWalk_(category) {}
 
 const FileFilter* FileTreeWalker::Filter() const { return run_ != nullptr ? run_->Filter() : nullptr; }
 
@@ -46,13 +47,15 @@ WIN32_FIND_DATAW FindDataOf(const ListedEntry& listed) {
 }  // namespace
 
 // Another category's root is that category's to walk; a folder the category
-// never enters is left as it is; the run's keep list and age limit: a kept
+// never enters is left as it is, and so is what its row leaves (never-touched
+// names, files outside the root's pattern or too young); the run's keep list and age limit: a kept
 // folder is not entered, a kept file not shown.
 bool FileTreeWalker::Accepts(const WalkEntry& entry, KeptFiles& kept) const {
   if (entry.isFolder && runRoots_ && runRoots_->IsRootOfAnother(entry.identity, category_)) return false;
   if (entry.isFolder && entry.atRoot && IsNeverEntered(category_, entry.listed.name, entry.listed.nameLength)) {
     return false;
   }
+  if (entry.isFolder ? categoryWalk_.LeavesFolder(entry.listed) : categoryWalk_.LeavesFile(entry.listed)) return false;
   const FileFilter* filter = Filter();
   if (filter == nullptr) return true;
   if (entry.isFolder) return !KeptFolder(filter, entry.path, entry.real, entry.shortNames);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/core/Catalogue.h"
+#include "engine/core/CategoryWalk.h"
 #include "engine/core/CheckedOpen.h"
 #include "engine/core/FileFilter.h"
 #include "engine/core/FileHandles.h"
@@ -53,6 +54,8 @@ class FileTreeWalker {
   // The run the walk belongs to: its stop flags, its gate and its filter.
   // Without one a walk never pauses, stops early or keeps a file.
   void SetRun(const Run* run) { run_ = run; }
+  // The file-name pattern of the root walked next (null: every file).
+  void SetNamePattern(const wchar_t* pattern) { categoryWalk_.SetNamePattern(pattern); }
   // The run's questions; all no without a run.
   const FileFilter* Filter() const;
   // Waits while the run is paused.
@@ -95,6 +98,7 @@ class FileTreeWalker {
   std::shared_ptr<const ProtectedFolders> protected_;
   std::shared_ptr<const RunRoots> runRoots_;
   const Run* run_ = nullptr;
+  CategoryWalk categoryWalk_;
 };
 
 // What the scan's and the sweep's visitors share: the walker they walk with,

@@ -40,4 +40,19 @@ win::UniqueRegKey OpenKeyWithoutLinks(HKEY root, const std::wstring& path, REGSA
   return current;
 }
 
+std::vector<std::wstring> SubkeyNames(HKEY root, const std::wstring& path) {
+  std::vector<std::wstring> names;
+  win::UniqueRegKey key = OpenKeyWithoutLinks(root, path, KEY_ENUMERATE_SUB_KEYS);
+  if (!key) return names;
+  wchar_t name[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD length = 256;
+    const LONG result = ::RegEnumKeyExW(key.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (result == ERROR_MORE_DATA) continue;  // longer than a key name may be
+    if (result != ERROR_SUCCESS) break;        // the end, or the key went away
+    names.emplace_back(name, length);
+  }
+  return names;
+}
+
 }  // namespace purlo

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "win/Handles.h"
 
@@ -17,6 +18,10 @@ win::UniqueRegKey OpenKeyWithoutLinks(HKEY root, const std::wstring& path, REGSA
 
 // How many values the open key holds directly; 0 when it cannot be told.
 DWORD ValuesIn(HKEY key);
+// The names of the direct sub-keys of root\path (opened without links);
+// empty when it cannot be so opened. Each is still opened on its own
+// without links before anything of it is read or removed.
+std::vector<std::wstring> SubkeyNames(HKEY root, const std::wstring& path);
 
 // A key opened with REG_OPTION_OPEN_LINK (and KEY_QUERY_VALUE) that is a link.
 bool IsRegistryLink(HKEY key);

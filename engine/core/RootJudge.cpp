@@ -57,7 +57,10 @@ RootJudge::RootJudge(std::shared_ptr<const ProtectedFolders> protectedFolders, S
     if (lookups->SpecialFolder(csidl, folder)) own.push_back(folder);
   }
   const std::vector<std::wstring> others = lookups->OtherProfileFolders();
+  std::wstring windows;
+  const bool windowsNamed = lookups->SpecialFolder(CSIDL_WINDOWS, windows);
   FileSystemRedirectionOff asItIs;
+  hasWindows_ = windowsNamed && IdentityAt(windows, windows_);
   hasProfile_ = named && IdentityAt(profile, profile_);
   if (hasProfile_) {
     profileOwn_.push_back(profile_);
@@ -198,10 +201,14 @@ Judgement RootJudge::Resolve(const std::wstring& path, RootClass rootClass, bool
     return Judgement::Missing;
   }
   opened.identity = facts.identity;
+  // The one single file allowed in a protected folder, by name: the
+  // system's full dump in the Windows folder itself, a machine root.
+  const bool fullDump = file && checks_ && rootClass == RootClass::Machine && hasWindows_ &&
+                        facts.identity == windows_ && win::ToUpper(out.fileName) == L"MEMORY.DMP";
   why = RootRefusal::Protected;
-  if (protected_->IsProtected(facts.identity) || IsProfileOwn(facts.identity)) return Judgement::Refused;
+  if (!fullDump && (protected_->IsProtected(facts.identity) || IsProfileOwn(facts.identity))) return Judgement::Refused;
   why = RootRefusal::AboveProtected;
-  if (protected_->IsAboveProtected(facts.identity)) return Judgement::Refused;
+  if (!fullDump && protected_->IsAboveProtected(facts.identity)) return Judgement::Refused;
   bool linkOnTheWay = false;
   out.chain = ChainAbove(opened.real.empty() ? folder : opened.real, linkOnTheWay);
   if (checks_ && rootClass != RootClass::Unchecked) {
@@ -235,10 +242,10 @@ std::vector<const ResolvedRoot*> OutermostRoots(const std::vector<ResolvedRoot>&
   std::vector<const ResolvedRoot*> walked;
   for (size_t i = 0; i < roots.size(); ++i) {
     const ResolvedRoot& root = roots[i];
-    if (!root.exists) continue;
+    if (!root.exists || !root.fileName.empty()) continue;
     bool inner = false;
     for (size_t j = 0; j < roots.size() && !inner; ++j) {
-      if (j == i || !roots[j].exists) continue;
+      if (j == i || !roots[j].exists || !roots[j].fileName.empty()) continue;
       const FileIdentity& other = roots[j].folder.identity;
       inner = (other == root.folder.identity && j < i) || Contains(root.chain, other);
     }

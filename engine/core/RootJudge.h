@@ -28,6 +28,7 @@ struct ResolvedRoot {
   OpenedRoot folder;       // handle, long path, real location, identity
   std::wstring fileName;   // single-file roots: the file's name in `folder`
   std::vector<FileIdentity> chain;  // the folders above `folder`, nearest first, to the volume's root
+  const wchar_t* namePattern = nullptr;  // files of a folder root taken (RootRecipe::pattern); null: all
 };
 
 enum class Judgement { Ready, Missing, Refused };
@@ -58,12 +59,15 @@ class RootJudge {
   FileIdentity profile_;
   std::vector<FileIdentity> profileOwn_;     // the profile and its AppData roots
   std::vector<FileIdentity> otherProfiles_;
+  bool hasWindows_ = false;
+  FileIdentity windows_;  // the Windows folder, where the system's full dump may be named
   std::map<std::wstring, FileIdentity> identities_;  // folders above roots, by upper-case path
   unsigned rootOpens_ = 0;
 };
 
 // The roots of one task that are walked: a root whose folder another root of
-// the task already is, or lies inside, is walked as part of that one.
+// the task already is, or lies inside, is walked as part of that one. A
+// single-file root is no folder tree: neither walked nor holding others.
 std::vector<const ResolvedRoot*> OutermostRoots(const std::vector<ResolvedRoot>& roots);
 
 }  // namespace purlo

@@ -72,6 +72,16 @@ bool AddRecipeRoots(const CategoryInfo& info, const RootRecipe& recipe, SystemLo
       }
       break;
     case RootSource::Rule: recipe.rule(lookups, paths); break;
+    case RootSource::Found: {
+      std::vector<FoundRoot> found;
+      recipe.found(lookups, found);
+      roots.locks.resize(paths.size());
+      for (FoundRoot& root : found) {
+        paths.push_back(std::move(root.path));
+        roots.locks.push_back(std::move(root.lock));
+      }
+      break;
+    }
   }
   return true;
 }
@@ -106,6 +116,14 @@ const wchar_t* HistoryKey(JunkCategory category, int windowsMajor) {
   return nullptr;
 }
 
+std::vector<KeyRecipe> HistoryKeys(JunkCategory category, int windowsMajor) {
+  std::vector<KeyRecipe> keys;
+  for (const KeyRecipe& key : Info(category).keys) {
+    if (OnVersion(key.windows, windowsMajor)) keys.push_back(key);
+  }
+  return keys;
+}
+
 Roots BuildRoots(JunkCategory category, int windowsMajor, SystemLookups& lookups) {
   const CategoryInfo& info = Info(category);
   Roots roots;
@@ -114,9 +132,15 @@ Roots BuildRoots(JunkCategory category, int windowsMajor, SystemLookups& lookups
     if (!AddRecipeRoots(info, recipe, lookups, roots)) {
       roots.paths.clear();
       roots.classes.clear();
+      roots.locks.clear();
+      roots.patterns.clear();
+      roots.oneFile.clear();
       return roots;
     }
     roots.classes.resize(roots.paths.size(), recipe.rootClass);
+    roots.locks.resize(roots.paths.size());
+    roots.patterns.resize(roots.paths.size(), recipe.pattern);
+    roots.oneFile.resize(roots.paths.size(), (recipe.flags & recipe::kOneFile) != 0);
   }
   return roots;
 }

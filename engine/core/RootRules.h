@@ -22,6 +22,9 @@ struct Roots {
   RootsOutcome outcome = RootsOutcome::Ready;
   std::vector<std::wstring> paths;  // as built: RootJudge decides what is walked
   std::vector<RootClass> classes;   // one for each of `paths`: the rule it is judged by
+  std::vector<std::wstring> locks;  // one for each of `paths`: its program's lock, or empty
+  std::vector<const wchar_t*> patterns;  // one for each of `paths`: RootRecipe::pattern
+  std::vector<bool> oneFile;             // one for each of `paths`: recipe::kOneFile
   DWORD error = 0;  // with TempPathFailed
 };
 
@@ -36,6 +39,9 @@ bool HasFileRoots(JunkCategory category);
 // The registry key (under HKEY_CURRENT_USER) of a registry-values category;
 // nullptr when the category has none on this version.
 const wchar_t* HistoryKey(JunkCategory category, int windowsMajor);
+
+// Every history key of a registry-values category on this version, in order.
+std::vector<KeyRecipe> HistoryKeys(JunkCategory category, int windowsMajor);
 
 // The root rule of Firefox's history: places.sqlite in the chosen profile.
 void FirefoxPlaces(SystemLookups& lookups, std::vector<std::wstring>& paths);

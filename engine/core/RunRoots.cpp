@@ -5,7 +5,8 @@ namespace purlo {
 
 void RunRoots::Add(JunkCategory category, const std::vector<ResolvedRoot>& roots) {
   for (const ResolvedRoot& root : roots) {
-    if (root.exists) roots_.push_back({root.folder.identity, category});
+    // A single file's folder is not the category's to walk.
+    if (root.exists && root.fileName.empty()) roots_.push_back({root.folder.identity, category});
   }
 }
 

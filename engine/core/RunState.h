@@ -41,6 +41,9 @@ struct ScanTask {
   std::vector<ResolvedRoot> resolved;
   // The cleaned user's registry, for the history keys; HKEY_CURRENT_USER when null.
   std::shared_ptr<const win::UniqueRegKey> hive;
+  // Roots left whole because their program holds its lock: the category's
+  // status is then "in use", its figures those of its other roots.
+  std::vector<std::wstring> inUse;
 };
 
 // The sums all workers of a run add to. TotalsLock is held only for the few

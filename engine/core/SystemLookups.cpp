@@ -39,6 +39,39 @@ bool WindowsLookups::ExpandVariable(const std::wstring& variable, std::wstring& 
   return !out.empty() && out != variable && out.find(L'%') == std::wstring::npos;
 }
 
+bool SystemLookups::HoldsFile(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool KnownLocalLowFolder(HANDLE token, std::wstring& out) {
+  using KnownFolderPath = HRESULT(WINAPI*)(const GUID& id, DWORD flags, HANDLE token, PWSTR* path);
+  using TaskMemFree = void(WINAPI*)(void*);
+  // FOLDERID_LocalAppDataLow; the call and the GUID are Vista's, so neither is linked.
+  static const GUID kLocalAppDataLow = {0xA520A1A4, 0x1780, 0x4FF6, {0xBD, 0x18, 0x16, 0x73, 0x43, 0xC5, 0xAF, 0x16}};
+  const HMODULE shell = ::GetModuleHandleW(L"shell32.dll");
+  const HMODULE ole = ::GetModuleHandleW(L"ole32.dll");
+  if (shell == nullptr || ole == nullptr) return false;
+  const auto known = reinterpret_cast<KnownFolderPath>(
+      reinterpret_cast<void*>(::GetProcAddress(shell, "SHGetKnownFolderPath")));
+  const auto release = reinterpret_cast<TaskMemFree>(reinterpret_cast<void*>(::GetProcAddress(ole, "CoTaskMemFree")));
+  if (known == nullptr || release == nullptr) return false;
+  PWSTR path = nullptr;
+  const DWORD kDontVerify = 0x00004000;  // KF_FLAG_DONT_VERIFY
+  const HRESULT result = known(kLocalAppDataLow, kDontVerify, token, &path);
+  const bool found = SUCCEEDED(result) && path != nullptr && path[0] != L'\0';
+  if (found) out = path;
+  if (path != nullptr) release(path);
+  return found;
+}
+
+bool WindowsLookups::LocalLowFolder(std::wstring& out) {
+  if (KnownLocalLowFolder(nullptr, out)) return true;
+  if (LOBYTE(LOWORD(::GetVersion())) < 6 || !SpecialFolder(CSIDL_PROFILE, out)) return false;
+  out += L"\\AppData\\LocalLow";
+  return true;
+}
+
 UINT WindowsLookups::DriveType(const std::wstring& drive) { return ::GetDriveTypeW(drive.c_str()); }
 
 std::vector<std::wstring> WindowsLookups::Subfolders(const std::wstring& folderWithBackslash) {

@@ -57,6 +57,12 @@ class SystemLookups {
   virtual UserFacts User() { return UserFacts{}; }
   // The root of that user's registry (HKEY_USERS\<SID>); null: HKEY_CURRENT_USER.
   virtual std::shared_ptr<const win::UniqueRegKey> UserHive() { return nullptr; }
+  // The user's low-integrity application data folder (LocalLow); false where
+  // the version has none (XP) or it cannot be told.
+  virtual bool LocalLowFolder(std::wstring& out) { return false; }
+  // Whether `path` names a file (not a folder) that exists; asked when a
+  // recipe picks folders by a file they hold.
+  virtual bool HoldsFile(const std::wstring& path);
 };
 
 class WindowsLookups : public SystemLookups {
@@ -70,7 +76,13 @@ class WindowsLookups : public SystemLookups {
   std::vector<std::wstring> SystemFolders() override;
   bool ProfileFolder(std::wstring& out) override;
   std::vector<std::wstring> OtherProfileFolders() override;
+  bool LocalLowFolder(std::wstring& out) override;
 };
+
+// FOLDERID_LocalAppDataLow of the user whose token is given (null: this
+// process's user), through SHGetKnownFolderPath where the shell has it
+// (Vista on); false elsewhere.
+bool KnownLocalLowFolder(HANDLE token, std::wstring& out);
 
 // "S-1-5-21-..." of the account this process runs as; empty when unknown.
 std::wstring ProcessUserSid();

@@ -141,6 +141,13 @@ bool UserLookups::ProfileFolder(std::wstring& out) {
   return !out.empty();
 }
 
+bool UserLookups::LocalLowFolder(std::wstring& out) {
+  if (!facts_.known || WindowsMajorOf() < 6) return false;
+  if (user_.token && KnownLocalLowFolder(user_.token->Get(), out)) return true;
+  out = user_.profile + L"\\AppData\\LocalLow";
+  return true;
+}
+
 std::vector<std::wstring> UserLookups::OtherProfileFolders() {
   std::vector<std::wstring> folders;
   WindowsAccounts accounts;

@@ -33,6 +33,8 @@ class UserLookups : public WindowsLookups {
   bool ProfileFolder(std::wstring& out) override;
   // Every profile ProfileList records but theirs.
   std::vector<std::wstring> OtherProfileFolders() override;
+  // From their token, else the Vista layout under their profile; XP has none.
+  bool LocalLowFolder(std::wstring& out) override;
   UserFacts User() override { return facts_; }
   std::shared_ptr<const win::UniqueRegKey> UserHive() override { return hive_; }
 

@@ -27,6 +27,7 @@ MethodChoice ChooseMethod(JunkCategory category, int windowsMajor) {
 
 void WriteResult(const ScanTask& task, CategoryResult& result, bool registry, bool sweep) {
   result.category = task.item;
+  if (!task.inUse.empty()) result.status = CategoryStatus::InUse;
   result.label = registry ? RegistryLabel(task.label, result.items, sweep)
                           : FileLabel(task.label, result.items, static_cast<double>(result.bytes), sweep);
   task.owner->CategoryFinished(result);

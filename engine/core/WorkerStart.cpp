@@ -1,11 +1,13 @@
 #include "engine/core/WorkerStart.h"
 
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <utility>
 
 #include "engine/core/CategoryScope.h"
 #include "engine/core/CompletionMonitor.h"
+#include "engine/core/InUse.h"
 #include "engine/core/RootJudge.h"
 #include "engine/core/RootRules.h"
 #include "engine/core/Texts.h"
@@ -42,24 +44,44 @@ struct PreparedTask {
   JunkCategory category;
   std::vector<std::wstring> paths;
   std::vector<RootClass> classes;
+  std::vector<std::wstring> locks;
+  std::vector<const wchar_t*> patterns;
+  std::vector<bool> oneFile;
   std::vector<ResolvedRoot> resolved;
   std::vector<Refused> refused;
+  std::vector<std::wstring> inUse;  // roots left whole: their program holds its lock
 };
 
-// Each root opened once and judged by its class; the refused are left out.
+// Whether a root's lock is held now; each lock asked once per task.
+bool LockHeld(const std::wstring& lock, std::map<std::wstring, bool>& asked) {
+  if (lock.empty()) return false;
+  auto it = asked.find(lock);
+  if (it == asked.end()) it = asked.emplace(lock, IsLockHeld(lock)).first;
+  return it->second;
+}
+
+// Each root opened once and judged by its class; the refused are left out,
+// and so are the roots of a program that runs.
 void ResolveRoots(RootJudge& judge, int windowsMajor, PreparedTask& task) {
   if (!HasFileRoots(task.category)) return;
   const CountingMethod method = ChooseMethod(task.category, windowsMajor).method;
   const bool files = method == CountingMethod::OneFile || method == CountingMethod::EveryFile;
+  std::map<std::wstring, bool> locks;
   std::vector<std::wstring> kept;
   for (size_t i = 0; i < task.paths.size(); ++i) {
     ResolvedRoot root;
     RootRefusal why = RootRefusal::BadSpelling;
-    if (judge.Resolve(task.paths[i], task.classes[i], files, root, why) == Judgement::Refused) {
+    if (i < task.locks.size() && LockHeld(task.locks[i], locks)) {
+      task.inUse.push_back(task.paths[i]);
+      continue;
+    }
+    const bool file = files || (i < task.oneFile.size() && task.oneFile[i]);
+    if (judge.Resolve(task.paths[i], task.classes[i], file, root, why) == Judgement::Refused) {
       task.refused.push_back(Refused{task.paths[i], why});
       continue;
     }
     kept.push_back(task.paths[i]);
+    if (i < task.patterns.size()) root.namePattern = task.patterns[i];
     task.resolved.push_back(std::move(root));
   }
   task.paths.swap(kept);
@@ -105,7 +127,15 @@ StartResult StartWorkers(Run& run, RunView& view, const std::vector<JunkCategory
       view.CategoryNotRun(category, CategoryStatus::NotInstalled);
       continue;
     }
-    PreparedTask task{category, std::move(roots.paths), std::move(roots.classes), {}, {}};
+    PreparedTask task{category,
+                      std::move(roots.paths),
+                      std::move(roots.classes),
+                      std::move(roots.locks),
+                      std::move(roots.patterns),
+                      std::move(roots.oneFile),
+                      {},
+                      {},
+                      {}};
     ResolveRoots(judge, windowsMajor, task);
     if (ChooseMethod(category, windowsMajor).method == CountingMethod::FolderTrees) {
       runRoots->Add(category, task.resolved);
@@ -116,7 +146,8 @@ StartResult StartWorkers(Run& run, RunView& view, const std::vector<JunkCategory
     const JunkCategory category = prepared.category;
     for (const Refused& refused : prepared.refused) view.RootRefused(category, refused.path, refused.why);
     auto* task = new ScanTask{&run, std::move(prepared.paths), &view, Info(category).taskLabel, category,
-                              protectedFolders, runRoots, true, std::move(prepared.resolved), hive};
+                              protectedFolders, runRoots, true, std::move(prepared.resolved), hive,
+                              std::move(prepared.inUse)};
     if (kind.beforeEach != nullptr) kind.beforeEach(run);
     win::UniqueThread worker(starter(kind.entry, task));
     if (!worker) {

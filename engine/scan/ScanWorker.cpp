@@ -3,11 +3,13 @@
 #include <memory>
 
 #include "engine/core/ByteCount.h"
+#include "engine/core/CategoryWalk.h"
 #include "engine/core/CheckedOpen.h"
 #include "engine/core/FileFilter.h"
 #include "engine/core/Paths.h"
 #include "engine/core/RecycleBin.h"
 #include "engine/core/RegistryKeys.h"
+#include "engine/core/RootRules.h"
 #include "engine/core/Run.h"
 #include "engine/core/RunView.h"
 #include "engine/core/WorkerMethod.h"
@@ -47,6 +49,19 @@ uint64_t CountRegistryValues(const wchar_t* key, HKEY root) {
   return k ? ValuesIn(k.Get()) : 0;
 }
 
+uint64_t CountHistoryKeys(JunkCategory category, int windowsMajor, HKEY root) {
+  uint64_t values = 0;
+  for (const KeyRecipe& spec : HistoryKeys(category, windowsMajor)) {
+    values += CountRegistryValues(spec.key, root);
+    if (!spec.withSubkeys) continue;
+    // Each sub-key opened on its own without links: a link counts nothing.
+    for (const std::wstring& sub : SubkeyNames(root, spec.key)) {
+      values += CountRegistryValues((std::wstring(spec.key) + L"\\" + sub).c_str(), root);
+    }
+  }
+  return values;
+}
+
 namespace {
 
 HKEY HiveOf(const ScanTask& task) { return task.hive ? task.hive->Get() : HKEY_CURRENT_USER; }
@@ -66,7 +81,16 @@ Measured ScanFolderTrees(const ScanTask& task) {
   scanner.Walker().SetRunRoots(task.runRoots);
   scanner.Walker().SetRun(task.run);
   std::vector<ResolvedRoot> opened;
-  for (const ResolvedRoot* root : OutermostRoots(RootsOf(task, false, opened))) {
+  const std::vector<ResolvedRoot>& roots = RootsOf(task, false, opened);
+  for (const ResolvedRoot& root : roots) {
+    if (root.fileName.empty() || CategoryLeavesSingleFile(task.item, root.path, root.namePattern)) continue;
+    Measured one = ScanOneFile(task, root);
+    total.items += one.items;
+    AddBytes(total.bytes, one.bytes);
+    total.kept.Add(one.kept);
+  }
+  for (const ResolvedRoot* root : OutermostRoots(roots)) {
+    scanner.Walker().SetNamePattern(root->namePattern);
     WalkResult walked = scanner.ScanRoot(root->folder);
     total.items += static_cast<uint64_t>(walked.files);
     AddBytes(total.bytes, walked.bytes);
@@ -113,7 +137,7 @@ unsigned __stdcall ScanWorker(void* param) {
       break;
     }
     case CountingMethod::RegistryValues:
-      measured.items = CountRegistryValues(choice.key, HiveOf(*task));
+      measured.items = CountHistoryKeys(task->item, task->run->WindowsMajorVersion, HiveOf(*task));
       totals.Add(measured.items, 0.0);
       break;
     case CountingMethod::OneFile:

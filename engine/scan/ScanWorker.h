@@ -32,5 +32,9 @@ Measured MeasureOneFile(const std::wstring& path,
                         std::vector<FileIdentity>* seen = nullptr);
 // The values of root\key (root: the cleaned user's hive).
 uint64_t CountRegistryValues(const wchar_t* key, HKEY root = HKEY_CURRENT_USER);
+// The values of every history key of a registry category on this version,
+// with those of the direct sub-keys of the keys that have them (a sub-key
+// that is a link counts nothing).
+uint64_t CountHistoryKeys(JunkCategory category, int windowsMajor, HKEY root);
 
 }  // namespace purlo

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "engine/core/RegistryKeys.h"
+#include "engine/core/RootRules.h"
+#include "engine/core/RunState.h"
 #include "win/Handles.h"
 
 namespace purlo {
@@ -54,6 +56,18 @@ uint32_t RemoveHistoryValues(std::wstring keyPath, HKEY root) {
   uint32_t removed = 0;
   for (const std::wstring& n : names) {
     if (DeleteValueNamed(key.Get(), n)) ++removed;
+  }
+  return removed;
+}
+
+uint32_t RemoveHistoryKeys(JunkCategory category, int windowsMajor, HKEY root) {
+  uint32_t removed = 0;
+  for (const KeyRecipe& spec : HistoryKeys(category, windowsMajor)) {
+    removed += RemoveHistoryValues(spec.key, root);
+    if (!spec.withSubkeys) continue;
+    for (const std::wstring& sub : SubkeyNames(root, spec.key)) {
+      removed += RemoveHistoryValues(std::wstring(spec.key) + L"\\" + sub, root);
+    }
   }
   return removed;
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "engine/core/ByteCount.h"
+#include "engine/core/CategoryWalk.h"
 #include "engine/core/FileFilter.h"
 #include "engine/core/Paths.h"
 #include "engine/core/RecycleBin.h"
@@ -70,10 +71,15 @@ void SweepFolderTrees(const ScanTask& task, CategoryResult& result) {
   const std::vector<ResolvedRoot>& roots = RootsOf(task, false, opened);
   std::vector<FileIdentity> kept;
   for (const ResolvedRoot& root : roots) {
-    if (root.exists) kept.push_back(root.folder.identity);
+    if (root.exists && root.fileName.empty()) kept.push_back(root.folder.identity);
   }
   walker.SetKeptFolders(std::move(kept));
+  for (const ResolvedRoot& root : roots) {
+    if (root.fileName.empty() || CategoryLeavesSingleFile(task.item, root.path, root.namePattern)) continue;
+    SweepOneFile(task, root, result);
+  }
   for (const ResolvedRoot* root : OutermostRoots(roots)) {
+    walker.Walker().SetNamePattern(root->namePattern);
     WalkResult walked = walker.SweepRoot(root->folder);
     walker.Reset();
     result.items += static_cast<uint64_t>(walked.files);
@@ -113,9 +119,8 @@ unsigned __stdcall SweepWorker(void* param) {
   switch (choice.method) {
     case CountingMethod::RecycleBin: SweepRecycleBin(totals, result); break;
     case CountingMethod::RegistryValues:
-      if (choice.key != nullptr) {
-        result.items = RemoveHistoryValues(choice.key, task->hive ? task->hive->Get() : HKEY_CURRENT_USER);
-      }
+      result.items =
+          RemoveHistoryKeys(task->item, task->run->WindowsMajorVersion, task->hive ? task->hive->Get() : HKEY_CURRENT_USER);
       totals.Add(result.items, 0.0);
       break;
     case CountingMethod::OneFile:

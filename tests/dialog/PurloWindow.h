@@ -16,7 +16,7 @@ namespace testing_support {
 
 extern const wchar_t kPurloExe[];     // C:\purlo\Purlo.exe
 
-// The labels of the 22 items, in tree order.
+// The labels of the 34 items, in tree order.
 std::vector<std::wstring> Labels(HWND tree);
 // The check states (true = ticked), in tree order.
 std::vector<bool> Ticks(HWND tree);

@@ -7,6 +7,9 @@
 #include <shlobj.h>
 #include <userenv.h>
 
+#include <map>
+#include <memory>
+
 #include "engine/core/LabelText.h"
 #include "engine/core/Paths.h"
 #include "engine/core/RunState.h"
@@ -825,4 +828,252 @@ TEST(RaceCli, FoldersSwappedForLinksDuringASweepLeadNowhere) {
   EXPECT_GT(swapCount, 30) << "the swapper hardly ran";
   EmptyFolder(windowsTemp);
   RemoveTree(temp);
+}
+
+namespace {
+
+struct Figures {
+  uint64_t items = 0, bytes = 0;
+};
+
+// A file that is held open the way a running program holds its lock: shared
+// for reading only, so nothing may open it for deletion.
+win::UniqueFile HoldLock(const std::wstring& path) {
+  MakeFolders(path.substr(0, path.rfind(L'\\')));
+  return win::UniqueFile(
+      ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+void SetOld(const std::wstring& path) {
+  FILETIME now;
+  ::GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER t;
+  t.LowPart = now.dwLowDateTime;
+  t.HighPart = now.dwHighDateTime;
+  t.QuadPart -= 30ull * 24 * 3600 * 10000000;
+  FILETIME then{t.LowPart, t.HighPart};
+  win::UniqueFile file(::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(file.Valid()) << Narrow(path);
+  ASSERT_TRUE(::SetFileTime(file.Get(), &then, nullptr, &then));
+}
+
+const JsonCategory* Category(const JsonRun& run, const wchar_t* id) { return run.Find(id); }
+
+}  // namespace
+
+// Today's caches, one of each kind of root: folders named below every
+// browser profile, folders found by a pattern (store packages), files of one
+// pattern (dumps) and history keys with sub-keys. The user's AppData folders
+// point into a folder of the profile that holds link fixtures made on the
+// Linux side. The junk goes whatever its attributes, name or depth; every
+// name the categories never touch, the links' targets and a hard link's other
+// name stay byte for byte; a running browser's profiles are skipped whole;
+// a second sweep finds nothing.
+TEST(ModernCachesCli, CanaryMatrixPerKindOfRoot) {
+  ASSERT_EQ(purlo::MajorVersionFromGetVersion(), 6);
+  const std::wstring modern = SpecialFolder(CSIDL_PROFILE) + L"\\purlo-modern";
+  const std::wstring local = modern + L"\\Local", roaming = modern + L"\\Roaming";
+  const std::wstring outside = L"C:\\modern-outside";
+  ASSERT_TRUE(Exists(local + L"\\CrashDumps\\filelink.dmp")) << "link fixtures missing: run through ctest";
+  std::map<std::wstring, std::string> untouched;  // path: its bytes, compared after every run
+  for (const wchar_t* name : {L"canary.txt", L"canary.dmp", L"canarydir\\inner.txt", L"hard.bin"}) {
+    untouched[outside + L"\\" + name] = ReadAll(outside + L"\\" + name);
+    ASSERT_FALSE(untouched[outside + L"\\" + name].empty());
+  }
+  std::vector<std::unique_ptr<ScopedStringValue>> folders;
+  for (const wchar_t* key : {L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                             L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"}) {
+    folders.push_back(std::make_unique<ScopedStringValue>(HKEY_CURRENT_USER, key, L"Local AppData", local));
+    folders.push_back(std::make_unique<ScopedStringValue>(HKEY_CURRENT_USER, key, L"AppData", roaming));
+  }
+  EmptyFolder(SpecialFolder(CSIDL_WINDOWS) + L"\\Minidump");
+  EmptyFolder(SpecialFolder(CSIDL_WINDOWS) + L"\\LiveKernelReports");
+  const std::wstring fullDump = SpecialFolder(CSIDL_WINDOWS) + L"\\MEMORY.DMP";
+
+  std::map<std::wstring, Figures> junk;  // by category: what a sweep removes
+  std::vector<std::wstring> junkPaths;
+  auto Junk = [&](const wchar_t* id, const std::wstring& path, uint64_t size, DWORD attributes = 0) {
+    WriteFile(path, size);
+    if (attributes != 0) {
+      ASSERT_TRUE(::SetFileAttributesW(path.c_str(), attributes)) << Narrow(path);
+    }
+    junk[id].items += 1;
+    junk[id].bytes += size;
+    junkPaths.push_back(path);
+  };
+  auto Keep = [&](const std::wstring& path) {
+    MakeFolders(path.substr(0, path.rfind(L'\\')));
+    const std::string text = "never touched: " + Narrow(path);
+    WriteText(path, text);
+    untouched[path] = text;
+  };
+
+  // Folder roots named below every profile of a browser's User Data.
+  const std::wstring chrome = local + L"\\Google\\Chrome\\User Data";
+  Keep(chrome + L"\\Local State");
+  for (const wchar_t* profile : {L"\\Default", L"\\Profile 2"}) {
+    for (const wchar_t* name : {L"Preferences", L"Secure Preferences", L"Bookmarks", L"History", L"Cookies",
+                                L"Login Data", L"Login Data For Account", L"Web Data", L"Network\\Cookies",
+                                L"Local Storage\\leveldb\\000003.log", L"IndexedDB\\https_x\\1", L"Session Storage\\2",
+                                L"Sessions\\Session_1", L"Extensions\\abc\\1.0\\manifest.json",
+                                L"Local Extension Settings\\abc\\000003.log", L"Sync Data\\LevelDB\\3",
+                                L"Service Worker\\Database\\4"}) {
+      Keep(chrome + profile + L"\\" + name);
+    }
+  }
+  const std::wstring cacheData = chrome + L"\\Default\\Cache\\Cache_Data";
+  Junk(L"ChromeCache", cacheData + L"\\f_000001", 1000, FILE_ATTRIBUTE_READONLY);
+  Junk(L"ChromeCache", cacheData + L"\\data_0", 500, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  Junk(L"ChromeCache", chrome + L"\\Default\\Code Cache\\js\\中文缓存.bin", 300);
+  Junk(L"ChromeCache", chrome + L"\\Profile 2\\GPUCache\\data_1", 200);
+  Junk(L"ChromeCache", chrome + L"\\ShaderCache\\GPUCache\\x", 100);
+  std::wstring deep = L"\\\\?\\" + cacheData;
+  while (deep.size() < 300) deep += L"\\a-folder-deep-in-the-cache";
+  Junk(L"ChromeCache", deep + L"\\deep.bin", 77);
+  Keep(cacheData + L"\\Login Data");  // a never-touched name, even inside a cache
+  Keep(chrome + L"\\NotAProfile\\Cache\\x");  // no Preferences: no profile
+  // A running browser: its lock is held, so none of its profiles is touched.
+  const std::wstring beta = local + L"\\Google\\Chrome Beta\\User Data";
+  Keep(beta + L"\\Default\\Preferences");
+  Keep(beta + L"\\Default\\Cache\\Cache_Data\\busy");
+  Keep(beta + L"\\ShaderCache\\busy");
+  win::UniqueFile betaLock = HoldLock(beta + L"\\lockfile");
+  ASSERT_TRUE(betaLock.Valid());
+  // Firefox: the roaming profile is never a root; one profile's lock is held.
+  const std::wstring fxLocal = local + L"\\Mozilla\\Firefox\\Profiles", fxRoaming = roaming + L"\\Mozilla\\Firefox\\Profiles";
+  Junk(L"FirefoxCache", fxLocal + L"\\p1.default-release\\cache2\\entries\\A", 600);
+  Keep(fxLocal + L"\\p2.work\\cache2\\entries\\B");
+  Keep(fxRoaming + L"\\p1.default-release\\places.sqlite");
+  Keep(fxRoaming + L"\\p1.default-release\\prefs.js");
+  win::UniqueFile firefoxLock = HoldLock(fxRoaming + L"\\p2.work\\parent.lock");
+  ASSERT_TRUE(firefoxLock.Valid());
+
+  // Folder roots found by a pattern: every store package.
+  const std::wstring packages = local + L"\\Packages";
+  Junk(L"StoreAppTemp", packages + L"\\App.One_x\\TempState\\t1", 100, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  Junk(L"StoreAppTemp", packages + L"\\App.One_x\\AC\\Temp\\中文.tmp", 200);
+  Junk(L"StoreAppTemp", packages + L"\\App.One_x\\AC\\INetCache\\IE\\x", 300);
+  Junk(L"StoreAppTemp", packages + L"\\App.Two_y\\TempState\\t2", 150);
+  for (const wchar_t* name : {L"LocalState\\db", L"RoamingState\\r", L"Settings\\settings.dat", L"LocalCache\\lc",
+                              L"AC\\INetCookies\\c", L"TempState\\LocalState"}) {
+    Keep(packages + L"\\App.One_x\\" + name);
+  }
+
+  // Files of one pattern and a minimum age: the user's crash dumps.
+  const std::wstring dumps = local + L"\\CrashDumps";
+  Junk(L"CrashDumps", dumps + L"\\app.exe.1.dmp", 500, FILE_ATTRIBUTE_HIDDEN);
+  Junk(L"CrashDumps", dumps + L"\\崩溃.dmp", 250);
+  Junk(L"CrashDumps", fullDump, 123, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  for (const std::wstring& path : {dumps + L"\\app.exe.1.dmp", dumps + L"\\崩溃.dmp", fullDump}) SetOld(path);
+  Keep(dumps + L"\\young.dmp");  // written just now: the program may still be writing it
+  for (const wchar_t* name : {L"\\notes.txt", L"\\pagefile.sys"}) {
+    Keep(dumps + name);
+    SetOld(dumps + name);
+  }
+
+  // History keys with sub-keys; one sub-key is a link to a key of canaries.
+  const std::wstring comDlg = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32";
+  const std::wstring openSave = comDlg + L"\\OpenSavePidlMRU", canaryKey = L"Software\\purlo-modern-canary";
+  DeleteKeyTree(HKEY_CURRENT_USER, comDlg);
+  DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TypedPaths");
+  DeleteKeyTree(HKEY_CURRENT_USER, canaryKey);
+  for (const wchar_t* name : {L"a", L"b", L"c", L"d"}) SetString(HKEY_CURRENT_USER, canaryKey, name, L"canary");
+  for (const wchar_t* name : {L"MRUListEx", L"0"}) SetString(HKEY_CURRENT_USER, openSave, name, L"x");
+  for (const wchar_t* name : {L"MRUListEx", L"0", L"1"}) SetString(HKEY_CURRENT_USER, openSave + L"\\*", name, L"x");
+  SetString(HKEY_CURRENT_USER, openSave + L"\\pdf", L"0", L"x");
+  SetString(HKEY_CURRENT_USER, comDlg + L"\\LastVisitedPidlMRU", L"0", L"x");
+  SetString(HKEY_CURRENT_USER, comDlg + L"\\LastVisitedPidlMRU", L"MRUListEx", L"x");
+  SetString(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TypedPaths", L"url1", L"x");
+  SetString(HKEY_CURRENT_USER, comDlg + L"\\CIDSizeMRU", L"0", L"stays");
+  RegistryLink link(HKEY_CURRENT_USER, openSave + L"\\lnk", KernelKeyName(HKEY_CURRENT_USER, canaryKey));
+  ASSERT_TRUE(link.Made());
+  junk[L"FileDialogHistory"] = Figures{9, 0};
+
+  // What a scan adds: a file link counts as its target, a hard link as itself.
+  std::map<std::wstring, Figures> scanned = junk;
+  scanned[L"ChromeCache"].items += 2;
+  scanned[L"ChromeCache"].bytes += FileSize(outside + L"\\canary.txt") + FileSize(outside + L"\\hard.bin");
+  scanned[L"StoreAppTemp"].items += 1;
+  scanned[L"StoreAppTemp"].bytes += FileSize(outside + L"\\canary.txt");
+  scanned[L"CrashDumps"].items += 1;
+  scanned[L"CrashDumps"].bytes += FileSize(outside + L"\\canary.dmp");
+  junk[L"ChromeCache"].items += 1;  // the hard link's own name goes
+  junk[L"ChromeCache"].bytes += FileSize(outside + L"\\hard.bin");
+
+  const std::wstring ids = L"ChromeCache FirefoxCache StoreAppTemp CrashDumps FileDialogHistory";
+  auto expectUntouched = [&](const char* when) {
+    for (const auto& entry : untouched) EXPECT_EQ(ReadAll(entry.first), entry.second) << when << ": " << Narrow(entry.first);
+    for (const std::wstring& linked : {cacheData + L"\\dirlink", cacheData + L"\\filelink.txt",
+                                       packages + L"\\App.One_x\\TempState\\dirlink", dumps + L"\\dirlink.dmp"}) {
+      EXPECT_TRUE(Exists(linked)) << when << ": " << Narrow(linked);
+    }
+    EXPECT_EQ(ValueCount(HKEY_CURRENT_USER, canaryKey), 4u) << when;
+    EXPECT_TRUE(IsLinkKey(HKEY_CURRENT_USER, openSave + L"\\lnk")) << when;
+    EXPECT_EQ(ValueCount(HKEY_CURRENT_USER, comDlg + L"\\CIDSizeMRU"), 1u) << when;
+  };
+  auto expectFigures = [&](const JsonRun& run, const std::map<std::wstring, Figures>& expected, const char* when) {
+    ASSERT_EQ(run.categories.size(), 5u) << when;
+    for (const auto& entry : expected) {
+      const JsonCategory* got = Category(run, entry.first.c_str());
+      ASSERT_NE(got, nullptr) << when << ": " << Narrow(entry.first);
+      EXPECT_EQ(got->items, entry.second.items) << when << ": " << Narrow(entry.first);
+      EXPECT_EQ(got->bytes, entry.second.bytes) << when << ": " << Narrow(entry.first);
+      const bool running = entry.first == L"ChromeCache" || entry.first == L"FirefoxCache";
+      EXPECT_EQ(got->status, running ? L"in use" : L"done") << when << ": " << Narrow(entry.first);
+      EXPECT_TRUE(got->refused.empty()) << when << ": " << Narrow(entry.first);
+      EXPECT_TRUE(got->failed.empty()) << when << ": " << Narrow(entry.first) << " "
+                                       << Narrow(got->failed.empty() ? L"" : got->failed[0]);
+    }
+  };
+
+  CliOutput scan = RunCli(L"scan --json " + ids);
+  EXPECT_EQ(scan.exitCode, 0) << scan.err;
+  JsonRun scanRun = ParseRun(scan.out);
+  ASSERT_TRUE(scanRun.parsed) << scan.out;
+  expectFigures(scanRun, scanned, "scan");
+  expectUntouched("scan");
+
+  CliOutput sweep = RunCli(L"sweep --yes --json " + ids);
+  EXPECT_EQ(sweep.exitCode, 0) << "in use is no failure: " << sweep.err;
+  JsonRun sweepRun = ParseRun(sweep.out);
+  ASSERT_TRUE(sweepRun.parsed) << sweep.out;
+  expectFigures(sweepRun, junk, "sweep");
+  for (const std::wstring& path : junkPaths) EXPECT_FALSE(Exists(path)) << Narrow(path);
+  const JsonCategory* chromeSwept = Category(sweepRun, L"ChromeCache");
+  ASSERT_NE(chromeSwept, nullptr);
+  EXPECT_EQ(chromeSwept->skipped, std::vector<std::wstring>{cacheData + L"\\filelink.txt"});
+  EXPECT_TRUE(Exists(chrome + L"\\Default\\Cache\\Cache_Data")) << "a root's folders go only when empty";
+  EXPECT_EQ(ValueCount(HKEY_CURRENT_USER, openSave), 0u);
+  EXPECT_EQ(ValueCount(HKEY_CURRENT_USER, openSave + L"\\*"), 0u);
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, openSave + L"\\pdf"));
+  expectUntouched("sweep");
+
+  std::map<std::wstring, Figures> nothing;
+  for (const auto& entry : junk) nothing[entry.first] = Figures{};
+  JsonRun again = ParseRun(RunCli(L"sweep --yes --json " + ids).out);
+  ASSERT_TRUE(again.parsed);
+  expectFigures(again, nothing, "second sweep");
+  expectUntouched("second sweep");
+  DeleteKeyTree(HKEY_CURRENT_USER, canaryKey);
+
+  // The full dump is taken in the Windows folder by its name only: the crash
+  // settings naming another file there get a refusal, and the file stays.
+  const std::wstring other = SpecialFolder(CSIDL_WINDOWS) + L"\\purlo-not-a-dump.dmp";
+  WriteText(other, "a file of the Windows folder");
+  SetOld(other);
+  {
+    ScopedStringValue dumpFile(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\CrashControl", L"DumpFile",
+                               other);
+    CliOutput refused = RunCli(L"sweep --yes --json CrashDumps");
+    EXPECT_EQ(refused.exitCode, 3) << refused.err;
+    JsonRun run = ParseRun(refused.out);
+    ASSERT_TRUE(run.parsed) << refused.out;
+    ASSERT_EQ(run.categories.size(), 1u);
+    ASSERT_EQ(run.categories[0].refused.size(), 1u) << refused.out;
+    EXPECT_EQ(run.categories[0].refused[0].path, other);
+    EXPECT_EQ(run.categories[0].items, 0u);
+  }
+  EXPECT_EQ(ReadAll(other), "a file of the Windows folder");
+  ::DeleteFileW(other.c_str());
 }

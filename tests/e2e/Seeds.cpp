@@ -8,6 +8,7 @@
 
 #include "engine/core/Catalogue.h"
 #include "engine/core/Texts.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
 #include "win/Handles.h"
 
@@ -214,6 +215,211 @@ Expected KankanHistory(int version) {
 }
 std::vector<std::wstring> KankanRoots(int version) { return {Kankan(version)}; }
 
+// Today's caches, laid out as a Windows 10 machine has them. Beside the
+// junk each seed lays what the category never touches (a browser's own
+// data, an editor's unsaved files, live logs, young dumps); those count
+// nothing and stay, so a root holding them is not among the emptied ones.
+std::wstring Local() { return SpecialFolder(CSIDL_LOCAL_APPDATA); }
+std::wstring LocalLow() { return Expand(L"%USERPROFILE%") + L"\\AppData\\LocalLow"; }
+std::wstring ChromeData() { return Local() + L"\\Google\\Chrome\\User Data"; }
+std::wstring EdgeData() { return Local() + L"\\Microsoft\\Edge\\User Data"; }
+std::wstring BraveData() { return Local() + L"\\BraveSoftware\\Brave-Browser\\User Data"; }
+std::wstring OperaCaches() { return Local() + L"\\Opera Software\\Opera Stable"; }
+std::wstring FirefoxLocal() { return Local() + L"\\Mozilla\\Firefox\\Profiles\\abcd.default-release"; }
+std::wstring MachineWer() { return CommonAppData() + L"\\Microsoft\\Windows\\WER"; }
+std::wstring Packages() { return Local() + L"\\Packages"; }
+std::wstring NewTeams() {
+  return Packages() + L"\\MSTeams_8wekyb3d8bbwe\\LocalCache\\Microsoft\\MSTeams\\EBWebView";
+}
+const wchar_t kComDlg[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32";
+const wchar_t kTypedPaths[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TypedPaths";
+
+// Both dates `days` in the past (a negative count: in the future).
+void Aged(const std::wstring& path, int days) {
+  FILETIME now;
+  ::GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER t;
+  t.LowPart = now.dwLowDateTime;
+  t.HighPart = now.dwHighDateTime;
+  t.QuadPart -= static_cast<ULONGLONG>(static_cast<LONGLONG>(days) * 24 * 3600 * 10000000LL);
+  FILETIME then{t.LowPart, t.HighPart};
+  win::UniqueFile file(::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  ASSERT_TRUE(file.Valid()) << Narrow(path);
+  ASSERT_TRUE(::SetFileTime(file.Get(), &then, nullptr, &then));
+}
+
+Expected ChromeCache(int) {
+  Lay(ChromeData(), {{L"Local State", 50}, {L"lockfile", 0}, {L"Default\\Preferences", 10}, {L"Default\\History", 20},
+                     {L"Default\\Login Data", 30}, {L"Default\\Network\\Cookies", 40},
+                     {L"Default\\Cache\\Cache_Data\\f_000001", 256}, {L"Default\\Cache\\Cache_Data\\index", 128},
+                     {L"Default\\Code Cache\\js\\index-dir\\the-real-index", 128}, {L"Profile 1\\Preferences", 10},
+                     {L"Profile 1\\GPUCache\\data_0", 256}, {L"NotAProfile\\Cache\\x", 99},
+                     {L"ShaderCache\\GPUCache\\data_1", 128}, {L"Crashpad\\reports\\abc.dmp", 128},
+                     {L"Crashpad\\settings.dat", 7}});
+  return {L"Chrome 浏览器缓存(6个文件,1.000KB)", 6, 1024};
+}
+std::vector<std::wstring> ChromeRoots(int) {
+  const std::wstring d = ChromeData();
+  return {d + L"\\Default\\Cache", d + L"\\Default\\Code Cache", d + L"\\Profile 1\\GPUCache", d + L"\\ShaderCache",
+          d + L"\\Crashpad\\reports"};
+}
+
+Expected EdgeCache(int) {
+  Lay(EdgeData(), {{L"Default\\Preferences", 5}, {L"Default\\Cache\\Cache_Data\\data_0", 512},
+                   {L"Default\\Service Worker\\CacheStorage\\x", 77}, {L"GrShaderCache\\y", 512}});
+  return {L"Edge 浏览器缓存(2个文件,1.000KB)", 2, 1024};
+}
+std::vector<std::wstring> EdgeRoots(int) { return {EdgeData() + L"\\Default\\Cache", EdgeData() + L"\\GrShaderCache"}; }
+
+Expected ChromiumCaches(int) {
+  Lay(BraveData(), {{L"Default\\Preferences", 5}, {L"Default\\Code Cache\\wasm\\a", 300}});
+  Lay(OperaCaches(), {{L"Cache\\Cache_Data\\b", 200}});
+  Lay(AppData() + L"\\Opera Software\\Opera Stable", {{L"Bookmarks", 9}, {L"Preferences", 9}});
+  return {L"其他 Chromium 内核浏览器缓存(2个文件,500.000B)", 2, 500};
+}
+std::vector<std::wstring> ChromiumRoots(int) { return {BraveData() + L"\\Default\\Code Cache", OperaCaches() + L"\\Cache"}; }
+
+Expected FirefoxCache(int) {
+  Lay(FirefoxLocal(), {{L"cache2\\entries\\E1", 700}, {L"startupCache\\startupCache.8.little", 300},
+                       {L"times.json", 9}});
+  return {L"火狐浏览器缓存(2个文件,1000.000B)", 2, 1000};
+}
+std::vector<std::wstring> FirefoxCacheRoots(int) {
+  return {FirefoxLocal() + L"\\cache2", FirefoxLocal() + L"\\startupCache"};
+}
+
+Expected ShaderCaches(int version) {
+  Lay(Local() + L"\\D3DSCache", {{L"a\\b.idx", 100}});
+  Lay(Local() + L"\\NVIDIA\\DXCache", {{L"c", 100}});
+  Lay(CommonAppData() + L"\\NVIDIA Corporation", {{L"NV_Cache\\e", 100}, {L"Drs\\nvdrsdb0.bin", 9}});
+  Lay(Local() + L"\\AMD", {{L"DxCache\\f", 100}, {L"CN\\gmdb", 9}});
+  if (version == 5) return {L"显卡着色器缓存(4个文件,400.000B)", 4, 400};
+  Lay(LocalLow() + L"\\NVIDIA\\PerDriverVersion\\DXCache", {{L"d", 100}});
+  return {L"显卡着色器缓存(5个文件,500.000B)", 5, 500};
+}
+std::vector<std::wstring> ShaderRoots(int version) {
+  std::vector<std::wstring> roots = {Local() + L"\\D3DSCache", Local() + L"\\NVIDIA\\DXCache",
+                                     CommonAppData() + L"\\NVIDIA Corporation\\NV_Cache", Local() + L"\\AMD\\DxCache"};
+  if (version == 6) roots.push_back(LocalLow() + L"\\NVIDIA\\PerDriverVersion\\DXCache");
+  return roots;
+}
+
+Expected CrashDumps(int) {
+  const std::wstring user = Local() + L"\\CrashDumps";
+  Lay(user, {{L"app.exe.1.dmp", 300}, {L"new.dmp", 50}, {L"notes.txt", 10}});
+  Aged(user + L"\\app.exe.1.dmp", 15);
+  Aged(user + L"\\notes.txt", 15);
+  Lay(Windows() + L"\\Minidump", {{L"010126-01.dmp", 200}});
+  Aged(Windows() + L"\\Minidump\\010126-01.dmp", 15);
+  Lay(Windows() + L"\\LiveKernelReports", {{L"WATCHDOG\\w.dmp", 100}});
+  Aged(Windows() + L"\\LiveKernelReports\\WATCHDOG\\w.dmp", 15);
+  // The system's full dump, the one file taken in the Windows folder itself.
+  WriteFile(Windows() + L"\\MEMORY.DMP", 400);
+  Aged(Windows() + L"\\MEMORY.DMP", 15);
+  return {L"系统崩溃转储文件(4个文件,1000.000B)", 4, 1000};
+}
+std::vector<std::wstring> CrashRoots(int) { return {Windows() + L"\\Minidump", Windows() + L"\\LiveKernelReports"}; }
+
+Expected ErrorReports(int) {
+  Lay(MachineWer(), {{L"ReportArchive\\AppCrash_x\\Report.wer", 400}, {L"ReportQueue\\q\\Report.wer", 300},
+                     {L"Temp\\t.tmp", 100}, {L"ERC\\x", 9}});
+  Lay(Local() + L"\\Microsoft\\Windows\\WER", {{L"ReportArchive\\r\\Report.wer", 124}});
+  Lay(Windows() + L"\\PCHealth\\ErrorRep", {{L"UserDumps\\x.hdmp", 100}});
+  return {L"Windows 错误报告(5个文件,1.000KB)", 5, 1024};
+}
+std::vector<std::wstring> ErrorReportRoots(int) {
+  return {MachineWer() + L"\\ReportArchive", MachineWer() + L"\\ReportQueue", MachineWer() + L"\\Temp",
+          Local() + L"\\Microsoft\\Windows\\WER\\ReportArchive", Windows() + L"\\PCHealth\\ErrorRep"};
+}
+
+Expected DevToolCaches(int) {
+  Lay(Local() + L"\\pip\\Cache", {{L"http\\a", 200}});
+  Lay(Local() + L"\\npm-cache", {{L"_cacache\\b", 200}, {L"_cacache\\node_modules\\y", 9}});
+  Lay(AppData() + L"\\npm-cache", {{L"c", 200}});
+  Lay(AppData() + L"\\npm", {{L"node_modules\\x", 9}});
+  Lay(Local() + L"\\NuGet\\v3-cache", {{L"d", 200}});
+  Lay(Local() + L"\\Yarn\\Cache", {{L"e", 224}});
+  return {L"开发工具下载缓存(5个文件,1.000KB)", 5, 1024};
+}
+std::vector<std::wstring> DevToolRoots(int) {
+  return {Local() + L"\\pip\\Cache", AppData() + L"\\npm-cache", Local() + L"\\NuGet\\v3-cache", Local() + L"\\Yarn\\Cache"};
+}
+
+Expected StoreAppTemp(int) {
+  const std::wstring store = Packages() + L"\\Microsoft.WindowsStore_8wekyb3d8bbwe";
+  Lay(Packages(), {{L"Microsoft.WindowsStore_8wekyb3d8bbwe\\TempState\\a", 300},
+                   {L"Microsoft.WindowsStore_8wekyb3d8bbwe\\AC\\Temp\\b", 200},
+                   {L"Microsoft.WindowsStore_8wekyb3d8bbwe\\AC\\INetCache\\c", 24},
+                   {L"Microsoft.WindowsStore_8wekyb3d8bbwe\\LocalState\\keep", 9},
+                   {L"Microsoft.WindowsStore_8wekyb3d8bbwe\\AC\\INetCookies\\k", 9},
+                   {L"Microsoft.WindowsStore_8wekyb3d8bbwe\\Settings\\settings.dat", 9},
+                   {L"Other.App_1234\\TempState\\d", 500}});
+  return {L"应用商店应用临时文件(4个文件,1.000KB)", 4, 1024};
+}
+std::vector<std::wstring> StoreAppRoots(int) {
+  const std::wstring store = Packages() + L"\\Microsoft.WindowsStore_8wekyb3d8bbwe";
+  return {store + L"\\TempState", store + L"\\AC\\Temp", store + L"\\AC\\INetCache",
+          Packages() + L"\\Other.App_1234\\TempState"};
+}
+
+Expected AppCaches(int) {
+  Lay(AppData() + L"\\discord", {{L"Cache\\Cache_Data\\data_1", 200}, {L"Code Cache\\js\\x", 100}, {L"modules\\m", 9}});
+  Lay(AppData() + L"\\Code", {{L"CachedData\\abc\\x", 200}, {L"logs\\20260101\\main.log", 100},
+                              {L"Backups\\ws\\untitled-1", 9}, {L"User\\settings.json", 9}});
+  Lay(AppData() + L"\\Slack", {{L"Service Worker\\CacheStorage\\s", 200}, {L"Local Storage\\leveldb\\l", 9}});
+  Lay(NewTeams(), {{L"Default\\Cache\\t", 224}, {L"Default\\Preferences", 9}});
+  return {L"常用应用缓存(6个文件,1.000KB)", 6, 1024};
+}
+std::vector<std::wstring> AppCacheRoots(int) {
+  return {AppData() + L"\\discord\\Cache", AppData() + L"\\discord\\Code Cache", AppData() + L"\\Code\\CachedData",
+          AppData() + L"\\Code\\logs", AppData() + L"\\Slack\\Service Worker\\CacheStorage",
+          NewTeams() + L"\\Default\\Cache"};
+}
+
+Expected WindowsLogs(int) {
+  const std::wstring logs = Windows() + L"\\Logs";
+  Lay(logs + L"\\CBS", {{L"CbsPersist_20260101.log", 300}, {L"CbsPersist_20260102.cab", 200}, {L"CBS.log", 9},
+                        {L"CbsPersist_20261201.log", 9}});
+  Lay(logs + L"\\DISM", {{L"dism.log", 200}});
+  Lay(logs + L"\\MoSetup", {{L"setupact.log", 100}});
+  Lay(logs + L"\\WindowsUpdate", {{L"WindowsUpdate.20260101.etl", 224}, {L"keep.txt", 9}});
+  for (const wchar_t* old : {L"CBS\\CbsPersist_20260101.log", L"CBS\\CbsPersist_20260102.cab", L"CBS\\CBS.log",
+                             L"DISM\\dism.log", L"MoSetup\\setupact.log", L"WindowsUpdate\\WindowsUpdate.20260101.etl",
+                             L"WindowsUpdate\\keep.txt"}) {
+    Aged(logs + L"\\" + old, 15);
+  }
+  Aged(logs + L"\\CBS\\CbsPersist_20261201.log", 13);
+  return {L"Windows 日志文件(5个文件,1.000KB)", 5, 1024};
+}
+std::vector<std::wstring> WindowsLogRoots(int) {
+  return {Windows() + L"\\Logs\\DISM", Windows() + L"\\Logs\\MoSetup"};
+}
+
+std::wstring DialogKey(const wchar_t* name) { return std::wstring(kComDlg) + L"\\" + name; }
+Expected FileDialogHistory(int version) {
+  DeleteKeyTree(HKEY_CURRENT_USER, kComDlg);
+  DeleteKeyTree(HKEY_CURRENT_USER, kTypedPaths);
+  const bool xp = version == 5;
+  const std::wstring openSave = DialogKey(xp ? L"OpenSaveMRU" : L"OpenSavePidlMRU");
+  const std::wstring lastVisited = DialogKey(xp ? L"LastVisitedMRU" : L"LastVisitedPidlMRU");
+  for (const wchar_t* name : {L"MRUListEx", L"0"}) SetString(HKEY_CURRENT_USER, openSave, name, L"C:\\x.txt");
+  for (const wchar_t* name : {L"MRUListEx", L"0", L"1"}) SetString(HKEY_CURRENT_USER, openSave + L"\\*", name, L"x");
+  for (const wchar_t* name : {L"MRUListEx", L"0"}) SetString(HKEY_CURRENT_USER, openSave + L"\\txt", name, L"x");
+  SetString(HKEY_CURRENT_USER, lastVisited, L"MRUListEx", L"app.exe");
+  SetString(HKEY_CURRENT_USER, lastVisited, L"0", L"app.exe");
+  if (xp) SetString(HKEY_CURRENT_USER, lastVisited, L"1", L"app.exe");
+  // Another list of the dialogs, and the paths typed into Explorer on XP: left alone.
+  SetString(HKEY_CURRENT_USER, DialogKey(L"CIDSizeMRU"), L"0", L"stays");
+  if (xp) {
+    SetString(HKEY_CURRENT_USER, kTypedPaths, L"url1", L"C:\\stays");
+    return {L"文件对话框历史记录(10项)", 10, 0};
+  }
+  SetString(HKEY_CURRENT_USER, kTypedPaths, L"url1", L"C:\\gone");
+  SetString(HKEY_CURRENT_USER, kTypedPaths, L"url2", L"D:\\gone");
+  return {L"文件对话框历史记录(11项)", 11, 0};
+}
+
 }  // namespace
 
 void PrintTo(const CategoryCase& c, std::ostream* os) { *os << std::string(c.id, c.id + wcslen(c.id)); }
@@ -242,6 +448,18 @@ const std::vector<CategoryCase>& AllCases() {
       {L"StormPlayerHistory", StormPlayerHistory, StormRoots},
       {L"QqPlayerHistory", QqPlayerHistory, QqPlayerRoots},
       {L"KankanHistory", KankanHistory, KankanRoots},
+      {L"ChromeCache", ChromeCache, ChromeRoots},
+      {L"EdgeCache", EdgeCache, EdgeRoots},
+      {L"ChromiumCaches", ChromiumCaches, ChromiumRoots},
+      {L"FirefoxCache", FirefoxCache, FirefoxCacheRoots},
+      {L"ShaderCaches", ShaderCaches, ShaderRoots},
+      {L"CrashDumps", CrashDumps, CrashRoots},
+      {L"ErrorReports", ErrorReports, ErrorReportRoots},
+      {L"DevToolCaches", DevToolCaches, DevToolRoots},
+      {L"StoreAppTemp", StoreAppTemp, StoreAppRoots},
+      {L"AppCaches", AppCaches, AppCacheRoots},
+      {L"WindowsLogs", WindowsLogs, WindowsLogRoots},
+      {L"FileDialogHistory", FileDialogHistory, NoRoots},
   };
   return cases;
 }
@@ -252,6 +470,14 @@ void ClearAllLocations(int version) {
     DeleteKeyTree(HKEY_CURRENT_USER, key);
   }
   DeleteKeyTree(HKEY_LOCAL_MACHINE, kTheWorld);
+  DeleteKeyTree(HKEY_CURRENT_USER, kComDlg);
+  DeleteKeyTree(HKEY_CURRENT_USER, kTypedPaths);
+  ::DeleteFileW((Windows() + L"\\MEMORY.DMP").c_str());
+  for (const std::wstring& folder : {ChromeData(), EdgeData(), BraveData(), OperaCaches(), FirefoxLocal(), Packages(),
+                                     Local() + L"\\CrashDumps", Windows() + L"\\Logs\\CBS",
+                                     Windows() + L"\\Logs\\WindowsUpdate", Local() + L"\\npm-cache"}) {
+    EmptyFolder(folder);
+  }
   for (const CategoryCase& c : AllCases()) {
     for (const std::wstring& root : c.roots(version)) EmptyFolder(root);
   }

@@ -571,6 +571,16 @@ TEST_F(Shell, AtEveryDpiTheBannersFillTheirFramesAndAboutScales) {
     const RECT shown = WindowRect(still);
     EXPECT_TRUE(EqualRect(&shown, &frame)) << Width(shown) << " x " << Height(shown);
     EXPECT_TRUE(CoversItsFrame(CaptureScreen(frame))) << "the still banner";
+    // The tree scrolls down to its last item, the last of today's twelve.
+    ::SendMessageW(tree, WM_VSCROLL, SB_BOTTOM, 0);
+    const std::vector<TreeItem> items = TreeItems(tree);
+    ASSERT_FALSE(items.empty());
+    RECT last{}, treeClient{};
+    ::GetClientRect(tree, &treeClient);
+    EXPECT_TRUE(WaitUntil([&] {
+      return TreeItemRect(tree, items.back().handle, true, &last) && last.bottom <= treeClient.bottom;
+    }, 5000)) << "the last item is not in view";
+    ASSERT_TRUE(WaitUntilStill(tree, 200, 5000));
     if (dpi != 120) Screenshot(L"dpi" + std::to_wstring(dpi));
     if (dpi == 192) {
       // Every control still inside the client area, none cut off.

@@ -27,6 +27,7 @@ MethodChoice MethodByLabelText(const std::vector<std::wstring>& roots, const std
   if (labelIs(C::MaxthonHistory)) return {M::OneFile};
   if (firstIs(C::QqToolbarHistory)) return {M::RegistryValues, HistoryKey(C::QqToolbarHistory, windowsMajor)};
   if (firstIs(C::BaiduToolbarHistory)) return {M::RegistryValues, HistoryKey(C::BaiduToolbarHistory, windowsMajor)};
+  if (firstIs(C::FileDialogHistory)) return {M::RegistryValues, HistoryKey(C::FileDialogHistory, windowsMajor)};
   if (labelIs(C::StormPlayerHistory)) return {M::EveryFile};
   if (labelIs(C::FirefoxHistory)) return {M::OneFile};
   if (labelIs(C::QqPlayerHistory)) {
@@ -39,7 +40,8 @@ MethodChoice MethodByLabelText(const std::vector<std::wstring>& roots, const std
 
 }  // namespace
 
-TEST(Catalogue, TwentyTwoCategoriesInTreeOrderWithDistinctRunOrders) {
+// The 22 first, then today's twelve, each run in its tree position.
+TEST(Catalogue, ThirtyFourCategoriesInTreeOrderWithDistinctRunOrders) {
   std::set<int> runOrders;
   int position = 1;
   for (const CategoryInfo& info : Catalogue()) {
@@ -48,9 +50,17 @@ TEST(Catalogue, TwentyTwoCategoriesInTreeOrderWithDistinctRunOrders) {
     runOrders.insert(info.runOrder);
     ++position;
   }
-  EXPECT_EQ(runOrders.size(), 22u);
+  EXPECT_EQ(runOrders.size(), 34u);
   EXPECT_EQ(*runOrders.begin(), 1);
-  EXPECT_EQ(*runOrders.rbegin(), 22);
+  EXPECT_EQ(*runOrders.rbegin(), 34);
+  for (const CategoryInfo& info : Catalogue()) {
+    if (info.position > 22) {
+      EXPECT_EQ(info.runOrder, info.position) << info.identifier;
+    }
+  }
+  EXPECT_STREQ(Info(JunkCategory::ChromeCache).identifier, L"ChromeCache");
+  EXPECT_EQ(Info(JunkCategory::ChromeCache).position, 23);
+  EXPECT_EQ(Info(JunkCategory::FileDialogHistory).position, 34);
 }
 
 TEST(Catalogue, RunOrderStartsWithTempThenRecycleBinThenPrefetch) {
