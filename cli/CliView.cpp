@@ -95,6 +95,14 @@ void CliView::RootRefused(purlo::JunkCategory category, const std::wstring& root
   }
 }
 
+// The wait may be long, and a second Ctrl+C cuts it short.
+void CliView::HandlerStopping(purlo::JunkCategory category, const std::wstring& displayName) {
+  if (quiet_) return;
+  win::Lock hold(lock_);
+  Err(L"purlo-cli: " + std::wstring(purlo::Info(category).identifier) + L": waiting for Windows' clean-up handler \"" +
+      displayName + L"\" to stop at its next step (a second Ctrl+C ends purlo-cli at once)\n");
+}
+
 bool CliView::AnythingLeft() {
   win::Lock hold(lock_);
   for (const auto& entry : refused_) {

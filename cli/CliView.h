@@ -36,6 +36,7 @@ class CliView final : public purlo::RunView {
   void RootRefused(purlo::JunkCategory category, const std::wstring& root, purlo::RootRefusal why) override;
   // A status line in the text report; listed in the document with its status.
   void CategoryNotRun(purlo::JunkCategory category, purlo::CategoryStatus status) override;
+  void HandlerStopping(purlo::JunkCategory category, const std::wstring& displayName) override;
   void CategoryFinished(const purlo::CategoryResult& result) override;
   void RunFinished(bool endedAsScan) override;
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "engine/core/CleanupHandlers.h"
 #include "engine/core/RunState.h"
 #include "ui/CPurloDlg.h"
 
@@ -24,7 +25,10 @@ bool CPurloApp::InitInstance() {
     dialog.BeginShutdown();
     // A thread still running here may hold the heap or a lock, so the
     // process must not go through the runtime's exit: end it outright.
-    const bool allEnded = purlo::WorkerList == nullptr || purlo::WorkerList->WaitForThreads(kShutdownWait);
+    bool allEnded = purlo::WorkerList == nullptr || purlo::WorkerList->WaitForThreads(kShutdownWait);
+    // A clean-up handler in its purge is never killed: it was asked to stop
+    // at its next progress report, and is waited for however long it takes.
+    while (!allEnded && purlo::AnyHandlerPurging()) allEnded = purlo::WorkerList->WaitForThreads(kShutdownWait);
     if (!allEnded) ::TerminateProcess(::GetCurrentProcess(), 0);
   }
   return false;

@@ -284,7 +284,15 @@ void CPurloDlg::OnSweepNow() {
     return;
   }
   if (shown != Caption::SweepNow) return;
+  if (!IrreversibleAgreed()) return;
   StartSweepRun();
+}
+
+// Asked once per sweep, only when a ticked category's clean-up cannot be undone.
+bool CPurloDlg::IrreversibleAgreed() {
+  bool any = false;
+  for (JunkCategory category : Ticked()) any = any || purlo::Info(category).irreversible;
+  return !any || MessageBox(texts::kIrreversibleQuestion, texts::kPrompt, MB_YESNO | MB_ICONWARNING) == IDYES;
 }
 
 // The scan's walkers wait at the closed gate while the question is on screen.

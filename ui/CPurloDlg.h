@@ -56,6 +56,7 @@ class CPurloDlg : public fw::CDialog, private ViewOpTarget {
   void OnSweepNow();
   void StartScanRun();
   void StartSweepRun();
+  bool IrreversibleAgreed();
   void SayAnotherRunHoldsTheLock(const wchar_t* failure);
   void CancelScanFlow();
   void EndRunHere();

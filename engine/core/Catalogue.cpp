@@ -18,6 +18,15 @@ using M = CountingMethod;
 // not a record of what was opened.
 constexpr const wchar_t* kJumpListFolders[] = {L"AutomaticDestinations", L"CustomDestinations", nullptr};
 
+// The names of Windows' clean-up handlers each handler category may drive.
+constexpr const wchar_t* kPreviousInstallationsHandlers[] = {
+    L"Previous Installations", L"Windows Upgrade Log Files", L"Upgrade Discarded Files",
+    L"Windows ESD installation files", L"Temporary Setup Files", L"Setup Log Files", nullptr};
+constexpr const wchar_t* kUpdateCleanupHandlers[] = {L"Update Cleanup", L"Service Pack Cleanup", nullptr};
+constexpr const wchar_t* kDeliveryOptimizationHandlers[] = {L"Delivery Optimization Files", nullptr};
+constexpr const wchar_t* kDriverPackagesHandlers[] = {L"Device Driver Packages", nullptr};
+constexpr const wchar_t* kThumbnailCacheHandlers[] = {L"Thumbnail Cache", nullptr};
+
 constexpr std::array<CategoryInfo, kCategoryCount> kCatalogue = {{
     {C::SystemTemp, 1, L"SystemTemp", L"系统临时文件", L"系统临时文件", L"系统临时文件", true, 1, M::FolderTrees},
     {C::Prefetch, 2, L"Prefetch", L"系统预读文件", L"系统预读文件", L"系统预读文件", true, 3, M::FolderTrees},
@@ -60,6 +69,17 @@ constexpr std::array<CategoryInfo, kCategoryCount> kCatalogue = {{
      M::ByWindowsVersion},
     {C::KankanHistory, 22, L"KankanHistory", L"迅雷看看历史目录", L"迅雷看看历史目录", L"迅雷看看历史目录", false, 22,
      M::FolderTrees},
+    // Windows' own clean-up handlers.
+    {C::PreviousInstallations, 23, L"PreviousInstallations", L"旧的 Windows 安装", L"旧的 Windows 安装",
+     L"旧的 Windows 安装", false, 23, M::CleanupHandlers, nullptr, kPreviousInstallationsHandlers, true},
+    {C::UpdateCleanup, 24, L"UpdateCleanup", L"Windows 更新清理", L"Windows 更新清理", L"Windows 更新清理", false, 24,
+     M::CleanupHandlers, nullptr, kUpdateCleanupHandlers, true},
+    {C::DeliveryOptimization, 25, L"DeliveryOptimization", L"传递优化文件", L"传递优化文件", L"传递优化文件", false, 25,
+     M::CleanupHandlers, nullptr, kDeliveryOptimizationHandlers},
+    {C::DriverPackages, 26, L"DriverPackages", L"旧的设备驱动程序包", L"旧的设备驱动程序包", L"旧的设备驱动程序包",
+     false, 26, M::CleanupHandlers, nullptr, kDriverPackagesHandlers, true},
+    {C::ThumbnailCache, 27, L"ThumbnailCache", L"缩略图缓存", L"缩略图缓存", L"缩略图缓存", false, 27,
+     M::CleanupHandlers, nullptr, kThumbnailCacheHandlers},
 }};
 
 // A short table would compile with zeroed entries at its end: every entry
@@ -87,9 +107,9 @@ constexpr bool NoEntryCountsNothing() {
   return true;
 }
 
-static_assert(kCatalogue.size() == 22, "the program knows 22 categories");
+static_assert(kCatalogue.size() == 27, "the program knows 27 categories");
 static_assert(InTreeOrder(), "one entry per category, in tree order");
-static_assert(RunOrdersArePermutation(), "run orders 1..22, each once");
+static_assert(RunOrdersArePermutation(), "run orders 1..kCategoryCount, each once");
 static_assert(NoEntryCountsNothing(), "Nothing is what ByWindowsVersion comes to, never an entry's method");
 
 std::array<JunkCategory, kCategoryCount> SortedByRunOrder() {

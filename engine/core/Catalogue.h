@@ -32,9 +32,14 @@ enum class JunkCategory {
   StormPlayerHistory,
   QqPlayerHistory,
   KankanHistory,
+  PreviousInstallations,
+  UpdateCleanup,
+  DeliveryOptimization,
+  DriverPackages,
+  ThumbnailCache,
 };
 
-constexpr int kCategoryCount = 22;
+constexpr int kCategoryCount = 27;
 
 // How the workers of a category, scan and sweep alike, treat its roots.
 enum class CountingMethod {
@@ -45,21 +50,28 @@ enum class CountingMethod {
   RegistryValues,    // the values of the category's history key
   ByWindowsVersion,  // one file on version 5, folder trees on 6, Nothing elsewhere
   Nothing,           // what ByWindowsVersion comes to on other versions; no entry has it
+  CleanupHandlers,   // Windows' own clean-up handlers of the entry's `handlers` (bytes only)
 };
 
 struct CategoryInfo {
   JunkCategory id;
-  int position;  // 1..22, tree order
+  int position;  // 1..kCategoryCount, tree order
   const wchar_t* identifier;
   const wchar_t* startupLabel;
   const wchar_t* bareLabel;
   const wchar_t* taskLabel;
   bool recommended;
-  int runOrder;  // 1..22
+  int runOrder;  // 1..kCategoryCount
   CountingMethod method;
   // Folder names directly below each of the category's roots that no walk
   // enters, whatever they hold (null-terminated; null for none).
   const wchar_t* const* neverEntered = nullptr;
+  // CleanupHandlers: the names under VolumeCaches it may drive, its allowlist
+  // (null-terminated).
+  const wchar_t* const* handlers = nullptr;
+  // Its sweep cannot be undone (a rollback or an uninstall it ends): the
+  // dialog asks first, and the console sweeps it only when it is named.
+  bool irreversible = false;
 };
 
 const std::array<CategoryInfo, kCategoryCount>& Catalogue();

@@ -1,5 +1,7 @@
 #include "engine/core/CategoryScope.h"
 
+#include "engine/core/CleanupHandlers.h"
+
 namespace purlo {
 
 CategoryScope ScopeOf(JunkCategory category, int windowsMajor) {
@@ -11,7 +13,12 @@ CategoryScope ScopeOf(JunkCategory category, int windowsMajor) {
     case C::DownloadedPrograms:
     case C::UpdateDownloads:
     case C::OfficeSetupCache:
-    case C::TheWorldHistory: return CategoryScope::Machine;
+    case C::TheWorldHistory:
+    case C::PreviousInstallations:
+    case C::UpdateCleanup:
+    case C::DeliveryOptimization:
+    case C::DriverPackages:
+    case C::ThumbnailCache: return CategoryScope::Machine;
     case C::KankanHistory: return windowsMajor == 6 ? CategoryScope::User : CategoryScope::Machine;
     default: return CategoryScope::User;
   }
@@ -22,6 +29,7 @@ CategoryStatus StatusBeforeStart(JunkCategory category, int windowsMajor, const 
   const CountingMethod method = Info(category).method;
   if (method == CountingMethod::RecycleBin && !user.runningAccount) return CategoryStatus::NotThisUser;
   if (method == CountingMethod::RegistryValues && !user.hiveLoaded) return CategoryStatus::HiveNotLoaded;
+  if (method == CountingMethod::CleanupHandlers) return HandlersStatus(Info(category).handlers);
   return CategoryStatus::Done;
 }
 

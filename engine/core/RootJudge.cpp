@@ -88,7 +88,12 @@ RootClass ClassOfRoot(JunkCategory category, size_t index, size_t count, int win
     case C::RunHistory:
     case C::SearchHistory:
     case C::QqToolbarHistory:
-    case C::BaiduToolbarHistory: return RootClass::Marker;
+    case C::BaiduToolbarHistory:
+    case C::PreviousInstallations:
+    case C::UpdateCleanup:
+    case C::DeliveryOptimization:
+    case C::DriverPackages:
+    case C::ThumbnailCache: return RootClass::Marker;
   }
   return RootClass::Marker;
 }

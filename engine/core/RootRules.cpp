@@ -81,7 +81,8 @@ void StormFiles(SystemLookups& lookups, std::vector<std::wstring>& paths) {
 
 bool HasFileRoots(JunkCategory category) {
   const CountingMethod method = Info(category).method;
-  return method != CountingMethod::RecycleBin && method != CountingMethod::RegistryValues;
+  return method != CountingMethod::RecycleBin && method != CountingMethod::RegistryValues &&
+         method != CountingMethod::CleanupHandlers;
 }
 
 std::wstring ChooseFirefoxProfile(const std::vector<std::wstring>& profileFolders) {
@@ -134,7 +135,12 @@ Roots BuildRoots(JunkCategory category, int windowsMajor, SystemLookups& lookups
     case C::RunHistory:
     case C::SearchHistory:
     case C::QqToolbarHistory:
-    case C::BaiduToolbarHistory: paths.push_back(Info(category).taskLabel); break;
+    case C::BaiduToolbarHistory:
+    case C::PreviousInstallations:
+    case C::UpdateCleanup:
+    case C::DeliveryOptimization:
+    case C::DriverPackages:
+    case C::ThumbnailCache: paths.push_back(Info(category).taskLabel); break;
     case C::FirefoxHistory: FirefoxPlaces(lookups, paths); break;
     case C::MaxthonHistory:
       if (!MaxthonHistoryFile(lookups, paths)) roots.outcome = RootsOutcome::NotInstalled;

@@ -58,6 +58,9 @@ class RunView {
   // A ticked category that gets no worker, and why (never Done). The dialog
   // leaves its item as it is; reports list it with its status.
   virtual void CategoryNotRun(JunkCategory category, CategoryStatus status) {}
+  // A Windows clean-up handler was asked to stop in the middle of its purge
+  // and is being waited for (it is never killed); from the worker's thread.
+  virtual void HandlerStopping(JunkCategory category, const std::wstring& displayName) {}
   // A worker's figures, just before it writes its label.
   virtual void CategoryFinished(const CategoryResult& result) {}
   // A sweep's end, with its summary; the monitor goes on when this returns.

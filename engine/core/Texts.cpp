@@ -32,6 +32,17 @@ const wchar_t kAnotherRunHoldsTheLock[] = L"另一个扫描或清理正在运行
 const wchar_t kSweptOpening[] = L"(清理";
 const wchar_t kFilesCounted[] = L"个文件,";
 const wchar_t kEntriesClosing[] = L"项)";
+const wchar_t kFreeableOpening[] = L"(可释放";
+const wchar_t kFreedOpening[] = L"(已释放";
+
+const wchar_t kIrreversibleQuestion[] =
+    L"选中的项目中有清理后无法撤销的内容:\n"
+    L"旧的 Windows 安装: 清理后不能再退回到以前的 Windows 版本;\n"
+    L"Windows 更新清理: 清理后不能再卸载已被取代的更新;\n"
+    L"旧的设备驱动程序包: 清理后不能再回退到旧的驱动程序。\n"
+    L"是否继续清理?";
+const wchar_t kHandlerStoppingOpening[] = L"正在等待 Windows 清理程序停止: ";
+const wchar_t kHandlerStoppingClosing[] = L" (请勿关闭计算机)";
 
 const wchar_t kScanSummaryOpening[] = L"扫描已经完成，共发现垃圾文件";
 const wchar_t kScanSummaryCount[] = L"个,";
@@ -66,6 +77,8 @@ const wchar_t* StatusText(CategoryStatus status) {
     case CategoryStatus::HiveNotLoaded: return L"hive not loaded";
     case CategoryStatus::NotThisUser: return L"not this user";
     case CategoryStatus::NoUser: return L"no user";
+    case CategoryStatus::NoHandler: return L"no handler";
+    case CategoryStatus::NeedsSixtyFourBit: return L"needs 64-bit";
   }
   return L"done";
 }
@@ -79,6 +92,7 @@ const wchar_t* RefusalText(RootRefusal why) {
     case RootRefusal::Link: return L"link";
     case RootRefusal::NotLocal: return L"not local";
     case RootRefusal::BadSpelling: return L"bad spelling";
+    case RootRefusal::PlantedHandler: return L"planted handler";
   }
   return L"protected";
 }

@@ -51,6 +51,18 @@ extern const wchar_t kAnotherRunHoldsTheLock[];
 extern const wchar_t kSweptOpening[];
 extern const wchar_t kFilesCounted[];
 extern const wchar_t kEntriesClosing[];
+// A Windows clean-up handler's label counts no files: "label(可释放1.500MB)"
+// after a scan, "label(已释放1.500MB)" after a sweep.
+extern const wchar_t kFreeableOpening[];
+extern const wchar_t kFreedOpening[];
+
+// Asked once before a sweep that includes a category whose clean-up cannot
+// be undone (the earlier Windows, superseded updates, old drivers).
+extern const wchar_t kIrreversibleQuestion[];
+// The status line while a clean-up handler finishes after being asked to
+// stop (it is never killed): opening, the handler's name, closing.
+extern const wchar_t kHandlerStoppingOpening[];
+extern const wchar_t kHandlerStoppingClosing[];
 
 // Pieces of the two summaries, around the count and the size "1.500KB".
 extern const wchar_t kScanSummaryOpening[];

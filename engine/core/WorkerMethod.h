@@ -19,7 +19,8 @@ MethodChoice ChooseMethod(JunkCategory category, int windowsMajor);
 const std::vector<ResolvedRoot>& RootsOf(const ScanTask& task, bool file, std::vector<ResolvedRoot>& opened);
 
 // A worker's last step: the label from its figures, reported and written into
-// its item. Registry categories count entries, the others files.
-void WriteResult(const ScanTask& task, CategoryResult& result, bool registry, bool sweep);
+// its item. Registry categories count entries, clean-up handlers only bytes,
+// the others files.
+void WriteResult(const ScanTask& task, CategoryResult& result, CountingMethod method, bool sweep);
 
 }  // namespace purlo

@@ -12,6 +12,7 @@
 #include "engine/core/RegistryKeys.h"
 #include "engine/core/RunView.h"
 #include "engine/core/WorkerMethod.h"
+#include "engine/scan/HandlerScan.h"
 #include "win/Handles.h"
 
 namespace purlo {
@@ -129,13 +130,17 @@ unsigned __stdcall ScanWorker(void* param) {
       break;
     case CountingMethod::EveryFile: measured = ScanEveryFile(*task); break;
     case CountingMethod::FolderTrees: measured = ScanFolderTrees(*task); break;
+    case CountingMethod::CleanupHandlers:
+      measured.bytes = ScanCleanupHandlers(*task, Info(task->item).handlers);
+      RunningTotals.Add(0, static_cast<double>(measured.bytes));
+      break;
     case CountingMethod::ByWindowsVersion:  // resolved by ChooseMethod
     case CountingMethod::Nothing: RunningTotals.Add(0, 0.0); break;
   }
   CategoryResult result;
   result.items = measured.items;
   result.bytes = measured.bytes;
-  WriteResult(*task, result, choice.method == CountingMethod::RegistryValues, false);
+  WriteResult(*task, result, choice.method, false);
   return 0;
 }
 

@@ -11,6 +11,7 @@
 #include "engine/scan/ScanWorker.h"
 #include "engine/sweep/DeleteGuard.h"
 #include "engine/sweep/FileTreeDeleter.h"
+#include "engine/sweep/HandlerSweep.h"
 #include "engine/sweep/RecycleBinLinks.h"
 #include "engine/sweep/RegistryHistory.h"
 
@@ -119,13 +120,18 @@ unsigned __stdcall SweepWorker(void* param) {
       SweepEveryFile(*task, result);
       break;
     case CountingMethod::FolderTrees: SweepFolderTrees(*task, result); break;
+    case CountingMethod::CleanupHandlers:
+      enablesSweepNow = false;
+      SweepCleanupHandlers(*task, Info(task->item).handlers, result);
+      RunningTotals.Add(0, static_cast<double>(result.bytes));
+      break;
     case CountingMethod::ByWindowsVersion:  // resolved by ChooseMethod
     case CountingMethod::Nothing:
       enablesSweepNow = false;
       RunningTotals.Add(0, 0.0);
       break;
   }
-  WriteResult(*task, result, choice.method == CountingMethod::RegistryValues, true);
+  WriteResult(*task, result, choice.method, true);
   if (enablesSweepNow) task->owner->EnableButton(Button::SweepNow, true);
   return 0;
 }

@@ -21,6 +21,11 @@ MethodChoice MethodByLabelText(const std::vector<std::wstring>& roots, const std
   auto labelIs = [&](C category) { return label == Info(category).taskLabel; };
 
   if (hasFirst && roots[0] == kRecycleBinMarker) return {M::RecycleBin};
+  // Windows' clean-up handlers came after the label rule: their rows say so.
+  for (C c : {C::PreviousInstallations, C::UpdateCleanup, C::DeliveryOptimization, C::DriverPackages,
+              C::ThumbnailCache}) {
+    if (labelIs(c)) return {M::CleanupHandlers};
+  }
   if (firstIs(C::IeTypedUrls)) return {M::RegistryValues, HistoryKey(C::IeTypedUrls, windowsMajor)};
   if (firstIs(C::RunHistory)) return {M::RegistryValues, HistoryKey(C::RunHistory, windowsMajor)};
   if (firstIs(C::SearchHistory)) return {M::RegistryValues, HistoryKey(C::SearchHistory, windowsMajor)};
@@ -48,9 +53,9 @@ TEST(Catalogue, TwentyTwoCategoriesInTreeOrderWithDistinctRunOrders) {
     runOrders.insert(info.runOrder);
     ++position;
   }
-  EXPECT_EQ(runOrders.size(), 22u);
+  EXPECT_EQ(runOrders.size(), static_cast<size_t>(kCategoryCount));
   EXPECT_EQ(*runOrders.begin(), 1);
-  EXPECT_EQ(*runOrders.rbegin(), 22);
+  EXPECT_EQ(*runOrders.rbegin(), kCategoryCount);
 }
 
 TEST(Catalogue, RunOrderStartsWithTempThenRecycleBinThenPrefetch) {
