@@ -1,7 +1,11 @@
 #include "engine/core/Catalogue.h"
 
+#include <shlobj.h>
+
 #include <algorithm>
 
+#include "engine/core/RootRules.h"
+#include "engine/core/Texts.h"
 #include "win/Text.h"
 
 namespace purlo {
@@ -12,11 +16,96 @@ namespace {
 
 using C = JunkCategory;
 using M = CountingMethod;
+using R = RootClass;
 
-// The jump lists of Windows 7 and later: every program's pinned and recent
-// items, and Quick Access's pinned folders. Pins are the user's own choice,
-// not a record of what was opened.
-constexpr const wchar_t* kJumpListFolders[] = {L"AutomaticDestinations", L"CustomDestinations", nullptr};
+// The three texts of an item; most categories use one text for all three.
+struct Labels {
+  const wchar_t* startup;
+  const wchar_t* bare;
+  const wchar_t* task;
+  constexpr Labels(const wchar_t* all) : startup(all), bare(all), task(all) {}
+  constexpr Labels(const wchar_t* startupText, const wchar_t* bareText, const wchar_t* taskText)
+      : startup(startupText), bare(bareText), task(taskText) {}
+};
+
+constexpr CategoryInfo Row(C id, int position, const wchar_t* identifier, Labels labels, bool recommended,
+                           int runOrder, M method, Rows<RootRecipe> roots, const wchar_t* failureText,
+                           Rows<KeyRecipe> keys = {}) {
+  return CategoryInfo{id,          position, identifier, labels.startup, labels.bare, labels.task, recommended,
+                      runOrder,    method,   roots,      keys,           failureText};
+}
+
+// A category of Windows' own clean-up handlers, of these names.
+constexpr CategoryInfo DrivingHandlers(CategoryInfo info, NameList names, bool irreversible = false) {
+  info.handlers = names;
+  info.irreversible = irreversible;
+  return info;
+}
+
+constexpr CategoryInfo NeverEntering(CategoryInfo info, NameList names) {
+  info.neverEntered = names;
+  return info;
+}
+
+// Root recipes, one constructor per source.
+constexpr RootRecipe Known(int csidl, const wchar_t* tail, RootClass rootClass, int windows = 0) {
+  return RootRecipe{RootSource::KnownFolder, rootClass, windows, csidl, nullptr, tail};
+}
+constexpr RootRecipe Variable(const wchar_t* variable, const wchar_t* tail, RootClass rootClass, int windows = 0) {
+  return RootRecipe{RootSource::Variable, rootClass, windows, 0, variable, tail};
+}
+constexpr RootRecipe Marker(const wchar_t* name = nullptr) { return RootRecipe{RootSource::Marker, R::Marker, 0, 0, name}; }
+constexpr RootRecipe Registry(Hive hive, const wchar_t* key, const wchar_t* value, const wchar_t* tail,
+                              RootClass rootClass, uint8_t flags) {
+  return RootRecipe{RootSource::RegistryValue, rootClass, 0, 0, key, tail, hive, value, nullptr, flags};
+}
+constexpr RootRecipe ByRule(RootRule rule, RootClass rootClass) {
+  return RootRecipe{RootSource::Rule, rootClass, 0, 0, nullptr, L"", Hive::User, nullptr, rule};
+}
+
+constexpr RootRecipe kSystemTempRoots[] = {{RootSource::UserTemp, R::PerUser},
+                                           Known(CSIDL_WINDOWS, L"\\Temp", R::Machine)};
+constexpr RootRecipe kPrefetchRoots[] = {Known(CSIDL_WINDOWS, L"\\Prefetch", R::Machine)};
+constexpr RootRecipe kRecycleBinRoots[] = {Marker(kRecycleBinMarker)};
+constexpr RootRecipe kHistoryKeyRoots[] = {Marker()};
+constexpr RootRecipe kIeTempRoots[] = {Known(CSIDL_INTERNET_CACHE, L"", R::PerUser)};
+constexpr RootRecipe kIeCookiesRoots[] = {Known(CSIDL_COOKIES, L"", R::PerUser)};
+constexpr RootRecipe kDownloadedProgramsRoots[] = {Known(CSIDL_WINDOWS, L"\\Downloaded Program Files", R::Machine)};
+constexpr RootRecipe kUpdateDownloadsRoots[] = {Known(CSIDL_WINDOWS, L"\\SoftwareDistribution\\Download", R::Machine)};
+constexpr RootRecipe kOfficeSetupCacheRoots[] = {{RootSource::FixedDrives, R::Machine, 0, 0, nullptr, L"\\MSOCache"}};
+constexpr RootRecipe kRecentDocsRoots[] = {Variable(L"%USERPROFILE%", L"\\Recent", R::PerUser)};
+constexpr RootRecipe kFirefoxHistoryRoots[] = {ByRule(FirefoxPlaces, R::PerUser)};
+constexpr RootRecipe kMaxthonHistoryRoots[] = {Registry(Hive::User, L"Software\\Maxthon2", L"Folder",
+                                                        L"SharedAccount\\Data\\history2.dat", R::ApplicationFile,
+                                                        recipe::kKeyMeansInstalled)};
+constexpr RootRecipe kTheWorldHistoryRoots[] = {
+    Registry(Hive::Machine, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TheWorld.exe", L"Path",
+             L"data", R::Machine, recipe::kKeyMeansInstalled)};
+constexpr RootRecipe kGoogleToolbarHistoryRoots[] = {Known(CSIDL_APPDATA, L"\\Google\\Local Search History", R::PerUser)};
+constexpr RootRecipe kRealPlayerHistoryRoots[] = {Variable(L"%APPDATA%", L"\\Real\\RealPlayer\\History", R::PerUser)};
+// The player's own list comes first, when its value names one.
+constexpr RootRecipe kStormPlayerHistoryRoots[] = {
+    Registry(Hive::User, L"Software\\storm", L"exepath", L"playlist.smpl", R::ApplicationFile, recipe::kValueNamesFile),
+    Known(CSIDL_COMMON_APPDATA, L"\\Storm\\playlist.smpl", R::Machine),
+    Known(CSIDL_COMMON_APPDATA, L"\\Storm\\config.xml", R::Machine)};
+constexpr RootRecipe kQqPlayerHistoryRoots[] = {
+    Known(CSIDL_APPDATA, L"\\Tencent\\QQPlayer\\default.qpl", R::PerUser, 5),
+    Variable(L"%APPDATA%", L"\\Tencent\\QQPlayer", R::PerUser, 6),
+    Variable(L"%APPDATA%", L"\\Tencent\\QQPlayer\\QPUpdate", R::PerUser, 6),
+    Variable(L"%APPDATA%", L"\\Tencent\\QQPlayer\\QPLyric", R::PerUser, 6)};
+constexpr RootRecipe kKankanHistoryRoots[] = {
+    Known(CSIDL_COMMON_APPDATA, L"\\Thunder Network\\XMP\\Playlists", R::Machine, 5),
+    Variable(L"%APPDATA%", L"\\Microsoft\\Windows\\Cookies\\Low\\Thunder Network\\KanKan\\Cookie", R::PerUser, 6)};
+
+constexpr KeyRecipe kIeTypedUrlsKeys[] = {{0, L"Software\\Microsoft\\Internet Explorer\\TypedURLs"}};
+constexpr KeyRecipe kRunHistoryKeys[] = {{0, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU"}};
+constexpr KeyRecipe kSearchHistoryKeys[] = {{0, L"Software\\Microsoft\\Search Assistant\\ACMru\\5603"}};
+constexpr KeyRecipe kQqToolbarHistoryKeys[] = {{5, L"Software\\Tencent\\QQToolbar\\History"},
+                                               {6, L"Software\\AppDataLow\\Tencent\\QQToolbar\\History"}};
+constexpr KeyRecipe kBaiduToolbarHistoryKeys[] = {{0, L"Software\\baidu\\BaiduToolbar\\History"}};
+
+// The handlers' categories have no folder: a marker, the machine's.
+constexpr RootRecipe kHandlerRoots[] = {{RootSource::Marker, R::Machine}};
 
 // The names of Windows' clean-up handlers each handler category may drive.
 constexpr const wchar_t* kPreviousInstallationsHandlers[] = {
@@ -27,59 +116,74 @@ constexpr const wchar_t* kDeliveryOptimizationHandlers[] = {L"Delivery Optimizat
 constexpr const wchar_t* kDriverPackagesHandlers[] = {L"Device Driver Packages", nullptr};
 constexpr const wchar_t* kThumbnailCacheHandlers[] = {L"Thumbnail Cache", nullptr};
 
+// The jump lists of Windows 7 and later: every program's pinned and recent
+// items, and Quick Access's pinned folders. Pins are the user's own choice,
+// not a record of what was opened.
+constexpr const wchar_t* kJumpListFolders[] = {L"AutomaticDestinations", L"CustomDestinations", nullptr};
+
+using namespace texts;
+
 constexpr std::array<CategoryInfo, kCategoryCount> kCatalogue = {{
-    {C::SystemTemp, 1, L"SystemTemp", L"系统临时文件", L"系统临时文件", L"系统临时文件", true, 1, M::FolderTrees},
-    {C::Prefetch, 2, L"Prefetch", L"系统预读文件", L"系统预读文件", L"系统预读文件", true, 3, M::FolderTrees},
-    {C::RecycleBin, 3, L"RecycleBin", L"回收站", L"回收站", L"回收站", true, 2, M::RecycleBin},
-    {C::IeTemp, 4, L"IeTemp", L"Internet Explorer 临时文件", L"Internet Explorer 临时文件",
-     L"Internet Explorer 临时文件", true, 7, M::FolderTrees},
-    {C::IeTypedUrls, 5, L"IeTypedUrls", L"Internet Explorer 地址栏历史网址", L"Internet Explorer 地址栏历史网址",
-     L"Internet Explorer 地址栏历史网址", true, 9, M::RegistryValues},
-    {C::IeCookies, 6, L"IeCookies", L"Internet Explorer Cookies", L"Internet Explorer Cookies",
-     L"Internet Explorer Cookies", false, 8, M::FolderTrees},
-    {C::DownloadedPrograms, 7, L"DownloadedPrograms", L"已下载程序文件(Win7系统中如清理有可能造成部分程序兼容性问题)",
-     L"已下载程序文件", L"已下载程序文件", false, 4, M::FolderTrees},
-    {C::UpdateDownloads, 8, L"UpdateDownloads", L"系统自动更新补丁", L"系统自动更新补丁", L"系统自动更新补丁", false, 5,
-     M::FolderTrees},
-    {C::OfficeSetupCache, 9, L"OfficeSetupCache", L"Office 安装文件", L"Office 安装文件", L"Office 安装文件", false, 6,
-     M::FolderTrees},
-    {C::RecentDocs, 10, L"RecentDocs", L"开始菜单最近打开的文档", L"开始菜单最近打开的文档", L"开始菜单最近打开的文档",
-     false, 10, M::FolderTrees, kJumpListFolders},
-    {C::RunHistory, 11, L"RunHistory", L"开始菜单\"运行\"对话框记录(重启生效)", L"开始菜单\"运行\"对话框记录(重启生效)",
-     L"开始菜单\"运行\"对话框记录(重启生效)", false, 11, M::RegistryValues},
-    {C::SearchHistory, 12, L"SearchHistory", L"Windows 搜索历史记录", L"Windows 搜索历史记录", L"Windows 搜索历史记录",
-     false, 12, M::RegistryValues},
-    {C::FirefoxHistory, 13, L"FirefoxHistory", L"火狐浏览器历史记录", L"火狐浏览器历史记录", L"火狐浏览器历史记录",
-     false, 13, M::OneFile},
-    {C::MaxthonHistory, 14, L"MaxthonHistory", L"遨游浏览器历史记录", L"遨游浏览器历史记录", L"遨游浏览器历史记录",
-     false, 14, M::OneFile},
-    {C::TheWorldHistory, 15, L"TheWorldHistory", L"世界之窗浏览记录", L"世界之窗浏览记录", L"世界之窗浏览记录", false,
-     15, M::FolderTrees},
-    {C::QqToolbarHistory, 16, L"QqToolbarHistory", L"QQ 工具栏搜索记录", L"QQ 工具栏搜索记录", L"QQ 工具栏搜索记录",
-     false, 16, M::RegistryValues},
-    {C::BaiduToolbarHistory, 17, L"BaiduToolbarHistory", L"百度工具栏搜索记录", L"百度工具栏搜索记录",
-     L"百度工具栏搜索记录", false, 17, M::RegistryValues},
-    {C::GoogleToolbarHistory, 18, L"GoogleToolbarHistory", L"Google 工具栏搜索记录", L"Google 工具栏搜索记录",
-     L"Google工具栏搜索记录", false, 18, M::FolderTrees},
-    {C::RealPlayerHistory, 19, L"RealPlayerHistory", L"RealPlayer 历史记录", L"RealPlayer 历史记录",
-     L"RealPlayer历史记录", false, 19, M::FolderTrees},
-    {C::StormPlayerHistory, 20, L"StormPlayerHistory", L"暴风影音历史记录", L"暴风影音历史记录", L"暴风影音历史记录",
-     false, 20, M::EveryFile},
-    {C::QqPlayerHistory, 21, L"QqPlayerHistory", L"QQ 影音历史记录", L"QQ 影音历史记录", L"QQ 影音历史记录", false, 21,
-     M::ByWindowsVersion},
-    {C::KankanHistory, 22, L"KankanHistory", L"迅雷看看历史目录", L"迅雷看看历史目录", L"迅雷看看历史目录", false, 22,
-     M::FolderTrees},
-    // Windows' own clean-up handlers.
-    {C::PreviousInstallations, 23, L"PreviousInstallations", L"旧的 Windows 安装", L"旧的 Windows 安装",
-     L"旧的 Windows 安装", false, 23, M::CleanupHandlers, nullptr, kPreviousInstallationsHandlers, true},
-    {C::UpdateCleanup, 24, L"UpdateCleanup", L"Windows 更新清理", L"Windows 更新清理", L"Windows 更新清理", false, 24,
-     M::CleanupHandlers, nullptr, kUpdateCleanupHandlers, true},
-    {C::DeliveryOptimization, 25, L"DeliveryOptimization", L"传递优化文件", L"传递优化文件", L"传递优化文件", false, 25,
-     M::CleanupHandlers, nullptr, kDeliveryOptimizationHandlers},
-    {C::DriverPackages, 26, L"DriverPackages", L"旧的设备驱动程序包", L"旧的设备驱动程序包", L"旧的设备驱动程序包",
-     false, 26, M::CleanupHandlers, nullptr, kDriverPackagesHandlers, true},
-    {C::ThumbnailCache, 27, L"ThumbnailCache", L"缩略图缓存", L"缩略图缓存", L"缩略图缓存", false, 27,
-     M::CleanupHandlers, nullptr, kThumbnailCacheHandlers},
+    Row(C::SystemTemp, 1, L"SystemTemp", L"系统临时文件", true, 1, M::FolderTrees, kSystemTempRoots, kSweepFailed),
+    Row(C::Prefetch, 2, L"Prefetch", L"系统预读文件", true, 3, M::FolderTrees, kPrefetchRoots, kScanFailed),
+    Row(C::RecycleBin, 3, L"RecycleBin", L"回收站", true, 2, M::RecycleBin, kRecycleBinRoots, kSweepFailed),
+    Row(C::IeTemp, 4, L"IeTemp", L"Internet Explorer 临时文件", true, 7, M::FolderTrees, kIeTempRoots, kScanFailed),
+    Row(C::IeTypedUrls, 5, L"IeTypedUrls", L"Internet Explorer 地址栏历史网址", true, 9, M::RegistryValues,
+        kHistoryKeyRoots, kSweepFailed, kIeTypedUrlsKeys),
+    Row(C::IeCookies, 6, L"IeCookies", L"Internet Explorer Cookies", false, 8, M::FolderTrees, kIeCookiesRoots,
+        kScanFailed),
+    Row(C::DownloadedPrograms, 7, L"DownloadedPrograms",
+        {L"已下载程序文件(Win7系统中如清理有可能造成部分程序兼容性问题)", L"已下载程序文件", L"已下载程序文件"}, false, 4,
+        M::FolderTrees, kDownloadedProgramsRoots, kScanFailed),
+    Row(C::UpdateDownloads, 8, L"UpdateDownloads", L"系统自动更新补丁", false, 5, M::FolderTrees, kUpdateDownloadsRoots,
+        kScanFailed),
+    Row(C::OfficeSetupCache, 9, L"OfficeSetupCache", L"Office 安装文件", false, 6, M::FolderTrees,
+        kOfficeSetupCacheRoots, kScanFailed),
+    NeverEntering(Row(C::RecentDocs, 10, L"RecentDocs", L"开始菜单最近打开的文档", false, 10, M::FolderTrees,
+                      kRecentDocsRoots, kSweepFailed),
+                  kJumpListFolders),
+    Row(C::RunHistory, 11, L"RunHistory", L"开始菜单\"运行\"对话框记录(重启生效)", false, 11, M::RegistryValues,
+        kHistoryKeyRoots, kSweepFailed, kRunHistoryKeys),
+    Row(C::SearchHistory, 12, L"SearchHistory", L"Windows 搜索历史记录", false, 12, M::RegistryValues, kHistoryKeyRoots,
+        kSweepFailed, kSearchHistoryKeys),
+    Row(C::FirefoxHistory, 13, L"FirefoxHistory", L"火狐浏览器历史记录", false, 13, M::OneFile, kFirefoxHistoryRoots,
+        kSweepFailed),
+    Row(C::MaxthonHistory, 14, L"MaxthonHistory", L"遨游浏览器历史记录", false, 14, M::OneFile, kMaxthonHistoryRoots,
+        kSweepFailed),
+    Row(C::TheWorldHistory, 15, L"TheWorldHistory", L"世界之窗浏览记录", false, 15, M::FolderTrees,
+        kTheWorldHistoryRoots, kScanFailed),
+    Row(C::QqToolbarHistory, 16, L"QqToolbarHistory", L"QQ 工具栏搜索记录", false, 16, M::RegistryValues,
+        kHistoryKeyRoots, kSweepFailed, kQqToolbarHistoryKeys),
+    Row(C::BaiduToolbarHistory, 17, L"BaiduToolbarHistory", L"百度工具栏搜索记录", false, 17, M::RegistryValues,
+        kHistoryKeyRoots, kSweepFailed, kBaiduToolbarHistoryKeys),
+    Row(C::GoogleToolbarHistory, 18, L"GoogleToolbarHistory",
+        {L"Google 工具栏搜索记录", L"Google 工具栏搜索记录", L"Google工具栏搜索记录"}, false, 18, M::FolderTrees,
+        kGoogleToolbarHistoryRoots, kSweepFailed),
+    Row(C::RealPlayerHistory, 19, L"RealPlayerHistory",
+        {L"RealPlayer 历史记录", L"RealPlayer 历史记录", L"RealPlayer历史记录"}, false, 19, M::FolderTrees,
+        kRealPlayerHistoryRoots, kSweepFailed),
+    Row(C::StormPlayerHistory, 20, L"StormPlayerHistory", L"暴风影音历史记录", false, 20, M::EveryFile,
+        kStormPlayerHistoryRoots, kSweepFailed),
+    Row(C::QqPlayerHistory, 21, L"QqPlayerHistory", L"QQ 影音历史记录", false, 21, M::ByWindowsVersion,
+        kQqPlayerHistoryRoots, kClearFailed),
+    Row(C::KankanHistory, 22, L"KankanHistory", L"迅雷看看历史目录", false, 22, M::FolderTrees, kKankanHistoryRoots,
+        kClearFailed),
+    // Windows' own clean-up handlers; the first, second and fourth cannot be undone.
+    DrivingHandlers(Row(C::PreviousInstallations, 23, L"PreviousInstallations", L"旧的 Windows 安装", false, 23,
+                        M::CleanupHandlers, kHandlerRoots, kSweepFailed),
+                    kPreviousInstallationsHandlers, true),
+    DrivingHandlers(Row(C::UpdateCleanup, 24, L"UpdateCleanup", L"Windows 更新清理", false, 24, M::CleanupHandlers,
+                        kHandlerRoots, kSweepFailed),
+                    kUpdateCleanupHandlers, true),
+    DrivingHandlers(Row(C::DeliveryOptimization, 25, L"DeliveryOptimization", L"传递优化文件", false, 25,
+                        M::CleanupHandlers, kHandlerRoots, kSweepFailed),
+                    kDeliveryOptimizationHandlers),
+    DrivingHandlers(Row(C::DriverPackages, 26, L"DriverPackages", L"旧的设备驱动程序包", false, 26, M::CleanupHandlers,
+                        kHandlerRoots, kSweepFailed),
+                    kDriverPackagesHandlers, true),
+    DrivingHandlers(Row(C::ThumbnailCache, 27, L"ThumbnailCache", L"缩略图缓存", false, 27, M::CleanupHandlers,
+                        kHandlerRoots, kSweepFailed),
+                    kThumbnailCacheHandlers),
 }};
 
 // A short table would compile with zeroed entries at its end: every entry
@@ -100,6 +204,24 @@ constexpr bool RunOrdersArePermutation() {
   return true;
 }
 
+// Every category has a root; a registry category has keys and a marker, the
+// others neither.
+constexpr bool RootsMatchMethods() {
+  for (const CategoryInfo& info : kCatalogue) {
+    if (info.roots.size() == 0 || info.failureText == nullptr) return false;
+    if ((info.method == M::RegistryValues) != (info.keys.size() != 0)) return false;
+  }
+  return true;
+}
+
+// A handler category has its names, and no other category has any.
+constexpr bool HandlersMatchMethods() {
+  for (const CategoryInfo& info : kCatalogue) {
+    if ((info.method == M::CleanupHandlers) != (info.handlers != nullptr)) return false;
+  }
+  return true;
+}
+
 constexpr bool NoEntryCountsNothing() {
   for (const CategoryInfo& info : kCatalogue) {
     if (info.method == M::Nothing) return false;
@@ -110,6 +232,8 @@ constexpr bool NoEntryCountsNothing() {
 static_assert(kCatalogue.size() == 27, "the program knows 27 categories");
 static_assert(InTreeOrder(), "one entry per category, in tree order");
 static_assert(RunOrdersArePermutation(), "run orders 1..kCategoryCount, each once");
+static_assert(RootsMatchMethods(), "every row has roots and a failure text; registry rows have keys");
+static_assert(HandlersMatchMethods(), "handler rows, and only they, name their handlers");
 static_assert(NoEntryCountsNothing(), "Nothing is what ByWindowsVersion comes to, never an entry's method");
 
 std::array<JunkCategory, kCategoryCount> SortedByRunOrder() {
@@ -146,6 +270,8 @@ bool IsNeverEntered(JunkCategory category, const wchar_t* name, size_t length) {
   }
   return false;
 }
+
+bool OnVersion(int recipeWindows, int windowsMajor) { return recipeWindows == 0 || recipeWindows == windowsMajor; }
 
 bool FindCategory(const std::wstring& identifier, JunkCategory& out) {
   for (const CategoryInfo& info : kCatalogue) {

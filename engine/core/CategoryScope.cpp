@@ -5,23 +5,15 @@
 namespace purlo {
 
 CategoryScope ScopeOf(JunkCategory category, int windowsMajor) {
-  using C = JunkCategory;
-  switch (category) {
-    case C::SystemTemp:
-    case C::StormPlayerHistory: return CategoryScope::Both;
-    case C::Prefetch:
-    case C::DownloadedPrograms:
-    case C::UpdateDownloads:
-    case C::OfficeSetupCache:
-    case C::TheWorldHistory:
-    case C::PreviousInstallations:
-    case C::UpdateCleanup:
-    case C::DeliveryOptimization:
-    case C::DriverPackages:
-    case C::ThumbnailCache: return CategoryScope::Machine;
-    case C::KankanHistory: return windowsMajor == 6 ? CategoryScope::User : CategoryScope::Machine;
-    default: return CategoryScope::User;
+  bool user = false;
+  bool machine = false;
+  for (const RootRecipe& recipe : Info(category).roots) {
+    if (!OnVersion(recipe.windows, windowsMajor)) continue;
+    (recipe.rootClass == RootClass::Machine ? machine : user) = true;
   }
+  if (user && machine) return CategoryScope::Both;
+  // A category without roots on this version has nothing of a user's.
+  return user ? CategoryScope::User : CategoryScope::Machine;
 }
 
 CategoryStatus StatusBeforeStart(JunkCategory category, int windowsMajor, const UserFacts& user) {
@@ -42,15 +34,6 @@ std::vector<JunkCategory> CategoriesOfPart(const std::vector<JunkCategory>& sele
     if (!excluded) taken.push_back(category);
   }
   return taken;
-}
-
-RootClass ClassOfRootInPart(JunkCategory category, size_t index, size_t count, RunPart part, int windowsMajor) {
-  if (part != RunPart::Whole && ScopeOf(category, windowsMajor) == CategoryScope::Both) {
-    if (part == RunPart::Machine) return RootClass::Machine;
-    // The user's part: their temporary folder, or the list their player's value names.
-    return category == JunkCategory::SystemTemp ? RootClass::PerUser : RootClass::ApplicationFile;
-  }
-  return ClassOfRoot(category, index, count, windowsMajor);
 }
 
 }  // namespace purlo

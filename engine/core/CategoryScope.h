@@ -14,8 +14,8 @@ namespace purlo {
 
 enum class CategoryScope { User, Machine, Both };
 
-// windowsMajor as WindowsMajorVersion: Kankan's folder is the user's on 6 and
-// the machine's on 5.
+// From the classes of the row's recipes on this version (windowsMajor as
+// WindowsMajorVersion): Kankan's folder is the user's on 6 and the machine's on 5.
 CategoryScope ScopeOf(JunkCategory category, int windowsMajor);
 
 // What a category comes to before any of its roots is built, for this user:
@@ -27,9 +27,5 @@ CategoryStatus StatusBeforeStart(JunkCategory category, int windowsMajor, const 
 // Of a selection, the categories a run of this part takes (all of them for
 // the whole), in the selection's order.
 std::vector<JunkCategory> CategoriesOfPart(const std::vector<JunkCategory>& selection, RunPart part, int windowsMajor);
-
-// The class of a root in a run of one part: such a run holds only that
-// part's roots of a mixed category, classed as in the whole of it.
-RootClass ClassOfRootInPart(JunkCategory category, size_t index, size_t count, RunPart part, int windowsMajor);
 
 }  // namespace purlo

@@ -64,40 +64,6 @@ bool IsListedAsLink(const std::wstring& longPath) {
 
 }  // namespace
 
-RootClass ClassOfRoot(JunkCategory category, size_t index, size_t count, int windowsMajor) {
-  switch (category) {
-    case C::SystemTemp: return index == 0 ? RootClass::PerUser : RootClass::Machine;
-    case C::Prefetch:
-    case C::DownloadedPrograms:
-    case C::UpdateDownloads:
-    case C::OfficeSetupCache:
-    case C::TheWorldHistory: return RootClass::Machine;
-    case C::IeTemp:
-    case C::IeCookies:
-    case C::RecentDocs:
-    case C::FirefoxHistory:
-    case C::GoogleToolbarHistory:
-    case C::RealPlayerHistory:
-    case C::QqPlayerHistory: return RootClass::PerUser;
-    case C::KankanHistory: return windowsMajor == 5 ? RootClass::Machine : RootClass::PerUser;
-    case C::MaxthonHistory: return RootClass::ApplicationFile;
-    // The player's own list comes first, when its HKCU value named one.
-    case C::StormPlayerHistory: return index == 0 && count == 3 ? RootClass::ApplicationFile : RootClass::Machine;
-    case C::RecycleBin:
-    case C::IeTypedUrls:
-    case C::RunHistory:
-    case C::SearchHistory:
-    case C::QqToolbarHistory:
-    case C::BaiduToolbarHistory:
-    case C::PreviousInstallations:
-    case C::UpdateCleanup:
-    case C::DeliveryOptimization:
-    case C::DriverPackages:
-    case C::ThumbnailCache: return RootClass::Marker;
-  }
-  return RootClass::Marker;
-}
-
 RootJudge::RootJudge(std::shared_ptr<const ProtectedFolders> protectedFolders, SystemLookups* lookups)
     : protected_(protectedFolders ? std::move(protectedFolders) : std::make_shared<const ProtectedFolders>()),
       checks_(lookups != nullptr) {

@@ -20,18 +20,6 @@
 
 namespace purlo {
 
-enum class RootClass {
-  PerUser,          // inside the cleaned user's profile
-  Machine,          // built from the system's own look-ups or HKLM: a real folder at the built place
-  ApplicationFile,  // one file of a fixed name, in a folder no system's nor other user's
-  Marker,           // the recycle bin and the registry categories: no folder
-  Unchecked,        // a task built without a judge: protected folders only
-};
-
-// The class of the root at `index` of a category's `count` roots on that
-// Windows version.
-RootClass ClassOfRoot(JunkCategory category, size_t index, size_t count, int windowsMajor);
-
 // A root, resolved: for a folder root the folder itself, for a single-file
 // root the folder that holds the file (`fileName` in it).
 struct ResolvedRoot {

@@ -42,12 +42,13 @@ struct Refused {
 struct PreparedTask {
   JunkCategory category;
   std::vector<std::wstring> paths;
+  std::vector<RootClass> classes;
   std::vector<ResolvedRoot> resolved;
   std::vector<Refused> refused;
 };
 
 // Each root opened once and judged by its class; the refused are left out.
-void ResolveRoots(RootJudge& judge, RunPart part, PreparedTask& task) {
+void ResolveRoots(RootJudge& judge, PreparedTask& task) {
   if (!HasFileRoots(task.category)) return;
   const CountingMethod method = ChooseMethod(task.category, WindowsMajorVersion).method;
   const bool files = method == CountingMethod::OneFile || method == CountingMethod::EveryFile;
@@ -55,8 +56,7 @@ void ResolveRoots(RootJudge& judge, RunPart part, PreparedTask& task) {
   for (size_t i = 0; i < task.paths.size(); ++i) {
     ResolvedRoot root;
     RootRefusal why = RootRefusal::BadSpelling;
-    const RootClass rootClass = ClassOfRootInPart(task.category, i, task.paths.size(), part, WindowsMajorVersion);
-    if (judge.Resolve(task.paths[i], rootClass, files, root, why) == Judgement::Refused) {
+    if (judge.Resolve(task.paths[i], task.classes[i], files, root, why) == Judgement::Refused) {
       task.refused.push_back(Refused{task.paths[i], why});
       continue;
     }
@@ -103,8 +103,8 @@ StartResult StartWorkers(RunView& view, const std::vector<JunkCategory>& ticked,
       view.CategoryNotRun(category, CategoryStatus::NotInstalled);
       continue;
     }
-    PreparedTask task{category, std::move(roots.paths), {}, {}};
-    ResolveRoots(judge, user.part, task);
+    PreparedTask task{category, std::move(roots.paths), std::move(roots.classes), {}, {}};
+    ResolveRoots(judge, task);
     if (ChooseMethod(category, WindowsMajorVersion).method == CountingMethod::FolderTrees) {
       runRoots->Add(category, task.resolved);
     }

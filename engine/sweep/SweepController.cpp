@@ -5,20 +5,7 @@
 
 namespace purlo {
 
-const wchar_t* SweepFailureText(JunkCategory category) {
-  switch (category) {
-    case JunkCategory::Prefetch:
-    case JunkCategory::DownloadedPrograms:
-    case JunkCategory::UpdateDownloads:
-    case JunkCategory::OfficeSetupCache:
-    case JunkCategory::IeTemp:
-    case JunkCategory::IeCookies:
-    case JunkCategory::TheWorldHistory: return texts::kScanFailed;
-    case JunkCategory::QqPlayerHistory:
-    case JunkCategory::KankanHistory: return texts::kClearFailed;
-    default: return texts::kSweepFailed;
-  }
-}
+const wchar_t* SweepFailureText(JunkCategory category) { return Info(category).failureText; }
 
 namespace {
 

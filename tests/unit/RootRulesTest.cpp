@@ -279,12 +279,19 @@ TEST(RootRules, UserAndMachineParts) {
   EXPECT_EQ(ScopeOf(JunkCategory::Prefetch, 6), CategoryScope::Machine);
   EXPECT_EQ(ScopeOf(JunkCategory::IeTypedUrls, 6), CategoryScope::User);
   // A part's roots are judged by the class they have in the whole category.
-  EXPECT_EQ(ClassOfRootInPart(JunkCategory::SystemTemp, 0, 1, RunPart::Machine, 6), RootClass::Machine);
-  EXPECT_EQ(ClassOfRootInPart(JunkCategory::SystemTemp, 0, 1, RunPart::User, 6), RootClass::PerUser);
-  EXPECT_EQ(ClassOfRootInPart(JunkCategory::StormPlayerHistory, 0, 1, RunPart::User, 6), RootClass::ApplicationFile);
-  EXPECT_EQ(ClassOfRootInPart(JunkCategory::StormPlayerHistory, 0, 2, RunPart::Machine, 6), RootClass::Machine);
-  EXPECT_EQ(ClassOfRootInPart(JunkCategory::SystemTemp, 1, 2, RunPart::Whole, 6), RootClass::Machine);
-  EXPECT_EQ(ClassOfRootInPart(JunkCategory::IeTemp, 0, 1, RunPart::User, 6), RootClass::PerUser);
+  using Classes = std::vector<RootClass>;
+  const auto classesOf = [&f](JunkCategory c, RunPart part) {
+    f.part = part;
+    return BuildRoots(c, 6, f).classes;
+  };
+  f.tempOk = true;
+  EXPECT_EQ(classesOf(JunkCategory::SystemTemp, RunPart::Machine), Classes{RootClass::Machine});
+  EXPECT_EQ(classesOf(JunkCategory::SystemTemp, RunPart::User), Classes{RootClass::PerUser});
+  EXPECT_EQ(classesOf(JunkCategory::StormPlayerHistory, RunPart::User), Classes{RootClass::ApplicationFile});
+  EXPECT_EQ(classesOf(JunkCategory::StormPlayerHistory, RunPart::Machine), (Classes{RootClass::Machine, RootClass::Machine}));
+  EXPECT_EQ(classesOf(JunkCategory::SystemTemp, RunPart::Whole), (Classes{RootClass::PerUser, RootClass::Machine}));
+  EXPECT_EQ(classesOf(JunkCategory::IeTemp, RunPart::User), Classes{RootClass::PerUser});
+  EXPECT_EQ(classesOf(JunkCategory::IeTypedUrls, RunPart::User), Classes{RootClass::Marker});
 
   // Statuses before any root is built.
   UserFacts nobody{false, false, false, RunPart::Machine};
