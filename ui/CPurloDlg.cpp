@@ -1,5 +1,6 @@
 #include "ui/CPurloDlg.h"
 
+#include "engine/core/CleanupHandlers.h"
 #include "engine/core/CompletionMonitor.h"
 #include "engine/core/RunState.h"
 #include "engine/scan/ScanController.h"
@@ -26,6 +27,8 @@ const UINT_PTR kBannerTimer = 2;
 const UINT kBannerDelay = 1667;
 const UINT_PTR kPathTimer = 3;
 const UINT kPathPeriod = 50;
+const UINT_PTR kCloseTimer = 4;
+const UINT kClosePeriod = 200;
 
 }  // namespace
 
@@ -165,10 +168,20 @@ bool CPurloDlg::OnCommand(WORD id, WORD code, HWND control) {
   return fw::CDialog::OnCommand(id, code, control);
 }
 
-// Esc and the close box.
+// Esc and the close box. A clean-up handler in the middle of its purge is
+// asked to stop at its next step and waited for, the window still up and
+// saying so: a purge cut short can damage the store it cleans.
 void CPurloDlg::OnCancel() {
   BeginShutdown();
-  EndDialog(IDCANCEL);
+  if (!purlo::AnyHandlerPurging()) {
+    EndDialog(IDCANCEL);
+    return;
+  }
+  ::KillTimer(Hwnd(), kPathTimer);
+  status_.SetWindowText(texts::kWaitingForHandler);
+  DisableButton(startScan_);
+  DisableButton(sweepNow_);
+  ::SetTimer(Hwnd(), kCloseTimer, kClosePeriod, nullptr);
 }
 
 void CPurloDlg::OnTimer(UINT_PTR id) {
@@ -178,6 +191,10 @@ void CPurloDlg::OnTimer(UINT_PTR id) {
     ::KillTimer(Hwnd(), kBannerTimer);
   } else if (id == kPathTimer) {
     ShowLatestPath();
+  } else if (id == kCloseTimer) {
+    if (purlo::AnyHandlerPurging()) return;
+    ::KillTimer(Hwnd(), kCloseTimer);
+    EndDialog(IDCANCEL);
   } else if (id == purlo::UpgradeHint::kFlashTimer) {
     upgrade_.OnFlashTimer(Hwnd());
   }

@@ -41,8 +41,7 @@ const wchar_t kIrreversibleQuestion[] =
     L"Windows 更新清理: 清理后不能再卸载已被取代的更新;\n"
     L"旧的设备驱动程序包: 清理后不能再回退到旧的驱动程序。\n"
     L"是否继续清理?";
-const wchar_t kHandlerStoppingOpening[] = L"正在等待 Windows 清理程序停止: ";
-const wchar_t kHandlerStoppingClosing[] = L" (请勿关闭计算机)";
+const wchar_t kWaitingForHandler[] = L"正在等待 Windows 清理程序在下一步停止，请稍候(请勿关闭计算机)...";
 
 const wchar_t kScanSummaryOpening[] = L"扫描已经完成，共发现垃圾文件";
 const wchar_t kScanSummaryCount[] = L"个,";

@@ -59,10 +59,9 @@ extern const wchar_t kFreedOpening[];
 // Asked once before a sweep that includes a category whose clean-up cannot
 // be undone (the earlier Windows, superseded updates, old drivers).
 extern const wchar_t kIrreversibleQuestion[];
-// The status line while a clean-up handler finishes after being asked to
-// stop (it is never killed): opening, the handler's name, closing.
-extern const wchar_t kHandlerStoppingOpening[];
-extern const wchar_t kHandlerStoppingClosing[];
+// The status line while the dialog, closed in the middle of a clean-up
+// handler's purge, waits for the handler to stop (it is never killed).
+extern const wchar_t kWaitingForHandler[];
 
 // Pieces of the two summaries, around the count and the size "1.500KB".
 extern const wchar_t kScanSummaryOpening[];
