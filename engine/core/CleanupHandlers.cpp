@@ -260,8 +260,11 @@ void Drive(IEmptyVolumeCache* cache, HKEY key, const std::wstring& name, bool pu
     run.end = HandlerEnd::Failed;
     run.failure = ErrorText("Purge", hr);
   }
+  // Asked again; stopped or failing there, what it said it had freed is what went.
   DWORDLONG left = used;
-  if (SUCCEEDED(cache->GetSpaceUsed(&left, &callback)) && left < used) run.spaceAfter = left;
+  const bool measured = SUCCEEDED(cache->GetSpaceUsed(&left, &callback)) && !callback.Stopped();
+  const uint64_t freed = callback.Freed() < used ? callback.Freed() : used;
+  run.spaceAfter = measured ? (left < used ? left : used) : used - freed;
 }
 
 }  // namespace

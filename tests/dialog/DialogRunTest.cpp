@@ -113,6 +113,13 @@ TEST_F(Runs, ScanByClicksShowsWhatTheCliReports) {
     ASSERT_TRUE(Click(button));
     MessageBoxInfo box = WaitForMessageBox(app.Pid(), 10000);
     ASSERT_TRUE(box.Found());
+    if (button == sweepNow) {
+      // Everything is ticked: what cannot be undone is asked first.
+      EXPECT_EQ(box.text, texts::kIrreversibleQuestion);
+      ASSERT_TRUE(AnswerMessageBox(box, IDYES));
+      box = WaitForMessageBox(app.Pid(), 10000);
+      ASSERT_TRUE(box.Found());
+    }
     EXPECT_EQ(box.text, std::wstring(button == startScan ? texts::kScanFailed : texts::kSweepFailed) + L"\n" +
                             texts::kAnotherRunHoldsTheLock);
     EXPECT_EQ(box.caption, texts::kAppTitle);
@@ -144,7 +151,21 @@ TEST_F(Runs, SweepByClicksDeletesTheJunkAndNothingElse) {
   ASSERT_TRUE(Click(startScan));
   ASSERT_TRUE(WaitForText(startScan, texts::kRescan, kRunTimeoutMs));
   ASSERT_TRUE(WaitUntil([&] { return Enabled(sweepNow); }));
+  // The ticks include what cannot be undone: asked once, No sweeps nothing.
   ASSERT_TRUE(Click(sweepNow));
+  MessageBoxInfo question = WaitForMessageBox(app.Pid(), 30000);
+  ASSERT_TRUE(question.Found());
+  EXPECT_EQ(question.caption, texts::kPrompt);
+  EXPECT_EQ(question.text, texts::kIrreversibleQuestion);
+  EXPECT_EQ(question.buttons, (std::vector<int>{IDYES, IDNO}));
+  ASSERT_TRUE(AnswerMessageBox(question, IDNO));
+  EXPECT_TRUE(WaitUntil([&] { return Enabled(sweepNow) && Text(sweepNow) == texts::kSweepNow; }));
+  EXPECT_FALSE(IsEmptyFolder(AllCases()[0].roots(version)[0], {})) << "No swept";
+  ASSERT_TRUE(Click(sweepNow));
+  question = WaitForMessageBox(app.Pid(), 30000);
+  ASSERT_TRUE(question.Found());
+  EXPECT_EQ(question.text, texts::kIrreversibleQuestion);
+  ASSERT_TRUE(AnswerMessageBox(question, IDYES));
   MessageBoxInfo box = WaitForMessageBox(app.Pid(), 30000);
   ASSERT_TRUE(box.Found());
   char summary[160];
