@@ -15,111 +15,14 @@
 #include "tests/support/Fixtures.h"
 #include "tests/support/Gui.h"
 #include "tests/support/RecordingView.h"
+#include "tests/support/TestHandlers.h"
 #include "win/Handles.h"
 
 using namespace testing_support;
 
 namespace {
 
-const wchar_t kRecord[] = L"C:\\purlo\\handler-record.txt";
-const std::wstring kCaches = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\VolumeCaches\\";
-const std::wstring kClasses = L"SOFTWARE\\Classes\\CLSID\\";
-// Two registrations of the trusted copy, spelled differently; one of the
-// copy planted in the user's folder; one of the system folder's name that
-// is a link to that copy; one only among the user's own classes.
-const wchar_t kTrusted[] = L"{5B3C0001-7A0D-4E55-9D2C-1F6B0A4C8E31}";
-const wchar_t kTrustedUpper[] = L"{5B3C0002-7A0D-4E55-9D2C-1F6B0A4C8E31}";
-const wchar_t kPlanted[] = L"{5B3C0003-7A0D-4E55-9D2C-1F6B0A4C8E31}";
-const wchar_t kLinked[] = L"{5B3C0004-7A0D-4E55-9D2C-1F6B0A4C8E31}";
-const wchar_t kUsersOwn[] = L"{5B3C0005-7A0D-4E55-9D2C-1F6B0A4C8E31}";
-
-const wchar_t* const kAllNames[] = {L"Previous Installations", L"Windows Upgrade Log Files", L"Upgrade Discarded Files",
-                                    L"Windows ESD installation files", L"Temporary Setup Files", L"Setup Log Files",
-                                    L"Update Cleanup", L"Service Pack Cleanup", L"Delivery Optimization Files",
-                                    L"Device Driver Packages", L"Thumbnail Cache"};
 const wchar_t kFive[] = L"PreviousInstallations UpdateCleanup DeliveryOptimization DriverPackages ThumbnailCache";
-
-void SetExpandString(HKEY root, const std::wstring& key, const std::wstring& value) {
-  win::UniqueRegKey k;
-  ASSERT_EQ(::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, k.Put(),
-                              nullptr),
-            ERROR_SUCCESS);
-  ::RegSetValueExW(k.Get(), nullptr, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
-
-void SetQword(const std::wstring& key, const wchar_t* name, uint64_t value) {
-  win::UniqueRegKey k;
-  ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
-                              k.Put(), nullptr),
-            ERROR_SUCCESS);
-  ::RegSetValueExW(k.Get(), name, 0, REG_QWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-}
-
-uint64_t Qword(const std::wstring& key, const wchar_t* name) {
-  uint64_t value = ~0ull;
-  DWORD bytes = sizeof value;
-  win::UniqueRegKey k;
-  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, k.Put()) ==
-      ERROR_SUCCESS) {
-    ::RegQueryValueExW(k.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &bytes);
-  }
-  return value;
-}
-
-void Register(const wchar_t* name, const wchar_t* clsid, uint64_t bytes, const wchar_t* mode = L"figures") {
-  SetString(HKEY_LOCAL_MACHINE, kCaches + name, L"", clsid);
-  SetString(HKEY_LOCAL_MACHINE, kCaches + name, L"PurloTestMode", mode);
-  SetQword(kCaches + name, L"PurloTestBytes", bytes);
-}
-
-void RemoveRegistrations() {
-  for (const wchar_t* name : kAllNames) DeleteKeyTree(HKEY_LOCAL_MACHINE, kCaches + name);
-  for (const wchar_t* clsid : {kTrusted, kTrustedUpper, kPlanted, kLinked, kUsersOwn}) {
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, kClasses + clsid);
-    DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\Classes\\CLSID\\" + std::wstring(clsid));
-  }
-}
-
-std::wstring ProfileFolder() { return Expand(L"%USERPROFILE%"); }
-
-void RegisterAll() {
-  SetExpandString(HKEY_LOCAL_MACHINE, kClasses + kTrusted + L"\\InprocServer32",
-                  L"%SystemRoot%\\System32\\purlo-test-handler.dll");
-  SetString(HKEY_LOCAL_MACHINE, kClasses + kTrustedUpper + L"\\InprocServer32", L"",
-            L"C:\\WINDOWS\\SYSTEM32\\PURLO-TEST-HANDLER.DLL");
-  SetString(HKEY_LOCAL_MACHINE, kClasses + kPlanted + L"\\InprocServer32", L"",
-            ProfileFolder() + L"\\purlo-planted-handler.dll");
-  SetString(HKEY_LOCAL_MACHINE, kClasses + kLinked + L"\\InprocServer32", L"",
-            L"C:\\windows\\system32\\purlo-linked-handler.dll");
-  SetString(HKEY_CURRENT_USER, L"Software\\Classes\\CLSID\\" + std::wstring(kUsersOwn) + L"\\InprocServer32", L"",
-            ProfileFolder() + L"\\purlo-planted-handler.dll");
-  Register(L"Previous Installations", kTrusted, 3145728);
-  Register(L"Windows Upgrade Log Files", kTrustedUpper, 1000);
-  Register(L"Update Cleanup", kTrusted, 5000000, L"slow");
-  Register(L"Service Pack Cleanup", kUsersOwn, 7);
-  Register(L"Delivery Optimization Files", kPlanted, 123);
-  Register(L"Device Driver Packages", kTrusted, 70000, L"fail");
-  Register(L"Thumbnail Cache", kLinked, 456);
-}
-
-std::vector<std::string> RecordLines() {
-  std::vector<std::string> lines;
-  const std::string text = Exists(kRecord) ? ReadAll(kRecord) : std::string();
-  size_t begin = 0;
-  while (begin < text.size()) {
-    size_t end = text.find('\n', begin);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(begin, end - begin));
-    begin = end + 1;
-  }
-  return lines;
-}
-
-size_t CountOf(const std::vector<std::string>& lines, const std::string& start) {
-  return static_cast<size_t>(
-      std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.compare(0, start.size(), start) == 0; }));
-}
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
@@ -153,8 +56,8 @@ bool Refuses(const JsonCategory& c, const std::wstring& path) {
 }  // namespace
 
 TEST(HandlersCli, HandlersRunOnlyFromTheSystemFolderAndReportTheirFigures) {
-  RemoveRegistrations();
-  ::DeleteFileW(kRecord);
+  RemoveTestHandlers();
+  ::DeleteFileW(kHandlerRecord);
 
   // No handler registered: the five say so, and nothing is loaded.
   CliOutput none = RunCli(std::wstring(L"scan --json ") + kFive);
@@ -163,9 +66,9 @@ TEST(HandlersCli, HandlersRunOnlyFromTheSystemFolderAndReportTheirFigures) {
   ASSERT_TRUE(noneRun.parsed) << none.out;
   ASSERT_EQ(noneRun.categories.size(), 5u);
   for (const JsonCategory& c : noneRun.categories) EXPECT_EQ(c.status, L"no handler") << Narrow(c.id);
-  EXPECT_TRUE(RecordLines().empty());
+  EXPECT_TRUE(HandlerRecord().empty());
 
-  RegisterAll();
+  RegisterTestHandlers();
   StartWinesDesktopDetached();
   CliOutput scan = RunCli(std::wstring(L"scan --json ") + kFive);
   ASSERT_EQ(scan.exitCode, 0) << scan.err;
@@ -186,12 +89,12 @@ TEST(HandlersCli, HandlersRunOnlyFromTheSystemFolderAndReportTheirFigures) {
   EXPECT_EQ(drivers->label, L"旧的设备驱动程序包(可释放68.359KB)");
   // The planted ones count nothing and are named.
   EXPECT_EQ(delivery->bytes, 0u);
-  EXPECT_TRUE(Refuses(*delivery, ProfileFolder() + L"\\purlo-planted-handler.dll")) << scan.out;
+  EXPECT_TRUE(Refuses(*delivery, UserProfileFolder() + L"\\purlo-planted-handler.dll")) << scan.out;
   EXPECT_EQ(thumbnails->bytes, 0u);
   EXPECT_TRUE(Refuses(*thumbnails, L"C:\\windows\\system32\\purlo-linked-handler.dll")) << scan.out;
-  EXPECT_TRUE(Refuses(*update, L"HKLM\\" + kClasses + kUsersOwn + L"\\InprocServer32")) << scan.out;
+  EXPECT_TRUE(Refuses(*update, L"HKLM\\" + kMachineClasses + kUsersOwnHandler + L"\\InprocServer32")) << scan.out;
   EXPECT_NE(scan.err.find("ThumbnailCache: root refused (planted handler)"), std::string::npos) << scan.err;
-  std::vector<std::string> record = RecordLines();
+  std::vector<std::string> record = HandlerRecord();
   ExpectOnlyTrustedLoads(record);
   EXPECT_GE(CountOf(record, "load "), 1u);
   EXPECT_EQ(CountOf(record, "initialize "), 4u);
@@ -200,7 +103,7 @@ TEST(HandlersCli, HandlersRunOnlyFromTheSystemFolderAndReportTheirFigures) {
   EXPECT_EQ(CountOf(record, "purge "), 0u) << "a scan purged";
 
   // The sweep purges what each measured; the failing one is named with its step and error.
-  ::DeleteFileW(kRecord);
+  ::DeleteFileW(kHandlerRecord);
   CliOutput sweep = RunCli(L"sweep --yes --json PreviousInstallations DriverPackages");
   EXPECT_EQ(sweep.exitCode, 3) << sweep.err;
   JsonRun sweepRun = ParseRun(sweep.out);
@@ -215,9 +118,9 @@ TEST(HandlersCli, HandlersRunOnlyFromTheSystemFolderAndReportTheirFigures) {
   EXPECT_EQ(failed->bytes, 0u);
   ASSERT_EQ(failed->failed.size(), 1u);
   EXPECT_EQ(failed->failed[0], L"Device Driver Packages: Purge failed (error 0x80004005)");
-  EXPECT_EQ(Qword(kCaches + L"Previous Installations", L"PurloTestBytes"), 0u);
-  EXPECT_EQ(Qword(kCaches + L"Windows Upgrade Log Files", L"PurloTestBytes"), 0u);
-  record = RecordLines();
+  EXPECT_EQ(TestHandlerBytes(L"Previous Installations"), 0u);
+  EXPECT_EQ(TestHandlerBytes(L"Windows Upgrade Log Files"), 0u);
+  record = HandlerRecord();
   ExpectOnlyTrustedLoads(record);
   EXPECT_EQ(CountOf(record, "purge Previous Installations 3145728"), 1u);
   EXPECT_EQ(CountOf(record, "purge Windows Upgrade Log Files 1000"), 1u);
@@ -225,7 +128,7 @@ TEST(HandlersCli, HandlersRunOnlyFromTheSystemFolderAndReportTheirFigures) {
   EXPECT_EQ(CountOf(record, "deactivate "), CountOf(record, "initialize "));
 
   // --all never sweeps what cannot be undone; the two others it does.
-  ::DeleteFileW(kRecord);
+  ::DeleteFileW(kHandlerRecord);
   CliOutput all = RunCli(L"sweep --all --yes --json");
   JsonRun allRun = ParseRun(all.out);
   ASSERT_TRUE(allRun.parsed) << all.out;
@@ -234,14 +137,14 @@ TEST(HandlersCli, HandlersRunOnlyFromTheSystemFolderAndReportTheirFigures) {
   EXPECT_EQ(allRun.Find(L"DriverPackages"), nullptr);
   ASSERT_NE(allRun.Find(L"DeliveryOptimization"), nullptr);
   ASSERT_NE(allRun.Find(L"ThumbnailCache"), nullptr);
-  EXPECT_TRUE(Refuses(*allRun.Find(L"DeliveryOptimization"), ProfileFolder() + L"\\purlo-planted-handler.dll"));
+  EXPECT_TRUE(Refuses(*allRun.Find(L"DeliveryOptimization"), UserProfileFolder() + L"\\purlo-planted-handler.dll"));
   EXPECT_EQ(all.exitCode, 3) << "a refused handler is something left";
-  record = RecordLines();
+  record = HandlerRecord();
   EXPECT_EQ(CountOf(record, "purge "), 0u);
-  EXPECT_EQ(Qword(kCaches + L"Update Cleanup", L"PurloTestBytes"), 5000000u);
+  EXPECT_EQ(TestHandlerBytes(L"Update Cleanup"), 5000000u);
   ExpectOnlyTrustedLoads(record);
 
-  RemoveRegistrations();
+  RemoveTestHandlers();
 }
 
 namespace {
@@ -252,9 +155,9 @@ BOOL WINAPI IgnoreControl(DWORD) { return TRUE; }
 }  // namespace
 
 TEST(HandlersCli, CtrlCAsksAPurgeToStopAtItsNextStepAndWaitsForIt) {
-  RemoveRegistrations();
-  ::DeleteFileW(kRecord);
-  RegisterAll();
+  RemoveTestHandlers();
+  ::DeleteFileW(kHandlerRecord);
+  RegisterTestHandlers();
   StartWinesDesktopDetached();
   TestFolder base(L"handler-interrupt");
   ::FreeConsole();
@@ -266,7 +169,7 @@ TEST(HandlersCli, CtrlCAsksAPurgeToStopAtItsNextStepAndWaitsForIt) {
   ASSERT_TRUE(process.Valid());
   out.Reset();
   err.Reset();
-  ASSERT_TRUE(WaitUntil([] { return CountOf(RecordLines(), "step Update Cleanup 5") == 1; }, 30000, 20))
+  ASSERT_TRUE(WaitUntil([] { return CountOf(HandlerRecord(), "step Update Cleanup 5") == 1; }, 30000, 20))
       << "the slow purge did not start";
   ASSERT_TRUE(::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) << ::GetLastError();
   ASSERT_EQ(::WaitForSingleObject(process.Get(), 60000), WAIT_OBJECT_0);
@@ -275,7 +178,7 @@ TEST(HandlersCli, CtrlCAsksAPurgeToStopAtItsNextStepAndWaitsForIt) {
   ::FreeConsole();
 
   EXPECT_EQ(code, 130u);
-  const std::vector<std::string> record = RecordLines();
+  const std::vector<std::string> record = HandlerRecord();
   // Stopped at a step through its callback, then deactivated: not killed.
   EXPECT_EQ(CountOf(record, "aborted Update Cleanup at "), 1u);
   EXPECT_EQ(CountOf(record, "step Update Cleanup 100"), 0u);
@@ -288,23 +191,23 @@ TEST(HandlersCli, CtrlCAsksAPurgeToStopAtItsNextStepAndWaitsForIt) {
   ASSERT_TRUE(run.parsed) << ReadAll(outPath);
   ASSERT_EQ(run.categories.size(), 1u);
   // What it freed before it stopped, as it reported it.
-  const uint64_t left = Qword(kCaches + L"Update Cleanup", L"PurloTestBytes");
+  const uint64_t left = TestHandlerBytes(L"Update Cleanup");
   EXPECT_GT(run.categories[0].bytes, 0u);
   EXPECT_LT(run.categories[0].bytes, 5000000u);
   EXPECT_EQ(run.categories[0].bytes + left, 5000000u);
-  RemoveRegistrations();
+  RemoveTestHandlers();
 }
 
 TEST(HandlersCli, PauseHoldsAPurgeAtItsNextStep) {
-  RemoveRegistrations();
-  ::DeleteFileW(kRecord);
-  RegisterAll();
+  RemoveTestHandlers();
+  ::DeleteFileW(kHandlerRecord);
+  RegisterTestHandlers();
   StartWinesDesktopDetached();
   RecordingView view;
   auto* task = new purlo::ScanTask{{}, &view, purlo::Info(purlo::JunkCategory::UpdateCleanup).taskLabel,
                                    purlo::JunkCategory::UpdateCleanup, nullptr, nullptr};
   std::thread worker([task] { purlo::SweepWorker(task); });
-  auto steps = [] { return CountOf(RecordLines(), "step Update Cleanup "); };
+  auto steps = [] { return CountOf(HandlerRecord(), "step Update Cleanup "); };
   ASSERT_TRUE(WaitUntil([&] { return steps() >= 3; }, 30000, 20));
   purlo::RunGate.Close();
   ::Sleep(300);  // one step may be under way
@@ -318,12 +221,12 @@ TEST(HandlersCli, PauseHoldsAPurgeAtItsNextStep) {
   purlo::ShutdownRequested = 1;
   worker.join();
   purlo::ShutdownRequested = 0;
-  const std::vector<std::string> record = RecordLines();
+  const std::vector<std::string> record = HandlerRecord();
   EXPECT_EQ(CountOf(record, "aborted Update Cleanup at "), 1u);
   EXPECT_EQ(CountOf(record, "deactivate Update Cleanup"), 1u);
   const std::vector<purlo::CategoryResult> results = view.Results();
   ASSERT_EQ(results.size(), 1u);
   EXPECT_GT(results[0].bytes, 0u);
   EXPECT_LT(results[0].bytes, 5000000u);
-  RemoveRegistrations();
+  RemoveTestHandlers();
 }

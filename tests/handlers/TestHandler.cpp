@@ -2,9 +2,9 @@
 // load, purge, step, stop and deactivation is appended to C:\purlo\handler-record.txt.
 // Its behaviour comes from values of the VolumeCaches key it is registered
 // under: PurloTestBytes (REG_QWORD, what it holds; lowered by a purge) and
-// PurloTestMode: "figures" (default), "slow" (a purge of 100 steps of 100 ms,
-// each reported through the callback, stopped on E_ABORT) or "fail" (its
-// purge fails with E_FAIL).
+// PurloTestMode: "figures" (default), "slow" (a purge of 100 steps of
+// PurloTestStepMs, a REG_DWORD, 100 ms without it, each reported through the
+// callback, stopped on E_ABORT) or "fail" (its purge fails with E_FAIL).
 #include <windows.h>
 #include <emptyvc.h>
 
@@ -87,6 +87,13 @@ class Handler : public IEmptyVolumeCache2 {
       mode[bytes / sizeof(wchar_t)] = L'\0';
     }
     mode_ = mode;
+    DWORD step = 0;
+    bytes = sizeof step;
+    if (::RegQueryValueExW(key, L"PurloTestStepMs", nullptr, &type, reinterpret_cast<BYTE*>(&step), &bytes) ==
+            ERROR_SUCCESS &&
+        type == REG_DWORD) {
+      stepMs_ = step;
+    }
     *display = TaskString(L"Purlo test " + name_);
     *description = TaskString(L"A clean-up handler of the test suite");
     *button = nullptr;
@@ -109,7 +116,7 @@ class Handler : public IEmptyVolumeCache2 {
     const int steps = mode_ == L"slow" ? 100 : 1;
     DWORDLONG freed = 0;
     for (int step = 1; step <= steps; ++step) {
-      if (steps > 1) ::Sleep(100);
+      if (steps > 1) ::Sleep(stepMs_);
       freed = toFree * static_cast<DWORDLONG>(step) / static_cast<DWORDLONG>(steps);
       SetHeld(held - freed);
       Record(L"step " + name_ + L" " + std::to_wstring(step));
@@ -152,6 +159,7 @@ class Handler : public IEmptyVolumeCache2 {
   LONG refs_ = 1;
   std::wstring name_;
   std::wstring mode_;
+  DWORD stepMs_ = 100;
 };
 
 class Factory : public IClassFactory {
