@@ -106,16 +106,7 @@ void RegisterTestHandlers() {
 }
 
 std::vector<std::string> HandlerRecord() {
-  std::vector<std::string> lines;
-  const std::string text = Exists(kHandlerRecord) ? ReadAll(kHandlerRecord) : std::string();
-  size_t begin = 0;
-  while (begin < text.size()) {
-    size_t end = text.find('\n', begin);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(begin, end - begin));
-    begin = end + 1;
-  }
-  return lines;
+  return TextLines(Exists(kHandlerRecord) ? ReadAll(kHandlerRecord) : std::string());
 }
 
 size_t CountOf(const std::vector<std::string>& lines, const std::string& start) {
