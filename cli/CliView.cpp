@@ -36,6 +36,13 @@ void CliView::RootRefused(purlo::JunkCategory category, const std::wstring& root
   }
 }
 
+// The wait may be long, and a second Ctrl+C cuts it short.
+void CliView::HandlerStopping(purlo::JunkCategory category, const std::wstring& displayName) {
+  if (quiet_) return;
+  win::Lock hold(lock_);
+  Err(messages::HandlerStoppingLine(purlo::Info(category).identifier, displayName));
+}
+
 void CliView::CategoryFinished(const purlo::CategoryResult& result) {
   win::Lock hold(lock_);
   record_.Finished(result);

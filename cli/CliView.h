@@ -26,6 +26,7 @@ class CliView final : public purlo::RunView {
   void RootRefused(purlo::JunkCategory category, const std::wstring& root, purlo::RootRefusal why) override;
   // A status line in the text report; listed in the document with its status.
   void CategoryNotRun(purlo::JunkCategory category, purlo::CategoryStatus status) override;
+  void HandlerStopping(purlo::JunkCategory category, const std::wstring& displayName) override;
   void CategoryFinished(const purlo::CategoryResult& result) override;
   // Its summary is kept for the end: printed after the labels, or as the
   // document's summary.

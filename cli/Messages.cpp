@@ -66,6 +66,11 @@ std::wstring AnotherRunLine() {
               L" another scan or sweep is running (Purlo or purlo-cli); nothing was done, retry when it has ended");
 }
 
+std::wstring HandlerStoppingLine(const wchar_t* identifier, const std::wstring& displayName) {
+  return Line(std::wstring(identifier) + L": waiting for Windows' clean-up handler \"" + displayName +
+              L"\" to stop at its next step (a second Ctrl+C ends purlo-cli at once)");
+}
+
 std::wstring ReportFileUnwritableLine(const std::wstring& path, DWORD error) {
   return Line(L"cannot write the report file " + path + L" (error " + std::to_wstring(error) + L"); nothing was done");
 }

@@ -39,6 +39,8 @@ std::wstring UsageErrorLine(const std::wstring& why);
 std::wstring RootRefusedLine(const wchar_t* identifier, const wchar_t* why, const std::wstring& root);
 std::wstring RunNotStartedLine(bool sweep);
 std::wstring AnotherRunLine();
+// A clean-up handler's purge was asked to stop and is waited for.
+std::wstring HandlerStoppingLine(const wchar_t* identifier, const std::wstring& displayName);
 std::wstring ReportFileUnwritableLine(const std::wstring& path, DWORD error);
 std::wstring ReportIncompleteLine(DWORD error, const std::wstring& target);
 std::wstring NoProfileLine(const std::wstring& user);

@@ -156,8 +156,16 @@ bool TakesValue(const std::wstring& arg) {
          arg == L"--user";
 }
 
+// Whether --all or --recommended takes the category into this command: a
+// sweep that cannot be undone (an earlier Windows, superseded updates, old
+// drivers) only ever runs when it is named.
+bool TakenByChoice(const purlo::CategoryInfo& info, bool all, bool sweep) {
+  if (sweep && info.irreversible) return false;
+  return all || info.recommended;
+}
+
 // Returns 0, or the usage error's exit code.
-int ParseSelection(int argc, wchar_t** argv, Options& options) {
+int ParseSelection(int argc, wchar_t** argv, bool sweep, Options& options) {
   bool all = false;
   bool recommended = false;
   for (int i = 2; i < argc; ++i) {
@@ -194,7 +202,7 @@ int ParseSelection(int argc, wchar_t** argv, Options& options) {
   }
   if (options.selection.empty()) {
     for (const purlo::CategoryInfo& info : purlo::Catalogue()) {
-      if (all || info.recommended) options.selection.push_back(info.id);
+      if (TakenByChoice(info, all, sweep)) options.selection.push_back(info.id);
     }
   }
   return 0;
@@ -214,7 +222,7 @@ int wmain(int argc, wchar_t** argv) {
   Options options;
   if (command == L"scan" || command == L"sweep") {
     const bool sweep = command == L"sweep";
-    int rc = ParseSelection(argc, argv, options);
+    int rc = ParseSelection(argc, argv, sweep, options);
     if (rc != 0) return rc;
     if (options.yes && !sweep) return UsageError(messages::kYesBelongsToSweep);
     if (options.files && sweep) return UsageError(messages::kFilesBelongsToScan);

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Readies both sandbox prefixes for the tests: purlo-cli.exe at C:\purlo,
-# fresh link fixtures under C:\links, and the Windows 7 prefix's small drive
-# T:. Run by CTest from the build tree.
+# fresh link fixtures under C:\links, the test clean-up handler, and the
+# Windows 7 prefix's small drive T:. Run by CTest from the build tree.
 set -euo pipefail
 cli=$1
-testrow_cli=${2:-}
+handler=$2
+testrow_cli=${3:-}
 sandbox=$(cd "$(dirname "${BASH_SOURCE[0]}")/../scripts" && pwd)/wine-sandbox
 
 for prefix in win7 winxp; do
@@ -211,6 +212,19 @@ for prefix in win7; do
   ln "$out/hard.bin" "$chrome/hardlink.bin"
   ln -s "$out/canary.dmp" "$dumps/filelink.dmp"
   ln -s "$out/canarydir" "$dumps/dirlink.dmp"
+done
+
+# The test clean-up handler (tests/handlers): in the system folder, where
+# handlers are trusted; a copy planted in the user's folder; and a name in the
+# system folder that is a link to that copy. Registered by the test itself.
+for prefix in win7; do
+  drive_c=$(PURLO_PREFIX=$prefix "$sandbox" --drive-c)
+  profile=$(cd "$drive_c/users" && ls -d */ | tr -d / | grep -vx Public | head -n 1)
+  system32=$drive_c/windows/system32
+  rm -f "$system32/purlo-linked-handler.dll" "$drive_c/purlo/handler-record.txt"
+  cp -f "$handler" "$system32/purlo-test-handler.dll"
+  cp -f "$handler" "$drive_c/users/$profile/purlo-planted-handler.dll"
+  ln -s "../../users/$profile/purlo-planted-handler.dll" "$system32/purlo-linked-handler.dll"
 done
 
 # Without it only the tests that use T: fail, and say why.

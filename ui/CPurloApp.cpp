@@ -23,7 +23,11 @@ void CPurloApp::InitInstance() {
     dialog.BeginShutdown();
     // A thread still running here may hold the heap or a lock, so the
     // process must not go through the runtime's exit: end it outright.
-    if (!dialog.WaitForRunThreads(kShutdownWait)) ::TerminateProcess(::GetCurrentProcess(), 0);
+    // A clean-up handler in its purge is never killed: it was asked to stop
+    // at its next progress report, and is waited for however long it takes.
+    bool allEnded = dialog.WaitForRunThreads(kShutdownWait);
+    while (!allEnded && dialog.AnyHandlerPurging()) allEnded = dialog.WaitForRunThreads(kShutdownWait);
+    if (!allEnded) ::TerminateProcess(::GetCurrentProcess(), 0);
   }
 }
 

@@ -19,6 +19,8 @@ namespace {
 
 const UINT_PTR kBannerTimer = 2;
 const UINT kBannerDelay = 1667;
+const UINT_PTR kCloseTimer = 4;
+const UINT kClosePeriod = 200;
 
 }  // namespace
 
@@ -158,10 +160,17 @@ bool CPurloDlg::OnCommand(WORD id, WORD code, HWND control) {
   return fw::CDialog::OnCommand(id, code, control);
 }
 
-// Esc and the close box.
+// Esc and the close box. A clean-up handler in the middle of its purge is
+// asked to stop at its next step and waited for, the window still up and
+// saying so: a purge cut short can damage the store it cleans.
 void CPurloDlg::OnCancel() {
   BeginShutdown();
-  EndDialog(IDCANCEL);
+  if (!session_.AnyHandlerPurging()) {
+    EndDialog(IDCANCEL);
+    return;
+  }
+  session_.ShowWaitingForHandler();
+  ::SetTimer(Hwnd(), kCloseTimer, kClosePeriod, nullptr);
 }
 
 void CPurloDlg::OnTimer(UINT_PTR id) {
@@ -171,6 +180,10 @@ void CPurloDlg::OnTimer(UINT_PTR id) {
     ::KillTimer(Hwnd(), kBannerTimer);
   } else if (id == RunSession::kPathTimer) {
     session_.OnPathTimer();
+  } else if (id == kCloseTimer) {
+    if (session_.AnyHandlerPurging()) return;
+    ::KillTimer(Hwnd(), kCloseTimer);
+    EndDialog(IDCANCEL);
   } else if (id == purlo::UpgradeHint::kFlashTimer) {
     upgrade_.OnFlashTimer(Hwnd());
   }

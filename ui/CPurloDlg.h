@@ -30,6 +30,7 @@ class CPurloDlg : public fw::CDialog {
   void BeginShutdown() { session_.BeginShutdown(); }
   // For closing: true when every worker and monitor ended within `milliseconds`.
   bool WaitForRunThreads(DWORD milliseconds) { return session_.WaitForThreads(milliseconds); }
+  bool AnyHandlerPurging() const { return session_.AnyHandlerPurging(); }
 
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

@@ -141,7 +141,22 @@ void RunSession::OnSweepNow() {
     return;
   }
   if (shown != Caption::SweepNow) return;
+  if (!IrreversibleAgreed()) return;
   StartSweepRun();
+}
+
+// Asked once per sweep, only when a ticked category's clean-up cannot be undone.
+bool RunSession::IrreversibleAgreed() {
+  bool any = false;
+  for (purlo::JunkCategory category : Ticked()) any = any || purlo::Info(category).irreversible;
+  return !any || Say(texts::kIrreversibleQuestion, texts::kPrompt, MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
+void RunSession::ShowWaitingForHandler() {
+  StopPathTimer();
+  SetStatus(texts::kWaitingForHandler);
+  DisableButton(startScan_);
+  DisableButton(sweepNow_);
 }
 
 // The scan's walkers wait at the closed gate while the question is on screen.

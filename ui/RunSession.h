@@ -47,10 +47,15 @@ class RunSession : private ViewOpTarget {
   // For closing: waits at most `milliseconds` for every worker and monitor;
   // true when all of them have ended.
   bool WaitForThreads(DWORD milliseconds) { return run_.WorkerList.WaitForThreads(milliseconds); }
+  // A clean-up handler is in its purge: whoever ends the program waits for it.
+  bool AnyHandlerPurging() const { return run_.AnyHandlerPurging(); }
+  // Closing waits for a purge: the path stops, the buttons rest, the status says why.
+  void ShowWaitingForHandler();
 
  private:
   void StartScanRun();
   void StartSweepRun();
+  bool IrreversibleAgreed();
   // Whether a run may begin, with the lock taken; if not, says why when there
   // is something to say, headed by the failure text.
   bool BeginRun(const wchar_t* failure);

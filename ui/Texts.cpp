@@ -25,6 +25,13 @@ const wchar_t kSweepingPrefix[] = L"正在清理: ";
 const wchar_t kTickToScan[] = L"请选择要扫描的项目";
 const wchar_t kTickToSweep[] = L"请选择要清理的项目";
 const wchar_t kCancelScanQuestion[] = L"是否取消正在进行的扫描?";
+const wchar_t kIrreversibleQuestion[] =
+    L"选中的项目中有清理后无法撤销的内容:\n"
+    L"旧的 Windows 安装: 清理后不能再退回到以前的 Windows 版本;\n"
+    L"Windows 更新清理: 清理后不能再卸载已被取代的更新;\n"
+    L"旧的设备驱动程序包: 清理后不能再回退到旧的驱动程序。\n"
+    L"是否继续清理?";
+const wchar_t kWaitingForHandler[] = L"正在等待 Windows 清理程序在下一步停止，请稍候(请勿关闭计算机)...";
 
 const wchar_t kAboutFieldFont[] = L"宋体";
 

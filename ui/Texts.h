@@ -36,6 +36,12 @@ extern const wchar_t kSweepingPrefix[];
 extern const wchar_t kTickToScan[];
 extern const wchar_t kTickToSweep[];
 extern const wchar_t kCancelScanQuestion[];
+// Asked once before a sweep that includes a category whose clean-up cannot
+// be undone (the earlier Windows, superseded updates, old drivers).
+extern const wchar_t kIrreversibleQuestion[];
+// The status line while the dialog, closed in the middle of a clean-up
+// handler's purge, waits for the handler to stop (it is never killed).
+extern const wchar_t kWaitingForHandler[];
 
 // The face of About's field fonts.
 extern const wchar_t kAboutFieldFont[];

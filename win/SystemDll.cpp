@@ -75,6 +75,13 @@ HMODULE LoadSystemDll(const wchar_t* name) {
   return ::LoadLibraryExW((folder + L"\\" + name).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
+HMODULE LoadCheckedSystemFolderDll(const std::wstring& path) {
+  // Without the search flags the folder of a DLL loaded by full path (here
+  // the system folder) comes first for its imports.
+  const DWORD flags = KnowsSearchFlags() ? LOAD_LIBRARY_SEARCH_SYSTEM32 : LOAD_WITH_ALTERED_SEARCH_PATH;
+  return ::LoadLibraryExW(path.c_str(), nullptr, flags);
+}
+
 BOOL UserProfileDirectory(HANDLE token, wchar_t* buffer, DWORD* size) {
   auto call = SystemCall(g_userProfileDirectory, L"userenv.dll", "GetUserProfileDirectoryW");
   if (call == nullptr) {

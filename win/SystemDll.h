@@ -17,6 +17,10 @@ void RestrictDllSearch();
 // system folder by full path; null when it cannot be loaded. Each load holds a
 // reference for the rest of the process's life.
 HMODULE LoadSystemDll(const wchar_t* name);
+// A DLL whose full path the caller has checked to lie directly in the system
+// folder, loaded by that path with its own imports looked for in the system
+// folder; null when it cannot be loaded. Held for the rest of the process's life.
+HMODULE LoadCheckedSystemFolderDll(const std::wstring& path);
 
 // userenv's calls, loaded at first use: userenv is not a KnownDLL, so an
 // import would be looked for beside the program first. False (with

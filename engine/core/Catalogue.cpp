@@ -36,6 +36,13 @@ constexpr CategoryInfo Row(C id, int position, const wchar_t* identifier, Labels
                       runOrder,    method,   roots,      keys,           failureText};
 }
 
+// A category of Windows' own clean-up handlers, of these names.
+constexpr CategoryInfo DrivingHandlers(CategoryInfo info, NameList names, bool irreversible = false) {
+  info.handlers = names;
+  info.irreversible = irreversible;
+  return info;
+}
+
 constexpr CategoryInfo NeverEntering(CategoryInfo info, NameList names) {
   info.neverEntered = names;
   return info;
@@ -197,6 +204,18 @@ constexpr const wchar_t* kLiveLogs[] = {L"CBS.log", L"*.evtx", nullptr};
 constexpr unsigned kDumpMinutes = 10;
 constexpr unsigned kLogMinutes = 14 * 24 * 60;
 
+// The handlers' categories have no folder: a marker, the machine's.
+constexpr RootRecipe kHandlerRoots[] = {{RootSource::Marker, R::Machine}};
+
+// The names of Windows' clean-up handlers each handler category may drive.
+constexpr const wchar_t* kPreviousInstallationsHandlers[] = {
+    L"Previous Installations", L"Windows Upgrade Log Files", L"Upgrade Discarded Files",
+    L"Windows ESD installation files", L"Temporary Setup Files", L"Setup Log Files", nullptr};
+constexpr const wchar_t* kUpdateCleanupHandlers[] = {L"Update Cleanup", L"Service Pack Cleanup", nullptr};
+constexpr const wchar_t* kDeliveryOptimizationHandlers[] = {L"Delivery Optimization Files", nullptr};
+constexpr const wchar_t* kDriverPackagesHandlers[] = {L"Device Driver Packages", nullptr};
+constexpr const wchar_t* kThumbnailCacheHandlers[] = {L"Thumbnail Cache", nullptr};
+
 // The jump lists of Windows 7 and later: every program's pinned and recent
 // items, and Quick Access's pinned folders. Pins are the user's own choice,
 // not a record of what was opened.
@@ -283,8 +302,24 @@ constexpr std::array<CategoryInfo, kCategoryCount> kCatalogue = {{
             kLiveLogs, kLogMinutes),
     Row(C::FileDialogHistory, 34, L"FileDialogHistory", L"文件对话框历史记录", false, 34, M::RegistryValues,
         kHistoryKeyRoots, kSweepFailed, kFileDialogHistoryKeys),
+    // Windows' own clean-up handlers; the first, second and fourth cannot be undone.
+    DrivingHandlers(Row(C::PreviousInstallations, 35, L"PreviousInstallations", L"旧的 Windows 安装", false, 35,
+                        M::CleanupHandlers, kHandlerRoots, kSweepFailed),
+                    kPreviousInstallationsHandlers, true),
+    DrivingHandlers(Row(C::UpdateCleanup, 36, L"UpdateCleanup", L"Windows 更新清理", false, 36, M::CleanupHandlers,
+                        kHandlerRoots, kSweepFailed),
+                    kUpdateCleanupHandlers, true),
+    DrivingHandlers(Row(C::DeliveryOptimization, 37, L"DeliveryOptimization", L"传递优化文件", false, 37,
+                        M::CleanupHandlers, kHandlerRoots, kSweepFailed),
+                    kDeliveryOptimizationHandlers),
+    DrivingHandlers(Row(C::DriverPackages, 38, L"DriverPackages", L"旧的设备驱动程序包", false, 38, M::CleanupHandlers,
+                        kHandlerRoots, kSweepFailed),
+                    kDriverPackagesHandlers, true),
+    DrivingHandlers(Row(C::ThumbnailCache, 39, L"ThumbnailCache", L"缩略图缓存", false, 39, M::CleanupHandlers,
+                        kHandlerRoots, kSweepFailed),
+                    kThumbnailCacheHandlers),
 #ifdef PURLO_TEST_ROW
-    NeverEntering(Row(C::TestRow, 35, L"TestRow", L"测试用的一行", false, 35, M::FolderTrees, kTestRowRoots, kSweepFailed),
+    NeverEntering(Row(C::TestRow, 40, L"TestRow", L"测试用的一行", false, 40, M::FolderTrees, kTestRowRoots, kSweepFailed),
                   kTestRowNeverEntered),
 #endif
 }};
@@ -317,6 +352,14 @@ constexpr bool RootsMatchMethods() {
   return true;
 }
 
+// A handler category has its names, and no other category has any.
+constexpr bool HandlersMatchMethods() {
+  for (const CategoryInfo& info : kCatalogue) {
+    if ((info.method == M::CleanupHandlers) != (info.handlers != nullptr)) return false;
+  }
+  return true;
+}
+
 constexpr bool NoEntryCountsNothing() {
   for (const CategoryInfo& info : kCatalogue) {
     if (info.method == M::Nothing) return false;
@@ -327,6 +370,7 @@ constexpr bool NoEntryCountsNothing() {
 static_assert(InTreeOrder(), "one entry per category, in tree order");
 static_assert(RunOrdersArePermutation(), "run orders from 1, each once");
 static_assert(RootsMatchMethods(), "every row has roots and a failure text; registry rows have keys");
+static_assert(HandlersMatchMethods(), "handler rows, and only they, name their handlers");
 static_assert(NoEntryCountsNothing(), "Nothing is what ByWindowsVersion comes to, never an entry's method");
 
 std::array<JunkCategory, kCategoryCount> SortedByRunOrder() {

@@ -52,15 +52,21 @@ enum class JunkCategory {
   AppCaches,
   WindowsLogs,
   FileDialogHistory,
+  // Windows' own clean-up handlers.
+  PreviousInstallations,
+  UpdateCleanup,
+  DeliveryOptimization,
+  DriverPackages,
+  ThumbnailCache,
 #ifdef PURLO_TEST_ROW
   TestRow,  // a test build's extra category: one row shows a category is a row
 #endif
 };
 
 #ifdef PURLO_TEST_ROW
-constexpr int kCategoryCount = 35;
+constexpr int kCategoryCount = 40;
 #else
-constexpr int kCategoryCount = 34;
+constexpr int kCategoryCount = 39;
 #endif
 
 // How the workers of a category, scan and sweep alike, treat its roots.
@@ -72,6 +78,7 @@ enum class CountingMethod {
   RegistryValues,    // the values of the category's history key
   ByWindowsVersion,  // one file on version 5, folder trees on 6, Nothing elsewhere
   Nothing,           // what ByWindowsVersion comes to on other versions; no entry has it
+  CleanupHandlers,   // Windows' own clean-up handlers of the row's `handlers` (bytes only)
 };
 
 // Whose a root is, and so the rule it is judged by when the run starts.
@@ -184,8 +191,12 @@ struct CategoryInfo {
   // Files, relative to a root, that a running program holds open: while one
   // cannot be opened for deletion the root is in use and skipped whole.
   NameList inUseProbes = nullptr;
-  // Windows' own clean-up handlers (names under VolumeCaches) the category drives.
+  // Windows' own clean-up handlers (names under VolumeCaches) the category
+  // drives: its allowlist, nothing else is ever looked up.
   NameList handlers = nullptr;
+  // Its sweep cannot be undone (it ends a rollback or an uninstall): the
+  // dialog asks first, and the console sweeps it only when it is named.
+  bool irreversible = false;
 };
 
 const std::array<CategoryInfo, kCategoryCount>& Catalogue();

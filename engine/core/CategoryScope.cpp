@@ -1,5 +1,7 @@
 #include "engine/core/CategoryScope.h"
 
+#include "engine/core/CleanupHandlers.h"
+
 namespace purlo {
 
 CategoryScope ScopeOf(JunkCategory category, int windowsMajor) {
@@ -19,6 +21,7 @@ CategoryStatus StatusBeforeStart(JunkCategory category, int windowsMajor, const 
   const CountingMethod method = Info(category).method;
   if (method == CountingMethod::RecycleBin && !user.runningAccount) return CategoryStatus::NotThisUser;
   if (method == CountingMethod::RegistryValues && !user.hiveLoaded) return CategoryStatus::HiveNotLoaded;
+  if (method == CountingMethod::CleanupHandlers) return HandlersStatus(Info(category).handlers);
   return CategoryStatus::Done;
 }
 

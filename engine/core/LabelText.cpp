@@ -46,6 +46,10 @@ std::wstring RegistryLabel(const std::wstring& label, uint64_t items, bool sweep
   return label + LabelOpening(sweep) + win::Decimal(items) + texts::kEntriesClosing;
 }
 
+std::wstring FreeableLabel(const std::wstring& label, double bytes, bool sweep) {
+  return label + (sweep ? texts::kFreedOpening : texts::kFreeableOpening) + SizeText(bytes) + L")";
+}
+
 std::wstring ScanSummary(uint64_t items, double bytes) {
   return texts::kScanSummaryOpening + win::Decimal(items) + texts::kScanSummaryCount + SizeText(bytes) +
          texts::kScanSummaryClosing;

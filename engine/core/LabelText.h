@@ -17,6 +17,8 @@ std::wstring SizeNumber(double bytes);
 std::wstring FileLabel(const std::wstring& label, uint64_t items, double bytes, bool sweep);
 // "label(N entries)", or what a sweep removed.
 std::wstring RegistryLabel(const std::wstring& label, uint64_t items, bool sweep);
+// "label(可释放1.500MB)", or what a sweep freed: bytes only, no count.
+std::wstring FreeableLabel(const std::wstring& label, double bytes, bool sweep);
 
 std::wstring ScanSummary(uint64_t items, double bytes);
 std::wstring SweepSummary(double bytes);

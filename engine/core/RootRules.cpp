@@ -99,7 +99,8 @@ void FirefoxPlaces(SystemLookups& lookups, std::vector<std::wstring>& paths) {
 
 bool HasFileRoots(JunkCategory category) {
   const CountingMethod method = Info(category).method;
-  return method != CountingMethod::RecycleBin && method != CountingMethod::RegistryValues;
+  return method != CountingMethod::RecycleBin && method != CountingMethod::RegistryValues &&
+         method != CountingMethod::CleanupHandlers;
 }
 
 std::wstring ChooseFirefoxProfile(const std::vector<std::wstring>& profileFolders) {

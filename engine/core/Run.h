@@ -44,6 +44,12 @@ class Run {
   // 5 or 6, otherwise 0: this system's, unless a test sets another.
   int WindowsMajorVersion;
 
+  // Windows clean-up handlers in their purge now, in any worker: whoever
+  // ends the process waits for them (a purge cut short can damage the store
+  // it cleans).
+  std::atomic<int> PurgesUnderWay{0};
+  bool AnyHandlerPurging() const { return PurgesUnderWay.load() > 0; }
+
   // A scan walker stops at its next file.
   bool ScanMustStop() const { return StopRequested.load() == 1 || ShutdownRequested.load() == 1; }
   bool ShuttingDown() const { return ShutdownRequested.load() == 1; }

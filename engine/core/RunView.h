@@ -80,6 +80,9 @@ class RunView {
   virtual void FileCounted(JunkCategory category, const std::wstring& path, uint64_t bytes) {}
   // The file a sweep walker is about to work on.
   virtual void ShowSweepingPath(const std::wstring& path) {}
+  // A Windows clean-up handler was asked to stop in the middle of its purge
+  // and is being waited for (it is never killed); from the worker's thread.
+  virtual void HandlerStopping(JunkCategory category, const std::wstring& displayName) {}
 };
 
 }  // namespace purlo

@@ -12,6 +12,8 @@ enum class CategoryStatus {
   HiveNotLoaded,  // the cleaned user's registry is not loaded (never loaded by us)
   NotThisUser,    // the cleaned user is not the account the run runs as
   NoUser,         // the user to clean for could not be determined
+  NoHandler,      // none of its Windows clean-up handlers is registered
+  NeedsSixtyFourBit,  // its handlers are 64-bit servers and this is the 32-bit build on 64-bit Windows
 };
 
 // Why a root was left out of its category's task.
@@ -23,6 +25,7 @@ enum class RootRefusal {
   Link,            // a link, or not really where it was built
   NotLocal,        // really off every drive and share (Wine's Unix side, a device)
   BadSpelling,     // empty, relative, ".", "..", a stream, a trailing dot or space
+  PlantedHandler,  // a clean-up handler whose server is not a real file directly in the system folder
 };
 
 }  // namespace purlo

@@ -17,6 +17,8 @@ const wchar_t kAnotherRunHoldsTheLock[] = L"另一个扫描或清理正在运行
 const wchar_t kSweptOpening[] = L"(清理";
 const wchar_t kFilesCounted[] = L"个文件,";
 const wchar_t kEntriesClosing[] = L"项)";
+const wchar_t kFreeableOpening[] = L"(可释放";
+const wchar_t kFreedOpening[] = L"(已释放";
 
 const wchar_t kScanSummaryOpening[] = L"扫描已经完成，共发现垃圾文件";
 const wchar_t kScanSummaryCount[] = L"个,";
@@ -34,6 +36,8 @@ const wchar_t* StatusText(CategoryStatus status) {
     case CategoryStatus::HiveNotLoaded: return L"hive not loaded";
     case CategoryStatus::NotThisUser: return L"not this user";
     case CategoryStatus::NoUser: return L"no user";
+    case CategoryStatus::NoHandler: return L"no handler";
+    case CategoryStatus::NeedsSixtyFourBit: return L"needs 64-bit";
   }
   return L"done";
 }
@@ -47,6 +51,7 @@ const wchar_t* RefusalText(RootRefusal why) {
     case RootRefusal::Link: return L"link";
     case RootRefusal::NotLocal: return L"not local";
     case RootRefusal::BadSpelling: return L"bad spelling";
+    case RootRefusal::PlantedHandler: return L"planted handler";
   }
   return L"protected";
 }

@@ -36,6 +36,11 @@ extern const wchar_t kAnotherRunHoldsTheLock[];
 extern const wchar_t kSweptOpening[];
 extern const wchar_t kFilesCounted[];
 extern const wchar_t kEntriesClosing[];
+// A Windows clean-up handler's label counts no files: "label(可释放1.500MB)"
+// after a scan, "label(已释放1.500MB)" after a sweep.
+extern const wchar_t kFreeableOpening[];
+extern const wchar_t kFreedOpening[];
+
 
 // Pieces of the two summaries, around the count and the size "1.500KB".
 extern const wchar_t kScanSummaryOpening[];

@@ -25,11 +25,22 @@ MethodChoice ChooseMethod(JunkCategory category, int windowsMajor) {
   }
 }
 
-void WriteResult(const ScanTask& task, CategoryResult& result, bool registry, bool sweep) {
+namespace {
+
+std::wstring LabelFor(const std::wstring& label, const CategoryResult& result, CountingMethod method, bool sweep) {
+  switch (method) {
+    case CountingMethod::RegistryValues: return RegistryLabel(label, result.items, sweep);
+    case CountingMethod::CleanupHandlers: return FreeableLabel(label, static_cast<double>(result.bytes), sweep);
+    default: return FileLabel(label, result.items, static_cast<double>(result.bytes), sweep);
+  }
+}
+
+}  // namespace
+
+void WriteResult(const ScanTask& task, CategoryResult& result, CountingMethod method, bool sweep) {
   result.category = task.item;
   if (!task.inUse.empty()) result.status = CategoryStatus::InUse;
-  result.label = registry ? RegistryLabel(task.label, result.items, sweep)
-                          : FileLabel(task.label, result.items, static_cast<double>(result.bytes), sweep);
+  result.label = LabelFor(task.label, result, method, sweep);
   task.owner->CategoryFinished(result);
 }
 

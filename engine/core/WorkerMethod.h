@@ -20,8 +20,9 @@ MethodChoice ChooseMethod(JunkCategory category, int windowsMajor);
 const std::vector<ResolvedRoot>& RootsOf(const ScanTask& task, bool file, std::vector<ResolvedRoot>& opened);
 
 // A worker's last step: the label from its figures, reported to the task's
-// view. Registry categories count entries, the others files.
-void WriteResult(const ScanTask& task, CategoryResult& result, bool registry, bool sweep);
+// view. Registry categories count entries, clean-up handlers only bytes, the
+// others files.
+void WriteResult(const ScanTask& task, CategoryResult& result, CountingMethod method, bool sweep);
 
 // What the run's filter kept, added to a worker's figures.
 void AddKept(CategoryResult& result, const KeptFiles& kept);

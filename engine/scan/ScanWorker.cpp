@@ -14,6 +14,7 @@
 #include "engine/core/RunView.h"
 #include "engine/core/WorkerMethod.h"
 #include "engine/scan/FileTreeScanner.h"
+#include "engine/scan/HandlerScan.h"
 #include "win/Handles.h"
 
 namespace purlo {
@@ -146,6 +147,10 @@ unsigned __stdcall ScanWorker(void* param) {
       break;
     case CountingMethod::EveryFile: measured = ScanEveryFile(*task); break;
     case CountingMethod::FolderTrees: measured = ScanFolderTrees(*task); break;
+    case CountingMethod::CleanupHandlers:
+      measured.bytes = ScanCleanupHandlers(*task, Info(task->item).handlers);
+      totals.Add(0, static_cast<double>(measured.bytes));
+      break;
     case CountingMethod::ByWindowsVersion:  // resolved by ChooseMethod
     case CountingMethod::Nothing: totals.Add(0, 0.0); break;
   }
@@ -153,7 +158,7 @@ unsigned __stdcall ScanWorker(void* param) {
   result.items = measured.items;
   result.bytes = measured.bytes;
   AddKept(result, measured.kept);
-  WriteResult(*task, result, choice.method == CountingMethod::RegistryValues, false);
+  WriteResult(*task, result, choice.method, false);
   return 0;
 }
 

@@ -13,6 +13,7 @@
 #include "engine/core/WorkerMethod.h"
 #include "engine/sweep/DeleteGuard.h"
 #include "engine/sweep/FileTreeDeleter.h"
+#include "engine/sweep/HandlerSweep.h"
 #include "engine/sweep/RecycleBinLinks.h"
 #include "engine/sweep/RegistryHistory.h"
 
@@ -133,13 +134,18 @@ unsigned __stdcall SweepWorker(void* param) {
       SweepEveryFile(*task, result);
       break;
     case CountingMethod::FolderTrees: SweepFolderTrees(*task, result); break;
+    case CountingMethod::CleanupHandlers:
+      result.enablesSweepNow = false;
+      SweepCleanupHandlers(*task, Info(task->item).handlers, result);
+      totals.Add(0, static_cast<double>(result.bytes));
+      break;
     case CountingMethod::ByWindowsVersion:  // resolved by ChooseMethod
     case CountingMethod::Nothing:
       result.enablesSweepNow = false;
       totals.Add(0, 0.0);
       break;
   }
-  WriteResult(*task, result, choice.method == CountingMethod::RegistryValues, true);
+  WriteResult(*task, result, choice.method, true);
   return 0;
 }
 

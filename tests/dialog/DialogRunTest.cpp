@@ -13,6 +13,7 @@
 #include "tests/e2e/Seeds.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/TestHandlers.h"
 #include "ui/Texts.h"
 #include "win/Handles.h"
 
@@ -113,6 +114,13 @@ TEST_F(Runs, ScanByClicksShowsWhatTheCliReports) {
     ASSERT_TRUE(Click(button));
     MessageBoxInfo box = WaitForMessageBox(app.Pid(), 10000);
     ASSERT_TRUE(box.Found());
+    if (button == sweepNow) {
+      // Everything is ticked: what cannot be undone is asked first.
+      EXPECT_EQ(box.text, texts::kIrreversibleQuestion);
+      ASSERT_TRUE(AnswerMessageBox(box, IDYES));
+      box = WaitForMessageBox(app.Pid(), 10000);
+      ASSERT_TRUE(box.Found());
+    }
     EXPECT_EQ(box.text, std::wstring(button == startScan ? texts::kScanFailed : texts::kSweepFailed) + L"\n" +
                             texts::kAnotherRunHoldsTheLock);
     EXPECT_EQ(box.caption, texts::kAppTitle);
@@ -144,7 +152,21 @@ TEST_F(Runs, SweepByClicksDeletesTheJunkAndNothingElse) {
   ASSERT_TRUE(Click(startScan));
   ASSERT_TRUE(WaitForText(startScan, texts::kRescan, kRunTimeoutMs));
   ASSERT_TRUE(WaitUntil([&] { return Enabled(sweepNow); }));
+  // The ticks include what cannot be undone: asked once, No sweeps nothing.
   ASSERT_TRUE(Click(sweepNow));
+  MessageBoxInfo question = WaitForMessageBox(app.Pid(), 30000);
+  ASSERT_TRUE(question.Found());
+  EXPECT_EQ(question.caption, texts::kPrompt);
+  EXPECT_EQ(question.text, texts::kIrreversibleQuestion);
+  EXPECT_EQ(question.buttons, (std::vector<int>{IDYES, IDNO}));
+  ASSERT_TRUE(AnswerMessageBox(question, IDNO));
+  EXPECT_TRUE(WaitUntil([&] { return Enabled(sweepNow) && Text(sweepNow) == texts::kSweepNow; }));
+  EXPECT_FALSE(IsEmptyFolder(AllCases()[0].roots(version)[0], {})) << "No swept";
+  ASSERT_TRUE(Click(sweepNow));
+  question = WaitForMessageBox(app.Pid(), 30000);
+  ASSERT_TRUE(question.Found());
+  EXPECT_EQ(question.text, texts::kIrreversibleQuestion);
+  ASSERT_TRUE(AnswerMessageBox(question, IDYES));
   MessageBoxInfo box = WaitForMessageBox(app.Pid(), 30000);
   ASSERT_TRUE(box.Found());
   char summary[160];
@@ -365,4 +387,35 @@ TEST_F(Runs, EscDuringASweepOf50000FilesEndsTheProcessWithin2sAndLeavesWholeFile
   EXPECT_LT(after.files, before.files) << "the sweep had begun";
   EXPECT_GT(after.files, 0) << "the sweep was stopped before its end";
   EXPECT_EQ(after.wrongSize, 0) << "every file left is whole";
+}
+
+// Closed in the middle of a clean-up handler's purge, the window stays up and
+// says it waits; the handler is asked through its callback, stops at its next
+// step and is deactivated, never killed; then the program ends.
+TEST_F(Runs, ClosingDuringAHandlersPurgeWaitsForItToStopAtItsNextStep) {
+  RemoveTestHandlers();
+  ::DeleteFileW(kHandlerRecord);
+  RegisterTestHandlers();
+  SetTestHandlerStep(L"Update Cleanup", 2500);  // longer than closing once waited
+  Open();
+  ASSERT_TRUE(TickOnly(tree, {JunkCategory::UpdateCleanup}));
+  ASSERT_TRUE(Click(startScan));
+  ASSERT_TRUE(WaitForText(startScan, texts::kRescan, kRunTimeoutMs));
+  ASSERT_TRUE(WaitUntil([&] { return Enabled(sweepNow); }));
+  ASSERT_TRUE(Click(sweepNow));
+  MessageBoxInfo question = WaitForMessageBox(app.Pid(), 30000);
+  ASSERT_TRUE(question.Found());
+  EXPECT_EQ(question.text, texts::kIrreversibleQuestion);
+  ASSERT_TRUE(AnswerMessageBox(question, IDYES));
+  ASSERT_TRUE(WaitUntil([] { return CountOf(HandlerRecord(), "step Update Cleanup 1") == 1; }, 30000));
+  RequestClose(app.Main());
+  EXPECT_TRUE(WaitUntil([&] { return Text(status) == texts::kWaitingForHandler; }, 1000)) << Narrow(Text(status));
+  EXPECT_TRUE(app.process().WaitForExit(20000));
+  const std::vector<std::string> record = HandlerRecord();
+  EXPECT_EQ(CountOf(record, "aborted Update Cleanup at "), 1u);
+  EXPECT_EQ(CountOf(record, "step Update Cleanup 5"), 0u) << "the purge went on";
+  EXPECT_EQ(CountOf(record, "initialize Update Cleanup"), 2u);  // the scan and the sweep
+  EXPECT_EQ(CountOf(record, "deactivate Update Cleanup"), 2u);
+  EXPECT_EQ(TestHandlerBytes(L"Update Cleanup") % 50000, 0u);  // whole steps: what it reported is what went
+  RemoveTestHandlers();
 }

@@ -34,18 +34,6 @@ const wchar_t* RefusedFor(const std::wstring& folder) {
   return !real.empty() && !purlo::IsOnDriveOrShare(real) ? kRefusedNotLocal : kRefusedSystem;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t begin = 0;
-  while (begin < text.size()) {
-    size_t end = text.find('\n', begin);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(begin, end - begin));
-    begin = end + 1;
-  }
-  return lines;
-}
-
 // ---------------------------------------------------------------- registry links
 
 const wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -288,7 +276,7 @@ static void ExpectTempRootsRefused(const TempCases& temps) {
 
     CliOutput scan = RunCli(L"scan SystemTemp --json", environment.data());
     ASSERT_EQ(scan.exitCode, 0) << scan.err;
-    ASSERT_EQ(Lines(scan.err), std::vector<std::string>{refusal});
+    ASSERT_EQ(TextLines(scan.err), std::vector<std::string>{refusal});
     JsonRun scanned = ParseRun(scan.out);
     ASSERT_TRUE(scanned.parsed) << scan.out;
     ASSERT_EQ(scanned.categories.size(), 1u);
@@ -296,7 +284,7 @@ static void ExpectTempRootsRefused(const TempCases& temps) {
 
     CliOutput sweep = RunCli(L"sweep SystemTemp --yes --json", environment.data());
     ASSERT_EQ(sweep.exitCode, 3) << sweep.err;  // a root refused
-    EXPECT_EQ(Lines(sweep.err), std::vector<std::string>{refusal});
+    EXPECT_EQ(TextLines(sweep.err), std::vector<std::string>{refusal});
     JsonRun swept = ParseRun(sweep.out);
     ASSERT_TRUE(swept.parsed) << sweep.out;
     ASSERT_EQ(swept.categories.size(), 1u);
@@ -359,7 +347,7 @@ TEST_F(ProtectedFolders, ShellFoldersPointedAtSystemFoldersAreRefused) {
 
   CliOutput scan = RunCli(L"scan IeTemp IeCookies --json");
   ASSERT_EQ(scan.exitCode, 0) << scan.err;
-  ASSERT_EQ(Lines(scan.err), refusals);
+  ASSERT_EQ(TextLines(scan.err), refusals);
   JsonRun scanned = ParseRun(scan.out);
   ASSERT_TRUE(scanned.parsed) << scan.out;
   ASSERT_EQ(scanned.categories.size(), 2u);
@@ -367,7 +355,7 @@ TEST_F(ProtectedFolders, ShellFoldersPointedAtSystemFoldersAreRefused) {
 
   CliOutput sweep = RunCli(L"sweep IeTemp IeCookies --yes --json");
   ASSERT_EQ(sweep.exitCode, 3) << sweep.err;  // roots refused
-  EXPECT_EQ(Lines(sweep.err), refusals);
+  EXPECT_EQ(TextLines(sweep.err), refusals);
   JsonRun swept = ParseRun(sweep.out);
   ASSERT_TRUE(swept.parsed) << sweep.out;
   ASSERT_EQ(swept.categories.size(), 2u);
@@ -446,7 +434,7 @@ TEST_F(ProtectedFolders, CanaryMatrixOfUserValuesAndLinksLeadingIntoSystemFolder
     }
     std::vector<wchar_t> environment = UserEnvironmentBlock();
     auto refusalsAsExpected = [&](const CliOutput& run) {
-      const std::vector<std::string> lines = Lines(run.err);
+      const std::vector<std::string> lines = TextLines(run.err);
       EXPECT_EQ(lines.size(), c.refusals.size()) << run.err;
       bool all = lines.size() == c.refusals.size();
       for (size_t i = 0; all && i < lines.size(); ++i) {
@@ -492,7 +480,7 @@ TEST_F(ProtectedFolders, TheWorldDataFolderLeadingToASystemFolderIsRefused) {
 
     CliOutput scan = RunCli(L"scan TheWorldHistory --json");
     ASSERT_EQ(scan.exitCode, 0) << scan.err;
-    ASSERT_EQ(Lines(scan.err), std::vector<std::string>{refusal});
+    ASSERT_EQ(TextLines(scan.err), std::vector<std::string>{refusal});
     JsonRun scanned = ParseRun(scan.out);
     ASSERT_TRUE(scanned.parsed) << scan.out;
     ASSERT_EQ(scanned.categories.size(), 1u);
@@ -500,7 +488,7 @@ TEST_F(ProtectedFolders, TheWorldDataFolderLeadingToASystemFolderIsRefused) {
 
     CliOutput sweep = RunCli(L"sweep TheWorldHistory --yes --json");
     ASSERT_EQ(sweep.exitCode, 3) << sweep.err;  // a root refused
-    EXPECT_EQ(Lines(sweep.err), std::vector<std::string>{refusal});
+    EXPECT_EQ(TextLines(sweep.err), std::vector<std::string>{refusal});
     JsonRun swept = ParseRun(sweep.out);
     ASSERT_TRUE(swept.parsed) << sweep.out;
     ASSERT_EQ(swept.categories.size(), 1u);
@@ -628,7 +616,7 @@ TEST_F(ProtectedFolders, ASingleFileInALinkedFolderThatIsASystemFolderIsRefused)
 
   CliOutput scan = RunCli(L"scan FirefoxHistory --json");
   ASSERT_EQ(scan.exitCode, 0) << scan.err;
-  EXPECT_EQ(Lines(scan.err), refusal);
+  EXPECT_EQ(TextLines(scan.err), refusal);
   JsonRun scanned = ParseRun(scan.out);
   ASSERT_TRUE(scanned.parsed) << scan.out;
   ASSERT_EQ(scanned.categories.size(), 1u);
@@ -636,7 +624,7 @@ TEST_F(ProtectedFolders, ASingleFileInALinkedFolderThatIsASystemFolderIsRefused)
 
   CliOutput sweep = RunCli(L"sweep FirefoxHistory --yes --json");
   ASSERT_EQ(sweep.exitCode, 3) << sweep.err;  // a refused root
-  EXPECT_EQ(Lines(sweep.err), refusal);
+  EXPECT_EQ(TextLines(sweep.err), refusal);
   JsonRun swept = ParseRun(sweep.out);
   ASSERT_TRUE(swept.parsed) << sweep.out;
   ASSERT_EQ(swept.categories.size(), 1u);
@@ -804,7 +792,7 @@ TEST(RaceCli, FoldersSwappedForLinksDuringASweepLeadNowhere) {
     // A breach stops the rounds at once.
     ASSERT_EQ(canaries.Missing(), "");
     ASSERT_TRUE(sweep.exitCode == 0 || sweep.exitCode == 3) << sweep.exitCode << sweep.err;
-    const std::vector<std::string> refusedNow = Lines(sweep.err);
+    const std::vector<std::string> refusedNow = TextLines(sweep.err);
     for (const std::string& line : refusedNow) {
       ++refusals;
       // ProgramData itself, or a link where a real folder was built.

@@ -47,7 +47,12 @@ void SweepEverythingAndCheck(int version) {
   JsonRun run = ParseRun(out.out);
   ASSERT_TRUE(run.parsed) << out.out;
   EXPECT_EQ(run.run, L"sweep");
-  ASSERT_EQ(run.categories.size(), AllCases().size());
+  // After the seeded ones, the clean-up handler categories --all takes: the
+  // sandbox registers no handler.
+  ASSERT_GE(run.categories.size(), AllCases().size());
+  for (size_t i = AllCases().size(); i < run.categories.size(); ++i) {
+    EXPECT_EQ(run.categories[i].status, L"no handler") << Narrow(run.categories[i].id);
+  }
   uint64_t bytes = 0;
   for (size_t i = 0; i < AllCases().size(); ++i) {
     const CategoryCase& c = AllCases()[i];
@@ -118,11 +123,14 @@ TEST(SweepCli, SweepAfterScanReportsWhatTheScanFound) {
   JsonRun sweep = ParseRun(RunCli(L"sweep --all --yes --json").out);
   ASSERT_TRUE(scan.parsed);
   ASSERT_TRUE(sweep.parsed);
-  ASSERT_EQ(scan.categories.size(), sweep.categories.size());
-  for (size_t i = 0; i < scan.categories.size(); ++i) {
-    EXPECT_EQ(sweep.categories[i].items, scan.categories[i].items) << Narrow(scan.categories[i].id);
-    EXPECT_EQ(sweep.categories[i].bytes, scan.categories[i].bytes) << Narrow(scan.categories[i].id);
+  // A sweep --all leaves out what cannot be undone; everything it sweeps was scanned.
+  for (const JsonCategory& swept : sweep.categories) {
+    const JsonCategory* scanned = scan.Find(swept.id);
+    ASSERT_NE(scanned, nullptr) << Narrow(swept.id);
+    EXPECT_EQ(swept.items, scanned->items) << Narrow(swept.id);
+    EXPECT_EQ(swept.bytes, scanned->bytes) << Narrow(swept.id);
   }
+  EXPECT_GE(sweep.categories.size(), AllCases().size());
 }
 
 TEST(SweepCli, WithoutYesNothingIsDeleted) {

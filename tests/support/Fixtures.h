@@ -32,6 +32,8 @@ void MakeFolders(const std::wstring& path);
 bool Exists(const std::wstring& path);
 uint64_t FileSize(const std::wstring& path);
 std::string ReadAll(const std::wstring& path);
+// The text's lines, without their line feeds.
+std::vector<std::string> TextLines(const std::string& text);
 // Removes a tree without ever following a link; only below C:\ and never C:\ itself.
 void RemoveTree(const std::wstring& path);
 // Deletes everything inside a folder, keeping the folder.

@@ -522,6 +522,9 @@ bool HitTest(HWND tree, POINT client, TVHITTESTINFO* info) {
 }  // namespace
 
 bool ClickTreeCheck(HWND tree, HTREEITEM handle) {
+  // An item below the tree's visible part is scrolled in first, as a person would.
+  DWORD_PTR scrolled = 0;
+  ::SendMessageTimeoutW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(handle), SMTO_ABORTIFHUNG, 2000, &scrolled);
   RECT text = {};
   if (!TreeItemRect(tree, handle, true, &text)) return false;
   const int before = ReadTreeItem(tree, handle).checkState;

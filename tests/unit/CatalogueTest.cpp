@@ -21,6 +21,11 @@ MethodChoice MethodByLabelText(const std::vector<std::wstring>& roots, const std
   auto labelIs = [&](C category) { return label == Info(category).taskLabel; };
 
   if (hasFirst && roots[0] == kRecycleBinMarker) return {M::RecycleBin};
+  // Windows' clean-up handlers came after the label rule: their rows say so.
+  for (C c : {C::PreviousInstallations, C::UpdateCleanup, C::DeliveryOptimization, C::DriverPackages,
+              C::ThumbnailCache}) {
+    if (labelIs(c)) return {M::CleanupHandlers};
+  }
   if (firstIs(C::IeTypedUrls)) return {M::RegistryValues, HistoryKey(C::IeTypedUrls, windowsMajor)};
   if (firstIs(C::RunHistory)) return {M::RegistryValues, HistoryKey(C::RunHistory, windowsMajor)};
   if (firstIs(C::SearchHistory)) return {M::RegistryValues, HistoryKey(C::SearchHistory, windowsMajor)};
@@ -50,9 +55,9 @@ TEST(Catalogue, ThirtyFourCategoriesInTreeOrderWithDistinctRunOrders) {
     runOrders.insert(info.runOrder);
     ++position;
   }
-  EXPECT_EQ(runOrders.size(), 34u);
+  EXPECT_EQ(runOrders.size(), static_cast<size_t>(kCategoryCount));
   EXPECT_EQ(*runOrders.begin(), 1);
-  EXPECT_EQ(*runOrders.rbegin(), 34);
+  EXPECT_EQ(*runOrders.rbegin(), kCategoryCount);
   for (const CategoryInfo& info : Catalogue()) {
     if (info.position > 22) {
       EXPECT_EQ(info.runOrder, info.position) << info.identifier;
@@ -61,6 +66,8 @@ TEST(Catalogue, ThirtyFourCategoriesInTreeOrderWithDistinctRunOrders) {
   EXPECT_STREQ(Info(JunkCategory::ChromeCache).identifier, L"ChromeCache");
   EXPECT_EQ(Info(JunkCategory::ChromeCache).position, 23);
   EXPECT_EQ(Info(JunkCategory::FileDialogHistory).position, 34);
+  EXPECT_EQ(Info(JunkCategory::PreviousInstallations).position, 35);
+  EXPECT_EQ(Info(JunkCategory::ThumbnailCache).position, 39);
 }
 
 TEST(Catalogue, RunOrderStartsWithTempThenRecycleBinThenPrefetch) {

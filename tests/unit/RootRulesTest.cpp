@@ -309,6 +309,12 @@ TEST(RootRules, UserAndMachineParts) {
   EXPECT_STREQ(StatusText(CategoryStatus::HiveNotLoaded), L"hive not loaded");
   EXPECT_STREQ(StatusText(CategoryStatus::NotThisUser), L"not this user");
   EXPECT_STREQ(StatusText(CategoryStatus::NoUser), L"no user");
+  // Windows' clean-up handlers are the machine's; the sandbox registers none.
+  EXPECT_EQ(StatusBeforeStart(JunkCategory::PreviousInstallations, 6, nobody), CategoryStatus::NoHandler);
+  EXPECT_EQ(StatusBeforeStart(JunkCategory::ThumbnailCache, 6, other), CategoryStatus::NoHandler);
+  EXPECT_STREQ(StatusText(CategoryStatus::NoHandler), L"no handler");
+  EXPECT_STREQ(StatusText(CategoryStatus::NeedsSixtyFourBit), L"needs 64-bit");
+  EXPECT_STREQ(RefusalText(RootRefusal::PlantedHandler), L"planted handler");
 }
 
 namespace {
