@@ -11,6 +11,10 @@
 
 namespace purlo {
 
+// The captions of the two run buttons. The dialog keeps the one each button
+// shows and decides a click by it.
+enum class Caption { StartScan, Pause, Continue, Rescan, SweepNow, CancelScan };
+
 namespace texts {
 
 // Titles of message boxes.
