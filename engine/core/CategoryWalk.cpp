@@ -10,27 +10,6 @@ namespace purlo {
 
 namespace {
 
-// * is any run of characters, ? any one; iterative with one point to come back to.
-bool MatchUpper(const std::wstring& pattern, const std::wstring& name) {
-  size_t p = 0, n = 0, star = std::wstring::npos, resume = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == L'?' || pattern[p] == name[n])) {
-      ++p;
-      ++n;
-    } else if (p < pattern.size() && pattern[p] == L'*') {
-      star = p++;
-      resume = n;
-    } else if (star != std::wstring::npos) {
-      p = star + 1;
-      n = ++resume;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == L'*') ++p;
-  return p == pattern.size();
-}
-
 uint64_t NowTicks() {
   FILETIME now;
   ::GetSystemTimeAsFileTime(&now);
@@ -45,7 +24,7 @@ bool MatchesAnyPattern(const wchar_t* patterns, const ListedEntry& listed) {
   const std::wstring all = win::ToUpper(patterns);
   for (size_t begin = 0;;) {
     const size_t end = all.find(L'|', begin);
-    if (MatchUpper(all.substr(begin, end == std::wstring::npos ? std::wstring::npos : end - begin), name)) return true;
+    if (MatchesWildcard(all.substr(begin, end == std::wstring::npos ? std::wstring::npos : end - begin), name)) return true;
     if (end == std::wstring::npos) return false;
     begin = end + 1;
   }
@@ -54,7 +33,7 @@ bool MatchesAnyPattern(const wchar_t* patterns, const ListedEntry& listed) {
 }  // namespace
 
 bool MatchesNamePattern(const wchar_t* pattern, const wchar_t* name, size_t length) {
-  return MatchUpper(win::ToUpper(pattern), win::ToUpper(std::wstring(name, length)));
+  return MatchesWildcard(win::ToUpper(pattern), win::ToUpper(std::wstring(name, length)));
 }
 
 CategoryWalk::CategoryWalk(JunkCategory category) : neverTouched_(Info(category).neverTouched) {

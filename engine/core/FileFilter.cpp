@@ -39,28 +39,6 @@ bool IsAnchored(const std::wstring& pattern) {
                                                           IsSeparator(pattern[1]));
 }
 
-// * is any run of characters, ? any one, inside one component. Iterative,
-// with one point to come back to: no recursion, linear in practice.
-bool MatchComponent(const std::wstring& pattern, const std::wstring& name) {
-  size_t p = 0, n = 0, star = std::wstring::npos, resume = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == L'?' || pattern[p] == name[n])) {
-      ++p;
-      ++n;
-    } else if (p < pattern.size() && pattern[p] == L'*') {
-      star = p++;
-      resume = n;
-    } else if (star != std::wstring::npos) {
-      p = star + 1;
-      n = ++resume;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == L'*') ++p;
-  return p == pattern.size();
-}
-
 // `shortNames`, when it has as many components as `path`, holds the same
 // path in short names: a pattern component may match either.
 bool MatchComponents(const std::vector<std::wstring>& pattern, bool anchored, const std::vector<std::wstring>& path,
@@ -70,8 +48,8 @@ bool MatchComponents(const std::vector<std::wstring>& pattern, bool anchored, co
   const bool withShort = shortNames.size() == path.size();
   const size_t offset = path.size() - pattern.size();
   for (size_t i = 0; i < pattern.size(); ++i) {
-    if (MatchComponent(pattern[i], path[offset + i])) continue;
-    if (withShort && MatchComponent(pattern[i], shortNames[offset + i])) continue;
+    if (MatchesWildcard(pattern[i], path[offset + i])) continue;
+    if (withShort && MatchesWildcard(pattern[i], shortNames[offset + i])) continue;
     return false;
   }
   return true;

@@ -296,4 +296,25 @@ std::wstring RootInLongForm(const std::wstring& root) {
   return WithoutTrailingBackslashes(LongForm(full));
 }
 
+bool MatchesWildcard(const std::wstring& pattern, const std::wstring& name) {
+  size_t p = 0, n = 0, star = std::wstring::npos, resume = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == L'?' || pattern[p] == name[n])) {
+      ++p;
+      ++n;
+    } else if (p < pattern.size() && pattern[p] == L'*') {
+      star = p++;
+      resume = n;
+    } else if (star != std::wstring::npos) {
+      p = star + 1;
+      n = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == L'*') ++p;
+  return p == pattern.size();
+}
+
+
 }  // namespace purlo

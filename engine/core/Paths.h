@@ -81,4 +81,9 @@ bool SamePath(const std::wstring& real, const std::wstring& expected);
 // Removes every trailing backslash but a lone one.
 std::wstring WithoutTrailingBackslashes(std::wstring text);
 
+// Whether `name` matches `pattern` character for character, where * is any
+// run of characters and ? any one (one path component; the caller folds case).
+// Iterative, with one point to come back to: no recursion, linear in practice.
+bool MatchesWildcard(const std::wstring& pattern, const std::wstring& name);
+
 }  // namespace purlo

@@ -7,7 +7,6 @@
 #include "tests/e2e/Seeds.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/Fixtures.h"
-#include "win/Handles.h"
 
 using namespace testing_support;
 
@@ -147,24 +146,9 @@ TEST(ScanCliRun, DefaultSelectionIsTheRecommendedFive) {
 
 namespace {
 
-CliOutput RunTestRowCli(const std::wstring& arguments, const TestFolder& outputs) {
-  CliOutput result;
-  const std::wstring outPath = outputs / L"out.txt", errPath = outputs / L"err.txt";
-  {
-    win::UniqueFile out = InheritableOutput(outPath);
-    win::UniqueFile err = InheritableOutput(errPath);
-    win::UniqueKernel process =
-        StartCli(arguments, out.Get(), err.Get(), nullptr, L"C:\\purlo\\purlo-cli-testrow.exe");
-    if (!process) return result;
-    ::WaitForSingleObject(process.Get(), 120000);
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.Get(), &code);
-    result.exitCode = static_cast<int>(code);
-  }
-  result.out = ReadAll(outPath);
-  result.err = ReadAll(errPath);
-  return result;
-}
+const wchar_t kTestRowCli[] = L"C:\\purlo\\purlo-cli-testrow.exe";
+
+CliOutput RunTestRowCli(const std::wstring& arguments) { return RunCliProgram(kTestRowCli, arguments); }
 
 }  // namespace
 
@@ -174,19 +158,18 @@ CliOutput RunTestRowCli(const std::wstring& arguments, const TestFolder& outputs
 // and its labels and JSON entries come out in the form of the others.
 TEST(ScanCliRun, ACategoryAddedAsOneRowGoesEndToEnd) {
   ASSERT_EQ(Version(), 6);
-  TestFolder outputs(L"testrow");
   const std::wstring root = SpecialFolder(CSIDL_LOCAL_APPDATA) + L"\\PurloTestRow";
   RemoveTree(root);
   WriteFile(root + L"\\a.tmp", 100);
   WriteFile(root + L"\\sub\\中文.tmp", 50);
   WriteFile(root + L"\\keep\\pinned.dat", 7);
 
-  CliOutput list = RunTestRowCli(L"list", outputs);
+  CliOutput list = RunTestRowCli(L"list");
   ASSERT_EQ(list.exitCode, 0) << list.err;
   const std::wstring position = std::to_wstring(purlo::kCategoryCount + 1);  // after the product's last
   EXPECT_NE(list.out.find(Narrow(position + L"\tTestRow\t测试用的一行\t-")), std::string::npos) << list.out;
 
-  CliOutput scan = RunTestRowCli(L"scan --json TestRow", outputs);
+  CliOutput scan = RunTestRowCli(L"scan --json TestRow");
   ASSERT_EQ(scan.exitCode, 0) << scan.err;
   JsonRun scanned = ParseRun(scan.out);
   ASSERT_TRUE(scanned.parsed) << scan.out;
@@ -197,7 +180,7 @@ TEST(ScanCliRun, ACategoryAddedAsOneRowGoesEndToEnd) {
   EXPECT_EQ(scanned.categories[0].bytes, 150u);
   EXPECT_EQ(scanned.categories[0].label, L"测试用的一行(2个文件,150.000B)");
 
-  CliOutput sweep = RunTestRowCli(L"sweep --yes --json TestRow", outputs);
+  CliOutput sweep = RunTestRowCli(L"sweep --yes --json TestRow");
   ASSERT_EQ(sweep.exitCode, 0) << sweep.err;
   JsonRun swept = ParseRun(sweep.out);
   ASSERT_TRUE(swept.parsed) << sweep.out;

@@ -53,13 +53,13 @@ struct Started {
 };
 
 Started StartWithOutputs(const std::wstring& arguments, void* environment, const std::wstring& outPath,
-                         const std::wstring& errPath) {
+                         const std::wstring& errPath, const std::wstring& program = kCliProgram) {
   Started started;
   started.outPath = outPath;
   started.errPath = errPath;
   win::UniqueFile out = InheritableOutput(outPath);
   win::UniqueFile err = InheritableOutput(errPath);
-  started.process = StartCli(arguments, out.Get(), err.Get(), environment);
+  started.process = StartCli(arguments, out.Get(), err.Get(), environment, program);
   return started;
 }
 
@@ -92,6 +92,13 @@ std::vector<CliOutput> RunClisAtOnce(const std::vector<std::wstring>& arguments,
   std::vector<CliOutput> results;
   for (Started& s : started) results.push_back(Finish(s));
   return results;
+}
+
+CliOutput RunCliProgram(const std::wstring& program, const std::wstring& arguments) {
+  const std::wstring folder = L"C:\\purlo-tests\\cli-output";
+  MakeFolders(folder);
+  Started started = StartWithOutputs(arguments, nullptr, folder + L"\\out.txt", folder + L"\\err.txt", program);
+  return Finish(started);
 }
 
 CliOutput RunCliInto(const std::wstring& arguments, const std::wstring& outPath) {

@@ -39,6 +39,8 @@ CliOutput RunCli(const std::wstring& arguments, void* environment);
 
 // Several at once, each with its own output, all waited for.
 std::vector<CliOutput> RunClisAtOnce(const std::vector<std::wstring>& arguments, void* environment = nullptr);
+// Another build of the console, from the sandbox's C:\purlo.
+CliOutput RunCliProgram(const std::wstring& program, const std::wstring& arguments);
 // Standard output into the file outPath (out stays empty); standard error as RunCli.
 CliOutput RunCliInto(const std::wstring& arguments, const std::wstring& outPath);
 
