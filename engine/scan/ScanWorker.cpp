@@ -52,12 +52,12 @@ uint64_t CountRegistryValues(const wchar_t* key, HKEY root) {
 
 uint64_t CountHistoryKeys(JunkCategory category, int windowsMajor, HKEY root) {
   uint64_t values = 0;
-  for (const KeyRecipe& spec : HistoryKeys(category, windowsMajor)) {
-    values += CountRegistryValues(spec.key, root);
-    if (!spec.withSubkeys) continue;
+  for (const KeyRecipe& history : HistoryKeys(category, windowsMajor)) {
+    values += CountRegistryValues(history.key, root);
+    if (!history.withSubkeys) continue;
     // Each sub-key opened on its own without links: a link counts nothing.
-    for (const std::wstring& sub : SubkeyNames(root, spec.key)) {
-      values += CountRegistryValues((std::wstring(spec.key) + L"\\" + sub).c_str(), root);
+    for (const std::wstring& sub : SubkeyNames(root, history.key)) {
+      values += CountRegistryValues((std::wstring(history.key) + L"\\" + sub).c_str(), root);
     }
   }
   return values;

@@ -62,11 +62,11 @@ uint32_t RemoveHistoryValues(std::wstring keyPath, HKEY root) {
 
 uint32_t RemoveHistoryKeys(JunkCategory category, int windowsMajor, HKEY root) {
   uint32_t removed = 0;
-  for (const KeyRecipe& spec : HistoryKeys(category, windowsMajor)) {
-    removed += RemoveHistoryValues(spec.key, root);
-    if (!spec.withSubkeys) continue;
-    for (const std::wstring& sub : SubkeyNames(root, spec.key)) {
-      removed += RemoveHistoryValues(std::wstring(spec.key) + L"\\" + sub, root);
+  for (const KeyRecipe& history : HistoryKeys(category, windowsMajor)) {
+    removed += RemoveHistoryValues(history.key, root);
+    if (!history.withSubkeys) continue;
+    for (const std::wstring& sub : SubkeyNames(root, history.key)) {
+      removed += RemoveHistoryValues(std::wstring(history.key) + L"\\" + sub, root);
     }
   }
   return removed;
